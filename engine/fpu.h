@@ -1,0 +1,10 @@
+// Floating-point environment for the whole process.
+#pragma once
+
+namespace zarvella {
+
+// Mask every floating-point exception (non-stop mode) and round to nearest.
+// Divisions by zero and invalid operations in the picture must flow on as inf/NaN.
+void MaskFloatingPointExceptions();
+
+}  // namespace zarvella

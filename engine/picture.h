@@ -1,0 +1,24 @@
+// The ten formula sets ("pictures") that place a grid point in space.
+#pragma once
+
+#include <cstdint>
+
+namespace zarvella {
+
+struct PicturePoint {
+    double x, y, z;
+};
+
+struct PictureInputs {
+    double U, V;            // AngleU, AngleV
+    double P1, P2, P3;      // Phase1..Phase3
+};
+
+// Evaluates set `kind` (1 to 10). False, and `out` untouched, for any other kind.
+bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out);
+
+// Writes GridX/GridY/GridZ[row][column] from the walk's angles and the phases
+// by the set that PictureKind selects; writes nothing for a kind outside 1 to 10.
+void ComputePicturePoint(int32_t row, int32_t column);
+
+}  // namespace zarvella

@@ -1,0 +1,49 @@
+#include "engine/render.h"
+
+#include <GL/gl.h>
+
+#include "engine/animation.h"
+
+namespace zarvella {
+
+namespace {
+SwapFunction BufferSwap = nullptr;
+
+// The settings and full-screen windows are lit from beyond the scene, so only
+// ambient light reaches the surface; the preview is lit from the viewer's side.
+const GLfloat kLightBeyond[4] = {-8.0f, 8.0f, -16.0f, 0.0f};
+const GLfloat kLightFront[4] = {-5.0f, 5.0f, 5.0f, 0.0f};
+const GLfloat kAmbient[4] = {0.3f, 0.3f, 0.3f, 0.3f};
+
+// Height of the control strip below the picture in the settings window
+// (100 px), plus the frame the outer size includes (30 px).
+constexpr int kControlStrip = 100;
+constexpr int kOuterExtra = 130;
+}  // namespace
+
+void SetupGL(GlVariant variant, int outerWidth, int outerHeight) {
+    glMatrixMode(GL_PROJECTION);
+    if (variant == GlVariant::Settings) {
+        glViewport(0, kControlStrip, outerWidth, outerHeight - kOuterExtra);
+    }
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.3, 25.0);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LIGHTING);
+    glLightfv(GL_LIGHT0, GL_POSITION, variant == GlVariant::Preview ? kLightFront : kLightBeyond);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, kAmbient);
+    glEnable(GL_LIGHT0);
+}
+
+void SetBufferSwap(SwapFunction swap) { BufferSwap = swap; }
+
+void RenderFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawPicture();
+    if (BufferSwap) BufferSwap();
+}
+
+}  // namespace zarvella

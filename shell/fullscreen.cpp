@@ -1,0 +1,50 @@
+#include "shell/fullscreen.h"
+
+#include <cstdlib>
+
+#include "engine/animation.h"
+#include "engine/random.h"
+
+namespace zarvella {
+
+ScreenPoint StartCursorPos;
+
+void ResetFullScreenState() { StartCursorPos = {}; }
+
+bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
+    if (!LoadSettings(store, errors)) return false;
+    host.SizeToScreen();
+    host.AttachContext();
+    SeedRandom();
+    SeedAnimationState();
+    ChooseRandomPicture();  // takes the draws after the animation's
+    StartCursorPos = host.CursorPos();
+    host.SetSaverRunning(true);
+    host.ShowCursor(false);
+    return true;
+}
+
+bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
+    // 64-bit differences: positions far apart must not overflow.
+    const int64_t dx = static_cast<int64_t>(now.x) - start.x;
+    const int64_t dy = static_cast<int64_t>(now.y) - start.y;
+    return std::llabs(dx) > kMovementThreshold || std::llabs(dy) > kMovementThreshold;
+}
+
+bool FullScreenMouseMove(FullScreenHost& host) {
+    if (!MovedBeyondThreshold(StartCursorPos, host.CursorPos())) return false;
+    return RunEndingSteps(host);
+}
+
+bool FullScreenKeyDown(FullScreenHost& host) { return RunEndingSteps(host); }
+
+bool RunEndingSteps(FullScreenHost& host) {
+    if (!host.VerifySaverPassword()) return false;
+    host.ShowCursor(true);
+    host.HideWindow();
+    host.SetSaverRunning(false);
+    host.Terminate();
+    return true;
+}
+
+}  // namespace zarvella

@@ -1,0 +1,55 @@
+// The full-screen saver's rules: its set-up, the movement threshold and the
+// ending steps. TForm1 on each platform turns its events into these calls.
+#pragma once
+
+#include <cstdint>
+
+#include "settings/settings.h"
+
+namespace zarvella {
+
+inline constexpr int kFullScreenTimerMs = 40;
+inline constexpr int kMovementThreshold = 10;  // pixels, on either axis
+inline constexpr int kFullScreenLayoutWidth = 400;
+inline constexpr int kFullScreenLayoutHeight = 300;
+
+struct ScreenPoint {
+    int32_t x = 0, y = 0;
+};
+
+// Cursor position when the window was created, in screen coordinates.
+extern ScreenPoint StartCursorPos;
+
+class FullScreenHost {
+public:
+    virtual ~FullScreenHost() = default;
+    virtual void SizeToScreen() = 0;
+    // Pixel format, context, SetupGL(FullScreen). May fail silently.
+    virtual void AttachContext() = 0;
+    virtual ScreenPoint CursorPos() = 0;
+    virtual void ShowCursor(bool show) = 0;
+    // The system's "a screen saver runs" notice (none on some platforms).
+    virtual void SetSaverRunning(bool running) = 0;
+    virtual bool VerifySaverPassword() = 0;
+    virtual void HideWindow() = 0;
+    virtual void Terminate() = 0;
+};
+
+void ResetFullScreenState();
+
+// TForm1.FormCreate. False when loading failed (the rest is skipped).
+bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
+
+// More than the threshold away from the start on at least one axis.
+bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
+
+// FormMouseMove: reads the cursor and ends the saver past the threshold.
+// FormKeyDown: ends the saver. Both return true when the saver ended.
+bool FullScreenMouseMove(FullScreenHost& host);
+bool FullScreenKeyDown(FullScreenHost& host);
+
+// Password check, then cursor back, window hidden, notice withdrawn,
+// application terminated. A refused check changes nothing.
+bool RunEndingSteps(FullScreenHost& host);
+
+}  // namespace zarvella
