@@ -1,0 +1,126 @@
+#include "platform/win32/form1.h"
+
+#include "engine/render.h"
+#include "platform/win32/gl_context.h"
+#include "settings/settings_window.h"
+#include "startup/mode.h"
+
+namespace zarvella::win32 {
+
+namespace {
+constexpr const char* kClassName = "TForm1";
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
+
+void SetOuterRect(HWND window, int width, int height) {
+    const int left = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
+    const int top = CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
+    SetWindowPos(window, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
+}
+}  // namespace
+
+void TForm1::Create(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+
+    // Border-less and top-most, at its layout size until FormCreate sizes it.
+    CreateWindowExA(WS_EX_TOPMOST, kClassName, kApplicationTitle, WS_POPUP, 0, 0,
+                    kFullScreenLayoutWidth, kFullScreenLayoutHeight, nullptr, nullptr, instance,
+                    this);
+    SetOuterRect(Handle, kFullScreenLayoutWidth, kFullScreenLayoutHeight);
+    FormCreate();
+    SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
+    ShowWindow(Handle, SW_SHOW);
+    SetForegroundWindow(Handle);
+    SetFocus(Handle);
+    UpdateWindow(Handle);
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->Handle = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            FormPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // every frame clears the whole picture
+        case WM_TIMER:
+            TimerTimer();
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            FormKeyDown();
+            return 0;
+        case WM_MOUSEMOVE:
+            FormMouseMove();
+            return 0;
+        case WM_CLOSE:
+            FormCloseQuery();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(Handle, message, wParam, lParam);
+}
+
+void TForm1::FormCreate() { FullScreenFormCreate(*this, store_, errors_); }
+
+void TForm1::FormPaint() {
+    PAINTSTRUCT ps;
+    BeginPaint(Handle, &ps);
+    RenderFrame();
+    EndPaint(Handle, &ps);
+}
+
+void TForm1::TimerTimer() { RenderFrame(); }
+
+void TForm1::FormKeyDown() { FullScreenKeyDown(*this); }
+
+void TForm1::FormMouseMove() { FullScreenMouseMove(*this); }
+
+// The saver may always close; the main window's end ends the application.
+void TForm1::FormCloseQuery() { DestroyWindow(Handle); }
+
+void TForm1::SizeToScreen() {
+    SetOuterRect(Handle, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+void TForm1::AttachContext() { AttachGLContext(Handle, GlVariant::FullScreen); }
+
+ScreenPoint TForm1::CursorPos() {
+    POINT p{};
+    GetCursorPos(&p);
+    return ScreenPoint{p.x, p.y};
+}
+
+void TForm1::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
+
+void TForm1::SetSaverRunning(bool running) {
+    SystemParametersInfoA(kScreenSaverRunning, running ? 1 : 0, nullptr, 0);
+}
+
+bool TForm1::VerifySaverPassword() {
+    return zarvella::VerifySaverPassword(password_, ToWindowHandle(Handle));
+}
+
+void TForm1::HideWindow() { ShowWindow(Handle, SW_HIDE); }
+
+void TForm1::Terminate() { PostQuitMessage(0); }
+
+}  // namespace zarvella::win32

@@ -1,0 +1,42 @@
+// TForm1: the full-screen saver window. Win32 events become the core's calls.
+#pragma once
+
+#include "platform/win32/password_system.h"
+#include "platform/win32/registry_store.h"
+#include "platform/win32/win32.h"
+#include "shell/fullscreen.h"
+
+namespace zarvella::win32 {
+
+class TForm1 : public FullScreenHost {
+public:
+    // Creates the window, runs FormCreate and shows it.
+    void Create(HINSTANCE instance);
+    HWND Handle = nullptr;
+
+    // FullScreenHost
+    void SizeToScreen() override;
+    void AttachContext() override;
+    ScreenPoint CursorPos() override;
+    void ShowCursor(bool show) override;
+    void SetSaverRunning(bool running) override;
+    bool VerifySaverPassword() override;
+    void HideWindow() override;
+    void Terminate() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void FormCreate();
+    void FormPaint();
+    void FormKeyDown();
+    void FormMouseMove();
+    void FormCloseQuery();
+    void TimerTimer();
+
+    RegistryStore store_;
+    MessageBoxErrors errors_;
+    Win32PasswordSystem password_;
+};
+
+}  // namespace zarvella::win32

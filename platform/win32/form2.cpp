@@ -1,0 +1,235 @@
+#include "platform/win32/form2.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "engine/render.h"
+#include "platform/win32/gl_context.h"
+#include "platform/win32/resource.h"
+
+namespace zarvella::win32 {
+
+namespace {
+constexpr const char* kClassName = "TForm2";
+constexpr UINT_PTR kTimerId = 1;
+// A fixed single border with system menu and minimise box. Clipping the
+// children keeps the GL picture's swap off the controls.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+constexpr int kTrackBarId = 100;  // + 1 to 6
+constexpr int kCheckBox1Id = 200;
+constexpr int kButton1Id = 301;
+constexpr int kButton2Id = 302;
+constexpr int kStaticTextId = 400;  // + 1 to 6
+
+constexpr COLORREF kTextColour = RGB(255, 255, 255);
+
+int TrackIndex(ControlId id) { return static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1); }
+}  // namespace
+
+void TForm2::Create(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    background_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    labelFont_ = CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, "Arial");
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(IDI_ZARVELLA));
+    wc.hbrBackground = background_;
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+
+    // Layout size, centred; FormCreate gives it its final size and place.
+    RECT r{0, 0, kSettingsWindowWidth, kSettingsWindowHeight};
+    AdjustWindowRect(&r, kStyle, FALSE);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    CreateWindowExA(0, kClassName, kSettingsTitle, kStyle,
+                    CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width),
+                    CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height), width, height, nullptr,
+                    nullptr, instance, this);
+    CreateControls(instance);
+    FormCreate();
+    SetTimer(Handle, kTimerId, kSettingsTimerMs, nullptr);
+    ShowWindow(Handle, SW_SHOW);
+    SetForegroundWindow(Handle);
+    SetFocus(trackBars_[0]);  // the first control of the keyboard order
+    UpdateWindow(Handle);
+}
+
+HWND TForm2::CreateControl(HINSTANCE instance, const char* className, const char* caption,
+                           DWORD style, const ControlRect& rect, int id) {
+    HWND control = CreateWindowExA(0, className, caption, WS_CHILD | WS_VISIBLE | style, rect.left,
+                                   rect.top, rect.width, rect.height, Handle,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                                   nullptr);
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), FALSE);
+    return control;
+}
+
+// Created in keyboard order, so Tab walks them in that order.
+void TForm2::CreateControls(HINSTANCE instance) {
+    for (ControlId id : kTabOrder) {
+        switch (id) {
+            case ControlId::Button1:
+                CreateControl(instance, "BUTTON", kButton1Caption, WS_TABSTOP | BS_PUSHBUTTON,
+                              kButton1Rect, kButton1Id);
+                break;
+            case ControlId::Button2:
+                CreateControl(instance, "BUTTON", kButton2Caption, WS_TABSTOP | BS_PUSHBUTTON,
+                              kButton2Rect, kButton2Id);
+                break;
+            case ControlId::CheckBox1:
+                checkBox1_ = CreateControl(instance, "BUTTON", kCheckBox1Caption,
+                                           WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Rect,
+                                           kCheckBox1Id);
+                break;
+            default: {
+                const int i = TrackIndex(id);
+                const TrackBarInfo& info = kTrackBars[i];
+                HWND bar = CreateControl(instance, TRACKBAR_CLASSA, "",
+                                         WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM,
+                                         info.rect, kTrackBarId + i + 1);
+                SendMessageA(bar, TBM_SETRANGEMIN, FALSE, info.min);
+                SendMessageA(bar, TBM_SETRANGEMAX, FALSE, info.max);
+                SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
+                SendMessageA(bar, TBM_SETTICFREQ, 1, 0);
+                SendMessageA(bar, TBM_SETPOS, TRUE, info.layoutPosition);
+                trackBars_[i] = bar;
+                trackPositions_[i] = info.layoutPosition;
+                break;
+            }
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        CreateControl(instance, "STATIC", kTrackBars[i].label, SS_LEFT, kTrackBars[i].labelRect,
+                      kStaticTextId + i + 1);
+    }
+}
+
+LRESULT CALLBACK TForm2::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        form->Handle = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            TimerTimer();
+            return 0;
+        case WM_HSCROLL:
+            TrackBarScrolled(reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                switch (LOWORD(wParam)) {
+                    case kCheckBox1Id:
+                        CheckBox1Click(SendMessageA(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                        return 0;
+                    case kButton1Id:
+                        Button1Click();
+                        return 0;
+                    case kButton2Id:
+                        Button2Click();
+                        return 0;
+                }
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kTextColour);
+            SetBkColor(dc, RGB(0, 0, 0));
+            return reinterpret_cast<LRESULT>(background_);
+        }
+        case WM_CLOSE:
+            FormClose();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(Handle, message, wParam, lParam);
+}
+
+bool TForm2::PreviewKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    if (message.hwnd != Handle && !IsChild(Handle, message.hwnd)) return false;
+    return FormKeyDown(message.wParam);
+}
+
+void TForm2::FormCreate() { SettingsFormCreate(*this, store_, errors_); }
+
+bool TForm2::FormKeyDown(WPARAM key) {
+    if (key != VK_ESCAPE) return false;
+    PostQuitMessage(0);  // terminate the application
+    return true;
+}
+
+void TForm2::FormClose() {
+    DestroyWindow(Handle);  // its WM_DESTROY terminates the application
+}
+
+void TForm2::TimerTimer() { RenderFrame(); }
+
+// Trackbars report every scroll step, moved or not; a change handler runs
+// only when the position really changed, as it does for a slider's OnChange.
+void TForm2::TrackBarScrolled(HWND trackBar) {
+    for (int i = 0; i < 6; ++i) {
+        if (trackBars_[i] != trackBar) continue;
+        const int position = static_cast<int>(SendMessageA(trackBar, TBM_GETPOS, 0, 0));
+        if (position == trackPositions_[i]) return;
+        trackPositions_[i] = position;
+        TrackBarChange(i + 1, position);
+        return;
+    }
+}
+
+void TForm2::Button1Click() { SaveSettings(store_, errors_); }
+
+void TForm2::Button2Click() {
+    ShellExecuteA(Handle, "open", kProductSite, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+int TForm2::TrackBarPosition(int track) {
+    return static_cast<int>(SendMessageA(trackBars_[track - 1], TBM_GETPOS, 0, 0));
+}
+
+// TBM_SETPOS does not notify: the caller decides whether the change handler runs.
+void TForm2::SetTrackBarPosition(int track, int position) {
+    SendMessageA(trackBars_[track - 1], TBM_SETPOS, TRUE, position);
+    trackPositions_[track - 1] = position;
+}
+
+void TForm2::SetCheckBox(bool checked) {
+    SendMessageA(checkBox1_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Client size first, then the outer size, then centred by the client size.
+void TForm2::SizeAndCentre() {
+    RECT r{0, 0, kSettingsWindowWidth, kSettingsWindowHeight};
+    AdjustWindowRect(&r, kStyle, FALSE);
+    SetWindowPos(Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle, nullptr, 0, 0, kSettingsWindowWidth, kSettingsWindowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(Handle, &client);
+    SetWindowPos(Handle, nullptr, CentredOrigin(GetSystemMetrics(SM_CXSCREEN), client.right),
+                 CentredOrigin(GetSystemMetrics(SM_CYSCREEN), client.bottom), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm2::AttachContext() { AttachGLContext(Handle, GlVariant::Settings); }
+
+}  // namespace zarvella::win32

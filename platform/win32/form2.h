@@ -1,0 +1,54 @@
+// TForm2: the settings window "Zarvella Settings". Win32 events become the
+// core's calls; the controls are plain Win32 controls at the layout's places.
+#pragma once
+
+#include <array>
+
+#include "platform/win32/registry_store.h"
+#include "platform/win32/win32.h"
+#include "settings/settings_window.h"
+
+namespace zarvella::win32 {
+
+class TForm2 : public SettingsWindowHost {
+public:
+    // Creates the window and its controls, runs FormCreate and shows it.
+    void Create(HINSTANCE instance);
+    HWND Handle = nullptr;
+
+    // The key preview: the window sees every key before its focused control.
+    // True when the key was consumed.
+    bool PreviewKey(const MSG& message);
+
+    // SettingsWindowHost
+    int TrackBarPosition(int track) override;
+    void SetTrackBarPosition(int track, int position) override;
+    void SetCheckBox(bool checked) override;
+    void SizeAndCentre() override;
+    void AttachContext() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls(HINSTANCE instance);
+    HWND CreateControl(HINSTANCE instance, const char* className, const char* caption, DWORD style,
+                       const ControlRect& rect, int id);
+
+    void FormCreate();
+    bool FormKeyDown(WPARAM key);
+    void FormClose();
+    void TimerTimer();
+    void TrackBarScrolled(HWND trackBar);
+    void Button1Click();
+    void Button2Click();
+
+    std::array<HWND, 6> trackBars_{};
+    std::array<int, 6> trackPositions_{};  // what the sliders last reported
+    HWND checkBox1_ = nullptr;
+    HFONT labelFont_ = nullptr;
+    HBRUSH background_ = nullptr;
+    RegistryStore store_;
+    MessageBoxErrors errors_;
+};
+
+}  // namespace zarvella::win32

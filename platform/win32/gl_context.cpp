@@ -1,0 +1,43 @@
+#include "platform/win32/gl_context.h"
+
+namespace zarvella::win32 {
+
+namespace {
+
+static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
+
+// The device context is looked up on every frame, not kept.
+void SwapCurrentBuffers() { SwapBuffers(wglGetCurrentDC()); }
+
+PIXELFORMATDESCRIPTOR PixelFormatRequest() {
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;  // 0x25
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    pfd.cDepthBits = 16;
+    return pfd;
+}
+
+void SetupPixelFormat(HDC dc) {
+    const PIXELFORMATDESCRIPTOR pfd = PixelFormatRequest();
+    const int format = ChoosePixelFormat(dc, &pfd);
+    if (format != 0) SetPixelFormat(dc, format, &pfd);
+}
+
+}  // namespace
+
+void AttachGLContext(HWND window, GlVariant variant) {
+    // Kept for the life of the window: the process ends with it.
+    HDC dc = GetDC(window);
+    SetupPixelFormat(dc);
+    HGLRC context = wglCreateContext(dc);
+    wglMakeCurrent(dc, context);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    SetupGL(variant, outer.right - outer.left, outer.bottom - outer.top);
+    SetBufferSwap(SwapCurrentBuffers);
+}
+
+}  // namespace zarvella::win32

@@ -1,0 +1,13 @@
+// A window's OpenGL context: pixel format, wgl context, the GL state, the swap.
+#pragma once
+
+#include "engine/render.h"
+#include "platform/win32/win32.h"
+
+namespace zarvella::win32 {
+
+// GetDC, ChoosePixelFormat/SetPixelFormat, wglCreateContext, wglMakeCurrent,
+// SetupGL. Nothing is checked: a window without a format simply shows no picture.
+void AttachGLContext(HWND window, GlVariant variant);
+
+}  // namespace zarvella::win32

@@ -1,0 +1,69 @@
+// Zarvella.scr: the entry point. Reads the mode word and runs the one mode.
+#include <float.h>
+
+#include "engine/fpu.h"
+#include "platform/win32/command_line.h"
+#include "platform/win32/form1.h"
+#include "platform/win32/form2.h"
+#include "platform/win32/password_system.h"
+#include "platform/win32/preview_window.h"
+#include "platform/win32/win32.h"
+#include "startup/mode.h"
+
+using namespace zarvella;
+using namespace zarvella::win32;
+
+namespace {
+
+// The picture's arithmetic relies on extended precision on the x87 unit and
+// on no floating-point exception ever trapping.
+void SetUpFloatingPoint() {
+#if defined(__i386__)
+    _controlfp(_PC_64, _MCW_PC);
+#endif
+    MaskFloatingPointExceptions();
+}
+
+// The application's message loop; the settings window sees keys first and
+// lets the dialog manager walk its controls with Tab.
+void RunMessageLoop(TForm2* settingsWindow) {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (settingsWindow) {
+            if (settingsWindow->PreviewKey(message)) continue;
+            if (IsDialogMessageA(settingsWindow->Handle, &message)) continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    SetUpFloatingPoint();
+    const Arguments arguments = ProgramArguments();
+    switch (ModeForArgument(arguments.first)) {
+        case SaverMode::FullScreen: {
+            static TForm1 form1;
+            form1.Create(instance);
+            RunMessageLoop(nullptr);
+            break;
+        }
+        case SaverMode::Settings: {
+            static TForm2 form2;
+            form2.Create(instance);
+            RunMessageLoop(&form2);
+            break;
+        }
+        case SaverMode::Preview:
+            RunPreview(arguments.second);
+            break;
+        case SaverMode::ChangePassword: {
+            Win32PasswordSystem system;
+            ChangeSaverPassword(system, arguments.second);
+            break;
+        }
+    }
+    return 0;
+}

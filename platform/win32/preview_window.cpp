@@ -1,0 +1,111 @@
+#include "platform/win32/preview_window.h"
+
+#include "engine/animation.h"
+#include "engine/random.h"
+#include "platform/win32/gl_context.h"
+#include "platform/win32/password_system.h"
+#include "shell/preview.h"
+#include "shell/window_handle.h"
+
+namespace zarvella::win32 {
+
+namespace {
+
+constexpr const char* kClassName = "ZarvellaPreview";
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x58000000
+constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
+
+HWND SaverWindow = nullptr;  // written before PreviewThread starts, read-only after
+
+// What PreviewThread does to the window, from its own thread.
+class Win32PreviewHost : public PreviewHost {
+public:
+    void ShowAndUpdate() override {
+        ShowWindow(SaverWindow, SW_SHOW);
+        UpdateWindow(SaverWindow);
+    }
+    void Invalidate() override { InvalidateRect(SaverWindow, nullptr, FALSE); }
+    void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
+    void PostDestroy() override { PostMessageA(SaverWindow, WM_DESTROY, 0, 0); }
+};
+
+DWORD WINAPI PreviewThreadProc(LPVOID) {
+    Win32PreviewHost host;
+    PreviewThread(host);
+    return 0;
+}
+
+void RegisterSaverClass(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    wc.style = CS_PARENTDC;
+    wc.lpfnWndProc = SaverWndProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+}
+
+}  // namespace
+
+HWND CreateSaverWindow(int width, int height, HWND parent) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterSaverClass(instance);
+    HWND window = CreateWindowExA(0, kClassName, kPreviewWindowTitle,
+                                  parent ? kChildStyle : kStandAloneStyle, 0, 0, width, height,
+                                  parent, nullptr, instance, nullptr);
+    if (!parent) {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
+    }
+    SaverWindow = window;
+    AttachGLContext(window, GlVariant::Preview);
+    SeedRandom();
+    SeedAnimationState();
+    return window;
+}
+
+void RunPreview(std::string_view secondArgument) {
+    HWND parent = ToHwnd(ParseWindowHandle(secondArgument));
+    // A number that names no window: there is nothing to draw into, so the
+    // preview ends at once instead of waiting for a window that never comes.
+    if (parent && !IsWindow(parent)) return;
+    int width = kStandAloneWidth, height = kStandAloneHeight;
+    if (parent) {
+        RECT r{};
+        GetWindowRect(parent, &r);
+        width = r.right - r.left;
+        height = r.bottom - r.top;
+    }
+    CreateSaverWindow(width, height, parent);
+    CreateThread(nullptr, 0, PreviewThreadProc, nullptr, 0, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_PAINT:
+            // Never validated: the next paint comes as soon as the queue is empty.
+            PreviewPaint();
+            return 0;
+        case WM_NCCREATE:
+            return 1;
+        case WM_KEYDOWN: {
+            Win32PasswordSystem system;
+            PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(window)));
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace zarvella::win32
