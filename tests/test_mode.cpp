@@ -25,3 +25,30 @@ TEST(SplitArguments, BlanksSeparateQuotesGroup) {
     EXPECT_TRUE(SplitArguments("").empty());
     EXPECT_TRUE(SplitArguments(" \t ").empty());
 }
+
+TEST(ModeLetter, ShortArgumentsHaveNoLetterAndMeanFullScreen) {
+    EXPECT_EQ(ModeLetter(""), 0);
+    EXPECT_EQ(ModeLetter("/"), 0);
+    EXPECT_EQ(ModeLetter("p"), 0);
+    EXPECT_EQ(ModeForArgument("/"), SaverMode::FullScreen);
+    EXPECT_EQ(ModeLetter("/s"), 'S');
+    EXPECT_EQ(ModeLetter("/1"), '1');
+    EXPECT_EQ(ModeForArgument("/1"), SaverMode::FullScreen);
+    EXPECT_EQ(ModeForArgument("/A"), SaverMode::ChangePassword);
+    EXPECT_EQ(ModeForArgument("pc"), SaverMode::Settings);   // only the second character counts
+    EXPECT_EQ(ModeForArgument("/Pa"), SaverMode::Preview);
+    EXPECT_EQ(ModeForLetter('p'), SaverMode::FullScreen);    // the letter is upper-cased before
+}
+
+TEST(SplitArguments, FirstWordCarriesTheModeAndSecondTheHandle) {
+    const auto preview = SplitArguments("/p 4711");
+    ASSERT_EQ(preview.size(), 2u);
+    EXPECT_EQ(ModeForArgument(preview[0]), SaverMode::Preview);
+    EXPECT_EQ(preview[1], "4711");
+    const auto quoted = SplitArguments("\"/a\"\t\"12\"");
+    ASSERT_EQ(quoted.size(), 2u);
+    EXPECT_EQ(ModeForArgument(quoted[0]), SaverMode::ChangePassword);
+    EXPECT_EQ(quoted[1], "12");
+    EXPECT_EQ(SplitArguments("\"\" x"), (std::vector<std::string>{"", "x"}));
+    EXPECT_EQ(ModeForArgument(SplitArguments("\"/c:1234\"")[0]), SaverMode::Settings);
+}

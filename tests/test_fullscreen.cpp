@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/animation.h"
+#include "engine/random.h"
+#include "shell/fullscreen.h"
+#include "tests/fakes/fakes.h"
+
+using namespace zarvella;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class FullScreen : public ::testing::Test {
+protected:
+    void SetUp() override { fakes::ResetCoreState(); }
+    fakes::FakeFullScreenHost host;
+    fakes::MemoryStore store;
+    fakes::RecordingErrors errors;
+};
+
+// The generator's state `steps` draws earlier (the multiplier is odd, so invertible).
+uint32_t StepBack(uint32_t state, int steps) {
+    uint32_t inverse = 134775813u;
+    for (int k = 0; k < 5; ++k) inverse *= 2u - 134775813u * inverse;
+    for (int k = 0; k < steps; ++k) state = (state - 1u) * inverse;
+    return state;
+}
+
+}  // namespace
+
+TEST_F(FullScreen, ThresholdIsMoreThanTenPixelsOnEitherAxis) {
+    const ScreenPoint start{500, 400};
+    EXPECT_FALSE(MovedBeyondThreshold(start, {510, 410}));
+    EXPECT_FALSE(MovedBeyondThreshold(start, {490, 390}));
+    EXPECT_TRUE(MovedBeyondThreshold(start, {511, 400}));
+    EXPECT_TRUE(MovedBeyondThreshold(start, {500, 411}));
+    EXPECT_TRUE(MovedBeyondThreshold(start, {489, 400}));
+    EXPECT_TRUE(MovedBeyondThreshold(start, {500, 389}));
+    constexpr int32_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
+    EXPECT_TRUE(MovedBeyondThreshold({lo, 0}, {hi, 0}));
+    EXPECT_TRUE(MovedBeyondThreshold({0, hi}, {0, lo}));
+}
+
+TEST_F(FullScreen, FormCreateRunsItsStepsInOrder) {
+    store.SetAll(10, 9, 7, 5, 10, 10, 1);
+    host.cursor = {640, 512};
+    const uint32_t before = TimeOfDayMs();
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    const uint32_t after = TimeOfDayMs();
+    EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
+    EXPECT_EQ(StartCursorPos.x, 640);
+    EXPECT_EQ(StartCursorPos.y, 512);
+    EXPECT_TRUE(host.saverRunning);
+    EXPECT_EQ(host.cursorCount, -1);
+
+    // Seeded from the clock, nine draws for the animation, then the picture's draw.
+    const uint32_t seed = StepBack(RandomState(), 10);
+    if (after >= before) {
+        EXPECT_GE(seed, before);
+        EXPECT_LE(seed, after);
+    }
+    fakes::ReferenceRandom r{seed};
+    EXPECT_EQ(AnimationState.Phase1, r.Next(1570) / 1000.0);
+    r.Next(1570);
+    r.Next(1570);
+    EXPECT_EQ(AnimationState.Drift1, r.Drift());
+    r.Drift();
+    r.Drift();
+    EXPECT_EQ(SaverSettings.PictureKind, r.Next(9) + 1);
+}
+
+TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    host.cursor = {100, 100};
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    host.log.clear();
+    for (int step = 1; step <= 3; ++step) {
+        host.cursor = {100 + 3 * step, 100 - 3 * step};
+        EXPECT_FALSE(FullScreenMouseMove(host));
+    }
+    EXPECT_EQ(host.passwordChecks, 0);
+    host.cursor = {100, 100};  // a click in place
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_EQ(host.passwordChecks, 0);
+    host.cursor = {110, 111};
+    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_EQ(host.log.back(), "terminate");
+    host.log.erase(host.log.begin(), host.log.end() - 5);
+    EXPECT_EQ(host.log, (Strings{"password", "showcursor", "hide", "withdraw", "terminate"}));
+    EXPECT_EQ(host.cursorCount, 0);
+    EXPECT_FALSE(host.saverRunning);
+}
+
+TEST_F(FullScreen, RefusedPasswordLeavesEverythingAsItWas) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    host.cursor = {300, 200};
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    host.passwordAnswer = false;
+    host.log.clear();
+    EXPECT_FALSE(FullScreenKeyDown(host));
+    host.cursor = {400, 200};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_EQ(host.log, (Strings{"password", "cursorpos", "password"}));
+    EXPECT_EQ(host.cursorCount, -1);
+    EXPECT_TRUE(host.saverRunning);
+    EXPECT_FALSE(host.hidden);
+    EXPECT_FALSE(host.terminated);
+    EXPECT_EQ(StartCursorPos.x, 300);
+    EXPECT_EQ(StartCursorPos.y, 200);
+
+    host.passwordAnswer = true;  // the next key asks again
+    EXPECT_TRUE(FullScreenKeyDown(host));
+    EXPECT_EQ(host.passwordChecks, 3);
+    EXPECT_TRUE(host.terminated);
+}
+
+TEST_F(FullScreen, FailedLoadSkipsTheRestButTheSaverCanStillEnd) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    store.values["Size"].kind = fakes::MemoryStore::Kind::OtherType;
+    host.cursor = {700, 500};
+    EXPECT_FALSE(FullScreenFormCreate(host, store, errors));
+    EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Size'"});
+    EXPECT_TRUE(host.log.empty());
+    EXPECT_EQ(StartCursorPos.x, 0);
+    EXPECT_EQ(StartCursorPos.y, 0);
+    EXPECT_FALSE(host.saverRunning);
+    EXPECT_EQ(host.cursorCount, 0);
+
+    host.cursor = {10, 10};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    host.cursor = {11, 0};
+    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_TRUE(host.terminated);
+}

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/random.h"
+#include "engine/render.h"
+#include "settings/settings.h"
+#include "shell/preview.h"
+#include "tests/fakes/fakes.h"
+#include "tests/gl/gl_recorder.h"
+
+using namespace zarvella;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class Preview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakes::ResetCoreState();
+        glrec::Clear();
+        SetBufferSwap(nullptr);
+        AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+    }
+    void TearDown() override { glrec::Clear(); }
+    fakes::FakePreviewHost host;
+};
+
+// A frame with the preview's settings: six copies at Size 7, 90 triangles each.
+void ExpectPreviewFrames(size_t frames) {
+    EXPECT_EQ(glrec::Count("glClear"), frames);
+    EXPECT_EQ(glrec::Count("glRotatef"), 6 * frames);
+    for (const glrec::Call& c : glrec::Calls()) {
+        if (c.name == "glTranslatef") {
+            ASSERT_EQ(c.args[2], -6.5);
+        }
+    }
+    for (const glrec::Copy& copy : glrec::Copies()) ASSERT_EQ(copy.vertices.size(), 270u);
+}
+
+}  // namespace
+
+TEST_F(Preview, FixedSettingsLeaveRandomPictureAlone) {
+    SaverSettings.RandomPicture = true;
+    SeedRandomWith(321);
+    StorePreviewSettings();
+    fakes::ReferenceRandom r{321};
+    const SaverSettingsRecord& s = SaverSettings;
+    EXPECT_EQ(s.Speed, 1);
+    EXPECT_EQ(s.Brightness, 5);
+    EXPECT_EQ(s.Size, 7);
+    EXPECT_EQ(s.Segments, 5);
+    EXPECT_EQ(s.Detail, 10);
+    EXPECT_EQ(s.PictureKind, r.Next(9) + 1);
+    EXPECT_TRUE(s.RandomPicture);
+    EXPECT_TRUE(PreviewSettingsStored());
+}
+
+TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
+    bool storedAtShow = true;
+    host.onShow = [&](int) {
+        storedAtShow = PreviewSettingsStored();
+        PreviewPaint();  // the painting that showing the window brings
+    };
+    host.onInvalidate = [&](int) { PreviewPaint(); };
+    host.onSleep = [&](int n) {
+        if (n == 2) PreviewKeyDown(false);  // refused password: keep going
+        if (n == 4) PreviewKeyDown(true);
+    };
+    PreviewThread(host);
+    EXPECT_FALSE(storedAtShow);
+    EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40",
+                                 "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
+    ExpectPreviewFrames(4);  // none before the settings were stored
+    EXPECT_GE(SaverSettings.PictureKind, 1);
+    EXPECT_LE(SaverSettings.PictureKind, 9);
+}
+
+TEST_F(Preview, TheLoopBodyRunsOnceWhenCloseIsAlreadyRequested) {
+    PreviewKeyDown(true);
+    PreviewThread(host);
+    EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "destroy"}));
+}
+
+TEST_F(Preview, PaintDrawsNothingBeforeTheSettingsAreStored) {
+    PreviewPaint();
+    EXPECT_TRUE(glrec::Calls().empty());
+    StorePreviewSettings();
+    PreviewPaint();
+    ExpectPreviewFrames(1);
+}
+
+// The real thread against frames on this thread: every frame drawn must see
+// the fixed settings. Also the case for ThreadSanitizer.
+TEST_F(Preview, ThreadRunsAlongsideMainThreadFrames) {
+    std::atomic<int> invalidations{0};
+    host.onInvalidate = [&](int) { invalidations.fetch_add(1); };
+    host.onSleep = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
+    std::thread thread([&] { PreviewThread(host); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    size_t frames = 0;
+    int attempts = 0;
+    while (frames < 20 && std::chrono::steady_clock::now() < deadline) {
+        PreviewPaint();
+        ++attempts;
+        frames = glrec::Count("glClear");
+    }
+    PreviewKeyDown(true);
+    thread.join();
+    EXPECT_EQ(frames, 20u);
+    EXPECT_GE(attempts, 20);
+    EXPECT_GE(invalidations.load(), 1);
+    EXPECT_EQ(host.log.back(), "destroy");
+    ExpectPreviewFrames(frames);
+}

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/animation.h"
+#include "settings/settings_window.h"
+#include "tests/fakes/fakes.h"
+
+using namespace zarvella;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class SettingsWindow : public ::testing::Test {
+protected:
+    void SetUp() override { fakes::ResetCoreState(); }
+    fakes::FakeSettingsHost host;
+    fakes::MemoryStore store;
+    fakes::RecordingErrors errors;
+    SaverSettingsRecord& s = SaverSettings;
+};
+
+}  // namespace
+
+TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers) {
+    s = {-5, 0, 5, 11, 40, 0, false};
+    PutSettingsIntoControls(host);
+    EXPECT_EQ(host.log, (Strings{"TrackBar1=0", "TrackBar4=10", "TrackBar5=30"}));
+    EXPECT_EQ(s.Speed, 0);        // below the minimum, slider moved from 1: handler ran
+    EXPECT_EQ(s.Brightness, 0);   // below the minimum 1 = layout position: slider not moved
+    EXPECT_EQ(host.positions[2], 1);
+    EXPECT_EQ(s.Size, 5);         // equals the layout position: no handler
+    EXPECT_EQ(s.Segments, 10);
+    EXPECT_EQ(s.Detail, 30);
+    EXPECT_EQ(s.PictureKind, 0);
+    EXPECT_EQ(host.positions[6], 1);
+    EXPECT_FALSE(host.checkBox);
+
+    fakes::FakeSettingsHost other;
+    s = {50, 15, -3, 0, 1, 11, true};
+    PutSettingsIntoControls(other);
+    EXPECT_EQ(other.log, (Strings{"TrackBar1=50", "TrackBar2=15", "TrackBar3=0", "TrackBar4=0",
+                                  "TrackBar6=10", "CheckBox1=on"}));
+    EXPECT_EQ(s.Size, 0);
+    EXPECT_EQ(s.PictureKind, 10);
+    EXPECT_EQ(s.Speed, 50);
+    EXPECT_TRUE(s.RandomPicture);
+    EXPECT_TRUE(other.checkBox);
+}
+
+TEST_F(SettingsWindow, HandlersCopyPositionsIntoTheirSettings) {
+    int32_t SaverSettingsRecord::*fields[6] = {
+        &SaverSettingsRecord::Speed,    &SaverSettingsRecord::Brightness, &SaverSettingsRecord::Size,
+        &SaverSettingsRecord::Segments, &SaverSettingsRecord::Detail,     &SaverSettingsRecord::PictureKind};
+    for (int track = 1; track <= 6; ++track) {
+        s = {};
+        TrackBarChange(track, 7 + track);
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.*fields[k], k == track - 1 ? 7 + track : 0);
+    }
+    s = {};
+    TrackBarChange(0, 5);
+    TrackBarChange(7, 5);
+    EXPECT_EQ(s.Speed, 0);
+    EXPECT_EQ(s.PictureKind, 0);
+
+    s.PictureKind = 4;
+    CheckBox1Click(true);
+    EXPECT_TRUE(s.RandomPicture);
+    EXPECT_EQ(s.PictureKind, 4);  // the random choice waits for the next start
+    CheckBox1Click(false);
+    EXPECT_FALSE(s.RandomPicture);
+}
+
+TEST_F(SettingsWindow, FormCreateLoadsPicksFillsSizesAttachesAndSeeds) {
+    store.SetAll(10, 9, 7, 5, 40, 10, 1);
+    ASSERT_TRUE(SettingsFormCreate(host, store, errors));
+    EXPECT_GE(s.PictureKind, 1);
+    EXPECT_LE(s.PictureKind, 9);
+    EXPECT_EQ(s.Detail, 30);
+    EXPECT_EQ(host.positions[6], s.PictureKind);
+    ASSERT_GE(host.log.size(), 4u);
+    EXPECT_EQ(host.log[host.log.size() - 3], "CheckBox1=on");
+    EXPECT_EQ(host.log[host.log.size() - 2], "size");
+    EXPECT_EQ(host.log.back(), "context");
+
+    // Save Settings afterwards stores the clamped 30.
+    fakes::MemoryStore saved;
+    ASSERT_TRUE(SaveSettings(saved, errors));
+    EXPECT_EQ(saved.values["Color"].data, 30u);
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(SettingsWindow, FailedLoadSkipsTheRestOfFormCreate) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    store.values.erase("Color");
+    EXPECT_FALSE(SettingsFormCreate(host, store, errors));
+    EXPECT_EQ(errors.messages, Strings{"Failed to get data for 'Color'"});
+    EXPECT_TRUE(host.log.empty());
+    EXPECT_EQ(AnimationState.Phase1, 0.0);
+    EXPECT_EQ(AnimationState.Drift1, 0.0);
+}
+
+TEST_F(SettingsWindow, CentredOriginRoundsHalvesToEven) {
+    EXPECT_EQ(CentredOrigin(1280, 400), 440);
+    EXPECT_EQ(CentredOrigin(1025, 400), 312);  // 312.5
+    EXPECT_EQ(CentredOrigin(1027, 400), 314);  // 313.5
+    EXPECT_EQ(CentredOrigin(1366, 400), 483);
+    EXPECT_EQ(CentredOrigin(400, 400), 0);
+    EXPECT_EQ(CentredOrigin(399, 400), 0);    // -0.5
+    EXPECT_EQ(CentredOrigin(397, 400), -2);   // -1.5
+    EXPECT_EQ(CentredOrigin(395, 400), -2);   // -2.5
+}
