@@ -15,8 +15,11 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "counting_gl.h"
+#include "frame_checks.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
 #include "engine/random.h"
@@ -24,44 +27,16 @@
 #include "settings/settings.h"
 
 using namespace zarvella;
+using stress::FrameFault;
 using stress::Gl;
+using stress::PoisonedCellsChanged;
+using stress::PoisonOutsideWalk;
 
 namespace {
 
 constexpr int kSoakFrames = 200000;
 constexpr int kLightFrames = 700;  // per combination with a negative Detail
 constexpr int kFullFrames = 250;   // per combination that walks the whole grid
-
-// Cells [row][column] that a frame with this Detail neither writes nor reads:
-// rows above the walk, and the columns past a row's last point.
-bool OutsideWalk(int32_t detail, int row, int column) {
-    if (detail < 0) return true;
-    return row > detail || column > 2 * row;
-}
-
-using GridArray = double[kGridRows][kGridCols];
-
-GridArray* const kArrays[6] = {&SurfaceGrid.GridX, &SurfaceGrid.GridY, &SurfaceGrid.GridZ,
-                               &SurfaceGrid.GridR, &SurfaceGrid.GridG, &SurfaceGrid.GridB};
-
-void PoisonOutsideWalk(int32_t detail) {
-    for (GridArray* a : kArrays)
-        for (int i = 0; i < kGridRows; ++i)
-            for (int j = 0; j < kGridCols; ++j)
-                if (OutsideWalk(detail, i, j)) (*a)[i][j] = stress::kPoison;
-}
-
-// Compares bit patterns, so a NaN or a -0 written over the poison counts too.
-int PoisonedCellsChanged(int32_t detail) {
-    const double poison = stress::kPoison;
-    int changed = 0;
-    for (GridArray* a : kArrays)
-        for (int i = 0; i < kGridRows; ++i)
-            for (int j = 0; j < kGridCols; ++j)
-                if (OutsideWalk(detail, i, j) && std::memcmp(&(*a)[i][j], &poison, sizeof poison) != 0)
-                    ++changed;
-    return changed;
-}
 
 struct MemoryFigures {
     long dataPages = 0;       // heap and other private mappings, resident or not
@@ -99,35 +74,6 @@ MemoryFigures ReadMemory() {
     const struct mallinfo2 info = mallinfo2();
     m.heapInUse = info.uordblks + info.hblkhd;
     return m;
-}
-
-int ExpectedCopies() {
-    const int32_t segments = FrameSegments();
-    return segments < 0 ? 0 : segments + 1;
-}
-
-// Everything a single frame's stream must satisfy. Returns a short reason, or
-// nullptr for a sound frame. Built without allocating.
-const char* FrameFault() {
-    const int copies = ExpectedCopies();
-    const int32_t detail = FrameDetail();
-    const uint64_t triangles = Gl.vertices / 3;
-    const uint64_t bandTriangles = detail > 1 ? static_cast<uint64_t>(detail) * (detail - 1) : 0;
-    if (Gl.calls > stress::kMaxCallsPerFrame) return "more calls than the slider-top frame";
-    if (triangles > stress::kMaxTrianglesPerFrame) return "more triangles than the slider-top frame";
-    if (triangles > copies * bandTriangles) return "more triangles than the bands hold";
-    if (Gl.clears != 1) return "not exactly one clear";
-    if (Gl.pushes != Gl.pops || Gl.depth != 0 || Gl.popUnderflows != 0) return "pushes and pops unbalanced";
-    if (Gl.maxDepth > 2) return "matrix stack deeper than two";
-    if (Gl.translates != 1) return "not exactly one translation";
-    if (Gl.begins != static_cast<uint64_t>(copies) || Gl.ends != Gl.begins) return "wrong number of copies";
-    if (Gl.rotates != static_cast<uint64_t>(copies)) return "wrong number of turns";
-    if (Gl.nestedBegins || Gl.strayEnds || Gl.strayVertices) return "vertex outside glBegin/glEnd";
-    if (Gl.brokenTriangles || Gl.colourWithoutVertex || Gl.colours != Gl.vertices) return "broken triangle";
-    if (Gl.nonFiniteVertices) return "non-finite vertex sent";
-    if (Gl.nanColours) return "NaN colour sent";
-    if (Gl.poisonSeen) return "poisoned cell drawn";
-    return nullptr;
 }
 
 uint64_t Swaps = 0;
