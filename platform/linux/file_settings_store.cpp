@@ -1,0 +1,204 @@
+#include "file_settings_store.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace zarvella::linux_shell {
+
+namespace {
+
+std::string Folder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    if (const passwd* entry = getpwuid(getuid())) return entry->pw_dir;
+    return "/";
+}
+
+// mkdir -p; new folders get 0700 as the XDG base directory rules ask.
+bool MakeFolders(const std::string& folder) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+    const std::string parent = Folder(folder);
+    if (parent != folder && !MakeFolders(parent)) return false;
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t n = write(fd, content.data(), content.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+enum class ReadOutcome { Read, Missing, Failed };
+
+ReadOutcome ReadWholeFile(const std::string& path, std::string& content, int& error) {
+    content.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            close(fd);
+            return ReadOutcome::Failed;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return ReadOutcome::Read;
+}
+
+}  // namespace
+
+std::string DefaultSettingsPath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string base = (config && config[0] == '/') ? config : HomeFolder() + "/.config";
+    return base + "/zarvella/" + kSettingsFileName;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content) {
+    const std::string folder = Folder(path);
+    if (!MakeFolders(folder)) return false;
+
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+
+    // Keep the old file's permissions; a new file gets the usual 0644 less umask.
+    struct stat old;
+    mode_t mode;
+    if (stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0644 & ~mask;
+    }
+    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+std::string DamagedFileMessage(const std::string& path, int line, const std::string& error) {
+    return "The settings file '" + path + "' cannot be read: line " + std::to_string(line) + ": " +
+           error + ". It has been left as it is.";
+}
+
+FileSettingsStore::FileSettingsStore(std::string path, ErrorSink& errors)
+    : path_(std::move(path)), errors_(errors) {}
+
+void FileSettingsStore::Report(const std::string& content, const std::string& text) {
+    // LoadSettings opens the key twice on a first run; say it once.
+    if (reported_ && content == reportedContent_) return;
+    reported_ = true;
+    reportedContent_ = content;
+    errors_.ShowError(text);
+}
+
+FileSettingsStore::LoadState FileSettingsStore::Load() {
+    std::string content;
+    int error = 0;
+    switch (ReadWholeFile(path_, content, error)) {
+        case ReadOutcome::Missing:
+            document_ = regfile::RegDocument{};
+            return LoadState::Missing;
+        case ReadOutcome::Failed:
+            Report("\x01unreadable", "The settings file '" + path_ + "' cannot be read: " +
+                                         std::strerror(error) + ".");
+            return LoadState::Failed;
+        case ReadOutcome::Read:
+            break;
+    }
+    regfile::ParseResult parsed = regfile::ParseRegFile(content);
+    if (!parsed.ok) {
+        Report(content, DamagedFileMessage(path_, parsed.errorLine, parsed.error));
+        return LoadState::Failed;
+    }
+    document_ = std::move(parsed.document);
+    return LoadState::Loaded;
+}
+
+bool FileSettingsStore::OpenKey(bool create) {
+    CloseKey();
+    const LoadState state = Load();
+    if (state == LoadState::Failed) return false;
+    const bool hasKey = state == LoadState::Loaded && regfile::HasKey(document_, kSettingsKey);
+    if (!hasKey) {
+        if (!create) return false;
+        regfile::AddKey(document_, kSettingsKey);
+        if (!WriteFileAtomically(path_, regfile::WriteRegFile(document_))) return false;
+    }
+    open_ = true;
+    return true;
+}
+
+ReadResult FileSettingsStore::ReadValue(const char* name, uint32_t& value) {
+    if (!open_) return ReadResult::Missing;
+    const regfile::RegData* data = regfile::FindValue(document_, kSettingsKey, name);
+    if (!data || data->kind == regfile::DataKind::Delete) return ReadResult::Missing;
+    // What RegQueryValueEx with a 4-byte buffer would give.
+    if (regfile::DataSize(*data) > 4) return ReadResult::Missing;
+    if (data->kind == regfile::DataKind::Dword) {
+        value = data->dword;
+        return ReadResult::Ok;
+    }
+    if (data->kind == regfile::DataKind::Hex && data->hexType == regfile::kRegDword) {
+        uint8_t bytes[4] = {0, 0, 0, 0};
+        for (size_t i = 0; i < data->bytes.size(); ++i) bytes[i] = data->bytes[i];
+        value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+        return ReadResult::Ok;
+    }
+    return ReadResult::OtherType;
+}
+
+bool FileSettingsStore::WriteValue(const char* name, uint32_t value) {
+    if (!open_) return false;
+    regfile::RegDocument updated = document_;
+    regfile::SetDword(updated, kSettingsKey, name, value);
+    if (!WriteFileAtomically(path_, regfile::WriteRegFile(updated))) return false;
+    document_ = std::move(updated);
+    return true;
+}
+
+void FileSettingsStore::CloseKey() {
+    open_ = false;
+    document_ = regfile::RegDocument{};
+}
+
+}  // namespace zarvella::linux_shell

@@ -1,0 +1,60 @@
+// The Linux settings store: one REGEDIT4 file per user, written atomically.
+// Plain C++ and POSIX, no Qt, so the tests and fuzzers use it as it ships.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "reg_file.h"
+#include "settings/settings.h"
+
+namespace zarvella::linux_shell {
+
+// The key the values live under, as a registry export names it.
+inline constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\Software\\Zarvella";
+inline constexpr const char* kSettingsFileName = "settings.reg";
+
+// $XDG_CONFIG_HOME/zarvella/settings.reg, or ~/.config/zarvella/settings.reg
+// when the variable is unset, empty or not an absolute path.
+std::string DefaultSettingsPath();
+
+// Writes a temporary file next to `path`, flushes it to disk and renames it
+// over `path`, creating missing folders first. On any failure the old file is
+// untouched, the temporary file is removed and the result is false.
+bool WriteFileAtomically(const std::string& path, std::string_view content);
+
+// The text that reports a file that cannot be parsed.
+std::string DamagedFileMessage(const std::string& path, int line, const std::string& error);
+
+class FileSettingsStore : public SettingsStore {
+public:
+    // Damaged or unreadable files are reported to `errors`, once per content.
+    FileSettingsStore(std::string path, ErrorSink& errors);
+
+    // false: the file or the key is missing (create == false), or the file is
+    // damaged or unreadable (never overwritten), or it could not be written.
+    // create == true writes the file with the key at once, as RegCreateKeyEx
+    // creates the key.
+    bool OpenKey(bool create) override;
+    ReadResult ReadValue(const char* name, uint32_t& value) override;
+    // Updates the value and rewrites the whole file atomically; false (and the
+    // file as it was) when that fails.
+    bool WriteValue(const char* name, uint32_t value) override;
+    void CloseKey() override;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    enum class LoadState { Loaded, Missing, Failed };
+    LoadState Load();
+    void Report(const std::string& content, const std::string& text);
+
+    std::string path_;
+    ErrorSink& errors_;
+    bool open_ = false;
+    regfile::RegDocument document_;
+    bool reported_ = false;
+    std::string reportedContent_;
+};
+
+}  // namespace zarvella::linux_shell

@@ -1,0 +1,115 @@
+#include "preview_window.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "engine/animation.h"
+#include "engine/random.h"
+#include "gl_view.h"
+#include "linux_system.h"
+#include "shell/preview.h"
+#include "shell/window_handle.h"
+#include "startup/mode.h"
+#include "x11_window.h"
+
+namespace zarvella::linux_shell {
+
+namespace {
+
+constexpr int kWatchMs = 100;  // the parent's end is noticed within this
+
+// The preview window: draws a core frame on every paint; the stand-alone
+// window ends on a key, as the password check allows.
+class PreviewView : public GlView {
+public:
+    PreviewView() : GlView(GlVariant::Preview, QSize(), &PreviewPaint) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        // With Alt held a key is a system key on Windows and does not count.
+        if (event->modifiers() & Qt::AltModifier) return;
+        PreviewKeyDown(VerifySaverPassword());
+    }
+};
+
+// What PreviewThread asks of the window, posted to the main thread, which
+// owns the window and makes every GL call.
+class QtPreviewHost : public PreviewHost {
+public:
+    explicit QtPreviewHost(PreviewView* view) : view_(view) {}
+
+    void ShowAndUpdate() override {
+        QMetaObject::invokeMethod(
+            view_, [v = view_] { v->show(); v->repaint(); }, Qt::QueuedConnection);
+    }
+    void Invalidate() override {
+        QMetaObject::invokeMethod(view_, [v = view_] { v->update(); }, Qt::QueuedConnection);
+    }
+    void Sleep(int milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+    void PostDestroy() override {
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    }
+
+private:
+    PreviewView* view_;
+};
+
+void WatchParent(QObject* owner, unsigned long parent) {
+    auto* watch = new QTimer(owner);
+    QObject::connect(watch, &QTimer::timeout, owner, [parent] {
+        if (!QueryForeignWindow(parent).exists) QCoreApplication::quit();
+    });
+    watch->start(kWatchMs);
+}
+
+}  // namespace
+
+int RunPreview(std::string_view secondArgument) {
+    const unsigned long parent = ParseWindowHandle(secondArgument);
+    ForeignWindow area;
+    if (parent != 0) {
+        area = QueryForeignWindow(parent);
+        // A number that names no window: nothing to draw into, and nothing
+        // would ever end us.
+        if (!area.exists) return 0;
+    }
+
+    // Both live until the process ends: PreviewThread is never joined.
+    auto* view = new PreviewView;
+    view->setWindowTitle(QString::fromUtf8(kPreviewWindowTitle));
+    if (parent != 0) {
+        // A child of the dialog's area, its size, and deaf to input.
+        view->winId();
+        view->windowHandle()->setParent(QWindow::fromWinId(parent));
+        view->windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
+        view->setGeometry(0, 0, area.width, area.height);
+        WatchParent(view, parent);
+    } else {
+        view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        view->setGeometry(0, 0, kStandAloneWidth, kStandAloneHeight);
+        view->setFocusPolicy(Qt::StrongFocus);
+    }
+    view->show();
+    view->activateWindow();
+    SeedRandom();
+    SeedAnimationState();
+
+    auto* host = new QtPreviewHost(view);
+    std::thread([host] { PreviewThread(*host); }).detach();
+    qApp->exec();
+
+    // PreviewThread is still looping and would post to objects that are
+    // about to go; on Windows it simply ends with the process, so here too.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+}  // namespace zarvella::linux_shell

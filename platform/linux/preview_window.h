@@ -1,0 +1,13 @@
+// The preview mode (Part 4.2) on X11: a GL child of the X window whose id is
+// on the command line, driven by the core's PreviewThread.
+#pragma once
+
+#include <string_view>
+
+namespace zarvella::linux_shell {
+
+// Runs the preview until its window ends; returns the process's exit code.
+// The process may also end inside (see the comment at the end).
+int RunPreview(std::string_view secondArgument);
+
+}  // namespace zarvella::linux_shell

@@ -1,0 +1,54 @@
+// TForm1: the full-screen saver window (Part 4.1). Also draws the same
+// picture into a window XScreenSaver hands us, where XScreenSaver decides
+// when it ends.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include "gl_view.h"
+#include "shell/fullscreen.h"
+
+namespace zarvella::linux_shell {
+
+class TForm1 : public QWidget, private FullScreenHost {
+    Q_OBJECT
+public:
+    // embedInto: 0 for the saver's own top-level window, or the X window
+    // XScreenSaver gave us (XSCREENSAVER_WINDOW, -window-id, -root).
+    TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto = 0);
+
+    QTimer* Timer;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void TimerTimer();
+
+private:
+    void FormCreate();
+    void FormKeyDown();
+    void FormMouseMove();
+    void FormCloseQuery(QCloseEvent* event);
+    void WatchEmbeddingWindow();
+
+    // FullScreenHost
+    void SizeToScreen() override;
+    void AttachContext() override;
+    ScreenPoint CursorPos() override;
+    void ShowCursor(bool show) override;
+    void SetSaverRunning(bool running) override;
+    bool VerifySaverPassword() override;
+    void HideWindow() override;
+    void Terminate() override;
+
+    SettingsStore& store_;
+    ErrorSink& errors_;
+    unsigned long embedInto_;
+    GlView* view_ = nullptr;
+};
+
+}  // namespace zarvella::linux_shell
