@@ -188,7 +188,7 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
             if (++totalFrames == 1000) atThousand = ReadMemory();
         }
         EXPECT_EQ(faultyFrames, 0) << Describe(kind, values) << ": " << (firstFault ? firstFault : "");
-        EXPECT_EQ(PoisonedCellsChanged(detail), 0) << Describe(kind, values) << ": cells outside the walk written";
+        EXPECT_EQ(PoisonedCellsChanged(detail), 0) << Describe(kind, values) << ": rows with cells outside the walk written";
         // The settings are read, never written, by the engine.
         EXPECT_EQ(SaverSettings.Detail, values.Detail);
         EXPECT_EQ(SaverSettings.Segments, values.Segments);
