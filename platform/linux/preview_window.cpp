@@ -55,7 +55,7 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
     void PostDestroy() override {
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     }
 
 private:
@@ -65,7 +65,7 @@ private:
 void WatchParent(QObject* owner, unsigned long parent) {
     auto* watch = new QTimer(owner);
     QObject::connect(watch, &QTimer::timeout, owner, [parent] {
-        if (!QueryForeignWindow(parent).exists) QCoreApplication::quit();
+        if (!QueryForeignWindow(parent).exists) QCoreApplication::exit(0);
     });
     watch->start(kWatchMs);
 }

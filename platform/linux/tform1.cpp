@@ -36,20 +36,23 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    if (embedInto_) {
-        // A child of XScreenSaver's window, sized to it; input stays with it.
-        winId();
-        windowHandle()->setParent(QWindow::fromWinId(embedInto_));
-        windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
-        WatchEmbeddingWindow();
-    }
-
     Timer = new QTimer(this);
     Timer->setInterval(kFullScreenTimerMs);
     connect(Timer, &QTimer::timeout, this, &TForm1::TimerTimer);
     Timer->start();
 
     FormCreate();
+
+    if (embedInto_) {
+        // A child of XScreenSaver's window, sized to it; input stays with it.
+        // Only now: adding the GL view makes Qt recreate a native window that
+        // already exists, and the new one would lose its foreign parent.
+        winId();
+        windowHandle()->setParent(QWindow::fromWinId(embedInto_));
+        windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
+        move(0, 0);
+        WatchEmbeddingWindow();
+    }
 }
 
 void TForm1::FormCreate() { FullScreenFormCreate(*this, store_, errors_); }
@@ -74,13 +77,13 @@ void TForm1::FormMouseMove() { FullScreenMouseMove(*this); }
 
 void TForm1::FormCloseQuery(QCloseEvent* event) {
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TForm1::WatchEmbeddingWindow() {
     auto* watch = new QTimer(this);
     connect(watch, &QTimer::timeout, this, [this] {
-        if (!QueryForeignWindow(embedInto_).exists) QCoreApplication::quit();
+        if (!QueryForeignWindow(embedInto_).exists) QCoreApplication::exit(0);
     });
     watch->start(kWatchMs);
 }
@@ -123,6 +126,6 @@ bool TForm1::VerifySaverPassword() { return linux_shell::VerifySaverPassword(); 
 
 void TForm1::HideWindow() { hide(); }
 
-void TForm1::Terminate() { QCoreApplication::quit(); }
+void TForm1::Terminate() { QCoreApplication::exit(0); }
 
 }  // namespace zarvella::linux_shell

@@ -182,7 +182,7 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm2::FormKeyDown(int key) {
-    if (key == Qt::Key_Escape) QCoreApplication::quit();
+    if (key == Qt::Key_Escape) QCoreApplication::exit(0);
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
@@ -190,7 +190,7 @@ void TForm2::closeEvent(QCloseEvent* event) {
     FormClose();
 }
 
-void TForm2::FormClose() { QCoreApplication::quit(); }
+void TForm2::FormClose() { QCoreApplication::exit(0); }
 
 int TForm2::TrackBarPosition(int track) { return TrackBar(track)->value(); }
 

@@ -1,0 +1,574 @@
+#!/usr/bin/env bash
+# End-to-end tests of the Linux saver on a virtual X display (Xvfb): real
+# windows driven with xdotool, pixels checked in screenshots (ImageMagick).
+#
+#   run_e2e.sh ZARVELLA X11_TEST_WINDOW [--screenshots DIR]
+#
+# ZARVELLA is build/linux/zarvella; X11_TEST_WINDOW the tests' X11 tool
+# (tests/linux/x11_test_window.cpp). With --screenshots, the README's pictures
+# (linux-fullscreen.png, linux-settings.png) are saved into DIR.
+# Every case gets its own empty XDG_CONFIG_HOME. Prints PASS/FAIL per case and
+# "N passed, N failed"; exits non-zero on any failure. The display, the saver
+# and every helper process are stopped on the way out, whatever happened.
+set -uo pipefail
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 ZARVELLA X11_TEST_WINDOW [--screenshots DIR]" >&2
+  exit 2
+fi
+zarvella=$(readlink -f "$1")
+tool=$(readlink -f "$2")
+shots_out=""
+if [ "${3:-}" = "--screenshots" ] && [ -n "${4:-}" ]; then
+  mkdir -p "$4" && shots_out=$(readlink -f "$4")
+fi
+for program in Xvfb xdotool import convert xwininfo; do
+  command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/zarvella-e2e.XXXXXX)
+xvfb_pid=""
+saver_pid=""
+helper_pids=()
+passed=0
+failed=0
+failed_names=()
+
+stop_pid() {  # stop_pid PID: TERM, then KILL if it lingers
+  local pid=$1
+  [ -n "$pid" ] || return 0
+  kill "$pid" 2>/dev/null || return 0
+  for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+stop_case_processes() {
+  stop_pid "$saver_pid"
+  saver_pid=""
+  local pid
+  for pid in "${helper_pids[@]}"; do stop_pid "$pid"; done
+  helper_pids=()
+}
+
+cleanup() {
+  stop_case_processes
+  stop_pid "$xvfb_pid"
+  if [ "$failed" -eq 0 ]; then rm -rf "$work"; else echo "run_e2e: logs and screenshots kept in $work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# ---- the virtual display ------------------------------------------------------
+
+start_display() {
+  local n
+  for n in $(seq 61 99); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    stop_pid "$xvfb_pid"
+    xvfb_pid=""
+  done
+  echo "run_e2e: no free display from :61 to :99" >&2
+  return 1
+}
+
+# ---- helpers --------------------------------------------------------------------
+
+case_failures=()
+check() {  # check DESCRIPTION COMMAND...: records a failure of this case
+  local what=$1; shift
+  if "$@"; then return 0; fi
+  case_failures+=("$what")
+  return 1
+}
+
+new_config() {  # a fresh, empty XDG_CONFIG_HOME for one case
+  config=$(mktemp -d "$work/config.XXXXXX")
+  settings="$config/zarvella/settings.reg"
+  messages="$work/messages.$(basename "$config")"
+}
+
+start_saver() {  # start_saver ARGS...: the saver in the background, env of this case
+  XDG_CONFIG_HOME="$config" ZARVELLA_TEST_MESSAGE_LOG="$messages" \
+    "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+  saver_pid=$!
+}
+
+start_saver_env() {  # start_saver_env VAR=VALUE ARGS...
+  local assignment=$1; shift
+  env "$assignment" XDG_CONFIG_HOME="$config" ZARVELLA_TEST_MESSAGE_LOG="$messages" \
+    "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+  saver_pid=$!
+}
+
+# wait_exit SECONDS: true when the saver ended in time; its code in $exit_code
+wait_exit() {
+  local tenths=$(( $1 * 10 ))
+  exit_code=""
+  for _ in $(seq "$tenths"); do
+    if ! kill -0 "$saver_pid" 2>/dev/null; then
+      wait "$saver_pid"; exit_code=$?
+      saver_pid=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+running() { [ -n "$saver_pid" ] && kill -0 "$saver_pid" 2>/dev/null; }
+
+# find_window NAME [SECONDS]: the id of a visible window whose title is NAME
+find_window() {
+  local name=$1 tenths=$(( ${2:-10} * 10 )) id
+  for _ in $(seq "$tenths"); do
+    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+geometry_of() {  # "X Y W H" of a window, in root coordinates
+  local info
+  info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+  awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+       /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}' <<<"$info"
+}
+
+shot() { import -window root "$1" 2>/dev/null; }
+
+# lit FILE GEOMETRY: share of pixels brighter than 10 % grey in the region
+lit() {
+  convert "$1" -crop "$2" +repage -colorspace gray -threshold 10% -format '%[fx:mean]' info:
+}
+mean() { convert "$1" -crop "$2" +repage -format '%[fx:mean]' info:; }
+# share of pixels of exactly the test parent's grey (#808080)
+grey_share() {
+  convert "$1" -crop "$2" +repage -fill white -fuzz 1% -opaque '#808080' -fill black +opaque white \
+    -colorspace gray -format '%[fx:mean]' info:
+}
+changed_pixels() {  # changed_pixels A B GEOMETRY
+  convert "$1" -crop "$3" +repage "$work/a.png" && convert "$2" -crop "$3" +repage "$work/b.png" &&
+    compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 | awk '{print int($1)}'
+}
+above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
+below() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
+
+make_parent() {  # make_parent GEOMETRY: a grey top-level window; its id in $parent
+  local out="$work/parent.$RANDOM"
+  "$tool" create "$1" 808080 >"$out" 2>>"$work/tool.log" &
+  helper_pids+=($!)
+  parent_pid=$!
+  parent=""
+  for _ in $(seq 50); do
+    parent=$(head -n1 "$out" 2>/dev/null)
+    [ -n "$parent" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+child_geometry() {  # WxH+X+Y of the first child of a window
+  xwininfo -children -id "$1" 2>/dev/null |
+    awk '/^ +0x[0-9a-f]+ / {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) {print $i; exit}}'
+}
+
+file_has() { tr -d '\r' <"$1" | grep -qxF "$2"; }
+
+defaults_file() {
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n'
+  printf '"Fast"=dword:%08x\r\n"Bright"=dword:00000009\r\n"Size"=dword:00000007\r\n' "${1:-10}"
+  printf '"Satiation"=dword:00000005\r\n"Color"=dword:%08x\r\n"Alpha"=dword:00000001\r\n' "${2:-10}"
+  printf '"Rands"=dword:00000000\r\n\r\n'
+}
+
+stored_file() {  # stored_file COLOR-DATA: a hand-written file (LF line ends)
+  mkdir -p "$config/zarvella"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"Fast"=dword:0000000a\n"Bright"=dword:00000009\n"Size"=dword:00000007\n"Satiation"=dword:00000005\n"Color"=%s\n"Alpha"=dword:00000001\n"Rands"=dword:00000000\n' "$1" >"$settings"
+}
+
+focus() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1; sleep 0.2; }
+
+run_case() {  # run_case NAME FUNCTION
+  local name=$1 fn=$2
+  case_failures=()
+  echo "---- $name" >>"$work/saver.log"
+  "$fn"
+  if running; then case_failures+=("the saver was still running at the end"); fi
+  stop_case_processes
+  if [ ${#case_failures[@]} -eq 0 ]; then
+    echo "PASS $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name"
+    local f
+    for f in "${case_failures[@]}"; do echo "     - $f"; done
+    failed=$((failed + 1))
+    failed_names+=("$name")
+  fi
+}
+
+# ---- the settings window (/c) ---------------------------------------------------
+
+case_settings_first_run() {
+  new_config
+  start_saver /c
+  local wid g x y w h
+  wid=$(find_window "Zarvella Settings") || { check "\"Zarvella Settings\" opens" false; return; }
+  read -r x y w h < <(geometry_of "$wid")
+  check "the window is 400x430 (got ${w}x${h})" [ "${w}x${h}" = 400x430 ]
+  check "the settings file holds the seven defaults" cmp -s "$settings" <(defaults_file)
+  check "no message was shown" [ ! -s "$messages" ]
+
+  sleep 1
+  shot "$work/settings1.png"; sleep 0.5; shot "$work/settings2.png"
+  local picture="400x290+$x+$y" controls="400x120+$x+$((y + 310))"
+  local l c1 c2
+  l=$(lit "$work/settings1.png" "$picture")
+  check "a picture is drawn in the top of the window (lit $l)" above "$l" 0.01
+  c1=$(changed_pixels "$work/settings1.png" "$work/settings2.png" "$picture")
+  check "the picture moves ($c1 pixels changed)" above "$c1" 50
+  c2=$(changed_pixels "$work/settings1.png" "$work/settings2.png" "$controls")
+  check "the picture stays above the controls ($c2 pixels changed below)" [ "$c2" = 0 ]
+  l=$(lit "$work/settings1.png" "$controls")
+  check "the controls are drawn below the picture (lit $l)" above "$l" 0.02
+  if [ -n "$shots_out" ]; then
+    convert "$work/settings1.png" -crop "${w}x${h}+$x+$y" +repage "$shots_out/linux-settings.png"
+  fi
+
+  # Speed has the focus first: one step right, then Tab to "Save Settings".
+  focus "$wid"
+  xdotool key Right; sleep 0.3
+  check "moving a slider alone does not write the file" cmp -s "$settings" <(defaults_file)
+  xdotool key Tab; sleep 0.2; xdotool key space; sleep 0.5
+  check "\"Save Settings\" stores the moved slider (Fast 11)" cmp -s "$settings" <(defaults_file 11)
+  xdotool key Escape
+  if wait_exit 5; then
+    check "Esc ends with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "Esc ends the settings window" false
+  fi
+}
+
+case_settings_close_without_saving() {
+  new_config
+  mkdir -p "$config/zarvella"
+  defaults_file 11 >"$settings"
+  cp "$settings" "$work/before.reg"
+  start_saver /c
+  local wid
+  wid=$(find_window "Zarvella Settings") || { check "\"Zarvella Settings\" opens" false; return; }
+  sleep 0.5
+  focus "$wid"
+  xdotool key Right Right Right; sleep 0.3
+  "$tool" close "$wid"
+  if wait_exit 5; then
+    check "closing the window ends with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "closing the window ends the program" false
+  fi
+  check "closing without saving leaves the file as it was" cmp -s "$settings" "$work/before.reg"
+}
+
+case_settings_color_40() {
+  new_config
+  stored_file "dword:00000028"
+  start_saver /c
+  local wid x y w h
+  wid=$(find_window "Zarvella Settings") || { check "\"Zarvella Settings\" opens" false; return; }
+  read -r x y w h < <(geometry_of "$wid")
+  sleep 1
+  shot "$work/color40.png"
+  # TrackBar5 (Detailed, 1 to 30) at 270,327: at 30 its thumb sits at the right end.
+  local right left
+  right=$(mean "$work/color40.png" "5x5+$((x + 384))+$((y + 328))")
+  left=$(mean "$work/color40.png" "5x5+$((x + 271))+$((y + 328))")
+  check "the Detailed slider shows 30 (thumb right $right, left $left)" above "$right" 0.6
+  check "the Detailed slider's thumb is not at the left" below "$left" 0.6
+  focus "$wid"
+  xdotool key Tab; sleep 0.2; xdotool key space; sleep 0.5
+  check "saving stores Color 30" file_has "$settings" '"Color"=dword:0000001e'
+  check "saving keeps the other values" file_has "$settings" '"Fast"=dword:0000000a'
+  check "no message was shown" [ ! -s "$messages" ]
+  xdotool key Escape
+  wait_exit 5 || check "Esc ends the settings window" false
+}
+
+# A message box titled "Zarvella" with TEXT (also in the test log); Return closes it.
+expect_message() {
+  local text=$1 box
+  box=$(find_window "Zarvella" 10) || { check "a message box appears" false; return 1; }
+  sleep 0.3
+  check "the message reads: $text (log: $(tr '\n' '|' <"$messages" 2>/dev/null))" \
+    grep -qF -- "$text" "$messages"
+  check "exactly one message is shown" [ "$(wc -l <"$messages")" = 1 ]
+  focus "$box"
+  xdotool key Return
+  return 0
+}
+
+case_settings_color_string() {
+  new_config
+  stored_file '"40"'
+  cp "$settings" "$work/before.reg"
+  start_saver /c
+  expect_message "Invalid data type for 'Color'" || return
+  local wid
+  wid=$(find_window "Zarvella Settings") || { check "the settings window opens after the message" false; return; }
+  focus "$wid"
+  xdotool key Escape
+  if wait_exit 5; then
+    check "Esc ends with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "Esc ends the settings window" false
+  fi
+  check "the file is left as it was" cmp -s "$settings" "$work/before.reg"
+}
+
+case_settings_damaged_file() {
+  new_config
+  mkdir -p "$config/zarvella"
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n"Fast"=dword:0000000a\r\n"Bright"=dword:zz\r\n' >"$settings"
+  cp "$settings" "$work/before.reg"
+  start_saver /c
+  expect_message "$settings" || return
+  check "the message names line 5" grep -qF "line 5" "$messages"
+  local wid
+  wid=$(find_window "Zarvella Settings") || { check "the settings window opens after the message" false; return; }
+  focus "$wid"
+  # "Save Settings" must not overwrite it either.
+  xdotool key Tab; sleep 0.2; xdotool key space; sleep 0.5
+  xdotool key Escape
+  wait_exit 5 || check "Esc ends the settings window" false
+  check "the damaged file is left byte for byte" cmp -s "$settings" "$work/before.reg"
+  check "no other file appears beside it" [ "$(ls -A "$config/zarvella")" = settings.reg ]
+}
+
+# ---- the full-screen saver (/s) -------------------------------------------------
+
+start_fullscreen() {
+  xdotool mousemove 640 512; sleep 0.2
+  start_saver "$@"
+  local wid x y w h
+  wid=$(find_window "Zarvella") || { check "the full-screen window opens" false; return 1; }
+  read -r x y w h < <(geometry_of "$wid")
+  check "the window covers the screen (got ${w}x${h}+$x+$y)" [ "${w}x${h}+$x+$y" = 1280x1024+0+0 ]
+  focus "$wid"
+  sleep 0.8
+}
+
+case_fullscreen_picture() {
+  new_config
+  "$tool" create 1280x1024+0+0 808080 >/dev/null 2>>"$work/tool.log" &  # a grey desktop
+  helper_pids+=($!)
+  sleep 0.5
+  start_fullscreen /s || return
+  shot "$work/full1.png"; sleep 0.5; shot "$work/full2.png"
+  local l g corner c
+  l=$(lit "$work/full1.png" 1280x1024+0+0)
+  check "a picture is drawn (lit $l)" above "$l" 0.02
+  g=$(grey_share "$work/full1.png" 1280x1024+0+0)
+  check "no grey desktop shows through ($g)" below "$g" 0.001
+  corner=$(mean "$work/full1.png" 100x100+0+0)
+  check "the picture lies on black (corner $corner)" below "$corner" 0.01
+  c=$(changed_pixels "$work/full1.png" "$work/full2.png" 1280x1024+0+0)
+  check "the picture moves ($c pixels changed)" above "$c" 100
+  local cursor
+  cursor=$("$tool" cursor)
+  if [ "$cursor" = unknown ]; then
+    echo "     (cursor check skipped: the test tool was built without XFixes)"
+  else
+    check "the cursor is hidden (it is $cursor)" [ "$cursor" = blank ]
+  fi
+  check "the settings file was written on first run" cmp -s "$settings" <(defaults_file)
+  [ -n "$shots_out" ] && cp "$work/full1.png" "$shots_out/linux-fullscreen.png"
+
+  xdotool mousemove 650 522; sleep 0.8
+  check "a move of 10 right and 10 down keeps it running" running
+  xdotool mousemove 651 522
+  if wait_exit 3; then
+    check "11 to the right ends it with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "11 to the right ends it" false
+  fi
+}
+
+case_fullscreen_move_down() {
+  new_config
+  start_fullscreen /s || return
+  xdotool mousemove 645 522; sleep 0.8
+  check "a move of 5 right and 10 down keeps it running" running
+  xdotool mousemove 640 523
+  if wait_exit 3; then
+    check "11 down ends it with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "11 down ends it" false
+  fi
+}
+
+case_fullscreen_key() {
+  new_config
+  start_fullscreen /s || return
+  xdotool key x
+  if wait_exit 3; then
+    check "a key ends it with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "a key ends it" false
+  fi
+}
+
+case_fullscreen_shift() {
+  new_config
+  start_fullscreen /S || return
+  xdotool key Shift_L
+  wait_exit 3 || check "a lone Shift ends it" false
+}
+
+# ---- the preview (/p ID) --------------------------------------------------------
+
+case_preview_child() {
+  new_config
+  make_parent 300x200+100+100 || { check "the test parent window appears" false; return; }
+  start_saver /p "$parent"
+  sleep 2
+  local child
+  child=$(child_geometry "$parent")
+  check "a child of the parent's size appears (got '$child')" [ "$child" = "300x200+0+0" ]
+  shot "$work/preview.png"
+  local l g
+  l=$(lit "$work/preview.png" 300x200+100+100)
+  check "the picture is drawn in the parent (lit $l)" above "$l" 0.01
+  g=$(grey_share "$work/preview.png" 300x200+100+100)
+  check "the parent's grey is covered ($g)" below "$g" 0.001
+  check "the preview keeps running" running
+  local destroyed
+  destroyed=$(date +%s.%N)
+  stop_pid "$parent_pid"   # closing its connection destroys the parent
+  if wait_exit 2; then
+    echo "     (ended $(awk -v a="$destroyed" -v b="$(date +%s.%N)" 'BEGIN {printf "%.1f", b - a}') s after the parent, code $exit_code)"
+    check "it ends with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "destroying the parent ends the process within two seconds" false
+  fi
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+case_preview_stand_alone() {
+  new_config
+  start_saver /p 0
+  local wid x y w h
+  wid=$(find_window "MySaver") || { check "the stand-alone window opens" false; return; }
+  read -r x y w h < <(geometry_of "$wid")
+  check "it is ${w}x${h}, expected 320x240" [ "${w}x${h}" = 320x240 ]
+  sleep 1
+  shot "$work/standalone.png"
+  local l
+  l=$(lit "$work/standalone.png" "${w}x${h}+$x+$y")
+  check "the picture is drawn (lit $l)" above "$l" 0.01
+  xdotool mousemove $((x + 100)) $((y + 100)); sleep 0.3; xdotool mousemove $((x + 200)) $((y + 150)); sleep 0.5
+  check "mouse movement does not end it" running
+  focus "$wid"
+  xdotool key q
+  if wait_exit 2; then
+    check "a key ends it with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "a key ends the stand-alone window" false
+  fi
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+case_preview_no_such_window() {
+  new_config
+  start_saver /p 0x7ffffff0
+  if wait_exit 2; then
+    check "it ends at once with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "a window id that names no window ends it at once" false
+  fi
+}
+
+case_change_password() {
+  new_config
+  start_saver /a 4711
+  if wait_exit 2; then
+    check "/a ends at once with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "/a ends at once" false
+  fi
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+# ---- XScreenSaver ----------------------------------------------------------------
+
+expect_picture_in_parent() {  # after the saver started into $parent at 320x240+50+60
+  sleep 2
+  local child l g
+  child=$(child_geometry "$parent")
+  check "a child of the window's size appears (got '$child')" [ "$child" = "320x240+0+0" ]
+  shot "$work/xss.png"
+  l=$(lit "$work/xss.png" 320x240+50+60)
+  check "the picture appears in the window (lit $l)" above "$l" 0.01
+  g=$(grey_share "$work/xss.png" 320x240+50+60)
+  check "the window's grey is covered ($g)" below "$g" 0.001
+  check "it reads the stored settings like /s (first run writes them)" cmp -s "$settings" <(defaults_file)
+  xdotool mousemove 10 10; sleep 0.2; xdotool mousemove 600 600; xdotool key x; sleep 0.5
+  check "input does not end it (XScreenSaver does)" running
+}
+
+case_xscreensaver_window_variable() {
+  new_config
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  start_saver_env "XSCREENSAVER_WINDOW=0x$(printf %x "$parent")" -root
+  expect_picture_in_parent
+  kill "$saver_pid" 2>/dev/null   # as XScreenSaver stops a hack
+  wait_exit 2 || check "it ends when XScreenSaver stops it" false
+}
+
+case_xscreensaver_window_id() {
+  new_config
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  start_saver -window-id "$parent"
+  expect_picture_in_parent
+  stop_pid "$parent_pid"
+  wait_exit 2 || check "it ends when its window is destroyed" false
+}
+
+# ---- run -------------------------------------------------------------------------
+
+start_display || exit 1
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+unset XSCREENSAVER_WINDOW
+echo "run_e2e: display $DISPLAY, work folder $work"
+
+run_case "/c first run: window, defaults file, picture above controls, slider, save, Esc" case_settings_first_run
+run_case "/c closing without saving leaves the file" case_settings_close_without_saving
+run_case "/c stored Color 40 shows 30 and saves 30" case_settings_color_40
+run_case "/c Color stored as a string" case_settings_color_string
+run_case "/c damaged file: message, file left as it was" case_settings_damaged_file
+run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11 px right ends" case_fullscreen_picture
+run_case "/s 11 px down ends" case_fullscreen_move_down
+run_case "/s a key ends" case_fullscreen_key
+run_case "/S a lone Shift ends" case_fullscreen_shift
+run_case "/p ID: child of the parent's size, ends with the parent, no settings file" case_preview_child
+run_case "/p 0: stand-alone window, a key ends it" case_preview_stand_alone
+run_case "/p ID naming no window ends at once" case_preview_no_such_window
+run_case "/a does nothing and exits" case_change_password
+run_case "XSCREENSAVER_WINDOW: the picture appears in that window" case_xscreensaver_window_variable
+run_case "-window-id ID: the picture appears in that window" case_xscreensaver_window_id
+
+echo
+[ "$failed" -gt 0 ] && echo "failed: ${failed_names[*]}"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,239 @@
+// The Linux settings store under the core's load/save rules, on real files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "file_settings_store.h"
+#include "settings/settings.h"
+
+using namespace zarvella;
+using namespace zarvella::linux_shell;
+
+namespace {
+
+struct RecordedErrors : ErrorSink {
+    std::vector<std::string> texts;
+    void ShowError(const std::string& text) override { texts.push_back(text); }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+const std::string kDefaults =
+    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n"
+    "\"Fast\"=dword:0000000a\r\n\"Bright\"=dword:00000009\r\n\"Size\"=dword:00000007\r\n"
+    "\"Satiation\"=dword:00000005\r\n\"Color\"=dword:0000000a\r\n\"Alpha\"=dword:00000001\r\n"
+    "\"Rands\"=dword:00000000\r\n\r\n";
+
+std::string StoredWith(const std::string& color) {
+    return "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:00000010\n"
+           "\"Bright\"=dword:00000009\n\"Size\"=dword:00000007\n\"Satiation\"=dword:00000005\n"
+           "\"Color\"=" + color + "\n\"Alpha\"=dword:00000001\n\"Rands\"=dword:00000000\n";
+}
+
+class FileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/zarvella-store-XXXXXX";
+        root_ = mkdtemp(pattern);
+        folder_ = root_ + "/zarvella";
+        path_ = folder_ + "/settings.reg";
+        SaverSettings = {};
+    }
+    void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
+
+    void Store(const std::string& text) {
+        mkdir(folder_.c_str(), 0700);
+        WriteFile(path_, text);
+    }
+
+    std::string root_, folder_, path_;
+    RecordedErrors errors_;
+};
+
+}  // namespace
+
+TEST_F(FileStoreTest, OpenWithoutCreateFailsWhenFileOrKeyIsMissing) {
+    FileSettingsStore store(path_, errors_);
+    EXPECT_FALSE(store.OpenKey(false));
+    EXPECT_FALSE(Exists(folder_));
+    Store("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Other]\n");
+    EXPECT_FALSE(store.OpenKey(false));
+    EXPECT_TRUE(errors_.texts.empty());
+}
+
+TEST_F(FileStoreTest, FirstRunWritesTheSevenDefaults) {
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(LoadSettings(store, errors_));
+    EXPECT_EQ(ReadFile(path_), kDefaults);
+    EXPECT_EQ(SaverSettings.Speed, 10);
+    EXPECT_TRUE(errors_.texts.empty());
+    EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
+}
+
+TEST_F(FileStoreTest, OpenWithCreateMakesTheFileAtOnce) {
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(store.OpenKey(true));
+    EXPECT_EQ(ReadFile(path_), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n\r\n");
+    uint32_t value = 0;
+    EXPECT_EQ(store.ReadValue("Fast", value), ReadResult::Missing);
+    store.CloseKey();
+}
+
+TEST_F(FileStoreTest, StoredValuesLoadAsTheyAre) {
+    Store(StoredWith("dword:00000028"));
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(LoadSettings(store, errors_));
+    EXPECT_EQ(SaverSettings.Speed, 16);
+    EXPECT_EQ(SaverSettings.Detail, 40);
+    EXPECT_EQ(ReadFile(path_), StoredWith("dword:00000028"));  // nothing written
+}
+
+TEST_F(FileStoreTest, ValueTypesFollowTheRegistry) {
+    Store("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"S3\"=\"40\"\n\"S5\"=\"1234\"\n"
+          "\"B1\"=hex:01\n\"B5\"=hex:01,02,03,04,05\n\"D\"=hex(4):0a,01,00,00\n"
+          "\"D2\"=hex(4):07\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\n\"Del\"=-\n");
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(store.OpenKey(false));
+    uint32_t v = 0;
+    EXPECT_EQ(store.ReadValue("S3", v), ReadResult::OtherType);
+    EXPECT_EQ(store.ReadValue("S5", v), ReadResult::Missing);
+    EXPECT_EQ(store.ReadValue("B1", v), ReadResult::OtherType);
+    EXPECT_EQ(store.ReadValue("B5", v), ReadResult::Missing);
+    EXPECT_EQ(store.ReadValue("Q", v), ReadResult::Missing);
+    EXPECT_EQ(store.ReadValue("Del", v), ReadResult::Missing);
+    EXPECT_EQ(store.ReadValue("None", v), ReadResult::Missing);
+    ASSERT_EQ(store.ReadValue("D", v), ReadResult::Ok);
+    EXPECT_EQ(v, 0x10au);
+    ASSERT_EQ(store.ReadValue("D2", v), ReadResult::Ok);
+    EXPECT_EQ(v, 7u);
+    store.CloseKey();
+}
+
+TEST_F(FileStoreTest, AStringColorIsAnInvalidDataType) {
+    Store(StoredWith("\"40\""));
+    FileSettingsStore store(path_, errors_);
+    EXPECT_FALSE(LoadSettings(store, errors_));
+    EXPECT_EQ(errors_.texts, std::vector<std::string>{"Invalid data type for 'Color'"});
+}
+
+TEST_F(FileStoreTest, AMissingValueFailsToGetData) {
+    Store("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:1\n");
+    FileSettingsStore store(path_, errors_);
+    EXPECT_FALSE(LoadSettings(store, errors_));
+    EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to get data for 'Bright'"});
+}
+
+TEST_F(FileStoreTest, ADamagedFileIsReportedOnceAndNeverOverwritten) {
+    const std::string damaged = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:zz\n";
+    Store(damaged);
+    FileSettingsStore store(path_, errors_);
+    EXPECT_TRUE(LoadSettings(store, errors_));  // defaults in memory, like a key that cannot be made
+    EXPECT_EQ(SaverSettings.Speed, 10);
+    ASSERT_EQ(errors_.texts.size(), 1u);
+    EXPECT_NE(errors_.texts[0].find(path_), std::string::npos);
+    EXPECT_NE(errors_.texts[0].find("line 3"), std::string::npos);
+    EXPECT_FALSE(store.OpenKey(true));
+    EXPECT_FALSE(SaveSettings(store, errors_));
+    EXPECT_EQ(ReadFile(path_), damaged);
+    EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
+}
+
+TEST_F(FileStoreTest, SavingKeepsOtherLinesAndRewritesOnlyOurValues) {
+    Store("REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
+          "\"Fast\"=dword:00000001\n\"Note\"=\"keep me\"\n\n[HKEY_CURRENT_USER\\Software\\Else]\n"
+          "\"Fast\"=dword:00000063\n");
+    FileSettingsStore store(path_, errors_);
+    SaverSettings = kDefaultSettings;
+    ASSERT_TRUE(SaveSettings(store, errors_));
+    EXPECT_EQ(ReadFile(path_),
+              "REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
+              "\"Fast\"=dword:0000000a\n\"Note\"=\"keep me\"\n\"Bright\"=dword:00000009\n"
+              "\"Size\"=dword:00000007\n\"Satiation\"=dword:00000005\n\"Color\"=dword:0000000a\n"
+              "\"Alpha\"=dword:00000001\n\"Rands\"=dword:00000000\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Else]\n\"Fast\"=dword:00000063\n");
+}
+
+TEST_F(FileStoreTest, AFailedWriteReportsAndLeavesNoTemporaryFile) {
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(store.OpenKey(true));
+    // The file turns into a folder: the rename over it must fail.
+    unlink(path_.c_str());
+    mkdir(path_.c_str(), 0700);
+    EXPECT_FALSE(store.WriteValue("Fast", 1));
+    store.CloseKey();
+    EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
+
+    SaverSettings = kDefaultSettings;
+    rmdir(path_.c_str());
+    FileSettingsStore blocked(root_ + "/file/settings.reg", errors_);
+    WriteFile(root_ + "/file", "not a folder");
+    EXPECT_FALSE(blocked.OpenKey(true));
+    EXPECT_FALSE(SaveSettings(blocked, errors_));  // silent: the key cannot be opened
+    EXPECT_TRUE(errors_.texts.empty());
+}
+
+TEST_F(FileStoreTest, WriteValueFailureShowsFailedToSetData) {
+    // The key opens; then the file becomes a non-empty folder, so every
+    // atomic write's rename fails (this holds even for root).
+    Store("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n");
+    struct FailingAfterOpen : FileSettingsStore {
+        using FileSettingsStore::FileSettingsStore;
+        bool OpenKey(bool create) override {
+            const bool opened = FileSettingsStore::OpenKey(create);
+            std::system(("rm -rf '" + Path() + "' && mkdir '" + Path() + "' && touch '" + Path() + "/x'").c_str());
+            return opened;
+        }
+    } store(path_, errors_);
+    SaverSettings = kDefaultSettings;
+    EXPECT_FALSE(SaveSettings(store, errors_));
+    EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to set data for 'Fast'"});
+}
+
+TEST(SettingsPath, FollowsXdgConfigHome) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved ? saved : "";
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    setenv("XDG_CONFIG_HOME", "/some/where", 1);
+    EXPECT_EQ(DefaultSettingsPath(), "/some/where/zarvella/settings.reg");
+    setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
+    setenv("HOME", "/home/tester", 1);
+    EXPECT_EQ(DefaultSettingsPath(), "/home/tester/.config/zarvella/settings.reg");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(DefaultSettingsPath(), "/home/tester/.config/zarvella/settings.reg");
+    if (saved) setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    if (home) setenv("HOME", savedHome.c_str(), 1);
+}

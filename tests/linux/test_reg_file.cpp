@@ -1,0 +1,184 @@
+// The REGEDIT4 reader and writer of the Linux settings file.
+#include "reg_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace zarvella::regfile;
+
+namespace {
+
+constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Zarvella";
+
+const char* kExport =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n"
+    "\"Fast\"=dword:0000000a\r\n"
+    "\"Bright\"=dword:00000009\r\n"
+    "\"Size\"=dword:00000007\r\n"
+    "\"Satiation\"=dword:00000005\r\n"
+    "\"Color\"=dword:0000000a\r\n"
+    "\"Alpha\"=dword:00000001\r\n"
+    "\"Rands\"=dword:00000000\r\n"
+    "\r\n";
+
+ParseResult Parse(const std::string& text) { return ParseRegFile(text); }
+
+}  // namespace
+
+TEST(RegFile, ReadsARegeditExport) {
+    const ParseResult r = Parse(kExport);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.document.header, "REGEDIT4");
+    EXPECT_EQ(r.document.newline, "\r\n");
+    ASSERT_TRUE(HasKey(r.document, kKey));
+    const RegData* fast = FindValue(r.document, kKey, "Fast");
+    ASSERT_NE(fast, nullptr);
+    EXPECT_EQ(fast->kind, DataKind::Dword);
+    EXPECT_EQ(fast->dword, 10u);
+    EXPECT_EQ(FindValue(r.document, kKey, "Rands")->dword, 0u);
+    EXPECT_EQ(FindValue(r.document, kKey, "Missing"), nullptr);
+}
+
+TEST(RegFile, WritesBackExactlyWhatItRead) {
+    EXPECT_EQ(WriteRegFile(Parse(kExport).document), kExport);
+    const std::string lf =
+        "REGEDIT4\n\n; a comment\n[HKEY_CURRENT_USER\\Software\\Other]\n\"x\"=\"y\"\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:1\n\"Blob\"=hex:01,02,\\\n  03\n";
+    const ParseResult r = Parse(lf);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.document.newline, "\n");
+    EXPECT_EQ(WriteRegFile(r.document), lf);
+}
+
+TEST(RegFile, ReadsEveryKindOfData) {
+    const ParseResult r = Parse(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
+        "\"Color\"=\"40\"\n"
+        "\"Quote\"=\"a\\\"b\\\\c\"\n"
+        "\"Bin\"=hex:0a, 0B ,ff\n"
+        "\"Dw\"=hex(4):0a,00,00,00\n"
+        "\"Multi\"=hex(7):41,00,\\\n    00,00\n"
+        "\"Gone\"=-\n"
+        "@=\"default\"\n"
+        "\"Upper\"=DWORD:FFFFFFFF\n"
+        "  \"Spaced\" = dword:2  \n");
+    ASSERT_TRUE(r.ok) << r.error << " at " << r.errorLine;
+    const RegDocument& d = r.document;
+    EXPECT_EQ(FindValue(d, kKey, "Color")->kind, DataKind::String);
+    EXPECT_EQ(FindValue(d, kKey, "Color")->text, "40");
+    EXPECT_EQ(FindValue(d, kKey, "Quote")->text, "a\"b\\c");
+    EXPECT_EQ(FindValue(d, kKey, "Bin")->bytes, (std::vector<uint8_t>{0x0a, 0x0b, 0xff}));
+    EXPECT_EQ(FindValue(d, kKey, "Bin")->hexType, kRegBinary);
+    EXPECT_EQ(FindValue(d, kKey, "Dw")->hexType, kRegDword);
+    EXPECT_EQ(FindValue(d, kKey, "Multi")->bytes.size(), 4u);
+    EXPECT_EQ(FindValue(d, kKey, "Multi")->hexType, 7u);
+    EXPECT_EQ(FindValue(d, kKey, "Gone")->kind, DataKind::Delete);
+    EXPECT_EQ(FindValue(d, kKey, "Upper")->dword, 0xffffffffu);
+    EXPECT_EQ(FindValue(d, kKey, "Spaced")->dword, 2u);
+}
+
+TEST(RegFile, KeysAndNamesIgnoreCaseAndTheLastValueWins) {
+    const ParseResult r = Parse(
+        "REGEDIT4\n[hkey_current_user\\software\\zarvella\\]\n\"FAST\"=dword:1\n"
+        "[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"fast\"=dword:2\n");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(FindValue(r.document, kKey, "Fast")->dword, 2u);
+}
+
+TEST(RegFile, AcceptsVersion5HeaderAndUtf8Mark) {
+    EXPECT_TRUE(Parse("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n").ok);
+}
+
+TEST(RegFile, ReportsTheLineOfTheFirstError) {
+    struct Case {
+        const char* text;
+        int line;
+    };
+    const Case cases[] = {
+        {"", 1},
+        {"REGEDIT5\n", 1},
+        {"garbage", 1},
+        {"REGEDIT4\n\"Fast\"=dword:1\n", 2},  // a value before any key
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella\n", 2},
+        {"REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\nFast=1\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=dword:123456789\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=dword:\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=dword:12g4\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=\"open\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=\"a\"b\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast=dword:1\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=qword:1\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=hex:1,2\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=hex:01,\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=hex(zz):01\n", 3},
+        {"REGEDIT4\n[K]\n\"Fast\"=hex:01,\\\n 02,\\\n", 4},
+        {"REGEDIT4\n[K]\n\"Fast\"=hex:01,\\\n 0x\n", 4},
+        {"REGEDIT4\n[K]\n\"Fa\\st\"=dword:1\n", 3},
+    };
+    for (const Case& c : cases) {
+        const ParseResult r = Parse(c.text);
+        EXPECT_FALSE(r.ok) << c.text;
+        EXPECT_EQ(r.errorLine, c.line) << c.text;
+        EXPECT_FALSE(r.error.empty()) << c.text;
+    }
+}
+
+TEST(RegFile, SetDwordReplacesTheValueAndKeepsEverythingElse) {
+    const std::string text =
+        "REGEDIT4\n\n; mine\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:00000001\n"
+        "\"Extra\"=\"kept\"\n\"Color\"=\"40\"\n\n[HKEY_CURRENT_USER\\Other]\n\"Fast\"=dword:5\n";
+    RegDocument d = Parse(text).document;
+    SetDword(d, kKey, "Fast", 11);
+    SetDword(d, kKey, "Color", 30);
+    SetDword(d, kKey, "Rands", 0);
+    EXPECT_EQ(WriteRegFile(d),
+              "REGEDIT4\n\n; mine\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:0000000b\n"
+              "\"Extra\"=\"kept\"\n\"Color\"=dword:0000001e\n\"Rands\"=dword:00000000\n\n"
+              "[HKEY_CURRENT_USER\\Other]\n\"Fast\"=dword:5\n");
+}
+
+TEST(RegFile, SetDwordAddsTheKeyToAnEmptyDocument) {
+    RegDocument d;
+    SetDword(d, kKey, "Fast", 10);
+    SetDword(d, kKey, "Bright", 9);
+    EXPECT_EQ(WriteRegFile(d),
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n"
+              "\"Fast\"=dword:0000000a\r\n\"Bright\"=dword:00000009\r\n\r\n");
+    const ParseResult again = Parse(WriteRegFile(d));
+    ASSERT_TRUE(again.ok);
+    EXPECT_EQ(FindValue(again.document, kKey, "Bright")->dword, 9u);
+}
+
+TEST(RegFile, AddKeyAfterAnotherKeyLeavesABlankLine) {
+    RegDocument d = Parse("REGEDIT4\n[HKEY_CURRENT_USER\\Other]\n\"a\"=dword:1").document;
+    AddKey(d, kKey);
+    EXPECT_EQ(WriteRegFile(d), "REGEDIT4\n[HKEY_CURRENT_USER\\Other]\n\"a\"=dword:1\n\n"
+                               "[HKEY_CURRENT_USER\\Software\\Zarvella]\n\n");
+}
+
+TEST(RegFile, DataSizeIsWhatTheRegistryWouldReport) {
+    RegData d;
+    EXPECT_EQ(DataSize(d), 4u);
+    d.kind = DataKind::String;
+    d.text = "40";
+    EXPECT_EQ(DataSize(d), 3u);
+    d.text = "1234";
+    EXPECT_EQ(DataSize(d), 5u);
+    d.kind = DataKind::Hex;
+    d.bytes = {1, 2, 3, 4, 5};
+    EXPECT_EQ(DataSize(d), 5u);
+}
+
+TEST(RegFile, RenderedValuesReadBackTheSame) {
+    RegData data;
+    data.kind = DataKind::Hex;
+    data.hexType = 0xb;
+    data.bytes = {0, 1, 0xfe};
+    const std::string line = RenderValue("We\"ird\\", data);
+    EXPECT_EQ(line, "\"We\\\"ird\\\\\"=hex(b):00,01,fe");
+    const ParseResult r = Parse("REGEDIT4\n[K]\n" + line + "\n");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(FindValue(r.document, "K", "We\"ird\\")->bytes, data.bytes);
+}

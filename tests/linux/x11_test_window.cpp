@@ -1,0 +1,111 @@
+// A small X11 tool for the end-to-end tests: it makes the foreign windows the
+// saver is embedded into, destroys them, asks windows to close as a window
+// manager would, and tells whether the pointer's cursor is blank.
+//
+//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB]   print the id, live until killed
+//   x11_test_window destroy ID
+//   x11_test_window close ID                             send WM_DELETE_WINDOW
+//   x11_test_window cursor                               "blank", "visible" or "unknown"
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#ifdef HAVE_XFIXES
+#include <X11/extensions/Xfixes.h>
+#endif
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t Stop = 0;
+void OnSignal(int) { Stop = 1; }
+
+int Create(Display* display, const char* geometry, const char* colour) {
+    int x = 0, y = 0;
+    unsigned width = 200, height = 150;
+    XParseGeometry(geometry, &x, &y, &width, &height);
+    const unsigned long background = colour ? std::strtoul(colour, nullptr, 16) : 0x808080;
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = background;
+    attributes.override_redirect = True;  // placed where asked, whatever the window manager
+    const Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0,
+                                        CopyFromParent, InputOutput, CopyFromParent,
+                                        CWBackPixel | CWOverrideRedirect, &attributes);
+    XStoreName(display, window, "zarvella-test-parent");
+    XMapRaised(display, window);
+    XSync(display, False);
+    std::printf("%lu\n", window);
+    std::fflush(stdout);
+    std::signal(SIGTERM, OnSignal);
+    std::signal(SIGINT, OnSignal);
+    while (!Stop) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+        }
+        usleep(20000);
+    }
+    return 0;  // closing the connection destroys the window
+}
+
+int Close(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    return 0;
+}
+
+int CursorState(Display* display) {
+#ifdef HAVE_XFIXES
+    int eventBase, errorBase;
+    if (XFixesQueryExtension(display, &eventBase, &errorBase)) {
+        XFixesCursorImage* image = XFixesGetCursorImage(display);
+        if (image) {
+            bool visible = false;
+            for (int i = 0; i < image->width * image->height; ++i) {
+                if ((image->pixels[i] >> 24) & 0xff) visible = true;
+            }
+            XFree(image);
+            std::puts(visible ? "visible" : "blank");
+            return 0;
+        }
+    }
+#endif
+    (void)display;
+    std::puts("unknown");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s create GEOMETRY [RRGGBB] | destroy ID | close ID | cursor\n", argv[0]);
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "%s: cannot open the display\n", argv[0]);
+        return 1;
+    }
+    const char* command = argv[1];
+    if (!std::strcmp(command, "create") && argc >= 3) return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr);
+    if (!std::strcmp(command, "destroy") && argc >= 3) {
+        XDestroyWindow(display, std::strtoul(argv[2], nullptr, 0));
+        XSync(display, False);
+        return 0;
+    }
+    if (!std::strcmp(command, "close") && argc >= 3) return Close(display, std::strtoul(argv[2], nullptr, 0));
+    if (!std::strcmp(command, "cursor")) return CursorState(display);
+    std::fprintf(stderr, "%s: unknown command\n", argv[0]);
+    return 2;
+}
