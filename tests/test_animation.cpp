@@ -274,7 +274,7 @@ TEST_F(Animation, ColourIsRootOfCosineOfTenTimesTheCoordinateTimesBrightnessThir
 }
 
 TEST_F(Animation, KindsOutsideTheTenKeepCoordinatesAndRecolourThem) {
-    SaverSettings.Brightness = 6;
+    SaverSettings.Brightness = 5;
     SaverSettings.Detail = 5;
     for (int32_t kind : {0, 11, -1}) {
         SaverSettings.PictureKind = kind;
@@ -290,9 +290,9 @@ TEST_F(Animation, KindsOutsideTheTenKeepCoordinatesAndRecolourThem) {
                 ASSERT_EQ(g.GridX[i][j], 0.01 * j);
                 ASSERT_EQ(g.GridY[i][j], -0.02 * i);
                 ASSERT_EQ(g.GridZ[i][j], 0.0);
-                ASSERT_DOUBLE_EQ(g.GridR[i][j], Colour(0.01 * j, 6));
-                ASSERT_DOUBLE_EQ(g.GridG[i][j], Colour(-0.02 * i, 6));
-                ASSERT_EQ(g.GridB[i][j], 2.0);
+                ASSERT_DOUBLE_EQ(g.GridR[i][j], Colour(0.01 * j, 5));
+                ASSERT_DOUBLE_EQ(g.GridG[i][j], Colour(-0.02 * i, 5));
+                ASSERT_EQ(g.GridB[i][j], 5 / 3.0);
             }
     }
 }

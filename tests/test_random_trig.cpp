@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <ctime>
 #include <limits>
 
+#include "engine/fpu.h"
 #include "engine/random.h"
 #include "engine/trig.h"
 #include "tests/fakes/fakes.h"
@@ -71,4 +73,16 @@ TEST(Trig, HugeArgumentsGiveZeroAndNonFiniteOnesNaN) {
         EXPECT_EQ(Sin(x), std::sin(x));
         EXPECT_EQ(Cos(x), std::cos(x));
     }
+}
+
+TEST(FloatingPoint, MaskingTurnsTrapsOffAndRoundsToNearest) {
+    std::fesetround(FE_UPWARD);
+    feenableexcept(FE_DIVBYZERO | FE_INVALID);  // would raise SIGFPE below if left on
+    MaskFloatingPointExceptions();
+    volatile double zero = 0.0;
+    EXPECT_EQ(1.0 / zero, std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isnan(zero / zero));
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+    volatile double third = 1.0;
+    EXPECT_EQ(third / 3.0, 0.3333333333333333);  // nearest, not rounded up
 }
