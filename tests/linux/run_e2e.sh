@@ -68,11 +68,14 @@ start_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do
-      if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      # Ours only when the lock names our server: another run may have taken
+      # the number a moment before us, and then our Xvfb is about to give up.
+      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
+        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
         export DISPLAY=":$n"
         return 0
       fi
-      kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.1
     done
     stop_pid "$xvfb_pid"
