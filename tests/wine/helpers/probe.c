@@ -1,0 +1,208 @@
+/* probe.exe: looks at windows from outside the saver, for the Wine tests.
+ *
+ *   probe find TITLE            first top-level window titled TITLE
+ *   probe find-class CLASS      first top-level window of class CLASS
+ *   probe children HWND         the direct children of HWND
+ *   probe sliders HWND          positions of the settings window's sliders and check box
+ *   probe focus HWND            control id of the keyboard focus in HWND's thread
+ *   probe cursor                "shown" or "hidden": the foreground thread's cursor
+ *   probe msgbox [close]        texts of the first message box; "close" presses its OK
+ *   probe parent W H            a frame with a W x H child area to hold a preview, as the
+ *                               system dialog has; prints the area's handle
+ *   probe close HWND            posts WM_CLOSE
+ *   probe resources FILE        string 1, icon, manifest and file version of a program
+ *
+ * A window is printed as one line of key=value pairs; nothing found exits 1.
+ */
+#include <windows.h>
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static void print_window(HWND w) {
+    char title[256] = "", cls[256] = "";
+    RECT r, c;
+    POINT origin = {0, 0};
+    DWORD pid = 0;
+    GetWindowTextA(w, title, sizeof title);
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowRect(w, &r);
+    GetClientRect(w, &c);
+    ClientToScreen(w, &origin);
+    GetWindowThreadProcessId(w, &pid);
+    printf("hwnd=%lu class=%s style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld size=%ldx%ld "
+           "client=%ld,%ld,%ldx%ld visible=%d enabled=%d pid=%lu title=%s\n",
+           (unsigned long)(UINT_PTR)w, cls, (unsigned long)GetWindowLongA(w, GWL_STYLE),
+           (unsigned long)GetWindowLongA(w, GWL_EXSTYLE), r.left, r.top, r.right, r.bottom,
+           r.right - r.left, r.bottom - r.top, origin.x, origin.y, c.right, c.bottom,
+           IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, (unsigned long)pid, title);
+}
+
+struct search {
+    const char* text;
+    int byClass;
+    HWND found;
+};
+
+static BOOL CALLBACK match(HWND w, LPARAM p) {
+    struct search* s = (struct search*)p;
+    char buf[256] = "";
+    if (s->byClass) GetClassNameA(w, buf, sizeof buf); else GetWindowTextA(w, buf, sizeof buf);
+    if (strcmp(buf, s->text) == 0 && IsWindowVisible(w)) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND find_top(const char* text, int byClass) {
+    struct search s = {text, byClass, NULL};
+    EnumWindows(match, (LPARAM)&s);
+    return s.found;
+}
+
+static HWND parse_hwnd(const char* text) { return (HWND)(UINT_PTR)strtoul(text, NULL, 10); }
+
+static int children(HWND parent) {
+    int n = 0;
+    for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT), ++n) print_window(w);
+    return n ? 0 : 1;
+}
+
+static int sliders(HWND form) {
+    for (int i = 1; i <= 6; ++i) {
+        HWND bar = GetDlgItem(form, 100 + i);
+        if (!bar) return 1;
+        printf("TrackBar%d=%ld ", i, (long)SendMessageA(bar, TBM_GETPOS, 0, 0));
+    }
+    printf("CheckBox1=%ld\n", (long)SendMessageA(GetDlgItem(form, 200), BM_GETCHECK, 0, 0));
+    return 0;
+}
+
+static int focus(HWND form) {
+    GUITHREADINFO info;
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(form, NULL), &info) || !info.hwndFocus) return 1;
+    printf("%d\n", GetDlgCtrlID(info.hwndFocus));
+    return 0;
+}
+
+static int cursor(void) {
+    CURSORINFO info;
+    info.cbSize = sizeof info;
+    if (!GetCursorInfo(&info)) return 1;
+    printf("%s\n", (info.flags & CURSOR_SHOWING) ? "shown" : "hidden");
+    return 0;
+}
+
+static int msgbox(int close) {
+    HWND box = find_top("#32770", 1);
+    if (!box) return 1;
+    char title[256] = "";
+    GetWindowTextA(box, title, sizeof title);
+    printf("title=%s\n", title);
+    for (HWND w = GetWindow(box, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        char cls[64] = "", text[512] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        GetWindowTextA(w, text, sizeof text);
+        if (_stricmp(cls, "Static") == 0 && text[0]) printf("text=%s\n", text);
+    }
+    if (close) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+
+static LRESULT CALLBACK parent_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+static int parent(int width, int height) {
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = parent_proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
+    wc.lpszClassName = "PreviewParent";
+    RegisterClassA(&wc);
+    HWND frame = CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_POPUP | WS_VISIBLE, 190, 190,
+                                 width + 20, height + 20, NULL, NULL, wc.hInstance, NULL);
+    HWND w = CreateWindowExA(0, "PreviewParent", "Preview Area", WS_CHILD | WS_VISIBLE, 10, 10,
+                             width, height, frame, NULL, wc.hInstance, NULL);
+    if (!w) return 1;
+    printf("%lu\n", (unsigned long)(UINT_PTR)w);
+    fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+static BOOL CALLBACK count_icon(HMODULE m, LPCSTR type, LPSTR name, LONG_PTR p) {
+    (void)m; (void)type; (void)name;
+    ++*(int*)p;
+    return TRUE;
+}
+
+static int resources(const char* file) {
+    HMODULE m = LoadLibraryExA(file, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!m) return 1;
+    char text[256] = "";
+    LoadStringA(m, 1, text, sizeof text);
+    printf("string1=%s\n", text);
+    int icons = 0;
+    EnumResourceNamesA(m, (LPCSTR)RT_GROUP_ICON, count_icon, (LONG_PTR)&icons);
+    printf("icons=%d\n", icons);
+    HRSRC manifest = FindResourceA(m, MAKEINTRESOURCEA(1), (LPCSTR)RT_MANIFEST);
+    const char* xml = manifest ? (const char*)LockResource(LoadResource(m, manifest)) : NULL;
+    DWORD xmlSize = manifest ? SizeofResource(m, manifest) : 0;
+    int v6 = 0;
+    for (DWORD i = 0; xml && i + 30 < xmlSize; ++i) {
+        if (!strncmp(xml + i, "Microsoft.Windows.Common-Controls", 33)) v6 = strstr(xml, "version=\"6.0.0.0\"") != NULL;
+    }
+    printf("manifest=%d commoncontrols6=%d\n", manifest != NULL, v6);
+    FreeLibrary(m);
+    DWORD handle = 0, size = GetFileVersionInfoSizeA(file, &handle);
+    char* info = size ? (char*)malloc(size) : NULL;
+    VS_FIXEDFILEINFO* fixed = NULL;
+    UINT len = 0;
+    if (info && GetFileVersionInfoA(file, 0, size, info) && VerQueryValueA(info, "\\", (void**)&fixed, &len) && fixed) {
+        printf("version=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwFileVersionMS), (unsigned long)LOWORD(fixed->dwFileVersionMS),
+               (unsigned long)HIWORD(fixed->dwFileVersionLS), (unsigned long)LOWORD(fixed->dwFileVersionLS));
+    }
+    char* desc = NULL;
+    if (info && VerQueryValueA(info, "\\StringFileInfo\\040904B0\\FileDescription", (void**)&desc, &len) && desc) printf("description=%s\n", desc);
+    free(info);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const char* cmd = argv[1];
+    if (!strcmp(cmd, "find") && argc > 2) {
+        HWND w = find_top(argv[2], 0);
+        if (!w) return 1;
+        print_window(w);
+        return 0;
+    }
+    if (!strcmp(cmd, "find-class") && argc > 2) {
+        HWND w = find_top(argv[2], 1);
+        if (!w) return 1;
+        print_window(w);
+        return 0;
+    }
+    if (!strcmp(cmd, "children") && argc > 2) return children(parse_hwnd(argv[2]));
+    if (!strcmp(cmd, "sliders") && argc > 2) return sliders(parse_hwnd(argv[2]));
+    if (!strcmp(cmd, "focus") && argc > 2) return focus(parse_hwnd(argv[2]));
+    if (!strcmp(cmd, "cursor")) return cursor();
+    if (!strcmp(cmd, "msgbox")) return msgbox(argc > 2 && !strcmp(argv[2], "close"));
+    if (!strcmp(cmd, "parent") && argc > 3) return parent(atoi(argv[2]), atoi(argv[3]));
+    if (!strcmp(cmd, "close") && argc > 2) return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!strcmp(cmd, "resources") && argc > 2) return resources(argv[2]);
+    return 2;
+}
