@@ -1,0 +1,131 @@
+// A small driver around the Linux settings store, as the saver uses it, for
+// the fault tests in run.sh. The file is $XDG_CONFIG_HOME/zarvella/settings.reg
+// (or ~/.config/...), exactly where zarvella keeps it.
+//
+//   settings_saver save a|b    SaveSettings with set A or B; messages to stderr
+//   settings_saver loop        SaveSettings with A, B, A, ... until killed
+//   settings_saver load        LoadSettings; prints the seven values
+//   settings_saver check       the file must be whole: it parses, holds the
+//                              seven values as 32-bit numbers, and each save
+//                              it went through is complete or not begun:
+//                              prints "a", "b", or "a->b K" / "b->a K" when a
+//                              save was stopped after its first K values
+//
+// Exit code 0 when the operation succeeded, 1 when it failed, 2 on misuse.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/linux/file_settings_store.h"
+#include "platform/linux/reg_file.h"
+#include "settings/settings.h"
+
+using namespace zarvella;
+using namespace zarvella::linux_shell;
+
+namespace {
+
+constexpr SaverSettingsRecord kSetA{10, 9, 7, 5, 10, 1, false};
+constexpr SaverSettingsRecord kSetB{77, 13, 3, 9, 25, 8, true};
+
+uint32_t Stored(const SaverSettingsRecord& s, int i) {
+    const int32_t values[6] = {s.Speed, s.Brightness, s.Size, s.Segments, s.Detail, s.PictureKind};
+    return i < 6 ? static_cast<uint32_t>(values[i]) : (s.RandomPicture ? 1u : 0u);
+}
+
+class StderrErrors : public ErrorSink {
+public:
+    void ShowError(const std::string& text) override {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        ++shown;
+    }
+    int shown = 0;
+};
+
+int Save(const SaverSettingsRecord& values) {
+    StderrErrors errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    SaverSettings = values;
+    return SaveSettings(store, errors) ? 0 : 1;
+}
+
+int Loop() {
+    StderrErrors errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    for (unsigned long n = 0;; ++n) {
+        SaverSettings = (n % 2 == 0) ? kSetB : kSetA;
+        if (!SaveSettings(store, errors)) return 1;
+    }
+}
+
+int Load() {
+    StderrErrors errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    const bool loaded = LoadSettings(store, errors);
+    const SaverSettingsRecord& s = SaverSettings;
+    std::printf("%d %d %d %d %d %d %d\n", s.Speed, s.Brightness, s.Size, s.Segments, s.Detail, s.PictureKind,
+                s.RandomPicture ? 1 : 0);
+    return loaded ? 0 : 1;
+}
+
+int Check() {
+    const std::string path = DefaultSettingsPath();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("missing\n");
+        return 1;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    const regfile::ParseResult parsed = regfile::ParseRegFile(text.str());
+    if (!parsed.ok) {
+        std::printf("damaged: line %d: %s\n", parsed.errorLine, parsed.error.c_str());
+        return 1;
+    }
+    uint32_t values[7];
+    for (int i = 0; i < 7; ++i) {
+        const regfile::RegData* d = regfile::FindValue(parsed.document, kSettingsKey, kValueNames[i]);
+        if (!d || d->kind != regfile::DataKind::Dword) {
+            std::printf("incomplete: no number for %s\n", kValueNames[i]);
+            return 1;
+        }
+        values[i] = d->dword;
+    }
+    // Values are written in stored order, each save a file of its own, so a
+    // stopped save leaves its first K values new and the rest as they were.
+    auto prefix = [&values](const SaverSettingsRecord& from, const SaverSettingsRecord& to) {
+        int k = 0;
+        while (k < 7 && values[k] == Stored(to, k)) ++k;
+        for (int i = k; i < 7; ++i)
+            if (values[i] != Stored(from, i)) return -1;
+        return k;
+    };
+    const int ab = prefix(kSetA, kSetB), ba = prefix(kSetB, kSetA);
+    if (ab == 7 || ba == 0) {
+        std::printf("b\n");
+    } else if (ba == 7 || ab == 0) {
+        std::printf("a\n");
+    } else if (ab > 0) {
+        std::printf("a->b %d\n", ab);
+    } else if (ba > 0) {
+        std::printf("b->a %d\n", ba);
+    } else {
+        std::printf("foreign values\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "save" && argc > 2) return Save(std::strcmp(argv[2], "b") == 0 ? kSetB : kSetA);
+    if (command == "loop") return Loop();
+    if (command == "load") return Load();
+    if (command == "check") return Check();
+    std::fprintf(stderr, "usage: settings_saver save a|b | loop | load | check\n");
+    return 2;
+}
