@@ -11,6 +11,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cd "$root"
+exec </dev/null
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -62,15 +63,21 @@ trap 'exit 130' INT TERM
 
 display=""
 for n in $(seq 51 99); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
+  # Ours only when the lock names our server (another run may have been first).
+  ours() {
+    kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] &&
+      [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ]
+  }
   for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+    ours && break
     kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
   done
-  if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+  if ours; then display=":$n"; break; fi
+  kill "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 done
 [ -n "$display" ] || { cat "$work/xvfb.log"; echo "FAIL setup: no Xvfb display"; echo "0 passed, 1 failed"; exit 1; }
