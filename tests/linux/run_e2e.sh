@@ -61,11 +61,13 @@ trap 'exit 130' INT TERM
 
 # ---- the virtual display ------------------------------------------------------
 
+# -noreset: without it the server resets whenever its last client leaves (as
+# between two cases), and a saver connecting during the reset is refused.
 start_display() {
   local n
   for n in $(seq 61 99); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do
       kill -0 "$xvfb_pid" 2>/dev/null || break
