@@ -2,7 +2,7 @@
 // ways of starting a hack, picks the one mode of the process.
 #include <QApplication>
 #include <cstdlib>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,37 +25,26 @@ namespace {
 // XScreenSaver starts a hack with XSCREENSAVER_WINDOW set, or with
 // -window-id ID, or with -root (one or two dashes). The variable counts only
 // when the command line holds no Windows-style /letter argument.
-// Returns the X window to draw into, 0 when this is not such a start.
-unsigned long XScreenSaverWindow(const std::vector<std::string>& args) {
+// No value: not such a start. Otherwise the X window to draw into, 0 when the
+// id given is not a number.
+std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "-window-id" || args[i] == "--window-id") && i + 1 < args.size()) {
-            const uint32_t id = ParseWindowHandle(args[i + 1]);
-            return id ? id : static_cast<unsigned long>(-1);
+        if (args[i] == "-window-id" || args[i] == "--window-id") {
+            return ParseWindowHandle(i + 1 < args.size() ? args[i + 1] : std::string());
         }
     }
     const char* variable = std::getenv("XSCREENSAVER_WINDOW");
     const bool slashMode = !args.empty() && !args[0].empty() && args[0][0] == '/';
-    if (variable && *variable && !slashMode) {
-        const uint32_t id = ParseWindowHandle(variable);
-        return id ? id : static_cast<unsigned long>(-1);
-    }
+    if (variable && *variable && !slashMode) return ParseWindowHandle(variable);
     for (const std::string& arg : args) {
         if (arg == "-root" || arg == "--root") return RootWindowId();
     }
-    return 0;
-}
-
-bool IsXScreenSaverStart(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "-root" || arg == "--root" || arg == "-window-id" || arg == "--window-id") return true;
-    }
-    const char* variable = std::getenv("XSCREENSAVER_WINDOW");
-    const bool slashMode = !args.empty() && !args[0].empty() && args[0][0] == '/';
-    return variable && *variable && !slashMode;
+    return std::nullopt;
 }
 
 int RunXScreenSaver(unsigned long window) {
-    if (window == static_cast<unsigned long>(-1) || !QueryForeignWindow(window).exists) return 0;
+    // Nothing to draw into, and nothing would ever end us.
+    if (!QueryForeignWindow(window).exists) return 0;
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     TForm1 form(store, errors, window);
@@ -88,7 +77,7 @@ int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string first = args.empty() ? std::string() : args[0];
-    const bool xscreensaver = IsXScreenSaverStart(args);
+    const std::optional<unsigned long> xscreensaver = XScreenSaverWindow(args);
     const SaverMode mode = ModeForArgument(first);
 
     if (!xscreensaver && mode == SaverMode::ChangePassword) {
@@ -105,7 +94,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
 
-    if (xscreensaver) return RunXScreenSaver(XScreenSaverWindow(args));
+    if (xscreensaver) return RunXScreenSaver(*xscreensaver);
     switch (mode) {
         case SaverMode::Settings:
             return RunSettings();

@@ -392,7 +392,7 @@ case_fullscreen_picture() {
   local cursor
   cursor=$("$tool" cursor)
   if [ "$cursor" = unknown ]; then
-    echo "     (cursor check skipped: the test tool was built without XFixes)"
+    echo "     (cursor check skipped: no XFixes on this display)"
   else
     check "the cursor is hidden (it is $cursor)" [ "$cursor" = blank ]
   fi

@@ -8,9 +8,7 @@
 //   x11_test_window cursor                               "blank", "visible" or "unknown"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#ifdef HAVE_XFIXES
-#include <X11/extensions/Xfixes.h>
-#endif
+#include <dlfcn.h>
 
 #include <csignal>
 #include <cstdio>
@@ -64,24 +62,38 @@ int Close(Display* display, Window window) {
     return 0;
 }
 
+// XFixes is loaded at run time: its library comes with every X client stack,
+// its headers (libxfixes-dev) do not.
+struct CursorImage {  // XFixesCursorImage
+    short x, y;
+    unsigned short width, height;
+    unsigned short xhot, yhot;
+    unsigned long cursor_serial;
+    unsigned long* pixels;
+};
+
 int CursorState(Display* display) {
-#ifdef HAVE_XFIXES
-    int eventBase, errorBase;
-    if (XFixesQueryExtension(display, &eventBase, &errorBase)) {
-        XFixesCursorImage* image = XFixesGetCursorImage(display);
-        if (image) {
-            bool visible = false;
-            for (int i = 0; i < image->width * image->height; ++i) {
-                if ((image->pixels[i] >> 24) & 0xff) visible = true;
-            }
-            XFree(image);
-            std::puts(visible ? "visible" : "blank");
-            return 0;
-        }
+    void* library = dlopen("libXfixes.so.3", RTLD_NOW);
+    if (!library) {
+        std::puts("unknown");
+        return 0;
     }
-#endif
-    (void)display;
-    std::puts("unknown");
+    using QueryExtension = Bool (*)(Display*, int*, int*);
+    using GetCursorImage = CursorImage* (*)(Display*);
+    auto query = reinterpret_cast<QueryExtension>(dlsym(library, "XFixesQueryExtension"));
+    auto get = reinterpret_cast<GetCursorImage>(dlsym(library, "XFixesGetCursorImage"));
+    int eventBase, errorBase;
+    CursorImage* image = (query && get && query(display, &eventBase, &errorBase)) ? get(display) : nullptr;
+    if (!image) {
+        std::puts("unknown");
+        return 0;
+    }
+    bool visible = false;
+    for (int i = 0; i < image->width * image->height; ++i) {
+        if ((image->pixels[i] >> 24) & 0xff) visible = true;
+    }
+    XFree(image);
+    std::puts(visible ? "visible" : "blank");
     return 0;
 }
 
