@@ -1,6 +1,7 @@
 // Start-up (Part 1.1) on Linux: the mode letter, or one of XScreenSaver's
 // ways of starting a hack, picks the one mode of the process.
 #include <QApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -16,31 +17,12 @@
 #include "tform1.h"
 #include "tform2.h"
 #include "x11_window.h"
+#include "xscreensaver_start.h"
 
 using namespace zarvella;
 using namespace zarvella::linux_shell;
 
 namespace {
-
-// XScreenSaver starts a hack with XSCREENSAVER_WINDOW set, or with
-// -window-id ID, or with -root (one or two dashes). The variable counts only
-// when the command line holds no Windows-style /letter argument.
-// No value: not such a start. Otherwise the X window to draw into, 0 when the
-// id given is not a number.
-std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& args) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-window-id" || args[i] == "--window-id") {
-            return ParseWindowHandle(i + 1 < args.size() ? args[i + 1] : std::string());
-        }
-    }
-    const char* variable = std::getenv("XSCREENSAVER_WINDOW");
-    const bool slashMode = !args.empty() && !args[0].empty() && args[0][0] == '/';
-    if (variable && *variable && !slashMode) return ParseWindowHandle(variable);
-    for (const std::string& arg : args) {
-        if (arg == "-root" || arg == "--root") return RootWindowId();
-    }
-    return std::nullopt;
-}
 
 int RunXScreenSaver(unsigned long window) {
     // Nothing to draw into, and nothing would ever end us.
@@ -77,7 +59,10 @@ int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const std::string first = args.empty() ? std::string() : args[0];
-    const std::optional<unsigned long> xscreensaver = XScreenSaverWindow(args);
+    const bool wantsRoot = std::find(args.begin(), args.end(), "-root") != args.end() ||
+                           std::find(args.begin(), args.end(), "--root") != args.end();
+    const std::optional<unsigned long> xscreensaver = XScreenSaverWindow(
+        args, std::getenv("XSCREENSAVER_WINDOW"), wantsRoot ? RootWindowId() : 0);
     const SaverMode mode = ModeForArgument(first);
 
     if (!xscreensaver && mode == SaverMode::ChangePassword) {
