@@ -85,21 +85,22 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
     const std::string folder = Folder(path);
     if (!MakeFolders(folder)) return false;
 
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
+    // A name of our own next to the file; open() applies the umask to 0644,
+    // as for any new file of the user's.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
     if (fd < 0) return false;
 
-    // Keep the old file's permissions; a new file gets the usual 0644 less umask.
+    // An existing file keeps its permissions.
     struct stat old;
-    mode_t mode;
-    if (stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0644 & ~mask;
-    }
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
+    const bool keepMode = stat(path.c_str(), &old) == 0;
+    const bool written = (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, content) &&
+                         fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());

@@ -237,3 +237,26 @@ TEST(SettingsPath, FollowsXdgConfigHome) {
     if (saved) setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
     if (home) setenv("HOME", savedHome.c_str(), 1);
 }
+
+TEST_F(FileStoreTest, AnExistingFileKeepsItsPermissions) {
+    Store(kDefaults);
+    chmod(path_.c_str(), 0640);
+    FileSettingsStore store(path_, errors_);
+    SaverSettings = kDefaultSettings;
+    SaverSettings.Speed = 50;
+    ASSERT_TRUE(SaveSettings(store, errors_));
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_NE(ReadFile(path_).find("\"Fast\"=dword:00000032"), std::string::npos);
+}
+
+TEST_F(FileStoreTest, ANewFileFollowsTheUmask) {
+    const mode_t saved = umask(027);
+    FileSettingsStore store(path_, errors_);
+    EXPECT_TRUE(LoadSettings(store, errors_));
+    umask(saved);
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
