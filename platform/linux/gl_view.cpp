@@ -37,6 +37,10 @@ void GlView::initializeGL() {
     glGetIntegerv(GL_VIEWPORT, viewport_);
     keepViewport_ = before[0] != viewport_[0] || before[1] != viewport_[1] ||
                     before[2] != viewport_[2] || before[3] != viewport_[3];
+    // The core thinks in the window's pixels; a scaled screen has more of
+    // them per window pixel.
+    const double scale = devicePixelRatioF();
+    for (int& v : viewport_) v = static_cast<int>(v * scale + 0.5);
 }
 
 void GlView::paintGL() {
