@@ -173,6 +173,47 @@ case_settings_detail_40() {
   expect_exit 5
 }
 
+case_settings_our_site() {
+  # The prefix's "https" handler becomes the probe, which records the address.
+  local handler
+  handler=$(winepath -w "$HELPERS/probe.exe" 2>/dev/null | sed 's/\\/\\\\/g')
+  reg_import '[HKEY_CLASSES_ROOT\https\shell\open\command]' "@=\"\\\"$handler\\\" record \\\"%1\\\"\""
+  pointer_to 640 512
+  start_saver "$SCR32" /c
+  window_or_fail find "Zarvella Settings"
+  press Tab Tab  # Save Settings, then Our Site
+  sleep 0.2
+  [ "$(probe focus "$(field hwnd "$WINDOW")")" = 302 ] || fail "Tab did not reach Our Site"
+  press space
+  local i opened=""
+  for i in $(seq 1 20); do
+    opened=$(wine reg query 'HKCU\Software\ZarvellaTest' /v Opened 2>/dev/null | tr -d '\r' | awk '$1 == "Opened" {print $3}')
+    [ -n "$opened" ] && break
+    sleep 0.5
+  done
+  [ "$opened" = "https://zarvella.example.org/" ] || fail "Our Site opened \"$opened\""
+  saver_running || fail "the settings window ended"
+  press Escape
+  expect_exit 5
+}
+
+case_settings_random_picture() {
+  reg_import '[HKEY_CURRENT_USER\Software\Zarvella]' \
+    '"Fast"=dword:0000000a' '"Bright"=dword:00000009' '"Size"=dword:00000007' '"Satiation"=dword:00000005' \
+    '"Color"=dword:0000000a' '"Alpha"=dword:0000000a' '"Rands"=dword:00000001'
+  pointer_to 640 512
+  start_saver "$SCR32" /c
+  window_or_fail find "Zarvella Settings"
+  local sliders kind
+  sliders=$(probe sliders "$(field hwnd "$WINDOW")")
+  kind=$(field TrackBar6 "$sliders")
+  [ "$(field CheckBox1 "$sliders")" = 1 ] || fail "Random is not ticked: $sliders"
+  ((kind >= 1 && kind <= 9)) || fail "a random picture kind of $kind"
+  press Escape
+  expect_exit 5
+  [ "$(reg_dword "$SETTINGS_KEY" Alpha)" = 10 ] || fail "the stored picture kind changed"
+}
+
 # expect_message TEXT: a message box titled "Zarvella" with TEXT; pressed OK.
 expect_message() {
   local out
@@ -248,6 +289,14 @@ case_fullscreen_key() {
   xdotool click 1  # a click without movement
   expect_running 1
   press shift  # a lone Shift
+  expect_exit 6
+}
+
+case_fullscreen_closed() {
+  # Closed by someone else: it may always close, and the process ends.
+  start_fullscreen "$SCR32" /s
+  sleep 0.5
+  probe close "$(field hwnd "$WINDOW")" >/dev/null
   expect_exit 6
 }
 
@@ -392,6 +441,16 @@ fullscreen_by_word() {
 }
 
 case_word_c_1234() { settings_by_word /c:1234; }
+case_word_c_quoted_path() {
+  # A program path with a blank reaches the program quoted; /c is still the first word.
+  mkdir -p "$CASE_DIR/Screen Savers"
+  cp "$SCR32" "$CASE_DIR/Screen Savers/"
+  pointer_to 640 512
+  start_saver "$CASE_DIR/Screen Savers/Zarvella.scr" /c
+  window_or_fail find-class TForm2
+  press Escape
+  expect_exit 5
+}
 case_word_minus_s() { fullscreen_by_word -s; }
 case_word_xs() { fullscreen_by_word xs; }
 case_word_x() { fullscreen_by_word /x; }

@@ -11,6 +11,8 @@
  *                               system dialog has; prints the area's handle
  *   probe close HWND            posts WM_CLOSE
  *   probe resources FILE        string 1, icon, manifest and file version of a program
+ *   probe record TEXT           stores TEXT as "Opened" under HKCU\Software\ZarvellaTest
+ *                               (stands in for the web browser)
  *
  * A window is printed as one line of key=value pairs; nothing found exits 1.
  */
@@ -181,6 +183,17 @@ static int resources(const char* file) {
     return 0;
 }
 
+static int record(const char* text) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ZarvellaTest", 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                        &key, NULL) != ERROR_SUCCESS) {
+        return 1;
+    }
+    RegSetValueExA(key, "Opened", 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
+    RegCloseKey(key);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const char* cmd = argv[1];
@@ -204,5 +217,6 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "parent") && argc > 3) return parent(atoi(argv[2]), atoi(argv[3]));
     if (!strcmp(cmd, "close") && argc > 2) return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
     if (!strcmp(cmd, "resources") && argc > 2) return resources(argv[2]);
+    if (!strcmp(cmd, "record") && argc > 2) return record(argv[2]);
     return 2;
 }
