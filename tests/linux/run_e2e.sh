@@ -286,6 +286,28 @@ case_settings_close_without_saving() {
   check "closing without saving leaves the file as it was" cmp -s "$settings" "$work/before.reg"
 }
 
+case_settings_keyboard_order() {
+  new_config
+  start_saver /c
+  local wid
+  wid=$(find_window "Zarvella Settings") || { check "\"Zarvella Settings\" opens" false; return; }
+  sleep 0.5
+  focus "$wid"
+  # Order: Speed, Save Settings, Our Site, Brightness, Size, Segment, Detailed,
+  # Pictures, Random. Three Tabs reach Brightness; five more reach Random.
+  xdotool key Tab Tab Tab Right
+  xdotool key Tab Tab Tab Tab Tab space
+  sleep 0.3
+  # Shift+Tab seven times goes back from Random to Save Settings.
+  xdotool key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+  sleep 0.5
+  check "Brightness moved with the keyboard is stored (10)" file_has "$settings" '"Bright"=dword:0000000a'
+  check "Random ticked with the keyboard is stored" file_has "$settings" '"Rands"=dword:00000001'
+  check "Speed is unchanged" file_has "$settings" '"Fast"=dword:0000000a'
+  xdotool key Escape
+  wait_exit 5 || check "Esc ends the settings window" false
+}
+
 case_settings_color_40() {
   new_config
   stored_file "dword:00000028"
@@ -559,6 +581,7 @@ echo "run_e2e: display $DISPLAY, work folder $work"
 
 run_case "/c first run: window, defaults file, picture above controls, slider, save, Esc" case_settings_first_run
 run_case "/c closing without saving leaves the file" case_settings_close_without_saving
+run_case "/c keyboard order: Speed, Save, Our Site, Brightness ... Random" case_settings_keyboard_order
 run_case "/c stored Color 40 shows 30 and saves 30" case_settings_color_40
 run_case "/c Color stored as a string" case_settings_color_string
 run_case "/c damaged file: message, file left as it was" case_settings_damaged_file
