@@ -70,7 +70,7 @@ BENCHMARK(BM_BuildSurfaceGrid)
 void BM_DrawSurface(benchmark::State& state) {
     OffscreenScreen screen(kScreenWidth, kScreenHeight);
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
-    StartPicture(kTopSettings, static_cast<int>(state.range(0)));
+    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings, static_cast<int>(state.range(0)));
     BuildSurfaceGrid();
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -79,7 +79,11 @@ void BM_DrawSurface(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_DrawSurface)->ArgName("kind")->DenseRange(1, 10)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawSurface)
+    ->ArgNames({"kind", "top"})
+    ->ArgsProduct({benchmark::CreateDenseRange(1, 10, 1), {0, 1}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void FinishFrame() { glFinish(); }
 
@@ -98,15 +102,15 @@ BENCHMARK(BM_RenderFrame)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
-// One frame's triangles as DrawSurface sends them (NaN colours as 0,
+// The triangles DrawSurface sends for the grid as it stands (NaN colours as 0,
 // non-finite triangles left out), turned and pushed away on the CPU.
 struct FrameArrays {
     std::vector<GLfloat> colours;   // 4 per vertex
     std::vector<GLfloat> vertices;  // 3 per vertex
+    std::vector<GLsizei> copyStarts;  // first vertex of each copy, then the total
 };
 
 FrameArrays RecordFrame() {
-    AdvancePhases();
     BuildSurfaceGrid();
     const SurfaceGridRecord& g = SurfaceGrid;
     const int detail = FrameDetail(), segments = FrameSegments();
@@ -118,6 +122,7 @@ FrameArrays RecordFrame() {
     const GLfloat lift = static_cast<GLfloat>(SaverSettings.Size / 2.0 - 10.0);
     FrameArrays f;
     for (int copy = 0; copy <= segments; ++copy) {
+        f.copyStarts.push_back(static_cast<GLsizei>(f.vertices.size() / 3));
         const double angle = (copy * 360.0 / (segments + 1)) * 3.14159265358979323846 / 180.0;
         const double c = std::cos(angle), s = std::sin(angle);
         const auto emit = [&](int i, int j, GLfloat alpha) {
@@ -138,10 +143,12 @@ FrameArrays RecordFrame() {
                 emit(i + 1, l + 1, base);
             }
     }
+    f.copyStarts.push_back(static_cast<GLsizei>(f.vertices.size() / 3));
     return f;
 }
 
-// The floor: clear, the same triangles with the same GL state, finish.
+// The floor: clear, the triangles of BM_DrawSurface's frame with the same GL
+// state and nothing else, finish.
 void BM_FloorReplay(benchmark::State& state) {
     OffscreenScreen screen(kScreenWidth, kScreenHeight);
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
@@ -157,15 +164,19 @@ void BM_FloorReplay(benchmark::State& state) {
     }
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        if (arrays) {
-            glDrawArrays(GL_TRIANGLES, 0, count);
-        } else {
-            glBegin(GL_TRIANGLES);
-            for (GLsizei v = 0; v < count; ++v) {
-                glColor4fv(&f.colours[4 * v]);
-                glVertex3fv(&f.vertices[3 * v]);
+        // One triangle list per copy, as DrawSurface sends them.
+        for (size_t c = 0; c + 1 < f.copyStarts.size(); ++c) {
+            const GLsizei first = f.copyStarts[c], end = f.copyStarts[c + 1];
+            if (arrays) {
+                glDrawArrays(GL_TRIANGLES, first, end - first);
+            } else {
+                glBegin(GL_TRIANGLES);
+                for (GLsizei v = first; v < end; ++v) {
+                    glColor4fv(&f.colours[4 * v]);
+                    glVertex3fv(&f.vertices[3 * v]);
+                }
+                glEnd();
             }
-            glEnd();
         }
         glFinish();
     }

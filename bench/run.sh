@@ -14,27 +14,30 @@ csv="$build/bench.csv"
 "$build/bench/zarvella_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
   --benchmark_out="$csv" --benchmark_out_format=csv "$@" >&2
 
-# One row per picture kind; grid walk in microseconds, drawing and frames in
-# milliseconds (wall clock, 1280x1024, glFinish included).
+# One row per picture kind; grid walk in microseconds of CPU, drawing and
+# frames in milliseconds of wall clock (1280x1024, glFinish included), the
+# last column the main thread's CPU time of a whole frame.
 awk -F, '
   /_median"/ {
-    name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); time = $3; unit = $5
-    if (unit == "ns") time /= 1e6; else if (unit == "us") time /= 1e3; else if (unit == "s") time *= 1e3
+    name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); time = $3; cpu = $4; unit = $5
+    scale = unit == "ns" ? 1e-6 : unit == "us" ? 1e-3 : unit == "s" ? 1e3 : 1
+    time *= scale; cpu *= scale
     n = split(name, part, "/"); kind = part[2]; sub(/kind:/, "", kind)
     key = part[1]
     for (i = 3; i <= n; ++i) if (part[i] !~ /real_time/) key = key "/" part[i]
-    ms[key, kind] = time; kinds[kind] = 1
+    ms[key, kind] = time; ms[key "/cpu", kind] = cpu; kinds[kind] = 1
   }
   END {
-    split("BM_BuildSurfaceGrid/detail:10 BM_BuildSurfaceGrid/detail:30 BM_DrawSurface " \
-          "BM_RenderFrame/top:0 BM_RenderFrame/top:1 BM_FloorReplay/top:0/immediate:0 " \
-          "BM_FloorReplay/top:1/immediate:0 BM_FloorReplay/top:1/immediate:1", col, " ")
-    print "| kind | grid D10 (us) | grid D30 (us) | DrawSurface top (ms) | frame default (ms) | frame top (ms) | floor default, arrays (ms) | floor top, arrays (ms) | floor top, immediate (ms) |"
-    print "|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+    ncol = split("BM_BuildSurfaceGrid/detail:10/cpu BM_BuildSurfaceGrid/detail:30/cpu " \
+                 "BM_DrawSurface/top:0 BM_FloorReplay/top:0/immediate:0 BM_RenderFrame/top:0 " \
+                 "BM_DrawSurface/top:1 BM_FloorReplay/top:1/immediate:0 " \
+                 "BM_FloorReplay/top:1/immediate:1 BM_RenderFrame/top:1 BM_RenderFrame/top:1/cpu", col, " ")
+    print "| kind | grid, Detail 10 (us) | grid, Detail 30 (us) | default: DrawSurface | default: floor | default: frame | top: DrawSurface | top: floor, arrays | top: floor, immediate | top: frame | top: frame, main-thread CPU |"
+    print "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
     for (k = 1; k <= 10; ++k) {
       if (!(k in kinds)) continue
       line = "| " k
-      for (c = 1; c <= 8; ++c) {
+      for (c = 1; c <= ncol; ++c) {
         v = ms[col[c], k]
         if (v == "") line = line " | -"
         else if (c <= 2) line = line sprintf(" | %.1f", v * 1000)

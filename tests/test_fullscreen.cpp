@@ -78,15 +78,13 @@ TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
     host.cursor = {100, 100};
     ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
     host.log.clear();
+    EXPECT_FALSE(FullScreenMouseMove(host));  // a click in place
     for (int step = 1; step <= 3; ++step) {
         host.cursor = {100 + 3 * step, 100 - 3 * step};
         EXPECT_FALSE(FullScreenMouseMove(host));
     }
     EXPECT_EQ(host.passwordChecks, 0);
-    host.cursor = {100, 100};  // a click in place
-    EXPECT_FALSE(FullScreenMouseMove(host));
-    EXPECT_EQ(host.passwordChecks, 0);
-    host.cursor = {110, 111};
+    host.cursor = {112, 88};  // 3 px from the last event, 12 px from the start
     EXPECT_TRUE(FullScreenMouseMove(host));
     EXPECT_EQ(host.log.back(), "terminate");
     host.log.erase(host.log.begin(), host.log.end() - 5);
