@@ -19,7 +19,7 @@ seed_settings() {  # seed_settings COLOR_DATA
 case_build_imports() {
   local scr dll bad
   for scr in "$SCR32" "$SCR64"; do
-    file "$scr" | grep -q 'PE32.*(GUI)' || fail "$scr is not a PE GUI program: $(file -b "$scr")"
+    grep -q 'Subsystem.*(Windows GUI)' <<<"$(objdump -p "$scr")" || fail "$scr is not a Windows GUI program"
     bad=""
     for dll in $(objdump -p "$scr" | awk '/DLL Name:/ {print toupper($3)}'); do
       case "$dll" in
@@ -29,7 +29,9 @@ case_build_imports() {
     done
     [ -z "$bad" ] || fail "$(basename "$(dirname "$scr")")/Zarvella.scr imports non-system DLLs:$bad"
   done
-  file "$SCR32" | grep -q 'Intel 80386' || fail "the win32 build is not 32-bit"
+  grep -q '^Magic.*(PE32)$' <<<"$(objdump -p "$SCR32")" || fail "the win32 build is not a PE32 program"
+  grep -q 'file format pei-i386' <<<"$(objdump -f "$SCR32")" || fail "the win32 build is not for i386"
+  grep -q 'file format pei-x86-64' <<<"$(objdump -f "$SCR64")" || fail "the win64 build is not for x86-64"
 }
 
 case_resources() {
@@ -289,6 +291,22 @@ case_fullscreen_key() {
   xdotool click 1  # a click without movement
   expect_running 1
   press shift  # a lone Shift
+  expect_exit 6
+}
+
+case_fullscreen_settings_error() {
+  # The error stops the set-up: the window keeps its layout size, centred, the
+  # cursor stays visible and the start position stays at the screen's corner,
+  # so a move more than 10 pixels away from that corner ends it.
+  seed_settings '"40"'
+  pointer_to 5 5
+  start_saver "$SCR32" /s
+  expect_message "Invalid data type for 'Color'"
+  window_or_fail find-class TForm1
+  [ "$(field rect "$WINDOW")" = 440,362,840,662 ] || fail "after the error the window is at $(field rect "$WINDOW")"
+  [ "$(probe cursor)" = shown ] || fail "the cursor is hidden after the error"
+  expect_running 0.5
+  pointer_to 640 512
   expect_exit 6
 }
 
