@@ -383,7 +383,10 @@ case_preview_child() {
   ((swaps_after - swaps_before >= 20)) || fail "the preview swapped $((swaps_after - swaps_before)) frames in 2 s"
   reg_key_exists "$SETTINGS_KEY" && fail "the preview wrote settings"
   probe close "$area" >/dev/null
+  local closed_at
+  closed_at=$(date +%s.%N)
   expect_exit 3
+  echo "ended $(awk -v a="$closed_at" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')s after the parent" >&2
   wait "$parent_pid" 2>/dev/null
   return 0
 }
