@@ -27,6 +27,7 @@ for program in Xvfb xdotool import convert xwininfo; do
 done
 
 work=$(mktemp -d /tmp/zarvella-e2e.XXXXXX)
+chmod 755 "$work"  # the XScreenSaver case's daemon may run as nobody
 xvfb_pid=""
 saver_pid=""
 helper_pids=()
@@ -571,6 +572,65 @@ case_xscreensaver_window_id() {
   wait_exit 2 || check "it ends when its window is destroyed" false
 }
 
+children_of() { pgrep -P "$1" 2>/dev/null; }
+
+# The real daemon: XScreenSaver refuses to run hacks as root, so as root the
+# daemon runs as nobody (who must be able to reach the program).
+case_real_xscreensaver() {
+  if ! command -v xscreensaver >/dev/null || ! command -v xscreensaver-command >/dev/null; then
+    echo "     (skipped: XScreenSaver is not installed)"
+    return
+  fi
+  new_config
+  local home="$work/xscreensaver-home" as=()
+  mkdir -p "$home"
+  {
+    printf 'mode:\t\tone\nselected:\t0\nfade:\t\tFalse\nunfade:\t\tFalse\nlock:\t\tFalse\n'
+    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\n'
+    printf 'programs:\t"Zarvella" %s -root \\n\n' "$zarvella"
+  } >"$home/.xscreensaver"
+  if [ "$(id -u)" = 0 ]; then
+    as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    if ! command -v setpriv >/dev/null || ! "${as[@]}" test -x "$zarvella"; then
+      echo "     (skipped: running as root, and nobody cannot reach $zarvella)"
+      return
+    fi
+    chown -R 65534:65534 "$home" "$config"
+  fi
+  env HOME="$home" XDG_CONFIG_HOME="$config" "${as[@]}" xscreensaver -no-splash \
+    >>"$work/xscreensaver.log" 2>&1 &
+  local daemon=$!
+  helper_pids+=("$daemon")
+  sleep 2
+  env HOME="$home" "${as[@]}" xscreensaver-command -activate >>"$work/xscreensaver.log" 2>&1
+  # The hack runs under xscreensaver-gfx, a child of the daemon.
+  local hack="" gfx child
+  for _ in $(seq 80); do
+    for gfx in $(children_of "$daemon"); do
+      for child in $(children_of "$gfx"); do
+        [ "$(readlink -f "/proc/$child/exe" 2>/dev/null)" = "$zarvella" ] && hack=$child
+      done
+    done
+    [ -n "$hack" ] && break
+    sleep 0.1
+  done
+  check "XScreenSaver starts Zarvella" [ -n "$hack" ] || return
+  helper_pids+=("$hack")
+  sleep 2
+  shot "$work/xscreensaver.png"
+  local l
+  l=$(lit "$work/xscreensaver.png" 1280x1024+0+0)
+  check "the picture covers XScreenSaver's window (lit $l)" above "$l" 0.02
+  check "the stored settings were read (the first run wrote them)" [ -s "$settings" ]
+  env HOME="$home" "${as[@]}" xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
+  local ended=""
+  for _ in $(seq 50); do
+    kill -0 "$hack" 2>/dev/null || { ended=yes; break; }
+    sleep 0.1
+  done
+  check "XScreenSaver stops it on deactivation" [ -n "$ended" ]
+}
+
 # ---- run -------------------------------------------------------------------------
 
 start_display || exit 1
@@ -595,6 +655,7 @@ run_case "/p ID naming no window ends at once" case_preview_no_such_window
 run_case "/a does nothing and exits" case_change_password
 run_case "XSCREENSAVER_WINDOW: the picture appears in that window" case_xscreensaver_window_variable
 run_case "-window-id ID: the picture appears in that window" case_xscreensaver_window_id
+run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
 
 echo
 [ "$failed" -gt 0 ] && echo "failed: ${failed_names[*]}"
