@@ -39,23 +39,22 @@ protected:
 };
 
 // What PreviewThread asks of the window, posted to the main thread, which
-// owns the window and makes every GL call.
+// owns the window and makes every GL call. Slots by name: nothing is
+// allocated here that the main thread would have to free.
 class QtPreviewHost : public PreviewHost {
 public:
     explicit QtPreviewHost(PreviewView* view) : view_(view) {}
 
     void ShowAndUpdate() override {
-        QMetaObject::invokeMethod(
-            view_, [v = view_] { v->show(); v->repaint(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(view_, "show", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(view_, "repaint", Qt::QueuedConnection);
     }
-    void Invalidate() override {
-        QMetaObject::invokeMethod(view_, [v = view_] { v->update(); }, Qt::QueuedConnection);
-    }
+    void Invalidate() override { QMetaObject::invokeMethod(view_, "update", Qt::QueuedConnection); }
     void Sleep(int milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
     void PostDestroy() override {
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, "exit", Qt::QueuedConnection, Q_ARG(int, 0));
     }
 
 private:
