@@ -79,7 +79,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(Handle, message, wParam, lParam);
 }
 
-void TForm1::FormCreate() { FullScreenFormCreate(*this, store_, errors_); }
+void TForm1::FormCreate() {
+    FullScreenFormCreate(*this, store_, errors_);
+}
 
 void TForm1::FormPaint() {
     PAINTSTRUCT ps;
@@ -88,20 +90,30 @@ void TForm1::FormPaint() {
     EndPaint(Handle, &ps);
 }
 
-void TForm1::TimerTimer() { RenderFrame(); }
+void TForm1::TimerTimer() {
+    RenderFrame();
+}
 
-void TForm1::FormKeyDown() { FullScreenKeyDown(*this); }
+void TForm1::FormKeyDown() {
+    FullScreenKeyDown(*this);
+}
 
-void TForm1::FormMouseMove() { FullScreenMouseMove(*this); }
+void TForm1::FormMouseMove() {
+    FullScreenMouseMove(*this);
+}
 
 // The saver may always close; the main window's end ends the application.
-void TForm1::FormCloseQuery() { DestroyWindow(Handle); }
+void TForm1::FormCloseQuery() {
+    DestroyWindow(Handle);
+}
 
 void TForm1::SizeToScreen() {
     SetOuterRect(Handle, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-void TForm1::AttachContext() { AttachGLContext(Handle, GlVariant::FullScreen); }
+void TForm1::AttachContext() {
+    AttachGLContext(Handle, GlVariant::FullScreen);
+}
 
 ScreenPoint TForm1::CursorPos() {
     POINT p{};
@@ -109,7 +121,9 @@ ScreenPoint TForm1::CursorPos() {
     return ScreenPoint{p.x, p.y};
 }
 
-void TForm1::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
+void TForm1::ShowCursor(bool show) {
+    ::ShowCursor(show ? TRUE : FALSE);
+}
 
 void TForm1::SetSaverRunning(bool running) {
     SystemParametersInfoA(kScreenSaverRunning, running ? 1 : 0, nullptr, 0);
@@ -119,8 +133,12 @@ bool TForm1::VerifySaverPassword() {
     return zarvella::VerifySaverPassword(password_, ToWindowHandle(Handle));
 }
 
-void TForm1::HideWindow() { ShowWindow(Handle, SW_HIDE); }
+void TForm1::HideWindow() {
+    ShowWindow(Handle, SW_HIDE);
+}
 
-void TForm1::Terminate() { PostQuitMessage(0); }
+void TForm1::Terminate() {
+    PostQuitMessage(0);
+}
 
 }  // namespace zarvella::win32

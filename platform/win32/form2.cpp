@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kClassName = "TForm2";
 constexpr UINT_PTR kTimerId = 1;
 // A fixed single border with system menu and minimise box. Clipping the
-// children keeps the GL picture's swap off the controls.
+// children keeps the GL picture's swap off the controls, which exist before
+// the context is made.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 constexpr int kTrackBarId = 100;  // + 1 to 6
@@ -24,16 +25,18 @@ constexpr int kStaticTextId = 400;  // + 1 to 6
 
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
 
-int TrackIndex(ControlId id) { return static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1); }
+int TrackIndex(ControlId id) {
+    return static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1);
+}
 }  // namespace
 
 void TForm2::Create(HINSTANCE instance) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     background_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    labelFont_ = CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, "Arial");
+    labelFont_ =
+        CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = WindowProc;
@@ -63,10 +66,9 @@ void TForm2::Create(HINSTANCE instance) {
 
 HWND TForm2::CreateControl(HINSTANCE instance, const char* className, const char* caption,
                            DWORD style, const ControlRect& rect, int id) {
-    HWND control = CreateWindowExA(0, className, caption, WS_CHILD | WS_VISIBLE | style, rect.left,
-                                   rect.top, rect.width, rect.height, Handle,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                                   nullptr);
+    HWND control = CreateWindowExA(
+        0, className, caption, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top, rect.width,
+        rect.height, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), FALSE);
     return control;
 }
@@ -84,9 +86,9 @@ void TForm2::CreateControls(HINSTANCE instance) {
                               kButton2Rect, kButton2Id);
                 break;
             case ControlId::CheckBox1:
-                checkBox1_ = CreateControl(instance, "BUTTON", kCheckBox1Caption,
-                                           WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Rect,
-                                           kCheckBox1Id);
+                checkBox1_ =
+                    CreateControl(instance, "BUTTON", kCheckBox1Caption,
+                                  WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Rect, kCheckBox1Id);
                 break;
             default: {
                 const int i = TrackIndex(id);
@@ -168,7 +170,9 @@ bool TForm2::PreviewKey(const MSG& message) {
     return FormKeyDown(message.wParam);
 }
 
-void TForm2::FormCreate() { SettingsFormCreate(*this, store_, errors_); }
+void TForm2::FormCreate() {
+    SettingsFormCreate(*this, store_, errors_);
+}
 
 bool TForm2::FormKeyDown(WPARAM key) {
     if (key != VK_ESCAPE) return false;
@@ -180,7 +184,9 @@ void TForm2::FormClose() {
     DestroyWindow(Handle);  // its WM_DESTROY terminates the application
 }
 
-void TForm2::TimerTimer() { RenderFrame(); }
+void TForm2::TimerTimer() {
+    RenderFrame();
+}
 
 // Trackbars report every scroll step, moved or not; a change handler runs
 // only when the position really changed, as it does for a slider's OnChange.
@@ -195,7 +201,9 @@ void TForm2::TrackBarScrolled(HWND trackBar) {
     }
 }
 
-void TForm2::Button1Click() { SaveSettings(store_, errors_); }
+void TForm2::Button1Click() {
+    SaveSettings(store_, errors_);
+}
 
 void TForm2::Button2Click() {
     ShellExecuteA(Handle, "open", kProductSite, nullptr, nullptr, SW_SHOWNORMAL);
@@ -230,6 +238,8 @@ void TForm2::SizeAndCentre() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm2::AttachContext() { AttachGLContext(Handle, GlVariant::Settings); }
+void TForm2::AttachContext() {
+    AttachGLContext(Handle, GlVariant::Settings);
+}
 
 }  // namespace zarvella::win32

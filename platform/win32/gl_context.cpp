@@ -7,7 +7,9 @@ namespace {
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
 
 // The device context is looked up on every frame, not kept.
-void SwapCurrentBuffers() { SwapBuffers(wglGetCurrentDC()); }
+void SwapCurrentBuffers() {
+    SwapBuffers(wglGetCurrentDC());
+}
 
 PIXELFORMATDESCRIPTOR PixelFormatRequest() {
     PIXELFORMATDESCRIPTOR pfd{};

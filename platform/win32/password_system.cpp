@@ -40,7 +40,9 @@ void Win32PasswordSystem::FreeLibrary(LibraryHandle library) {
     ::FreeLibrary(reinterpret_cast<HMODULE>(library));
 }
 
-void Win32PasswordSystem::ShowCursor(bool show) { ::ShowCursor(show ? TRUE : FALSE); }
+void Win32PasswordSystem::ShowCursor(bool show) {
+    ::ShowCursor(show ? TRUE : FALSE);
+}
 
 int32_t Win32PasswordSystem::CallVerify(ProcAddress function, WindowHandle owner) {
     const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(function);

@@ -23,7 +23,9 @@ private:
 };
 
 // A window handle as the core passes it, and back.
-inline WindowHandle ToWindowHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+inline WindowHandle ToWindowHandle(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
 // Handles are 32-bit values; a 64-bit process sign-extends them.
 inline HWND ToHwnd(uint32_t handle) {
     return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(handle)));

@@ -19,7 +19,7 @@ HWND SaverWindow = nullptr;  // written before PreviewThread starts, read-only a
 
 // What PreviewThread does to the window, from its own thread.
 class Win32PreviewHost : public PreviewHost {
-public:
+  public:
     void ShowAndUpdate() override {
         ShowWindow(SaverWindow, SW_SHOW);
         UpdateWindow(SaverWindow);
@@ -49,9 +49,9 @@ void RegisterSaverClass(HINSTANCE instance) {
 HWND CreateSaverWindow(int width, int height, HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterSaverClass(instance);
-    HWND window = CreateWindowExA(0, kClassName, kPreviewWindowTitle,
-                                  parent ? kChildStyle : kStandAloneStyle, 0, 0, width, height,
-                                  parent, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, kClassName, kPreviewWindowTitle, parent ? kChildStyle : kStandAloneStyle,
+                        0, 0, width, height, parent, nullptr, instance, nullptr);
     if (!parent) {
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }

@@ -8,10 +8,14 @@ namespace {
 // "\Software\Zarvella\": the leading backslash only says "from the root", so
 // the path given to the registry starts after it.
 constexpr const char* kSettingsKey = "\\Software\\Zarvella\\";
-const char* RelativeToRoot(const char* path) { return path[0] == '\\' ? path + 1 : path; }
+const char* RelativeToRoot(const char* path) {
+    return path[0] == '\\' ? path + 1 : path;
+}
 }  // namespace
 
-RegistryStore::~RegistryStore() { CloseKey(); }
+RegistryStore::~RegistryStore() {
+    CloseKey();
+}
 
 bool RegistryStore::OpenKey(bool create) {
     CloseKey();
