@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# The full-screen saver's cost on this machine, measured from outside with
+# public tools, next to two OpenGL hacks of Debian's xscreensaver-gl:
+#   - the native Linux saver (zarvella /s) and the 32-bit Zarvella.scr under
+#     Wine, each at the first-run defaults and with every slider at its top,
+#     and gflux and kaleidocycle with -root, one after the other on the same
+#     1280x1024 Xvfb, SECONDS (30) each, under /usr/bin/time -v: CPU seconds
+#     (user + system, the process and the threads it starts, llvmpipe's
+#     included), peak RSS, frames shown (glXSwapBuffers counted by a preloaded
+#     counter; under Wine, the wgl trace's SwapBuffers lines), time from start
+#     to the first frame;
+#   - instructions per frame of one RenderFrame loop, from callgrind, with the
+#     GL calls going to a do-nothing GL (the engine's own work, noise-free).
+# Prints a Markdown table (also kept in build/perf/results.md).
+#
+#   bench/saver_cpu.sh [SECONDS]
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+perf="$root/build/perf"
+work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
+mkdir -p "$perf"
+
+pids=()
+cleanup() {
+  local pid
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+die() { echo "saver_cpu: $*" >&2; exit 1; }
+
+# ------------------------------------------------------------ builds (Release)
+echo "saver_cpu: building (Release) into $perf" >&2
+cmake -S "$root/bench/saver_cpu" -B "$perf" -DCMAKE_BUILD_TYPE=Release >"$work/b1.log" 2>&1 &&
+  cmake --build "$perf" -j "$(nproc)" >>"$work/b1.log" 2>&1 || { tail -20 "$work/b1.log"; die "helpers did not build"; }
+cmake -S "$root" -B "$perf/linux" -DCMAKE_BUILD_TYPE=Release -DZARVELLA_TESTS=OFF -DZARVELLA_BENCH=OFF \
+  >"$work/b2.log" 2>&1 && cmake --build "$perf/linux" --target zarvella -j "$(nproc)" >>"$work/b2.log" 2>&1 ||
+  { tail -20 "$work/b2.log"; die "the Linux saver did not build"; }
+cmake --preset win32 -B "$perf/win32" -DCMAKE_BUILD_TYPE=Release >"$work/b3.log" 2>&1 &&
+  cmake --build "$perf/win32" -j "$(nproc)" >>"$work/b3.log" 2>&1 || { tail -20 "$work/b3.log"; die "Zarvella.scr did not build"; }
+linux_saver="$perf/linux/zarvella"
+scr=$(find "$perf/win32" -iname 'zarvella.scr' | head -1)
+[ -x "$linux_saver" ] && [ -n "$scr" ] || die "saver binaries missing"
+counter="$perf/swap_counter.so"
+
+# ------------------------------------------------------------ display
+display=""
+for n in 71 72 73 74 75 76 77 78 79; do
+  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 50); do
+    DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display=":$n"; pids+=("$pid"); break; fi
+  kill "$pid" 2>/dev/null
+done
+[ -n "$display" ] || die "no Xvfb on :71-:79"
+export DISPLAY=$display
+
+# ------------------------------------------------------------ settings
+# name: Fast Bright Size Satiation Color Alpha Rands
+declare -A values=([default]="10 9 7 5 10 1 0" [top]="100 15 10 10 30 10 0")
+names=(Fast Bright Size Satiation Color Alpha Rands)
+
+linux_settings() {  # CONFIG_HOME default|top
+  local dir="$1/zarvella" i=0 v
+  mkdir -p "$dir"
+  { printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n'
+    for v in ${values[$2]}; do printf '"%s"=dword:%08x\r\n' "${names[$i]}" "$v"; i=$((i + 1)); done
+    printf '\r\n'; } >"$dir/settings.reg"
+}
+
+wine_settings() {  # default|top
+  local i=0 v
+  for v in ${values[$1]}; do
+    wine reg add 'HKCU\Software\Zarvella' /v "${names[$i]}" /t REG_DWORD /d "$v" /f >/dev/null 2>&1 || return 1
+    i=$((i + 1))
+  done
+}
+
+# ------------------------------------------------------------ one measurement
+rows=()
+
+# measure NAME FRAMES_KIND COMMAND... ; FRAMES_KIND: swap (counter file) or wine (trace)
+measure() {
+  local name=$1 kind=$2; shift 2
+  local tlog="$work/$name.time" count="$work/$name.swaps" trace="$work/$name.trace"
+  local start_ns
+  rm -f "$count"
+  start_ns=$(date +%s%N)
+  echo "saver_cpu: $name for ${seconds}s" >&2
+  if [ "$kind" = swap ]; then
+    SWAP_COUNT_FILE="$count" /usr/bin/time -v -o "$tlog" \
+      timeout -s TERM "$seconds" env LD_PRELOAD="$counter" "$@" >/dev/null 2>"$trace"
+  else
+    # Wine's trace lines appear as they are written: stamp the first swap.
+    : >"$trace"
+    ( while ! grep -q 'wglSwapBuffers' "$trace" 2>/dev/null; do sleep 0.01; done
+      date +%s%N >"$count" ) &
+    local watcher=$!
+    WINEDEBUG=trace+wgl /usr/bin/time -v -o "$tlog" \
+      timeout -s TERM "$seconds" "$@" >/dev/null 2>"$trace"
+    kill "$watcher" 2>/dev/null
+    wait "$watcher" 2>/dev/null
+  fi
+  local user sys rss frames first cpu
+  user=$(sed -n 's/.*User time (seconds): //p' "$tlog")
+  sys=$(sed -n 's/.*System time (seconds): //p' "$tlog")
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$tlog")
+  if [ "$kind" = swap ]; then
+    read -r frames first <"$count" 2>/dev/null || { frames=0; first=0; }
+    first=$(awk -v f="$first" -v s="$start_ns" 'BEGIN { if (f > 0) printf "%.2f", (f - s) / 1e9; else print "-" }')
+  else
+    frames=$(grep -c 'wglSwapBuffers' "$trace")
+    first=$(cat "$count" 2>/dev/null || echo 0)
+    first=$(awk -v f="$first" -v s="$start_ns" 'BEGIN { if (f > 0) printf "%.2f", (f - s) / 1e9; else print "-" }')
+  fi
+  cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
+  rows+=("$name|$cpu|$frames|$rss|$first")
+}
+
+# ------------------------------------------------------------ runs
+for level in default top; do
+  config="$work/config-$level"
+  linux_settings "$config" "$level"
+  XDG_CONFIG_HOME="$config" HOME="$work" measure "linux-$level" swap "$linux_saver" /s
+done
+
+export WINEPREFIX="$work/wine" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+echo "saver_cpu: preparing a Wine prefix" >&2
+wineboot -i >/dev/null 2>&1; wineserver -w
+wineserver -p   # kept up between the runs; its own CPU is reported apart
+ws_pid=$(pgrep -n -u "$(id -u)" -f '^/usr/lib/wine/wineserver|wineserver -p' | head -1)
+for level in default top; do
+  wine_settings "$level" || die "wine reg add failed"
+  ws_before=$(awk '{print $14 + $15}' "/proc/$ws_pid/stat" 2>/dev/null || echo 0)
+  measure "wine-$level" wine wine "$scr" /s
+  ws_after=$(awk '{print $14 + $15}' "/proc/$ws_pid/stat" 2>/dev/null || echo 0)
+  eval "ws_$level=$(awk -v a="$ws_before" -v b="$ws_after" -v t="$(getconf CLK_TCK)" 'BEGIN { printf "%.2f", (b - a) / t }')"
+done
+wineserver -k 2>/dev/null
+unset WINEPREFIX
+
+hacks=/usr/libexec/xscreensaver
+measure "gflux" swap "$hacks/gflux" -root
+measure "kaleidocycle" swap "$hacks/kaleidocycle" -root
+
+# ------------------------------------------------------------ callgrind
+echo "saver_cpu: callgrind" >&2
+declare -A ipf
+for level in default top; do
+  for n in 10 60; do
+    valgrind --tool=callgrind --callgrind-out-file="$work/cg-$level-$n" "$perf/frame_loop" "$level" "$n" \
+      >/dev/null 2>&1 || die "callgrind failed"
+  done
+  a=$(sed -n 's/^totals: //p' "$work/cg-$level-10" | awk '{print $1}')
+  b=$(sed -n 's/^totals: //p' "$work/cg-$level-60" | awk '{print $1}')
+  ipf[$level]=$(( (b - a) / 50 ))
+done
+
+# ------------------------------------------------------------ table
+{
+  echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
+       "Mesa $(dpkg-query -W -f='${Version}\n' libgl1-mesa-dri 2>/dev/null | head -1) (llvmpipe); $(wine --version);" \
+       "Xvfb 1280x1024x24 on $display; ${seconds} s per run; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+  echo
+  echo "| program | settings | CPU s | CPU s/s | frames | frames/s | CPU ms/frame | peak RSS MiB | first frame s | CPU vs gflux | CPU vs kaleidocycle |"
+  echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  declare -A cpu_of
+  for r in "${rows[@]}"; do IFS='|' read -r n c f m s <<<"$r"; cpu_of[$n]=$c; done
+  for r in "${rows[@]}"; do
+    IFS='|' read -r n c f m s <<<"$r"
+    case $n in
+      linux-*) prog="zarvella /s (Qt, native)"; set=${n#linux-} ;;
+      wine-*) prog="Zarvella.scr /s (32-bit, Wine)"; set=${n#wine-} ;;
+      *) prog="$n -root"; set="its defaults" ;;
+    esac
+    awk -v p="$prog" -v set="$set" -v c="$c" -v f="$f" -v m="$m" -v s="$seconds" -v first="$s" \
+        -v g="${cpu_of[gflux]:-0}" -v k="${cpu_of[kaleidocycle]:-0}" 'BEGIN {
+      printf "| %s | %s | %.2f | %.3f | %d | %.1f | %s | %.1f | %s | %s | %s |\n", p, set, c, c / s, f, f / s,
+        (f > 0 ? sprintf("%.2f", c * 1000 / f) : "-"), m / 1024, first,
+        (g > 0 ? sprintf("%.2f", c / g) : "-"), (k > 0 ? sprintf("%.2f", c / k) : "-") }'
+  done
+  echo
+  echo "wineserver's own CPU during the Wine runs: ${ws_default:-?} s (default), ${ws_top:-?} s (top)."
+  echo
+  echo "| RenderFrame loop on a do-nothing GL (callgrind) | instructions per frame |"
+  echo "|---|---:|"
+  echo "| default settings (Detail 10, Segments 5, kind 1) | ${ipf[default]} |"
+  echo "| sliders' top (Detail 30, Segments 10, kind 10) | ${ipf[top]} |"
+} | tee "$perf/results.md"

@@ -1,0 +1,34 @@
+// One RenderFrame loop for callgrind: the engine's own work per frame (phase
+// drift, grid walk, colour pass, the triangle stream) with the GL calls going
+// to the counting do-nothing GL of tests/stress, so the figure is free of
+// Mesa and of timing noise.
+//
+//   frame_loop default|top FRAMES
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "counting_gl.h"
+#include "engine/animation.h"
+#include "engine/fpu.h"
+#include "engine/random.h"
+#include "engine/render.h"
+#include "settings/settings.h"
+
+using namespace zarvella;
+
+int main(int argc, char** argv) {
+    const bool top = argc > 1 && std::strcmp(argv[1], "top") == 0;
+    const int frames = argc > 2 ? std::atoi(argv[2]) : 100;
+    MaskFloatingPointExceptions();
+    // The sliders' first-run defaults, or every slider at its top.
+    SaverSettings = top ? SaverSettingsRecord{100, 15, 10, 10, 30, 10, false} : kDefaultSettings;
+    SeedRandomWith(20261207u);
+    SetupGL(GlVariant::FullScreen);
+    SeedAnimationState();
+    for (int f = 0; f < frames; ++f) RenderFrame();
+    std::printf("%d frames, %llu GL calls, %llu triangles\n", frames,
+                static_cast<unsigned long long>(stress::Gl.calls),
+                static_cast<unsigned long long>(stress::Gl.vertices / 3));
+    return 0;
+}
