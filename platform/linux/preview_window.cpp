@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTimer>
 #include <QWindow>
 #include <chrono>
 #include <cstdio>
@@ -21,8 +20,6 @@
 namespace zarvella::linux_shell {
 
 namespace {
-
-constexpr int kWatchMs = 100;  // the parent's end is noticed within this
 
 // The preview window: draws a core frame on every paint; the stand-alone
 // window ends on a key, as the password check allows.
@@ -61,14 +58,6 @@ private:
     PreviewView* view_;
 };
 
-void WatchParent(QObject* owner, unsigned long parent) {
-    auto* watch = new QTimer(owner);
-    QObject::connect(watch, &QTimer::timeout, owner, [parent] {
-        if (!QueryForeignWindow(parent).exists) QCoreApplication::exit(0);
-    });
-    watch->start(kWatchMs);
-}
-
 }  // namespace
 
 int RunPreview(std::string_view secondArgument) {
@@ -90,7 +79,7 @@ int RunPreview(std::string_view secondArgument) {
         view->windowHandle()->setParent(QWindow::fromWinId(parent));
         view->windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
         view->setGeometry(0, 0, area.width, area.height);
-        WatchParent(view, parent);
+        EndWithForeignWindow(parent);
     } else {
         view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         view->setGeometry(0, 0, kStandAloneWidth, kStandAloneHeight);

@@ -14,10 +14,6 @@
 
 namespace zarvella::linux_shell {
 
-namespace {
-constexpr int kWatchMs = 100;  // how often we look whether XScreenSaver's window still exists
-}
-
 TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       store_(store),
@@ -51,7 +47,7 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
         windowHandle()->setParent(QWindow::fromWinId(embedInto_));
         windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
         move(0, 0);
-        WatchEmbeddingWindow();
+        EndWithForeignWindow(embedInto_);
     }
 }
 
@@ -78,14 +74,6 @@ void TForm1::FormMouseMove() { FullScreenMouseMove(*this); }
 void TForm1::FormCloseQuery(QCloseEvent* event) {
     event->accept();
     QCoreApplication::exit(0);
-}
-
-void TForm1::WatchEmbeddingWindow() {
-    auto* watch = new QTimer(this);
-    connect(watch, &QTimer::timeout, this, [this] {
-        if (!QueryForeignWindow(embedInto_).exists) QCoreApplication::exit(0);
-    });
-    watch->start(kWatchMs);
 }
 
 void TForm1::SizeToScreen() {

@@ -33,7 +33,6 @@ private:
     void FormKeyDown();
     void FormMouseMove();
     void FormCloseQuery(QCloseEvent* event);
-    void WatchEmbeddingWindow();
 
     // FullScreenHost
     void SizeToScreen() override;

@@ -1,42 +1,69 @@
 #include "x11_window.h"
 
-#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 namespace zarvella::linux_shell {
 
 namespace {
 
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
+constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 
-Display* OwnDisplay() {
-    static Display* display = XOpenDisplay(nullptr);
-    return display;
+xcb_connection_t* OwnConnection() {
+    static xcb_connection_t* connection = [] {
+        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            return static_cast<xcb_connection_t*>(nullptr);
+        }
+        return c;
+    }();
+    return connection;
 }
 
 }  // namespace
 
 ForeignWindow QueryForeignWindow(unsigned long id) {
     ForeignWindow result;
-    Display* display = OwnDisplay();
-    if (!display || id == 0) return result;
-    // The error handler is process-wide and Qt has its own: swap it only
-    // around our request, on the main thread.
-    XSync(display, False);
-    auto* previous = XSetErrorHandler(IgnoreError);
-    XWindowAttributes attributes;
-    const Status status = XGetWindowAttributes(display, static_cast<Window>(id), &attributes);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    if (status == 0) return result;
-    result.exists = true;
-    result.width = attributes.width;
-    result.height = attributes.height;
+    xcb_connection_t* connection = OwnConnection();
+    if (!connection || id == 0) return result;
+    const xcb_window_t window = static_cast<xcb_window_t>(id);
+    xcb_generic_error_t* error = nullptr;
+    xcb_get_geometry_reply_t* geometry =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error);
+    std::free(error);
+    if (!geometry) return result;
+    // A pixmap answers GetGeometry too; only a window has attributes.
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), &error);
+    std::free(error);
+    if (attributes) {
+        result.exists = true;
+        result.width = geometry->width;
+        result.height = geometry->height;
+    }
+    std::free(attributes);
+    std::free(geometry);
     return result;
 }
 
 unsigned long RootWindowId() {
-    Display* display = OwnDisplay();
-    return display ? DefaultRootWindow(display) : 0;
+    xcb_connection_t* connection = OwnConnection();
+    if (!connection) return 0;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    return screen ? screen->root : 0;
+}
+
+void EndWithForeignWindow(unsigned long id) {
+    std::thread([id] {
+        while (QueryForeignWindow(id).exists) std::this_thread::sleep_for(kWatchInterval);
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }).detach();
 }
 
 }  // namespace zarvella::linux_shell

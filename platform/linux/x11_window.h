@@ -10,10 +10,16 @@ struct ForeignWindow {
     int height = 0;
 };
 
-// On a connection of our own, with X errors caught: a window that is gone (or
-// never was) gives exists == false instead of ending the process.
+// On an X connection of our own (xcb, so an error is an answer, not a
+// process-wide handler's business): a window that is gone, or never was,
+// gives exists == false. Safe from any thread.
 ForeignWindow QueryForeignWindow(unsigned long id);
 
 unsigned long RootWindowId();
+
+// Ends the process (exit code 0) once the window no longer exists, checked
+// every 100 ms on a thread of its own, so it works even while the main
+// thread is busy in a frame for a window that has just lost its parent.
+void EndWithForeignWindow(unsigned long id);
 
 }  // namespace zarvella::linux_shell

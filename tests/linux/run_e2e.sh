@@ -190,6 +190,20 @@ child_geometry() {  # WxH+X+Y of the first child of a window
     awk '/^ +0x[0-9a-f]+ / {for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) {print $i; exit}}'
 }
 
+child_id() {  # the id of the first child of a window
+  xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x[0-9a-f]+ / {print $1; exit}'
+}
+
+takes_no_input() {  # takes_no_input WINDOW-ID: its input shape is empty
+  local r
+  r=$("$tool" input-rectangles "$1")
+  if [ "$r" = unknown ]; then
+    echo "     (input check skipped: no SHAPE on this display)"
+    return 0
+  fi
+  [ "$r" = 0 ]
+}
+
 file_has() { tr -d '\r' <"$1" | grep -qxF "$2"; }
 
 defaults_file() {
@@ -473,6 +487,7 @@ case_preview_child() {
   local child
   child=$(child_geometry "$parent")
   check "a child of the parent's size appears (got '$child')" [ "$child" = "300x200+0+0" ]
+  check "the child takes no input" takes_no_input "$(child_id "$parent")"
   shot "$work/preview.png"
   local l g
   l=$(lit "$work/preview.png" 300x200+100+100)
@@ -544,6 +559,7 @@ expect_picture_in_parent() {  # after the saver started into $parent at 320x240+
   local child l g
   child=$(child_geometry "$parent")
   check "a child of the window's size appears (got '$child')" [ "$child" = "320x240+0+0" ]
+  check "the child takes no input" takes_no_input "$(child_id "$parent")"
   shot "$work/xss.png"
   l=$(lit "$work/xss.png" 320x240+50+60)
   check "the picture appears in the window (lit $l)" above "$l" 0.01
@@ -649,7 +665,7 @@ run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11
 run_case "/s 11 px down ends" case_fullscreen_move_down
 run_case "/s a key ends" case_fullscreen_key
 run_case "/S a lone Shift ends" case_fullscreen_shift
-run_case "/p ID: child of the parent's size, ends with the parent, no settings file" case_preview_child
+run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
 run_case "/p 0: stand-alone window, a key ends it" case_preview_stand_alone
 run_case "/p ID naming no window ends at once" case_preview_no_such_window
 run_case "/a does nothing and exits" case_change_password

@@ -6,6 +6,8 @@
 //   x11_test_window destroy ID
 //   x11_test_window close ID                             send WM_DELETE_WINDOW
 //   x11_test_window cursor                               "blank", "visible" or "unknown"
+//   x11_test_window input-rectangles ID                  rectangles of its input shape
+//                                                        (0: it takes no input), or "unknown"
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
@@ -97,6 +99,24 @@ int CursorState(Display* display) {
     return 0;
 }
 
+// The input shape of a window (the SHAPE extension, libXext loaded at run
+// time like XFixes): a window that takes no input has no rectangles.
+int InputRectangles(Display* display, Window window) {
+    void* library = dlopen("libXext.so.6", RTLD_NOW);
+    using GetRectangles = XRectangle* (*)(Display*, Window, int, int*, int*);
+    auto get = library ? reinterpret_cast<GetRectangles>(dlsym(library, "XShapeGetRectangles")) : nullptr;
+    if (!get) {
+        std::puts("unknown");
+        return 0;
+    }
+    constexpr int kShapeInput = 2;
+    int count = -1, ordering = 0;
+    XRectangle* rectangles = get(display, window, kShapeInput, &count, &ordering);
+    if (rectangles) XFree(rectangles);
+    std::printf("%d\n", count);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +138,9 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(command, "close") && argc >= 3) return Close(display, std::strtoul(argv[2], nullptr, 0));
     if (!std::strcmp(command, "cursor")) return CursorState(display);
+    if (!std::strcmp(command, "input-rectangles") && argc >= 3) {
+        return InputRectangles(display, std::strtoul(argv[2], nullptr, 0));
+    }
     std::fprintf(stderr, "%s: unknown command\n", argv[0]);
     return 2;
 }
