@@ -588,7 +588,10 @@ case_xscreensaver_window_id() {
   wait_exit 2 || check "it ends when its window is destroyed" false
 }
 
-children_of() { pgrep -P "$1" 2>/dev/null; }
+children_of() {  # the ids of a process's children, from /proc (no procps needed)
+  awk -v parent="$1" 'FNR == 1 {pid = FILENAME; sub("^/proc/", "", pid); sub("/status$", "", pid)}
+                      /^PPid:/ && $2 == parent {print pid}' /proc/[0-9]*/status 2>/dev/null
+}
 
 # The real daemon: XScreenSaver refuses to run hacks as root, so as root the
 # daemon runs as nobody (who must be able to reach the program).
