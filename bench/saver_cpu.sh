@@ -14,9 +14,12 @@
 # Prints a Markdown table (also kept in build/perf/results.md).
 #
 #   bench/saver_cpu.sh [SECONDS]
+#   SAVER_CPU_PARTS=callgrind bench/saver_cpu.sh     only the callgrind figures
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
+parts=${SAVER_CPU_PARTS:-runs callgrind}
+load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
 mkdir -p "$perf"
@@ -126,6 +129,7 @@ measure() {
 }
 
 # ------------------------------------------------------------ runs
+if [[ " $parts " == *" runs "* ]]; then
 for level in default top; do
   config="$work/config-$level"
   linux_settings "$config" "$level"
@@ -150,10 +154,14 @@ unset WINEPREFIX
 hacks=/usr/libexec/xscreensaver
 measure "gflux" swap "$hacks/gflux" -root
 measure "kaleidocycle" swap "$hacks/kaleidocycle" -root
+fi
 
 # ------------------------------------------------------------ callgrind
+# Instructions per frame: the difference between 60 and 10 frames, over 50,
+# so start-up does not count; DrawSurface's share from the inclusive profile.
+declare -A ipf draw
+if [[ " $parts " == *" callgrind "* ]]; then
 echo "saver_cpu: callgrind" >&2
-declare -A ipf
 for level in default top; do
   for n in 10 60; do
     valgrind --tool=callgrind --callgrind-out-file="$work/cg-$level-$n" "$perf/frame_loop" "$level" "$n" \
@@ -162,14 +170,20 @@ for level in default top; do
   a=$(sed -n 's/^totals: //p' "$work/cg-$level-10" | awk '{print $1}')
   b=$(sed -n 's/^totals: //p' "$work/cg-$level-60" | awk '{print $1}')
   ipf[$level]=$(( (b - a) / 50 ))
+  da=$(callgrind_annotate --inclusive=yes "$work/cg-$level-10" 2>/dev/null | awk '/zarvella::DrawSurface\(\)/ { gsub(",", "", $1); print $1; exit }')
+  db=$(callgrind_annotate --inclusive=yes "$work/cg-$level-60" 2>/dev/null | awk '/zarvella::DrawSurface\(\)/ { gsub(",", "", $1); print $1; exit }')
+  draw[$level]=$(( (${db:-0} - ${da:-0}) / 50 ))
 done
+fi
 
 # ------------------------------------------------------------ table
 {
   echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
        "Mesa $(dpkg-query -W -f='${Version}\n' libgl1-mesa-dri 2>/dev/null | head -1) (llvmpipe); $(wine --version);" \
-       "Xvfb 1280x1024x24 on $display; ${seconds} s per run; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+       "Xvfb 1280x1024x24 on $display; ${seconds} s per run;" \
+       "load average at the start $load_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)."
   echo
+  if [ ${#rows[@]} -gt 0 ]; then
   echo "| program | settings | CPU s | CPU s/s | frames | frames/s | CPU ms/frame | peak RSS MiB | first frame s | CPU vs gflux | CPU vs kaleidocycle |"
   echo "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
   declare -A cpu_of
@@ -190,8 +204,14 @@ done
   echo
   echo "wineserver's own CPU during the Wine runs: ${ws_default:-?} s (default), ${ws_top:-?} s (top)."
   echo
-  echo "| RenderFrame loop on a do-nothing GL (callgrind) | instructions per frame |"
-  echo "|---|---:|"
-  echo "| default settings (Detail 10, Segments 5, kind 1) | ${ipf[default]} |"
-  echo "| sliders' top (Detail 30, Segments 10, kind 10) | ${ipf[top]} |"
+  fi
+  if [ -n "${ipf[default]:-}" ]; then
+    echo "| RenderFrame loop on a do-nothing GL (callgrind) | instructions per frame | of which DrawSurface | of which the rest (drift, walk, colours) |"
+    echo "|---|---:|---:|---:|"
+    for level in default top; do
+      label="default settings (Detail 10, Segments 5, kind 1)"
+      [ "$level" = top ] && label="sliders' top (Detail 30, Segments 10, kind 10)"
+      echo "| $label | ${ipf[$level]} | ${draw[$level]} | $(( ipf[$level] - draw[$level] )) |"
+    done
+  fi
 } | tee "$perf/results.md"
