@@ -99,8 +99,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
     // An existing file keeps its permissions.
     struct stat old;
     const bool keepMode = stat(path.c_str(), &old) == 0;
-    const bool written = (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) && WriteAll(fd, content) &&
-                         fsync(fd) == 0;
+    const bool written = (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) &&
+                         WriteAll(fd, content) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
@@ -139,8 +139,8 @@ FileSettingsStore::LoadState FileSettingsStore::Load() {
             document_ = regfile::RegDocument{};
             return LoadState::Missing;
         case ReadOutcome::Failed:
-            Report("\x01unreadable", "The settings file '" + path_ + "' cannot be read: " +
-                                         std::strerror(error) + ".");
+            Report("\x01unreadable", "The settings file '" + path_ +
+                                         "' cannot be read: " + std::strerror(error) + ".");
             return LoadState::Failed;
         case ReadOutcome::Read:
             break;

@@ -27,7 +27,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content);
 std::string DamagedFileMessage(const std::string& path, int line, const std::string& error);
 
 class FileSettingsStore : public SettingsStore {
-public:
+  public:
     // Damaged or unreadable files are reported to `errors`, once per content.
     FileSettingsStore(std::string path, ErrorSink& errors);
 
@@ -44,7 +44,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     enum class LoadState { Loaded, Missing, Failed };
     LoadState Load();
     void Report(const std::string& content, const std::string& text);

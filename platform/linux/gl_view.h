@@ -15,16 +15,16 @@ void SetDefaultSurfaceFormat();
 
 class GlView : public QOpenGLWidget {
     Q_OBJECT
-public:
+  public:
     using PaintFunction = void (*)();
     // outerSize: the window's outer size, for the settings variant's viewport.
     GlView(GlVariant variant, QSize outerSize, PaintFunction paint, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void initializeGL() override;
     void paintGL() override;
 
-private:
+  private:
     GlVariant variant_;
     QSize outerSize_;
     PaintFunction paint_;

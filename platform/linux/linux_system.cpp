@@ -21,7 +21,8 @@ void MessageBoxErrors::ShowError(const std::string& text) {
             std::fclose(file);
         }
     }
-    QMessageBox::critical(nullptr, QString::fromUtf8(kApplicationTitle), QString::fromStdString(text));
+    QMessageBox::critical(nullptr, QString::fromUtf8(kApplicationTitle),
+                          QString::fromStdString(text));
 }
 
 }  // namespace zarvella::linux_shell

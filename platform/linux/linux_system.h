@@ -13,7 +13,7 @@ namespace zarvella::linux_shell {
 // desktop's locker or to XScreenSaver): there is no key to open, so the core
 // answers "may end" and the change-password mode does nothing.
 class NoPasswordSystem : public PasswordSystem {
-public:
+  public:
     bool OpenDesktopKey() override { return false; }
     bool QueryUsePassword(uint8_t (&)[4]) override { return false; }
     void CloseDesktopKey() override {}
@@ -31,7 +31,7 @@ bool VerifySaverPassword();
 // variable ZARVELLA_TEST_MESSAGE_LOG names a file, each text shown is also
 // appended to it as one line, so the end-to-end tests can check the wording.
 class MessageBoxErrors : public ErrorSink {
-public:
+  public:
     void ShowError(const std::string& text) override;
 };
 

@@ -24,10 +24,10 @@ namespace {
 // The preview window: draws a core frame on every paint; the stand-alone
 // window ends on a key, as the password check allows.
 class PreviewView : public GlView {
-public:
+  public:
     PreviewView() : GlView(GlVariant::Preview, QSize(), &PreviewPaint) {}
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override {
         // With Alt held a key is a system key on Windows and does not count.
         if (event->modifiers() & Qt::AltModifier) return;
@@ -39,7 +39,7 @@ protected:
 // owns the window and makes every GL call. Slots by name: nothing is
 // allocated here that the main thread would have to free.
 class QtPreviewHost : public PreviewHost {
-public:
+  public:
     explicit QtPreviewHost(PreviewView* view) : view_(view) {}
 
     void ShowAndUpdate() override {
@@ -54,7 +54,7 @@ public:
         QMetaObject::invokeMethod(qApp, "exit", Qt::QueuedConnection, Q_ARG(int, 0));
     }
 
-private:
+  private:
     PreviewView* view_;
 };
 

@@ -6,7 +6,9 @@ namespace zarvella::regfile {
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -20,7 +22,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimLeft(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -69,7 +73,7 @@ std::vector<std::string_view> SplitLines(std::string_view text, bool& sawCrLf, b
 }
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) {
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 mark
         bool crlf = false, lf = false;
@@ -95,7 +99,7 @@ public:
         return std::move(result_);
     }
 
-private:
+  private:
     void Fail(int line, std::string what) {
         result_.ok = false;
         result_.errorLine = line;
@@ -194,7 +198,8 @@ private:
 
     bool ParseString(std::string_view rest, RegData& data) {
         data.kind = DataKind::String;
-        if (!ReadQuoted(rest, data.text)) return FailHere("the text's quotes or escapes are broken");
+        if (!ReadQuoted(rest, data.text))
+            return FailHere("the text's quotes or escapes are broken");
         if (!TrimLeft(rest).empty()) return FailHere("unexpected text after the closing quote");
         return true;
     }
@@ -266,7 +271,8 @@ private:
             bytes.push_back(static_cast<uint8_t>(HexDigit(list[0]) << 4 | HexDigit(list[1])));
             list = TrimLeft(list.substr(2));
             if (list.empty()) return true;
-            if (list.front() != ',') return FailHere("hex data must be two-digit bytes separated by commas");
+            if (list.front() != ',')
+                return FailHere("hex data must be two-digit bytes separated by commas");
             list.remove_prefix(1);
             if (TrimLeft(list).empty()) {
                 if (goesOn) return true;
@@ -299,7 +305,8 @@ void AppendLines(std::string& out, const RegLine& line, const std::string& newli
         for (const std::string& physical : line.raw) AppendLine(out, physical, newline);
         return;
     }
-    AppendLine(out, RenderValue(line.isDefault ? std::string_view() : line.name, line.data), newline);
+    AppendLine(out, RenderValue(line.isDefault ? std::string_view() : line.name, line.data),
+               newline);
 }
 
 bool IsBlankLine(const RegLine& line) {
@@ -308,22 +315,29 @@ bool IsBlankLine(const RegLine& line) {
 
 }  // namespace
 
-ParseResult ParseRegFile(std::string_view text) { return Parser(text).Run(); }
+ParseResult ParseRegFile(std::string_view text) {
+    return Parser(text).Run();
+}
 
 std::string WriteRegFile(const RegDocument& document) {
     std::string out;
     AppendLine(out, document.header, document.newline);
     for (const RegLine& line : document.preamble) AppendLines(out, line, document.newline);
     for (const RegSection& section : document.sections) {
-        AppendLine(out, section.header.empty() ? "[" + section.key + "]" : section.header, document.newline);
+        AppendLine(out, section.header.empty() ? "[" + section.key + "]" : section.header,
+                   document.newline);
         for (const RegLine& line : section.lines) AppendLines(out, line, document.newline);
     }
     return out;
 }
 
-bool SameKey(std::string_view a, std::string_view b) { return EqualNoCase(StripKeyEnd(a), StripKeyEnd(b)); }
+bool SameKey(std::string_view a, std::string_view b) {
+    return EqualNoCase(StripKeyEnd(a), StripKeyEnd(b));
+}
 
-bool SameName(std::string_view a, std::string_view b) { return EqualNoCase(a, b); }
+bool SameName(std::string_view a, std::string_view b) {
+    return EqualNoCase(a, b);
+}
 
 bool HasKey(const RegDocument& document, std::string_view key) {
     for (const RegSection& section : document.sections) {
@@ -423,7 +437,8 @@ std::string RenderValue(std::string_view name, const RegData& data) {
             if (data.hexType == kRegBinary) {
                 out += "hex:";
             } else {
-                std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(data.hexType));
+                std::snprintf(buffer, sizeof buffer,
+                              "hex(%x):", static_cast<unsigned>(data.hexType));
                 out += buffer;
             }
             for (size_t i = 0; i < data.bytes.size(); ++i) {

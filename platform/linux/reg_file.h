@@ -27,10 +27,10 @@ enum class DataKind {
 
 struct RegData {
     DataKind kind = DataKind::Dword;
-    uint32_t dword = 0;          // Dword
-    std::string text;            // String, escapes removed
+    uint32_t dword = 0;             // Dword
+    std::string text;               // String, escapes removed
     uint32_t hexType = kRegBinary;  // Hex: the registry type
-    std::vector<uint8_t> bytes;  // Hex
+    std::vector<uint8_t> bytes;     // Hex
 };
 
 // One logical line of the file. Lines we do not change are written back as
@@ -38,8 +38,8 @@ struct RegData {
 struct RegLine {
     std::vector<std::string> raw;  // physical lines as read; empty = render from the value
     bool isValue = false;
-    bool isDefault = false;        // @=... (the key's unnamed value)
-    std::string name;              // value name, escapes removed
+    bool isDefault = false;  // @=... (the key's unnamed value)
+    std::string name;        // value name, escapes removed
     RegData data;
 };
 
@@ -53,7 +53,7 @@ struct RegDocument {
     std::string header = std::string(kHeader4);
     std::vector<RegLine> preamble;  // blank lines and comments before the first key
     std::vector<RegSection> sections;
-    std::string newline = "\r\n";   // what regedit writes; a file read with LF keeps LF
+    std::string newline = "\r\n";  // what regedit writes; a file read with LF keeps LF
 };
 
 struct ParseResult {

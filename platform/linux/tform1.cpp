@@ -51,7 +51,9 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
     }
 }
 
-void TForm1::FormCreate() { FullScreenFormCreate(*this, store_, errors_); }
+void TForm1::FormCreate() {
+    FullScreenFormCreate(*this, store_, errors_);
+}
 
 void TForm1::TimerTimer() {
     if (view_) view_->update();  // the view's paint is RenderFrame
@@ -65,11 +67,17 @@ void TForm1::mouseMoveEvent(QMouseEvent*) {
     if (!embedInto_) FormMouseMove();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) { FormCloseQuery(event); }
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery(event);
+}
 
-void TForm1::FormKeyDown() { FullScreenKeyDown(*this); }
+void TForm1::FormKeyDown() {
+    FullScreenKeyDown(*this);
+}
 
-void TForm1::FormMouseMove() { FullScreenMouseMove(*this); }
+void TForm1::FormMouseMove() {
+    FullScreenMouseMove(*this);
+}
 
 void TForm1::FormCloseQuery(QCloseEvent* event) {
     event->accept();
@@ -110,10 +118,16 @@ void TForm1::ShowCursor(bool show) {
 // No "a screen saver runs" notice on Linux.
 void TForm1::SetSaverRunning(bool) {}
 
-bool TForm1::VerifySaverPassword() { return linux_shell::VerifySaverPassword(); }
+bool TForm1::VerifySaverPassword() {
+    return linux_shell::VerifySaverPassword();
+}
 
-void TForm1::HideWindow() { hide(); }
+void TForm1::HideWindow() {
+    hide();
+}
 
-void TForm1::Terminate() { QCoreApplication::exit(0); }
+void TForm1::Terminate() {
+    QCoreApplication::exit(0);
+}
 
 }  // namespace zarvella::linux_shell

@@ -13,22 +13,22 @@ namespace zarvella::linux_shell {
 
 class TForm1 : public QWidget, private FullScreenHost {
     Q_OBJECT
-public:
+  public:
     // embedInto: 0 for the saver's own top-level window, or the X window
     // XScreenSaver gave us (XSCREENSAVER_WINDOW, -window-id, -root).
     TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto = 0);
 
     QTimer* Timer;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
+  private slots:
     void TimerTimer();
 
-private:
+  private:
     void FormCreate();
     void FormKeyDown();
     void FormMouseMove();

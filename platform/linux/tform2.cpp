@@ -6,16 +6,18 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QUrl>
 
 namespace zarvella::linux_shell {
 
 namespace {
 
-QRect ToQRect(const ControlRect& r) { return QRect(r.left, r.top, r.width, r.height); }
+QRect ToQRect(const ControlRect& r) {
+    return QRect(r.left, r.top, r.width, r.height);
+}
 
 QFont BoldFont(const char* family) {
     QFont font(QString::fromUtf8(family));
@@ -34,10 +36,10 @@ constexpr int kFrameExtra = 30;
 // track, a small thumb and a tick for every value below the track, like the
 // Windows trackbar it stands for. Input is QSlider's own.
 class TrackBarSlider : public QSlider {
-public:
+  public:
     explicit TrackBarSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         constexpr int kThumb = 7;
         QPainter painter(this);
@@ -83,7 +85,8 @@ TForm2::TForm2(SettingsStore& store, ErrorSink& errors)
 }
 
 void TForm2::MakeControls() {
-    QLabel** labels[6] = {&StaticText1, &StaticText2, &StaticText3, &StaticText4, &StaticText5, &StaticText6};
+    QLabel** labels[6] = {&StaticText1, &StaticText2, &StaticText3,
+                          &StaticText4, &StaticText5, &StaticText6};
     QSlider** sliders[6] = {&TrackBar1, &TrackBar2, &TrackBar3, &TrackBar4, &TrackBar5, &TrackBar6};
     void (TForm2::*handlers[6])() = {&TForm2::TrackBar1Change, &TForm2::TrackBar2Change,
                                      &TForm2::TrackBar3Change, &TForm2::TrackBar4Change,
@@ -129,7 +132,8 @@ void TForm2::MakeControls() {
     Button2->setFont(buttonFont);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
 
-    for (size_t i = 0; i < kTabOrder.size(); ++i) Control(kTabOrder[i])->setFocusPolicy(Qt::StrongFocus);
+    for (size_t i = 0; i < kTabOrder.size(); ++i)
+        Control(kTabOrder[i])->setFocusPolicy(Qt::StrongFocus);
     for (size_t i = 0; i + 1 < kTabOrder.size(); ++i) {
         setTabOrder(Control(kTabOrder[i]), Control(kTabOrder[i + 1]));
     }
@@ -154,24 +158,44 @@ QWidget* TForm2::Control(ControlId id) const {
     }
 }
 
-void TForm2::FormCreate() { SettingsFormCreate(*this, store_, errors_); }
+void TForm2::FormCreate() {
+    SettingsFormCreate(*this, store_, errors_);
+}
 
 void TForm2::TimerTimer() {
     if (view_) view_->update();  // the view's paint is RenderFrame
 }
 
-void TForm2::TrackBar1Change() { TrackBarChange(1, TrackBar1->value()); }
-void TForm2::TrackBar2Change() { TrackBarChange(2, TrackBar2->value()); }
-void TForm2::TrackBar3Change() { TrackBarChange(3, TrackBar3->value()); }
-void TForm2::TrackBar4Change() { TrackBarChange(4, TrackBar4->value()); }
-void TForm2::TrackBar5Change() { TrackBarChange(5, TrackBar5->value()); }
-void TForm2::TrackBar6Change() { TrackBarChange(6, TrackBar6->value()); }
+void TForm2::TrackBar1Change() {
+    TrackBarChange(1, TrackBar1->value());
+}
+void TForm2::TrackBar2Change() {
+    TrackBarChange(2, TrackBar2->value());
+}
+void TForm2::TrackBar3Change() {
+    TrackBarChange(3, TrackBar3->value());
+}
+void TForm2::TrackBar4Change() {
+    TrackBarChange(4, TrackBar4->value());
+}
+void TForm2::TrackBar5Change() {
+    TrackBarChange(5, TrackBar5->value());
+}
+void TForm2::TrackBar6Change() {
+    TrackBarChange(6, TrackBar6->value());
+}
 
-void TForm2::CheckBox1Click() { zarvella::CheckBox1Click(CheckBox1->isChecked()); }
+void TForm2::CheckBox1Click() {
+    zarvella::CheckBox1Click(CheckBox1->isChecked());
+}
 
-void TForm2::Button1Click() { SaveSettings(store_, errors_); }
+void TForm2::Button1Click() {
+    SaveSettings(store_, errors_);
+}
 
-void TForm2::Button2Click() { QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductSite))); }
+void TForm2::Button2Click() {
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductSite)));
+}
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
@@ -190,9 +214,13 @@ void TForm2::closeEvent(QCloseEvent* event) {
     FormClose();
 }
 
-void TForm2::FormClose() { QCoreApplication::exit(0); }
+void TForm2::FormClose() {
+    QCoreApplication::exit(0);
+}
 
-int TForm2::TrackBarPosition(int track) { return TrackBar(track)->value(); }
+int TForm2::TrackBarPosition(int track) {
+    return TrackBar(track)->value();
+}
 
 void TForm2::SetTrackBarPosition(int track, int position) {
     // The core runs the change handler itself when it should.

@@ -16,7 +16,7 @@ namespace zarvella::linux_shell {
 
 class TForm2 : public QWidget, private SettingsWindowHost {
     Q_OBJECT
-public:
+  public:
     TForm2(SettingsStore& store, ErrorSink& errors);
 
     QCheckBox* CheckBox1;
@@ -36,11 +36,11 @@ public:
     QPushButton* Button2;
     QTimer* Timer;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
+  private slots:
     void TimerTimer();
     void TrackBar1Change();
     void TrackBar2Change();
@@ -52,7 +52,7 @@ private slots:
     void Button1Click();
     void Button2Click();
 
-private:
+  private:
     void FormCreate();
     void FormKeyDown(int key);
     void FormClose();

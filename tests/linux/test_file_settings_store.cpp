@@ -1,10 +1,10 @@
 // The Linux settings store under the core's load/save rules, on real files.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -60,11 +60,12 @@ const std::string kDefaults =
 std::string StoredWith(const std::string& color) {
     return "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:00000010\n"
            "\"Bright\"=dword:00000009\n\"Size\"=dword:00000007\n\"Satiation\"=dword:00000005\n"
-           "\"Color\"=" + color + "\n\"Alpha\"=dword:00000001\n\"Rands\"=dword:00000000\n";
+           "\"Color\"=" +
+           color + "\n\"Alpha\"=dword:00000001\n\"Rands\"=dword:00000000\n";
 }
 
 class FileStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/zarvella-store-XXXXXX";
         root_ = mkdtemp(pattern);
@@ -122,9 +123,10 @@ TEST_F(FileStoreTest, StoredValuesLoadAsTheyAre) {
 }
 
 TEST_F(FileStoreTest, ValueTypesFollowTheRegistry) {
-    Store("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"S3\"=\"40\"\n\"S5\"=\"1234\"\n"
-          "\"B1\"=hex:01\n\"B5\"=hex:01,02,03,04,05\n\"D\"=hex(4):0a,01,00,00\n"
-          "\"D2\"=hex(4):07\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\n\"Del\"=-\n");
+    Store(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"S3\"=\"40\"\n\"S5\"=\"1234\"\n"
+        "\"B1\"=hex:01\n\"B5\"=hex:01,02,03,04,05\n\"D\"=hex(4):0a,01,00,00\n"
+        "\"D2\"=hex(4):07\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\n\"Del\"=-\n");
     FileSettingsStore store(path_, errors_);
     ASSERT_TRUE(store.OpenKey(false));
     uint32_t v = 0;
@@ -157,10 +159,12 @@ TEST_F(FileStoreTest, AMissingValueFailsToGetData) {
 }
 
 TEST_F(FileStoreTest, ADamagedFileIsReportedOnceAndNeverOverwritten) {
-    const std::string damaged = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:zz\n";
+    const std::string damaged =
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:zz\n";
     Store(damaged);
     FileSettingsStore store(path_, errors_);
-    EXPECT_TRUE(LoadSettings(store, errors_));  // defaults in memory, like a key that cannot be made
+    EXPECT_TRUE(
+        LoadSettings(store, errors_));  // defaults in memory, like a key that cannot be made
     EXPECT_EQ(SaverSettings.Speed, 10);
     ASSERT_EQ(errors_.texts.size(), 1u);
     EXPECT_NE(errors_.texts[0].find(path_), std::string::npos);
@@ -172,9 +176,10 @@ TEST_F(FileStoreTest, ADamagedFileIsReportedOnceAndNeverOverwritten) {
 }
 
 TEST_F(FileStoreTest, SavingKeepsOtherLinesAndRewritesOnlyOurValues) {
-    Store("REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
-          "\"Fast\"=dword:00000001\n\"Note\"=\"keep me\"\n\n[HKEY_CURRENT_USER\\Software\\Else]\n"
-          "\"Fast\"=dword:00000063\n");
+    Store(
+        "REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
+        "\"Fast\"=dword:00000001\n\"Note\"=\"keep me\"\n\n[HKEY_CURRENT_USER\\Software\\Else]\n"
+        "\"Fast\"=dword:00000063\n");
     FileSettingsStore store(path_, errors_);
     SaverSettings = kDefaultSettings;
     ASSERT_TRUE(SaveSettings(store, errors_));
@@ -213,7 +218,9 @@ TEST_F(FileStoreTest, WriteValueFailureShowsFailedToSetData) {
         using FileSettingsStore::FileSettingsStore;
         bool OpenKey(bool create) override {
             const bool opened = FileSettingsStore::OpenKey(create);
-            std::system(("rm -rf '" + Path() + "' && mkdir '" + Path() + "' && touch '" + Path() + "/x'").c_str());
+            std::system(
+                ("rm -rf '" + Path() + "' && mkdir '" + Path() + "' && touch '" + Path() + "/x'")
+                    .c_str());
             return opened;
         }
     } store(path_, errors_);

@@ -1,7 +1,7 @@
 // The REGEDIT4 reader and writer of the Linux settings file.
-#include "reg_file.h"
-
 #include <gtest/gtest.h>
+
+#include "reg_file.h"
 
 using namespace zarvella::regfile;
 
@@ -22,7 +22,9 @@ const char* kExport =
     "\"Rands\"=dword:00000000\r\n"
     "\r\n";
 
-ParseResult Parse(const std::string& text) { return ParseRegFile(text); }
+ParseResult Parse(const std::string& text) {
+    return ParseRegFile(text);
+}
 
 }  // namespace
 
@@ -133,10 +135,11 @@ TEST(RegFile, SetDwordReplacesTheValueAndKeepsEverythingElse) {
     SetDword(d, kKey, "Fast", 11);
     SetDword(d, kKey, "Color", 30);
     SetDword(d, kKey, "Rands", 0);
-    EXPECT_EQ(WriteRegFile(d),
-              "REGEDIT4\n\n; mine\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:0000000b\n"
-              "\"Extra\"=\"kept\"\n\"Color\"=dword:0000001e\n\"Rands\"=dword:00000000\n\n"
-              "[HKEY_CURRENT_USER\\Other]\n\"Fast\"=dword:5\n");
+    EXPECT_EQ(
+        WriteRegFile(d),
+        "REGEDIT4\n\n; mine\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:0000000b\n"
+        "\"Extra\"=\"kept\"\n\"Color\"=dword:0000001e\n\"Rands\"=dword:00000000\n\n"
+        "[HKEY_CURRENT_USER\\Other]\n\"Fast\"=dword:5\n");
 }
 
 TEST(RegFile, SetDwordAddsTheKeyToAnEmptyDocument) {
@@ -154,8 +157,9 @@ TEST(RegFile, SetDwordAddsTheKeyToAnEmptyDocument) {
 TEST(RegFile, AddKeyAfterAnotherKeyLeavesABlankLine) {
     RegDocument d = Parse("REGEDIT4\n[HKEY_CURRENT_USER\\Other]\n\"a\"=dword:1").document;
     AddKey(d, kKey);
-    EXPECT_EQ(WriteRegFile(d), "REGEDIT4\n[HKEY_CURRENT_USER\\Other]\n\"a\"=dword:1\n\n"
-                               "[HKEY_CURRENT_USER\\Software\\Zarvella]\n\n");
+    EXPECT_EQ(WriteRegFile(d),
+              "REGEDIT4\n[HKEY_CURRENT_USER\\Other]\n\"a\"=dword:1\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Zarvella]\n\n");
 }
 
 TEST(RegFile, DataSizeIsWhatTheRegistryWouldReport) {

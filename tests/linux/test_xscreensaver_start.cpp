@@ -1,7 +1,7 @@
 // Which starts are XScreenSaver's, and which window they name.
-#include "xscreensaver_start.h"
-
 #include <gtest/gtest.h>
+
+#include "xscreensaver_start.h"
 
 using zarvella::linux_shell::XScreenSaverWindow;
 using Args = std::vector<std::string>;

@@ -11,17 +11,19 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t Stop = 0;
-void OnSignal(int) { Stop = 1; }
+void OnSignal(int) {
+    Stop = 1;
+}
 
 int Create(Display* display, const char* geometry, const char* colour) {
     int x = 0, y = 0;
@@ -31,9 +33,9 @@ int Create(Display* display, const char* geometry, const char* colour) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = background;
     attributes.override_redirect = True;  // placed where asked, whatever the window manager
-    const Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0,
-                                        CopyFromParent, InputOutput, CopyFromParent,
-                                        CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
     XStoreName(display, window, "zarvella-test-parent");
     XMapRaised(display, window);
     XSync(display, False);
@@ -85,7 +87,8 @@ int CursorState(Display* display) {
     auto query = reinterpret_cast<QueryExtension>(dlsym(library, "XFixesQueryExtension"));
     auto get = reinterpret_cast<GetCursorImage>(dlsym(library, "XFixesGetCursorImage"));
     int eventBase, errorBase;
-    CursorImage* image = (query && get && query(display, &eventBase, &errorBase)) ? get(display) : nullptr;
+    CursorImage* image =
+        (query && get && query(display, &eventBase, &errorBase)) ? get(display) : nullptr;
     if (!image) {
         std::puts("unknown");
         return 0;
@@ -104,7 +107,8 @@ int CursorState(Display* display) {
 int InputRectangles(Display* display, Window window) {
     void* library = dlopen("libXext.so.6", RTLD_NOW);
     using GetRectangles = XRectangle* (*)(Display*, Window, int, int*, int*);
-    auto get = library ? reinterpret_cast<GetRectangles>(dlsym(library, "XShapeGetRectangles")) : nullptr;
+    auto get =
+        library ? reinterpret_cast<GetRectangles>(dlsym(library, "XShapeGetRectangles")) : nullptr;
     if (!get) {
         std::puts("unknown");
         return 0;
@@ -121,7 +125,9 @@ int InputRectangles(Display* display, Window window) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s create GEOMETRY [RRGGBB] | destroy ID | close ID | cursor\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s create GEOMETRY [RRGGBB] | destroy ID | close ID | cursor\n",
+                     argv[0]);
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -130,13 +136,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     const char* command = argv[1];
-    if (!std::strcmp(command, "create") && argc >= 3) return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr);
+    if (!std::strcmp(command, "create") && argc >= 3)
+        return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr);
     if (!std::strcmp(command, "destroy") && argc >= 3) {
         XDestroyWindow(display, std::strtoul(argv[2], nullptr, 0));
         XSync(display, False);
         return 0;
     }
-    if (!std::strcmp(command, "close") && argc >= 3) return Close(display, std::strtoul(argv[2], nullptr, 0));
+    if (!std::strcmp(command, "close") && argc >= 3)
+        return Close(display, std::strtoul(argv[2], nullptr, 0));
     if (!std::strcmp(command, "cursor")) return CursorState(display);
     if (!std::strcmp(command, "input-rectangles") && argc >= 3) {
         return InputRectangles(display, std::strtoul(argv[2], nullptr, 0));
