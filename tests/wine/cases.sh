@@ -356,7 +356,11 @@ case_password_library_missing() {
 
 # ---- the preview -----------------------------------------------------------
 
-case_preview_child() {
+case_preview_child() { preview_in_parent %d; }
+# The handle in hexadecimal, as some callers write it.
+case_preview_child_hex() { preview_in_parent '$%X'; }
+
+preview_in_parent() {  # preview_in_parent PRINTF_FORMAT_OF_THE_HANDLE
   wine "$HELPERS/probe.exe" parent 152 112 >"$CASE_DIR/parent.out" 2>/dev/null &
   local parent_pid=$! area="" i line
   for i in $(seq 1 40); do
@@ -367,7 +371,8 @@ case_preview_child() {
   [ -n "$area" ] || fail "the parent program made no window"
   # Wine keeps a GL picture in a child of another process's window off the
   # screen, so the frames are counted from Wine's own trace of the swaps.
-  WINEDEBUG=+wgl start_saver "$SCR32" /p "$area"
+  # shellcheck disable=SC2059
+  WINEDEBUG=+wgl start_saver "$SCR32" /p "$(printf "$1" "$area")"
   line=$(wait_for children "$area") || fail "no child window in the parent area"
   [ "$(field class "$line")" = ZarvellaPreview ] || fail "unexpected child: $line"
   [ "$(field size "$line")" = 152x112 ] || fail "child size $(field size "$line")"
@@ -389,6 +394,14 @@ case_preview_child() {
   expect_exit 3
   echo "ended $(awk -v a="$closed_at" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')s after the parent" >&2
   wait "$parent_pid" 2>/dev/null
+  return 0
+}
+
+case_preview_no_such_window() {
+  # A number that names no window: nothing to draw into, so it ends at once.
+  start_saver "$SCR32" /p 4711
+  expect_exit 5
+  probe find-class ZarvellaPreview >/dev/null && fail "a preview window was made"
   return 0
 }
 
