@@ -65,6 +65,20 @@ picture_mean() {  # picture_mean GEOMETRY
   awk -v s="$sum" 'BEGIN { print s / 3 }'
 }
 
+# The labels' white text and the "Save Settings" button, where the layout puts
+# them: drawn, and not painted over by the picture.
+expect_controls() {  # expect_controls FILE CLIENT_X CLIENT_Y
+  local shot=$1 cx=$2 cy=$3 label
+  for label in "10 309 45 20 Speed" "10 342 70 20 Brightness" "143 309 32 20 Size" \
+    "143 342 61 20 Segment" "277 309 57 20 Detailed" "277 342 55 20 Pictures" "10 290 120 17 Random"; do
+    set -- $label
+    awk -v s="$(white_share "$shot" "$cx" "$cy" "$1" "$2" "$3" "$4")" 'BEGIN { exit !(s > 0.04) }' ||
+      fail "no white text where \"$5\" belongs"
+  done
+  awk -v s="$(white_share "$shot" "$cx" "$cy" 11 380 105 17)" 'BEGIN { exit !(s > 0.2) }' ||
+    fail "no \"Save Settings\" button where it belongs"
+}
+
 focus_walk() {  # focus_walk HWND COUNT: presses Tab COUNT times, prints the ids
   local i out=""
   for i in $(seq 1 "$2"); do
@@ -99,15 +113,7 @@ case_settings_first_run() {
   keep_shot "$shot" windows-settings.png "$(client_geometry "$line")"
   # The picture above the controls, the labels below it, untouched by the picture.
   expect_picture "$shot" "394x285+$cx+$cy" "settings window"
-  local label
-  for label in "10 309 45 20 Speed" "10 342 70 20 Brightness" "143 309 32 20 Size" \
-    "143 342 61 20 Segment" "277 309 57 20 Detailed" "277 342 55 20 Pictures" "10 290 120 17 Random"; do
-    set -- $label
-    awk -v s="$(white_share "$shot" "$cx" "$cy" "$1" "$2" "$3" "$4")" 'BEGIN { exit !(s > 0.04) }' ||
-      fail "no white text where \"$5\" belongs"
-  done
-  awk -v s="$(white_share "$shot" "$cx" "$cy" 11 380 105 17)" 'BEGIN { exit !(s > 0.2) }' ||
-    fail "no \"Save Settings\" button where it belongs"
+  expect_controls "$shot" "$cx" "$cy"
 
   # Keyboard order, from the first slider round to it again.
   [ "$(probe focus "$hwnd")" = 101 ] || fail "the first slider does not have the focus: $(probe focus "$hwnd")"
@@ -519,6 +525,7 @@ case_win64_settings() {
   sleep 1.5
   screenshot "$CASE_DIR/win64c.png"
   expect_picture "$CASE_DIR/win64c.png" "394x285+${client%%,*}+$(cut -d, -f2 <<<"$client")" "64-bit settings window"
+  expect_controls "$CASE_DIR/win64c.png" "${client%%,*}" "$(cut -d, -f2 <<<"$client")"
   [ "$(settings_values)" = "$ALL_SETTINGS_DEFAULTS" ] || fail "first run stored: $(settings_values)"
   press Escape
   expect_exit 5

@@ -3,7 +3,9 @@
 # display: builds the win32 and win64 presets and the test helpers, starts its
 # own Xvfb, runs every case of cases.sh in a fresh Wine prefix, prints one
 # PASS/FAIL line per case and "N passed, N failed", and exits non-zero on any
-# failure.
+# failure. The display has no Composite extension: with it, Wine lays a
+# window's GL picture over that window's child controls (the settings window's
+# sliders and buttons), where Windows keeps them visible.
 #
 #   tests/wine/run.sh [CASE...]      all cases, or the named ones
 #   SHOTS=DIR tests/wine/run.sh      also keeps the screenshots for the docs
@@ -64,7 +66,7 @@ trap 'exit 130' INT TERM
 display=""
 for n in $(seq 51 99); do
   { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -extension Composite >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   # Ours only when the lock names our server (another run may have been first).
   ours() {
