@@ -1,6 +1,7 @@
 #include "platform/win32/form1.h"
 
 #include "engine/render.h"
+#include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
 #include "settings/settings_window.h"
 #include "startup/mode.h"
@@ -21,7 +22,7 @@ void SetOuterRect(HWND window, int width, int height) {
 
 void TForm1::Create(HINSTANCE instance) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = FormWindowProc<TForm1>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -39,17 +40,6 @@ void TForm1::Create(HINSTANCE instance) {
     SetForegroundWindow(Handle);
     SetFocus(Handle);
     UpdateWindow(Handle);
-}
-
-LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->Handle = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -13,6 +13,8 @@ public:
     // Creates the window, runs FormCreate and shows it.
     void Create(HINSTANCE instance);
     HWND Handle = nullptr;
+    // Every message of the window, through FormWindowProc.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // FullScreenHost
     void SizeToScreen() override;
@@ -25,8 +27,6 @@ public:
     void Terminate() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void FormCreate();
     void FormPaint();
     void FormKeyDown();

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "engine/render.h"
+#include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/resource.h"
 
@@ -39,7 +40,7 @@ void TForm2::Create(HINSTANCE instance) {
                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 
     WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = FormWindowProc<TForm2>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(IDI_ZARVELLA));
@@ -111,17 +112,6 @@ void TForm2::CreateControls(HINSTANCE instance) {
         CreateControl(instance, "STATIC", kTrackBars[i].label, SS_LEFT, kTrackBars[i].labelRect,
                       kStaticTextId + i + 1);
     }
-}
-
-LRESULT CALLBACK TForm2::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<TForm2*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->Handle = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<TForm2*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(window, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

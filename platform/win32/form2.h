@@ -15,6 +15,8 @@ public:
     // Creates the window and its controls, runs FormCreate and shows it.
     void Create(HINSTANCE instance);
     HWND Handle = nullptr;
+    // Every message of the window, through FormWindowProc.
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // The key preview: the window sees every key before its focused control.
     // True when the key was consumed.
@@ -28,8 +30,6 @@ public:
     void AttachContext() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls(HINSTANCE instance);
     HWND CreateControl(HINSTANCE instance, const char* className, const char* caption, DWORD style,
                        const ControlRect& rect, int id);

@@ -47,6 +47,17 @@ case_resources() {
 
 # ---- the settings window ---------------------------------------------------
 
+# start_settings SCR ARGS...: started with the pointer over the window (the
+# keyboard follows the pointer here); leaves its probe line in WINDOW and its
+# handle in HWND.
+HWND=""
+start_settings() {
+  pointer_to 640 512
+  start_saver "$@"
+  window_or_fail find "Zarvella Settings"
+  HWND=$(field hwnd "$WINDOW")
+}
+
 # White text share in a control's rectangle (client coordinates).
 white_share() {  # white_share FILE CLIENT_X CLIENT_Y LEFT TOP WIDTH HEIGHT
   convert "$1" -crop "$6x$7+$(($2 + $4))+$(($3 + $5))" +repage \
@@ -90,14 +101,10 @@ focus_walk() {  # focus_walk HWND COUNT: presses Tab COUNT times, prints the ids
 }
 
 case_settings_first_run() {
-  pointer_to 640 512
-  start_saver "$SCR32" /c
-  local line hwnd cx cy shot before after
-  window_or_fail find "Zarvella Settings"
-  line=$WINDOW
+  start_settings "$SCR32" /c
+  local line=$WINDOW hwnd=$HWND cx cy shot before after
   [ "$(field class "$line")" = TForm2 ] || fail "unexpected window: $line"
   [ "$(field size "$line")" = 400x430 ] || fail "outer size $(field size "$line"), expected 400x430"
-  hwnd=$(field hwnd "$line")
   local client
   client=$(field client "$line")
   cx=${client%%,*}
@@ -148,12 +155,8 @@ case_settings_first_run() {
 }
 
 case_settings_close_without_saving() {
-  pointer_to 640 512
-  start_saver "$SCR32" /c
-  local line hwnd
-  window_or_fail find "Zarvella Settings"
-  line=$WINDOW
-  hwnd=$(field hwnd "$line")
+  start_settings "$SCR32" /c
+  local hwnd=$HWND
   press End  # Speed to 100
   sleep 0.3
   [ "$(probe sliders "$hwnd" | cut -d' ' -f1)" = TrackBar1=100 ] || fail "End did not move Speed: $(probe sliders "$hwnd")"
@@ -164,12 +167,8 @@ case_settings_close_without_saving() {
 
 case_settings_detail_40() {
   seed_settings dword:00000028
-  pointer_to 640 512
-  start_saver "$SCR32" /c
-  local line hwnd
-  window_or_fail find "Zarvella Settings"
-  line=$WINDOW
-  hwnd=$(field hwnd "$line")
+  start_settings "$SCR32" /c
+  local hwnd=$HWND
   [ "$(probe sliders "$hwnd")" = "TrackBar1=10 TrackBar2=9 TrackBar3=7 TrackBar4=5 TrackBar5=30 TrackBar6=1 CheckBox1=0" ] ||
     fail "a stored Color of 40: $(probe sliders "$hwnd")"
   [ "$(reg_dword "$SETTINGS_KEY" Color)" = 40 ] || fail "opening changed the stored Color"
@@ -186,12 +185,10 @@ case_settings_our_site() {
   local handler
   handler=$(winepath -w "$HELPERS/probe.exe" 2>/dev/null | sed 's/\\/\\\\/g')
   reg_import '[HKEY_CLASSES_ROOT\https\shell\open\command]' "@=\"\\\"$handler\\\" record \\\"%1\\\"\""
-  pointer_to 640 512
-  start_saver "$SCR32" /c
-  window_or_fail find "Zarvella Settings"
+  start_settings "$SCR32" /c
   press Tab Tab  # Save Settings, then Our Site
   sleep 0.2
-  [ "$(probe focus "$(field hwnd "$WINDOW")")" = 302 ] || fail "Tab did not reach Our Site"
+  [ "$(probe focus "$HWND")" = 302 ] || fail "Tab did not reach Our Site"
   press space
   local i opened=""
   for i in $(seq 1 20); do
@@ -202,7 +199,7 @@ case_settings_our_site() {
   [ "$opened" = "https://zarvella.example.org/" ] || fail "Our Site opened \"$opened\""
   saver_running || fail "the settings window ended"
   # The started handler may have taken the keyboard; the close box's message ends it.
-  probe close "$(field hwnd "$WINDOW")" >/dev/null
+  probe close "$HWND" >/dev/null
   expect_exit 5
 }
 
@@ -210,11 +207,9 @@ case_settings_random_picture() {
   reg_import '[HKEY_CURRENT_USER\Software\Zarvella]' \
     '"Fast"=dword:0000000a' '"Bright"=dword:00000009' '"Size"=dword:00000007' '"Satiation"=dword:00000005' \
     '"Color"=dword:0000000a' '"Alpha"=dword:0000000a' '"Rands"=dword:00000001'
-  pointer_to 640 512
-  start_saver "$SCR32" /c
-  window_or_fail find "Zarvella Settings"
+  start_settings "$SCR32" /c
   local sliders kind
-  sliders=$(probe sliders "$(field hwnd "$WINDOW")")
+  sliders=$(probe sliders "$HWND")
   kind=$(field TrackBar6 "$sliders")
   [ "$(field CheckBox1 "$sliders")" = 1 ] || fail "Random is not ticked: $sliders"
   ((kind >= 1 && kind <= 9)) || fail "a random picture kind of $kind"
@@ -516,12 +511,9 @@ case_win64_fullscreen() {
 }
 
 case_win64_settings() {
-  pointer_to 640 512
-  start_saver "$SCR64" /c
-  local line client
-  window_or_fail find "Zarvella Settings"
-  line=$WINDOW
-  client=$(field client "$line")
+  start_settings "$SCR64" /c
+  local client
+  client=$(field client "$WINDOW")
   sleep 1.5
   screenshot "$CASE_DIR/win64c.png"
   expect_picture "$CASE_DIR/win64c.png" "394x285+${client%%,*}+$(cut -d, -f2 <<<"$client")" "64-bit settings window"
