@@ -414,6 +414,9 @@ standalone_preview() {  # standalone_preview SCR ARGS...
   start_saver "$@"
   local line style exstyle
   window_or_fail find-class ZarvellaPreview
+  # It is made top-most right after it appears; give that a moment.
+  sleep 0.5
+  window_or_fail find-class ZarvellaPreview
   line=$WINDOW
   style=$(field style "$line")
   exstyle=$(field exstyle "$line")
