@@ -1,4 +1,4 @@
-// Start-up (Part 1.1) on Linux: the mode letter, or one of XScreenSaver's
+// Start-up on Linux: the mode letter, or one of XScreenSaver's
 // ways of starting a hack, picks the one mode of the process.
 #include <QApplication>
 #include <algorithm>

@@ -1,4 +1,4 @@
-// The preview mode (Part 4.2) on X11: a GL child of the X window whose id is
+// The preview mode on X11: a GL child of the X window whose id is
 // on the command line, driven by the core's PreviewThread.
 #pragma once
 

@@ -1,4 +1,4 @@
-// TForm1: the full-screen saver window (Part 4.1). Also draws the same
+// TForm1: the full-screen saver window. Also draws the same
 // picture into a window XScreenSaver hands us, where XScreenSaver decides
 // when it ends.
 #pragma once

@@ -1,4 +1,4 @@
-// TForm2: the settings window (Part 3.2): the live picture above six
+// TForm2: the settings window: the live picture above six
 // sliders, a check box and two buttons.
 #pragma once
 
