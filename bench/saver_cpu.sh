@@ -8,17 +8,18 @@
 #     (user + system, the process and the threads it starts, llvmpipe's
 #     included), peak RSS, frames shown (glXSwapBuffers counted by a preloaded
 #     counter; under Wine, the wgl trace's SwapBuffers lines), time from start
-#     to the first frame;
+#     to the first frame; and, as the toolkit's floor, a full-screen
+#     QOpenGLWidget and a QOpenGLWindow that only clear, 25 times a second;
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
 #     GL calls going to a do-nothing GL (the engine's own work, noise-free).
 # Prints a Markdown table (also kept in build/perf/results.md).
 #
 #   bench/saver_cpu.sh [SECONDS]
-#   SAVER_CPU_PARTS=callgrind bench/saver_cpu.sh     only the callgrind figures
+#   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, callgrind)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-parts=${SAVER_CPU_PARTS:-runs callgrind}
+parts=${SAVER_CPU_PARTS:-runs qt callgrind}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
@@ -155,6 +156,10 @@ hacks=/usr/libexec/xscreensaver
 measure "gflux" swap "$hacks/gflux" -root
 measure "kaleidocycle" swap "$hacks/kaleidocycle" -root
 fi
+if [[ " $parts " == *" qt "* ]] && [ -x "$perf/qt_empty_view" ]; then
+  measure "qt-widget" swap "$perf/qt_empty_view" widget
+  measure "qt-window" swap "$perf/qt_empty_view" window
+fi
 
 # ------------------------------------------------------------ callgrind
 # Instructions per frame: the difference between 60 and 10 frames, over 50,
@@ -193,6 +198,8 @@ fi
     case $n in
       linux-*) prog="zarvella /s (Qt, native)"; set=${n#linux-} ;;
       wine-*) prog="Zarvella.scr /s (32-bit, Wine)"; set=${n#wine-} ;;
+      qt-widget) prog="QOpenGLWidget, full-screen, clear only"; set="25 frames/s" ;;
+      qt-window) prog="QOpenGLWindow, full-screen, clear only"; set="25 frames/s" ;;
       *) prog="$n -root"; set="its defaults" ;;
     esac
     awk -v p="$prog" -v set="$set" -v c="$c" -v f="$f" -v m="$m" -v s="$seconds" -v first="$s" \
