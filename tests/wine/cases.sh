@@ -247,6 +247,43 @@ case_settings_missing_value() {
   expect_exit 5
 }
 
+# Each of the seven values missing, stored as a string, and stored with more
+# than four bytes: its own message, no crash, and the window still ends on Esc.
+case_settings_every_value_fault() {
+  local names=(Fast Bright Size Satiation Color Alpha Rands) bad kind data expected line lines
+  for bad in "${names[@]}"; do
+    for kind in missing string long; do
+      lines=('[HKEY_CURRENT_USER\Software\Zarvella]')
+      for name in "${names[@]}"; do
+        if [ "$name" != "$bad" ]; then
+          lines+=("\"$name\"=dword:00000003")
+          continue
+        fi
+        case $kind in
+          missing) expected="Failed to get data for '$name'" ;;
+          string) lines+=("\"$name\"=\"40\""); expected="Invalid data type for '$name'" ;;
+          long) lines+=("\"$name\"=hex:01,02,03,04,05"); expected="Failed to get data for '$name'" ;;
+        esac
+      done
+      wine reg delete "$SETTINGS_KEY" /f >/dev/null 2>&1
+      reg_import "${lines[@]}"
+      pointer_to 640 512
+      start_saver "$SCR32" /c
+      expect_message "$expected"
+      window_or_fail find "Zarvella Settings"
+      press Escape
+      expect_exit 5
+      # The faulty value is left as it was stored.
+      line=$(wine reg query "$SETTINGS_KEY" /v "$bad" 2>/dev/null | tr -d '\r' | grep -i " $bad ")
+      case $kind in
+        missing) [ -z "$line" ] || fail "$bad was written: $line" ;;
+        string) grep -q 'REG_SZ' <<<"$line" || fail "$bad changed: $line" ;;
+        long) grep -q 'REG_BINARY' <<<"$line" || fail "$bad changed: $line" ;;
+      esac
+    done
+  done
+}
+
 # ---- the full-screen saver -------------------------------------------------
 
 # start_fullscreen SCR ARGS...: started with the pointer in the middle; checks
