@@ -64,6 +64,11 @@ bool WriteAll(SettingsStore& store, ErrorSink& errors) {
         errors.ShowError(FailedToSetData(kValueRands));
         return false;
     }
+    // Nothing of the seven reached the store, starting with the first.
+    if (!store.FlushKey()) {
+        errors.ShowError(FailedToSetData(kIntegerSlots[0].name));
+        return false;
+    }
     return true;
 }
 

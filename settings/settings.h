@@ -46,6 +46,9 @@ public:
     virtual bool OpenKey(bool create) = 0;
     virtual ReadResult ReadValue(const char* name, uint32_t& value) = 0;
     virtual bool WriteValue(const char* name, uint32_t value) = 0;
+    // Makes the values written since the key was opened last. A store that
+    // keeps them until now (a file) stores all of them or none.
+    virtual bool FlushKey() { return true; }
     virtual void CloseKey() = 0;
 };
 

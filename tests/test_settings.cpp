@@ -134,7 +134,7 @@ TEST_F(Settings, SaveWritesAllSevenValuesEvenWhenOneChanged) {
     EXPECT_TRUE(SaveSettings(store, errors));
     EXPECT_EQ(store.log, (Strings{"create", "write Fast=10", "write Bright=9", "write Size=7",
                                   "write Satiation=5", "write Color=30", "write Alpha=1",
-                                  "write Rands=1", "close"}));
+                                  "write Rands=1", "flush", "close"}));
     s.Speed = -5;
     store.log.clear();
     EXPECT_TRUE(SaveSettings(store, errors));
@@ -153,6 +153,14 @@ TEST_F(Settings, SaveFailuresAreReportedOrSilentWhenTheKeyIsUnavailable) {
     EXPECT_FALSE(SaveSettings(store, errors));
     EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Rands'"});
     EXPECT_EQ(store.openHandles, 0);
+
+    // A store that keeps the values until the flush stored none of them.
+    MemoryStore buffered;
+    buffered.flushFails = true;
+    errors.messages.clear();
+    EXPECT_FALSE(SaveSettings(buffered, errors));
+    EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Fast'"});
+    EXPECT_EQ(buffered.log.back(), "close");
 
     MemoryStore locked;
     locked.canCreate = false;

@@ -1,7 +1,9 @@
 #include "file_settings_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +75,25 @@ ReadOutcome ReadWholeFile(const std::string& path, std::string& content, int& er
     return ReadOutcome::Read;
 }
 
+// Temporary files of saves that were killed before their rename: a name of
+// ours whose process is gone.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& path) {
+    const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) != 0) continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+        if (pid <= 0 || *end != '-' || pid == getpid()) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH) {
+            unlink((folder + "/" + name).c_str());
+        }
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 std::string DefaultSettingsPath() {
@@ -112,6 +133,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
         fsync(dir);
         close(dir);
     }
+    RemoveStaleTemporaries(folder, path);
     return true;
 }
 
@@ -190,15 +212,22 @@ ReadResult FileSettingsStore::ReadValue(const char* name, uint32_t& value) {
 
 bool FileSettingsStore::WriteValue(const char* name, uint32_t value) {
     if (!open_) return false;
-    regfile::RegDocument updated = document_;
-    regfile::SetDword(updated, kSettingsKey, name, value);
-    if (!WriteFileAtomically(path_, regfile::WriteRegFile(updated))) return false;
-    document_ = std::move(updated);
+    regfile::SetDword(document_, kSettingsKey, name, value);
+    changed_ = true;
+    return true;
+}
+
+bool FileSettingsStore::FlushKey() {
+    if (!open_) return false;
+    if (!changed_) return true;
+    if (!WriteFileAtomically(path_, regfile::WriteRegFile(document_))) return false;
+    changed_ = false;
     return true;
 }
 
 void FileSettingsStore::CloseKey() {
     open_ = false;
+    changed_ = false;
     document_ = regfile::RegDocument{};
 }
 

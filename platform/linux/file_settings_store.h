@@ -37,9 +37,12 @@ class FileSettingsStore : public SettingsStore {
     // creates the key.
     bool OpenKey(bool create) override;
     ReadResult ReadValue(const char* name, uint32_t& value) override;
-    // Updates the value and rewrites the whole file atomically; false (and the
-    // file as it was) when that fails.
+    // Updates the value in memory; FlushKey writes them all at once.
     bool WriteValue(const char* name, uint32_t value) override;
+    // Rewrites the whole file atomically with every value written since the
+    // key was opened, so a save is all or nothing; false (and the file as it
+    // was) when that fails.
+    bool FlushKey() override;
     void CloseKey() override;
 
     const std::string& Path() const { return path_; }
@@ -52,6 +55,7 @@ class FileSettingsStore : public SettingsStore {
     std::string path_;
     ErrorSink& errors_;
     bool open_ = false;
+    bool changed_ = false;
     regfile::RegDocument document_;
     bool reported_ = false;
     std::string reportedContent_;

@@ -57,6 +57,7 @@ public:
     bool keyExists = false;
     bool canCreate = true;
     std::set<std::string> failingWrites;
+    bool flushFails = false;
     std::vector<std::string> log;
     int openHandles = 0;
 
@@ -93,6 +94,10 @@ public:
         if (failingWrites.count(name)) return false;
         values[name] = {Kind::Dword, value};
         return true;
+    }
+    bool FlushKey() override {
+        log.push_back("flush");
+        return !flushFails;
     }
     void CloseKey() override {
         log.push_back("close");

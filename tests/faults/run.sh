@@ -2,8 +2,8 @@
 # Settings survive faults (Linux): the settings store as the saver ships it,
 # driven by settings_saver (built here into build/faults).
 #   1. killed while saving: SIGKILL at random moments, 50 times; afterwards
-#      the file is always whole (parses, all seven values, same size) and each
-#      value is the old or the new one, saved in stored order;
+#      the file is always whole (parses, all seven values, same size) and is
+#      the old save or the new one, never a mix of the two;
 #   2. disk full (a 16 KiB tmpfs as XDG_CONFIG_HOME): the save fails with
 #      "Failed to set data for 'Fast'" and the old file is kept byte for byte;
 #   3. read-only folder (a read-only bind mount): the same.
@@ -140,6 +140,12 @@ if run_saver "$config" save b && run_saver "$config" check && [ "$(cat "$work/ou
   pass "saving after the kills works"
 else
   fail "saving after the kills: $(cat "$work/out") $(cat "$work/err")"
+fi
+left=$(leftovers "$config")
+if [ "$left" -eq 0 ]; then
+  pass "the next save removed the killed saves' temporary files"
+else
+  fail "$left temporary file(s) still there after the next save"
 fi
 
 # ------------------------------------------------------------------ 2. disk full

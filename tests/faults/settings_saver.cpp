@@ -6,10 +6,10 @@
 //   settings_saver loop        SaveSettings with A, B, A, ... until killed
 //   settings_saver load        LoadSettings; prints the seven values
 //   settings_saver check       the file must be whole: it parses, holds the
-//                              seven values as 32-bit numbers, and each save
-//                              it went through is complete or not begun:
-//                              prints "a", "b", or "a->b K" / "b->a K" when a
-//                              save was stopped after its first K values
+//                              seven values as 32-bit numbers, and is one
+//                              save, complete: prints "a" or "b"; a mix of two
+//                              saves ("a->b K": the first K values of B over A)
+//                              fails
 //
 // Exit code 0 when the operation succeeded, 1 when it failed, 2 on misuse.
 #include <cstdio>
@@ -93,8 +93,9 @@ int Check() {
         }
         values[i] = d->dword;
     }
-    // Values are written in stored order, each save a file of its own, so a
-    // stopped save leaves its first K values new and the rest as they were.
+    // A save writes the file once, so a stopped save leaves the old values;
+    // a file whose first K values are of the new save and the rest of the old
+    // one is a torn save.
     auto prefix = [&values](const SaverSettingsRecord& from, const SaverSettingsRecord& to) {
         int k = 0;
         while (k < 7 && values[k] == Stored(to, k)) ++k;
@@ -108,9 +109,11 @@ int Check() {
     } else if (ba == 7 || ab == 0) {
         std::printf("a\n");
     } else if (ab > 0) {
-        std::printf("a->b %d\n", ab);
+        std::printf("torn save a->b %d\n", ab);
+        return 1;
     } else if (ba > 0) {
-        std::printf("b->a %d\n", ba);
+        std::printf("torn save b->a %d\n", ba);
+        return 1;
     } else {
         std::printf("foreign values\n");
         return 1;

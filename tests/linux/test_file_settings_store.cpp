@@ -197,7 +197,8 @@ TEST_F(FileStoreTest, AFailedWriteReportsAndLeavesNoTemporaryFile) {
     // The file turns into a folder: the rename over it must fail.
     unlink(path_.c_str());
     mkdir(path_.c_str(), 0700);
-    EXPECT_FALSE(store.WriteValue("Fast", 1));
+    EXPECT_TRUE(store.WriteValue("Fast", 1));  // kept until the flush
+    EXPECT_FALSE(store.FlushKey());
     store.CloseKey();
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 
