@@ -173,6 +173,8 @@ class Parser {
             rest.remove_prefix(1);
         } else if (!ReadQuoted(rest, line.name)) {
             return FailHere("the value name's quotes or escapes are broken");
+        } else if (line.name.empty()) {
+            line.isDefault = true;  // "" names the key's default value, as @ does
         }
         rest = TrimLeft(rest);
         if (rest.empty() || rest.front() != '=') return FailHere("expected = after the value name");

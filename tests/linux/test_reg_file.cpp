@@ -186,3 +186,19 @@ TEST(RegFile, RenderedValuesReadBackTheSame) {
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(FindValue(r.document, "K", "We\"ird\\")->bytes, data.bytes);
 }
+
+TEST(RegFile, AnEmptyNameIsTheDefaultValueLikeAt) {
+    const ParseResult r = Parse("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"\"=\"a\"\n@=\"b\"\n");
+    ASSERT_TRUE(r.ok) << r.error;
+    const std::vector<RegLine>& lines = r.document.sections.at(0).lines;
+    ASSERT_EQ(lines.size(), 2u);
+    for (const RegLine& line : lines) {
+        EXPECT_TRUE(line.isDefault);
+        // Rendered afresh, it reads back as the same default value.
+        const ParseResult again = Parse("REGEDIT4\n[K]\n" + RenderValue("", line.data) + "\n");
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_TRUE(again.document.sections.at(0).lines.at(0).isDefault);
+        EXPECT_EQ(again.document.sections.at(0).lines.at(0).data.text, line.data.text);
+    }
+    EXPECT_EQ(FindValue(r.document, kKey, ""), nullptr);  // never one of our seven
+}
