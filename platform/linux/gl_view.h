@@ -1,5 +1,8 @@
-// The drawing surface of every mode: a Qt OpenGL widget whose context gets
-// the core's GL state once (SetupGL) and whose every paint is one core frame.
+// The settings window's drawing surface: a Qt OpenGL widget, since the
+// window's sliders and buttons lie on top of it. Its context gets the core's
+// GL state once (SetupGL) and its every paint is one core frame. (The
+// full-screen window and the preview draw through GlWindow, gl_window.h.)
+// Also the surface format that every context of the program gets.
 #pragma once
 
 #include <QOpenGLWidget>
@@ -10,7 +13,8 @@
 namespace zarvella::linux_shell {
 
 // Compatibility profile (immediate mode), double-buffered, depth 16, no alpha.
-// Set before the application object exists, so every context gets it.
+// Set before the application object exists, so every context and every
+// GL window gets it.
 void SetDefaultSurfaceFormat();
 
 class GlView : public QOpenGLWidget {

@@ -40,7 +40,7 @@ int RunFullScreen() {
     TForm1 form(store, errors);
     form.show();
     form.raise();
-    form.activateWindow();
+    form.requestActivate();
     return QApplication::exec();
 }
 

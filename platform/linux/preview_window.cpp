@@ -10,7 +10,7 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
-#include "gl_view.h"
+#include "gl_window.h"
 #include "linux_system.h"
 #include "shell/preview.h"
 #include "shell/window_handle.h"
@@ -23,11 +23,13 @@ namespace {
 
 // The preview window: draws a core frame on every paint; the stand-alone
 // window ends on a key, as the password check allows.
-class PreviewView : public GlView {
+class PreviewView : public GlWindow {
   public:
-    PreviewView() : GlView(GlVariant::Preview, QSize(), &PreviewPaint) {}
+    PreviewView() : GlWindow(GlVariant::Preview) {}
 
   protected:
+    void paintGL() override { PreviewPaint(); }
+
     void keyPressEvent(QKeyEvent* event) override {
         // With Alt held a key is a system key on Windows and does not count.
         if (event->modifiers() & Qt::AltModifier) return;
@@ -42,9 +44,10 @@ class QtPreviewHost : public PreviewHost {
   public:
     explicit QtPreviewHost(PreviewView* view) : view_(view) {}
 
+    // Showing exposes the window, and an exposed window is painted at once.
     void ShowAndUpdate() override {
         QMetaObject::invokeMethod(view_, "show", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(view_, "repaint", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(view_, "update", Qt::QueuedConnection);
     }
     void Invalidate() override { QMetaObject::invokeMethod(view_, "update", Qt::QueuedConnection); }
     void Sleep(int milliseconds) override {
@@ -72,21 +75,23 @@ int RunPreview(std::string_view secondArgument) {
 
     // Both live until the process ends: PreviewThread is never joined.
     auto* view = new PreviewView;
-    view->setWindowTitle(QString::fromUtf8(kPreviewWindowTitle));
+    view->setTitle(QString::fromUtf8(kPreviewWindowTitle));
     if (parent != 0) {
-        // A child of the dialog's area, its size, and deaf to input.
-        view->winId();
-        view->windowHandle()->setParent(QWindow::fromWinId(parent));
-        view->windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
+        // A child of the dialog's area, its size, and deaf to input. The
+        // parent is set before the native window exists, so Qt makes it as
+        // that window's child once and never has to recreate it.
+        if (QWindow* foreign = QWindow::fromWinId(parent)) view->setParent(foreign);
+        view->setFlag(Qt::WindowTransparentForInput, true);
         view->setGeometry(0, 0, area.width, area.height);
         EndWithForeignWindow(parent);
+        view->show();
     } else {
-        view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        view->setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         view->setGeometry(0, 0, kStandAloneWidth, kStandAloneHeight);
-        view->setFocusPolicy(Qt::StrongFocus);
+        view->show();
+        // Keys end the stand-alone window: it takes the focus.
+        view->requestActivate();
     }
-    view->show();
-    view->activateWindow();
     SeedRandom();
     SeedAnimationState();
 

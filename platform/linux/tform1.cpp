@@ -1,11 +1,14 @@
 #include "tform1.h"
 
+#include <GL/gl.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
-#include <QWindow>
 
 #include "linux_system.h"
 #include "settings/settings_window.h"
@@ -15,22 +18,23 @@
 namespace zarvella::linux_shell {
 
 TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      store_(store),
-      errors_(errors),
-      embedInto_(embedInto) {
-    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    : GlWindow(GlVariant::FullScreen), store_(store), errors_(errors), embedInto_(embedInto) {
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setTitle(QString::fromUtf8(kApplicationTitle));
     // The layout size, centred; FormCreate replaces it with the screen's.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
-    move(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
-         CentredOrigin(screen.height(), kFullScreenLayoutHeight));
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
+    setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
+                CentredOrigin(screen.height(), kFullScreenLayoutHeight));
+
+    if (embedInto_) {
+        // A child of XScreenSaver's window, sized to it; input stays with it.
+        // The parent is set before the native window exists, so Qt makes it
+        // as that window's child once and never has to recreate it (a
+        // recreated window would lose its foreign parent).
+        if (QWindow* foreign = QWindow::fromWinId(embedInto_)) setParent(foreign);
+        setFlag(Qt::WindowTransparentForInput, true);
+    }
 
     Timer = new QTimer(this);
     Timer->setInterval(kFullScreenTimerMs);
@@ -39,24 +43,33 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
 
     FormCreate();
 
-    if (embedInto_) {
-        // A child of XScreenSaver's window, sized to it; input stays with it.
-        // Only now: adding the GL view makes Qt recreate a native window that
-        // already exists, and the new one would lose its foreign parent.
-        winId();
-        windowHandle()->setParent(QWindow::fromWinId(embedInto_));
-        windowHandle()->setFlag(Qt::WindowTransparentForInput, true);
-        move(0, 0);
-        EndWithForeignWindow(embedInto_);
-    }
+    if (embedInto_) EndWithForeignWindow(embedInto_);
 }
 
 void TForm1::FormCreate() {
     FullScreenFormCreate(*this, store_, errors_);
 }
 
+void TForm1::initializeGL() {
+    if (attached_) GlWindow::initializeGL();
+}
+
+void TForm1::paintGL() {
+    FormPaint();
+}
+
+void TForm1::FormPaint() {
+    if (attached_) {
+        RenderFrame();
+        return;
+    }
+    // The settings did not load, so FormCreate stopped before the context:
+    // no picture, only the form's black.
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
 void TForm1::TimerTimer() {
-    if (view_) view_->update();  // the view's paint is RenderFrame
+    update();  // the paint is FormPaint
 }
 
 void TForm1::keyPressEvent(QKeyEvent*) {
@@ -94,12 +107,11 @@ void TForm1::SizeToScreen() {
 }
 
 void TForm1::AttachContext() {
-    view_ = new GlView(GlVariant::FullScreen, size(), &RenderFrame, this);
-    view_->setGeometry(rect());
-    // Moves and keys belong to the form, as on Windows.
-    view_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    view_->setFocusPolicy(Qt::NoFocus);
-    view_->show();
+    // The native window, with the visual of the GL format. Qt makes the
+    // context current on it and runs SetupGL (initializeGL) before the first
+    // frame is drawn.
+    attached_ = true;
+    create();
 }
 
 ScreenPoint TForm1::CursorPos() {

@@ -4,14 +4,19 @@
 #pragma once
 
 #include <QTimer>
-#include <QWidget>
 
-#include "gl_view.h"
+#include "gl_window.h"
 #include "shell/fullscreen.h"
+
+class QCloseEvent;
+class QKeyEvent;
+class QMouseEvent;
 
 namespace zarvella::linux_shell {
 
-class TForm1 : public QWidget, private FullScreenHost {
+// The window is its own GL surface: every paint (FormPaint) is RenderFrame,
+// drawn into the window's back buffer.
+class TForm1 : public GlWindow, private FullScreenHost {
     Q_OBJECT
   public:
     // embedInto: 0 for the saver's own top-level window, or the X window
@@ -21,6 +26,8 @@ class TForm1 : public QWidget, private FullScreenHost {
     QTimer* Timer;
 
   protected:
+    void initializeGL() override;
+    void paintGL() override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -30,6 +37,7 @@ class TForm1 : public QWidget, private FullScreenHost {
 
   private:
     void FormCreate();
+    void FormPaint();
     void FormKeyDown();
     void FormMouseMove();
     void FormCloseQuery(QCloseEvent* event);
@@ -47,7 +55,8 @@ class TForm1 : public QWidget, private FullScreenHost {
     SettingsStore& store_;
     ErrorSink& errors_;
     unsigned long embedInto_;
-    GlView* view_ = nullptr;
+    // FormCreate got as far as attaching the context (the settings loaded).
+    bool attached_ = false;
 };
 
 }  // namespace zarvella::linux_shell
