@@ -424,7 +424,15 @@ size_t DataSize(const RegData& data) {
 }
 
 std::string RenderValue(std::string_view name, const RegData& data) {
-    std::string out = name.empty() ? "@" : "\"" + Escape(name) + "\"";
+    // Appended piece by piece: g++ 12 warns (-Wrestrict) on "\"" + string at -O2.
+    std::string out;
+    if (name.empty()) {
+        out.push_back('@');
+    } else {
+        out.push_back('"');
+        out += Escape(name);
+        out.push_back('"');
+    }
     out.push_back('=');
     char buffer[16];
     switch (data.kind) {
@@ -433,7 +441,9 @@ std::string RenderValue(std::string_view name, const RegData& data) {
             out += buffer;
             break;
         case DataKind::String:
-            out += "\"" + Escape(data.text) + "\"";
+            out.push_back('"');
+            out += Escape(data.text);
+            out.push_back('"');
             break;
         case DataKind::Hex:
             if (data.hexType == kRegBinary) {

@@ -67,7 +67,7 @@ public:
             switch (Pick(inKey ? 6 : 3)) {
                 case 0: out += Blanks() + nl; break;
                 case 1: out += Blanks() + ";" + Name() + nl; break;
-                case 2: out += "[" + Key() + "]" + nl, inKey = true; break;
+                case 2: out += Enclosed('[', Key(), ']') + nl, inKey = true; break;
                 default: out += ValueLine(nl); break;
             }
         }
@@ -117,6 +117,15 @@ private:
         return out;
     }
 
+    // Built by appending: g++ 12 warns (-Wrestrict) on "x" + string at -O3.
+    static std::string Enclosed(char open, const std::string& text, char close) {
+        std::string s;
+        s.push_back(open);
+        s += text;
+        s.push_back(close);
+        return s;
+    }
+
     std::string HexDigits(int count, bool upper) {
         std::string s;
         for (int i = 0; i < count; ++i) s += (upper ? "0123456789ABCDEF" : "0123456789abcdef")[Pick(16)];
@@ -124,11 +133,11 @@ private:
     }
 
     std::string ValueLine(const std::string& nl) {
-        std::string line = Blanks() + (Pick(10) == 0 ? std::string("@") : "\"" + Escape(Name()) + "\"") + Blanks() +
+        std::string line = Blanks() + (Pick(10) == 0 ? std::string("@") : Enclosed('"', Escape(Name()), '"')) + Blanks() +
                            "=" + Blanks();
         switch (Pick(5)) {
             case 0: line += (Pick(2) ? "dword:" : "DWORD:") + HexDigits(1 + static_cast<int>(Pick(8)), Pick(2)); break;
-            case 1: line += "\"" + Escape(Name() + Name()) + "\""; break;
+            case 1: line += Enclosed('"', Escape(Name() + Name()), '"'); break;
             case 2: line += "-"; break;
             default: {
                 line += Pick(2) ? "hex" : "hex(" + HexDigits(1 + static_cast<int>(Pick(3)), false) + ")";
