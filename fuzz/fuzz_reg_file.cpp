@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/file_settings_store.h"
-#include "platform/linux/reg_file.h"
+#include "platform/linux/settings_store.h"
+#include "settings/reg_file.h"
 #include "settings/settings.h"
 
 using namespace zarvella;

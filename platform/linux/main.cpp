@@ -3,21 +3,18 @@
 #include <QApplication>
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/fpu.h"
-#include "file_settings_store.h"
-#include "linux_system.h"
-#include "preview_window.h"
-#include "shell/password.h"
-#include "shell/window_handle.h"
-#include "startup/mode.h"
-#include "tform1.h"
-#include "tform2.h"
-#include "x11_window.h"
-#include "xscreensaver_start.h"
+#include "platform/linux/form1.h"
+#include "platform/linux/form2.h"
+#include "platform/linux/message_box.h"
+#include "platform/linux/password_system.h"
+#include "platform/linux/preview_window.h"
+#include "platform/linux/settings_store.h"
+#include "platform/linux/x11_window.h"
+#include "startup/launch.h"
 
 using namespace zarvella;
 using namespace zarvella::linux_shell;
@@ -58,18 +55,14 @@ int RunSettings() {
 int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const std::string first = args.empty() ? std::string() : args[0];
     const bool wantsRoot = std::find(args.begin(), args.end(), "-root") != args.end() ||
                            std::find(args.begin(), args.end(), "--root") != args.end();
-    const std::optional<unsigned long> xscreensaver = XScreenSaverWindow(
-        args, std::getenv("XSCREENSAVER_WINDOW"), wantsRoot ? RootWindowId() : 0);
-    const SaverMode mode = ModeForArgument(first);
+    const LaunchPlan plan =
+        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), wantsRoot ? RootWindowId() : 0);
 
-    if (!xscreensaver && mode == SaverMode::ChangePassword) {
-        // No password facility on Linux: the core's ChangeSaverPassword finds
-        // no library and does nothing; no window, exit code 0.
-        NoPasswordSystem system;
-        ChangeSaverPassword(system, args.size() > 1 ? args[1] : std::string());
+    if (!plan.hackWindow && plan.mode == SaverMode::ChangePassword) {
+        SaverPasswordSystem system;  // no window, exit code 0
+        ChangeSaverPassword(system, plan.secondArgument);
         return 0;
     }
 
@@ -79,12 +72,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
 
-    if (xscreensaver) return RunXScreenSaver(*xscreensaver);
-    switch (mode) {
+    if (plan.hackWindow) return RunXScreenSaver(*plan.hackWindow);
+    switch (plan.mode) {
         case SaverMode::Settings:
             return RunSettings();
         case SaverMode::Preview:
-            return RunPreview(args.size() > 1 ? args[1] : std::string());
+            return RunPreview(plan.secondArgument);
         case SaverMode::ChangePassword:
         case SaverMode::FullScreen:
             break;

@@ -1,4 +1,4 @@
-#include "preview_window.h"
+#include "platform/linux/preview_window.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -10,12 +10,12 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
-#include "gl_window.h"
-#include "linux_system.h"
+#include "platform/linux/gl_context.h"
+#include "platform/linux/password_system.h"
 #include "shell/preview.h"
 #include "shell/window_handle.h"
 #include "startup/mode.h"
-#include "x11_window.h"
+#include "platform/linux/x11_window.h"
 
 namespace zarvella::linux_shell {
 
@@ -33,7 +33,8 @@ class PreviewView : public GlWindow {
     void keyPressEvent(QKeyEvent* event) override {
         // With Alt held a key is a system key on Windows and does not count.
         if (event->modifiers() & Qt::AltModifier) return;
-        PreviewKeyDown(VerifySaverPassword());
+        SaverPasswordSystem system;
+        PreviewKeyDown(VerifySaverPassword(system, 0));
     }
 };
 

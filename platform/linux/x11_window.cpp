@@ -1,4 +1,4 @@
-#include "x11_window.h"
+#include "platform/linux/x11_window.h"
 
 #include <xcb/xcb.h>
 

@@ -1,7 +1,5 @@
 #include "platform/win32/command_line.h"
 
-#include <vector>
-
 #include "platform/win32/win32.h"
 #include "startup/mode.h"
 
@@ -19,12 +17,8 @@ std::string_view SkipProgramName(std::string_view commandLine) {
     return commandLine.substr(i);
 }
 
-Arguments ProgramArguments() {
-    const std::vector<std::string> words = SplitArguments(SkipProgramName(GetCommandLineA()));
-    Arguments arguments;
-    if (words.size() > 0) arguments.first = words[0];
-    if (words.size() > 1) arguments.second = words[1];
-    return arguments;
+std::vector<std::string> ProgramArguments() {
+    return SplitArguments(SkipProgramName(GetCommandLineA()));
 }
 
 }  // namespace zarvella::win32

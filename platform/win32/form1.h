@@ -2,7 +2,8 @@
 #pragma once
 
 #include "platform/win32/password_system.h"
-#include "platform/win32/registry_store.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
 #include "shell/fullscreen.h"
 
@@ -36,7 +37,7 @@ private:
 
     RegistryStore store_;
     MessageBoxErrors errors_;
-    Win32PasswordSystem password_;
+    SaverPasswordSystem password_;
 };
 
 }  // namespace zarvella::win32

@@ -4,7 +4,8 @@
 
 #include <array>
 
-#include "platform/win32/registry_store.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
 #include "settings/settings_window.h"
 

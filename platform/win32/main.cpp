@@ -8,7 +8,7 @@
 #include "platform/win32/password_system.h"
 #include "platform/win32/preview_window.h"
 #include "platform/win32/win32.h"
-#include "startup/mode.h"
+#include "startup/launch.h"
 
 using namespace zarvella;
 using namespace zarvella::win32;
@@ -42,8 +42,8 @@ void RunMessageLoop(TForm2* settingsWindow) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetUpFloatingPoint();
-    const Arguments arguments = ProgramArguments();
-    switch (ModeForArgument(arguments.first)) {
+    const LaunchPlan plan = PlanLaunch(ProgramArguments(), nullptr, 0);
+    switch (plan.mode) {
         case SaverMode::FullScreen: {
             static TForm1 form1;
             form1.Create(instance);
@@ -57,11 +57,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             break;
         }
         case SaverMode::Preview:
-            RunPreview(arguments.second);
+            RunPreview(plan.secondArgument);
             break;
         case SaverMode::ChangePassword: {
-            Win32PasswordSystem system;
-            ChangeSaverPassword(system, arguments.second);
+            SaverPasswordSystem system;
+            ChangeSaverPassword(system, plan.secondArgument);
             break;
         }
     }

@@ -6,7 +6,7 @@
 
 namespace zarvella::win32 {
 
-class Win32PasswordSystem : public PasswordSystem {
+class SaverPasswordSystem : public PasswordSystem {
 public:
     bool OpenDesktopKey() override;
     bool QueryUsePassword(uint8_t (&buffer)[4]) override;

@@ -95,7 +95,7 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_NCCREATE:
             return 1;
         case WM_KEYDOWN: {
-            Win32PasswordSystem system;
+            SaverPasswordSystem system;
             PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(window)));
             return 0;
         }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/reg_file.h"
+#include "settings/reg_file.h"
 
 using namespace zarvella::regfile;
 

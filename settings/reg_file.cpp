@@ -1,4 +1,4 @@
-#include "reg_file.h"
+#include "settings/reg_file.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "gl_view.h"
+#include "platform/linux/gl_context.h"
 
 #include <GL/gl.h>
 
@@ -46,6 +46,13 @@ void GlView::initializeGL() {
 void GlView::paintGL() {
     if (keepViewport_) glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
     paint_();
+}
+
+GlWindow::GlWindow(GlVariant variant)
+    : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), variant_(variant) {}
+
+void GlWindow::initializeGL() {
+    SetupGL(variant_);
 }
 
 }  // namespace zarvella::linux_shell

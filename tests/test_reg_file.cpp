@@ -1,7 +1,7 @@
 // The REGEDIT4 reader and writer of the Linux settings file.
 #include <gtest/gtest.h>
 
-#include "reg_file.h"
+#include "settings/reg_file.h"
 
 using namespace zarvella::regfile;
 

@@ -1,4 +1,4 @@
-// The settings in the registry, and registry errors in a message box.
+// The settings in the registry.
 #pragma once
 
 #include "platform/win32/win32.h"
@@ -17,11 +17,6 @@ public:
 
 private:
     HKEY key_ = nullptr;
-};
-
-class MessageBoxErrors : public ErrorSink {
-public:
-    void ShowError(const std::string& text) override;
 };
 
 }  // namespace zarvella::win32

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "gl_view.h"
+#include "platform/linux/gl_context.h"
 #include "settings/settings_window.h"
 
 namespace zarvella::linux_shell {

@@ -1,4 +1,4 @@
-#include "linux_system.h"
+#include "platform/linux/message_box.h"
 
 #include <QMessageBox>
 #include <QString>
@@ -8,11 +8,6 @@
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
-
-bool VerifySaverPassword() {
-    NoPasswordSystem system;
-    return zarvella::VerifySaverPassword(system, 0);
-}
 
 void MessageBoxErrors::ShowError(const std::string& text) {
     if (const char* log = std::getenv("ZARVELLA_TEST_MESSAGE_LOG"); log && *log) {

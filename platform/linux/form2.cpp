@@ -1,4 +1,4 @@
-#include "tform2.h"
+#include "platform/linux/form2.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,9 +1,12 @@
-// Which starts are XScreenSaver's, and which window they name.
+// How a start becomes one mode: XScreenSaver's starts and the window they
+// name, and Windows-style mode words.
 #include <gtest/gtest.h>
 
-#include "xscreensaver_start.h"
+#include "startup/launch.h"
 
-using zarvella::linux_shell::XScreenSaverWindow;
+using zarvella::PlanLaunch;
+using zarvella::SaverMode;
+using zarvella::XScreenSaverWindow;
 using Args = std::vector<std::string>;
 
 namespace {
@@ -35,4 +38,27 @@ TEST(XScreenSaverStart, WindowsStyleStartsAreNot) {
     EXPECT_FALSE(XScreenSaverWindow({"/c"}, "4711", kRoot));
     EXPECT_FALSE(XScreenSaverWindow({"/p", "4711"}, "4711", kRoot));
     EXPECT_FALSE(XScreenSaverWindow({"-s"}, nullptr, kRoot));
+}
+
+TEST(Launch, ModeWordOrHackWindow) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* variable;
+        SaverMode mode;
+        bool hack;
+        const char* second;
+    } const cases[] = {
+        {{}, nullptr, SaverMode::FullScreen, false, ""},
+        {{"/c"}, "4711", SaverMode::Settings, false, ""},
+        {{"/p", "4711"}, nullptr, SaverMode::Preview, false, "4711"},
+        {{"/a", "12"}, nullptr, SaverMode::ChangePassword, false, "12"},
+        {{"-root"}, nullptr, SaverMode::FullScreen, true, ""},
+        {{"-c"}, "99", SaverMode::FullScreen, true, ""},
+    };
+    for (const Case& c : cases) {
+        const auto plan = PlanLaunch(c.args, c.variable, kRoot);
+        EXPECT_EQ(plan.mode, c.mode) << c.args.size();
+        EXPECT_EQ(plan.hackWindow.has_value(), c.hack);
+        EXPECT_EQ(plan.secondArgument, c.second);
+    }
 }

@@ -1,8 +1,8 @@
-#include "xscreensaver_start.h"
+#include "startup/launch.h"
 
 #include "shell/window_handle.h"
 
-namespace zarvella::linux_shell {
+namespace zarvella {
 
 std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& args,
                                                 const char* windowVariable,
@@ -20,4 +20,14 @@ std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& 
     return std::nullopt;
 }
 
-}  // namespace zarvella::linux_shell
+LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
+                      unsigned long rootWindow) {
+    LaunchPlan plan;
+    plan.hackWindow = XScreenSaverWindow(args, windowVariable, rootWindow);
+    if (plan.hackWindow) return plan;
+    plan.mode = ModeForArgument(args.empty() ? std::string() : args[0]);
+    if (args.size() > 1) plan.secondArgument = args[1];
+    return plan;
+}
+
+}  // namespace zarvella

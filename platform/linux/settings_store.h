@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "reg_file.h"
+#include "settings/reg_file.h"
 #include "settings/settings.h"
 
 namespace zarvella::linux_shell {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "file_settings_store.h"
+#include "platform/linux/settings_store.h"
 #include "settings/settings.h"
 
 using namespace zarvella;

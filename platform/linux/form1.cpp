@@ -1,4 +1,4 @@
-#include "tform1.h"
+#include "platform/linux/form1.h"
 
 #include <GL/gl.h>
 
@@ -10,10 +10,10 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "linux_system.h"
+#include "platform/linux/password_system.h"
 #include "settings/settings_window.h"
 #include "startup/mode.h"
-#include "x11_window.h"
+#include "platform/linux/x11_window.h"
 
 namespace zarvella::linux_shell {
 
@@ -131,7 +131,8 @@ void TForm1::ShowCursor(bool show) {
 void TForm1::SetSaverRunning(bool) {}
 
 bool TForm1::VerifySaverPassword() {
-    return linux_shell::VerifySaverPassword();
+    SaverPasswordSystem system;
+    return zarvella::VerifySaverPassword(system, 0);
 }
 
 void TForm1::HideWindow() {

@@ -1,6 +1,4 @@
-#include "platform/win32/registry_store.h"
-
-#include "startup/mode.h"
+#include "platform/win32/settings_store.h"
 
 namespace zarvella::win32 {
 
@@ -54,10 +52,6 @@ bool RegistryStore::WriteValue(const char* name, uint32_t value) {
 void RegistryStore::CloseKey() {
     if (key_) RegCloseKey(key_);
     key_ = nullptr;
-}
-
-void MessageBoxErrors::ShowError(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace zarvella::win32

@@ -1,4 +1,4 @@
-#include "file_settings_store.h"
+#include "platform/linux/settings_store.h"
 
 #include <dirent.h>
 #include <fcntl.h>

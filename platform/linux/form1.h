@@ -5,7 +5,7 @@
 
 #include <QTimer>
 
-#include "gl_window.h"
+#include "platform/linux/gl_context.h"
 #include "shell/fullscreen.h"
 
 class QCloseEvent;
