@@ -1,8 +1,7 @@
 // Frame costs of the picture engine. GL work runs in Mesa's worker threads,
 // so everything that draws is timed by the wall clock and ends with glFinish.
-#include <benchmark/benchmark.h>
-
 #include <GL/osmesa.h>
+#include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <string>
@@ -26,11 +25,12 @@ constexpr int kScreenHeight = 1024;
 constexpr SaverSettingsRecord kTopSettings{100, 15, 10, 10, 30, 1, false};
 
 class OffscreenScreen {
-public:
+  public:
     OffscreenScreen(int width, int height)
         : pixels_(static_cast<size_t>(width) * height * 4),
           context_(OSMesaCreateContextExt(OSMESA_RGBA, 16, 0, 0, nullptr)) {
-        ok_ = context_ && OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height);
+        ok_ = context_ &&
+              OSMesaMakeCurrent(context_, pixels_.data(), GL_UNSIGNED_BYTE, width, height);
         if (ok_) SetupGL(GlVariant::FullScreen);
     }
     ~OffscreenScreen() {
@@ -38,7 +38,7 @@ public:
     }
     bool ok() const { return ok_; }
 
-private:
+  private:
     std::vector<unsigned char> pixels_;
     OSMesaContext context_;
     bool ok_ = false;
@@ -70,7 +70,8 @@ BENCHMARK(BM_BuildSurfaceGrid)
 void BM_DrawSurface(benchmark::State& state) {
     OffscreenScreen screen(kScreenWidth, kScreenHeight);
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
-    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings, static_cast<int>(state.range(0)));
+    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
+                 static_cast<int>(state.range(0)));
     BuildSurfaceGrid();
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -85,12 +86,15 @@ BENCHMARK(BM_DrawSurface)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
-void FinishFrame() { glFinish(); }
+void FinishFrame() {
+    glFinish();
+}
 
 void BM_RenderFrame(benchmark::State& state) {
     OffscreenScreen screen(kScreenWidth, kScreenHeight);
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
-    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings, static_cast<int>(state.range(0)));
+    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
+                 static_cast<int>(state.range(0)));
     SetBufferSwap(FinishFrame);
     for (auto _ : state) RenderFrame();
     SetBufferSwap(nullptr);
@@ -105,8 +109,8 @@ BENCHMARK(BM_RenderFrame)
 // The triangles DrawSurface sends for the grid as it stands (NaN colours as 0,
 // non-finite triangles left out), turned and pushed away on the CPU.
 struct FrameArrays {
-    std::vector<GLfloat> colours;   // 4 per vertex
-    std::vector<GLfloat> vertices;  // 3 per vertex
+    std::vector<GLfloat> colours;     // 4 per vertex
+    std::vector<GLfloat> vertices;    // 3 per vertex
     std::vector<GLsizei> copyStarts;  // first vertex of each copy, then the total
 };
 
@@ -115,7 +119,8 @@ FrameArrays RecordFrame() {
     const SurfaceGridRecord& g = SurfaceGrid;
     const int detail = FrameDetail(), segments = FrameSegments();
     const auto finite = [&](int i, int j) {
-        return std::isfinite(g.GridX[i][j]) && std::isfinite(g.GridY[i][j]) && std::isfinite(g.GridZ[i][j]);
+        return std::isfinite(g.GridX[i][j]) && std::isfinite(g.GridY[i][j]) &&
+               std::isfinite(g.GridZ[i][j]);
     };
     const auto channel = [](double c) { return std::isnan(c) ? 0.0f : static_cast<GLfloat>(c); };
     const GLfloat base = static_cast<GLfloat>(NeighbourAlpha());
@@ -126,8 +131,8 @@ FrameArrays RecordFrame() {
         const double angle = (copy * 360.0 / (segments + 1)) * 3.14159265358979323846 / 180.0;
         const double c = std::cos(angle), s = std::sin(angle);
         const auto emit = [&](int i, int j, GLfloat alpha) {
-            f.colours.insert(f.colours.end(),
-                             {channel(g.GridR[i][j]), channel(g.GridG[i][j]), channel(g.GridB[i][j]), alpha});
+            f.colours.insert(f.colours.end(), {channel(g.GridR[i][j]), channel(g.GridG[i][j]),
+                                               channel(g.GridB[i][j]), alpha});
             const double x = g.GridX[i][j], y = g.GridY[i][j];
             f.vertices.insert(f.vertices.end(), {static_cast<GLfloat>(c * x - s * y),
                                                  static_cast<GLfloat>(s * x + c * y),
@@ -152,7 +157,8 @@ FrameArrays RecordFrame() {
 void BM_FloorReplay(benchmark::State& state) {
     OffscreenScreen screen(kScreenWidth, kScreenHeight);
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
-    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings, static_cast<int>(state.range(0)));
+    StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
+                 static_cast<int>(state.range(0)));
     const FrameArrays f = RecordFrame();
     const GLsizei count = static_cast<GLsizei>(f.vertices.size() / 3);
     const bool arrays = state.range(2) == 0;
@@ -195,8 +201,10 @@ int main(int argc, char** argv) {
     {
         OffscreenScreen probe(16, 16);
         if (probe.ok()) {
-            benchmark::AddCustomContext("gl_renderer", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-            benchmark::AddCustomContext("gl_version", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+            benchmark::AddCustomContext("gl_renderer",
+                                        reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+            benchmark::AddCustomContext("gl_version",
+                                        reinterpret_cast<const char*>(glGetString(GL_VERSION)));
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -43,8 +43,12 @@ void ResetEngineState() {
     ResetSurfaceState();
 }
 
-int32_t FrameDetail() { return std::min(SaverSettings.Detail, kMaxFrameDetail); }
-int32_t FrameSegments() { return std::min(SaverSettings.Segments, kMaxFrameSegments); }
+int32_t FrameDetail() {
+    return std::min(SaverSettings.Detail, kMaxFrameDetail);
+}
+int32_t FrameSegments() {
+    return std::min(SaverSettings.Segments, kMaxFrameSegments);
+}
 
 void SeedAnimationState() {
     AnimationStateRecord& a = AnimationState;

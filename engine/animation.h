@@ -14,8 +14,8 @@ inline constexpr int kGridCols = 101;
 inline constexpr int32_t kMaxFrameDetail = 30;
 inline constexpr int32_t kMaxFrameSegments = 10;
 
-inline constexpr double kHalfPi = 1.5707963267948966;    // nearest double to pi/2
-inline constexpr double kSixthPi = 0.5235987755982989;   // nearest double to pi/6
+inline constexpr double kHalfPi = 1.5707963267948966;   // nearest double to pi/2
+inline constexpr double kSixthPi = 0.5235987755982989;  // nearest double to pi/6
 inline constexpr double kPi = 3.141592653589793;
 
 struct AnimationStateRecord {

@@ -10,19 +10,29 @@ namespace zarvella {
 
 namespace {
 
-inline double Sq(double a) { return a * a; }
+inline double Sq(double a) {
+    return a * a;
+}
 
 // Pieces shared by several sets.
-double Kind1Z(const PictureInputs& in) { return 1.5 * (Cos(in.U) + Cos(Sin(in.P3 * in.U))); }
+double Kind1Z(const PictureInputs& in) {
+    return 1.5 * (Cos(in.U) + Cos(Sin(in.P3 * in.U)));
+}
 double Kind6X(const PictureInputs& in) {
     return 3.0 * Sin(in.U) * Cos(Sq(3.0 * in.P1 * in.V)) * Cos(in.V);
 }
-double Kind6Y(const PictureInputs& in) { return Sin(Sq(3.0 * in.P2 * in.U)) + Sin(in.V); }
-double Kind7Factor(const PictureInputs& in) { return Sin(Sq(5.0 * Sin(in.P3) * in.U)); }
+double Kind6Y(const PictureInputs& in) {
+    return Sin(Sq(3.0 * in.P2 * in.U)) + Sin(in.V);
+}
+double Kind7Factor(const PictureInputs& in) {
+    return Sin(Sq(5.0 * Sin(in.P3) * in.U));
+}
 double LogWave(const PictureInputs& in) {
     return Sin(Sq(std::log(std::fabs(in.P1)) + in.V)) * Cos(in.U + in.P2);
 }
-double SquareWave(const PictureInputs& in) { return Cos(Sq(in.U + in.P2)) * Sin(in.V + in.P3); }
+double SquareWave(const PictureInputs& in) {
+    return Cos(Sq(in.U + in.P2)) * Sin(in.V + in.P3);
+}
 
 }  // namespace
 
@@ -53,7 +63,8 @@ bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out) {
             return true;
         case 5:
             out.x = 1.5 * Cos(U) * Sin(V) * Sin(P2) + Sin(U) * Cos(P1) * Cos(P2);
-            out.y = 1.5 * Sin(U) * Sin(V) * Sin(P3) + Cos(P3) * std::log(std::fabs(Cos(Sin(P2) + U)));
+            out.y =
+                1.5 * Sin(U) * Sin(V) * Sin(P3) + Cos(P3) * std::log(std::fabs(Cos(Sin(P2) + U)));
             out.z = 1.5 * Cos(U);
             return true;
         case 6:

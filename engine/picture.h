@@ -10,8 +10,8 @@ struct PicturePoint {
 };
 
 struct PictureInputs {
-    double U, V;            // AngleU, AngleV
-    double P1, P2, P3;      // Phase1..Phase3
+    double U, V;        // AngleU, AngleV
+    double P1, P2, P3;  // Phase1..Phase3
 };
 
 // Evaluates set `kind` (1 to 10). False, and `out` untouched, for any other kind.

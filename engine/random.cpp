@@ -28,10 +28,16 @@ uint32_t TimeOfDayMs() {
     return static_cast<uint32_t>((now - today).count());
 }
 
-void SeedRandom() { SeedRandomWith(TimeOfDayMs()); }
+void SeedRandom() {
+    SeedRandomWith(TimeOfDayMs());
+}
 
-void SeedRandomWith(uint32_t state) { GeneratorState.store(state, std::memory_order_relaxed); }
+void SeedRandomWith(uint32_t state) {
+    GeneratorState.store(state, std::memory_order_relaxed);
+}
 
-uint32_t RandomState() { return GeneratorState.load(std::memory_order_relaxed); }
+uint32_t RandomState() {
+    return GeneratorState.load(std::memory_order_relaxed);
+}
 
 }  // namespace zarvella

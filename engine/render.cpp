@@ -38,7 +38,9 @@ void SetupGL(GlVariant variant, int outerWidth, int outerHeight) {
     glEnable(GL_LIGHT0);
 }
 
-void SetBufferSwap(SwapFunction swap) { BufferSwap = swap; }
+void SetBufferSwap(SwapFunction swap) {
+    BufferSwap = swap;
+}
 
 void RenderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

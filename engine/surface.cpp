@@ -25,7 +25,9 @@ bool FinitePoint(GridPos p) {
 }
 
 // Drivers differ on a NaN colour; draw it as 0 everywhere.
-inline GLfloat Channel(double c) { return std::isnan(c) ? 0.0f : static_cast<GLfloat>(c); }
+inline GLfloat Channel(double c) {
+    return std::isnan(c) ? 0.0f : static_cast<GLfloat>(c);
+}
 
 void EmitVertex(GridPos p, GLfloat alpha) {
     const SurfaceGridRecord& g = SurfaceGrid;
@@ -65,7 +67,9 @@ void EmitBands(int32_t detail, GLfloat baseAlpha) {
 
 }  // namespace
 
-void ResetSurfaceState() { CopyIndex = 0; }
+void ResetSurfaceState() {
+    CopyIndex = 0;
+}
 
 double NeighbourAlpha() {
     const double s = Sin(SaverSettings.Brightness / 10.0);

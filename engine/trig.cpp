@@ -9,7 +9,9 @@ namespace {
 constexpr double kTwoTo63 = 9223372036854775808.0;
 
 // The x87 sine gave up (and left 0) from 2^63 on; keep that so every build draws alike.
-inline bool OutOfRange(double x) { return std::fabs(x) >= kTwoTo63; }
+inline bool OutOfRange(double x) {
+    return std::fabs(x) >= kTwoTo63;
+}
 }  // namespace
 
 double Sin(double x) {

@@ -44,14 +44,14 @@ struct StoredValue {
 
 // Everything the store will answer, decided up front from the input.
 struct Script {
-    bool keyOpens;        // OpenKey(false)
-    bool keyCreates;      // OpenKey(true)
+    bool keyOpens;    // OpenKey(false)
+    bool keyCreates;  // OpenKey(true)
     std::array<StoredValue, 7> values;
     std::array<bool, 7> writeFails;
 };
 
 class ScriptedStore : public SettingsStore {
-public:
+  public:
     explicit ScriptedStore(const Script& s) : script(s) {}
     bool OpenKey(bool create) override {
         Require(!open, "key opened twice");
@@ -91,7 +91,7 @@ public:
 };
 
 class CapturedErrors : public ErrorSink {
-public:
+  public:
     void ShowError(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
 };
@@ -102,9 +102,10 @@ std::string Join(const std::vector<std::string>& v) {
     return s;
 }
 
-int32_t SaverSettingsRecord::*const kFields[6] = {&SaverSettingsRecord::Speed,    &SaverSettingsRecord::Brightness,
-                                                  &SaverSettingsRecord::Size,     &SaverSettingsRecord::Segments,
-                                                  &SaverSettingsRecord::Detail,   &SaverSettingsRecord::PictureKind};
+int32_t SaverSettingsRecord::*const kFields[6] = {
+    &SaverSettingsRecord::Speed,  &SaverSettingsRecord::Brightness,
+    &SaverSettingsRecord::Size,   &SaverSettingsRecord::Segments,
+    &SaverSettingsRecord::Detail, &SaverSettingsRecord::PictureKind};
 
 struct Expected {
     bool result;
@@ -115,7 +116,8 @@ struct Expected {
 
 void ModelWrites(const Script& s, const SaverSettingsRecord& r, Expected& e) {
     for (int i = 0; i < 7; ++i) {
-        const uint32_t v = i < 6 ? static_cast<uint32_t>(r.*kFields[i]) : (r.RandomPicture ? 1u : 0u);
+        const uint32_t v =
+            i < 6 ? static_cast<uint32_t>(r.*kFields[i]) : (r.RandomPicture ? 1u : 0u);
         e.calls.push_back(std::string("write ") + kValueNames[i] + "=" + std::to_string(v));
         if (s.writeFails[i]) {
             e.errors.push_back(FailedToSetData(kValueNames[i]));
@@ -133,19 +135,23 @@ Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
             e.calls.push_back(std::string("read ") + kValueNames[i]);
             const StoredValue& v = s.values[i];
             if (v.result != ReadResult::Ok) {
-                e.errors.push_back(v.result == ReadResult::Missing ? FailedToGetData(kValueNames[i])
-                                                                   : InvalidDataType(kValueNames[i]));
+                e.errors.push_back(v.result == ReadResult::Missing
+                                       ? FailedToGetData(kValueNames[i])
+                                       : InvalidDataType(kValueNames[i]));
                 e.calls.push_back("close");
                 e.result = false;
                 return e;
             }
-            if (i < 6) e.settings.*kFields[i] = static_cast<int32_t>(v.value);
-            else e.settings.RandomPicture = v.value != 0;
+            if (i < 6)
+                e.settings.*kFields[i] = static_cast<int32_t>(v.value);
+            else
+                e.settings.RandomPicture = v.value != 0;
         }
         e.calls.push_back("close");
     }
     const SaverSettingsRecord& r = e.settings;
-    if (r.Speed == 0 && r.Brightness == 0 && r.Size == 0 && r.Segments == 0 && r.Detail == 0 && r.PictureKind == 0) {
+    if (r.Speed == 0 && r.Brightness == 0 && r.Size == 0 && r.Segments == 0 && r.Detail == 0 &&
+        r.PictureKind == 0) {
         e.settings = kDefaultSettings;
         e.calls.push_back("open+create");
         if (s.keyCreates) {
@@ -164,14 +170,14 @@ bool SameSettings(const SaverSettingsRecord& a, const SaverSettingsRecord& b) {
 
 std::string Show(const SaverSettingsRecord& r) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "{%d %d %d %d %d %d %d}", r.Speed, r.Brightness, r.Size, r.Segments, r.Detail,
-                  r.PictureKind, r.RandomPicture ? 1 : 0);
+    std::snprintf(buf, sizeof buf, "{%d %d %d %d %d %d %d}", r.Speed, r.Brightness, r.Size,
+                  r.Segments, r.Detail, r.PictureKind, r.RandomPicture ? 1 : 0);
     return buf;
 }
 
 // The settings window's platform side: sliders that only move when told.
 class FakeSettingsWindow : public SettingsWindowHost {
-public:
+  public:
     FakeSettingsWindow() {
         for (int t = 0; t < 6; ++t) positions[t] = kTrackBars[t].layoutPosition;
     }
@@ -183,7 +189,9 @@ public:
     }
     void SetCheckBox(bool checked) override { checkBox = checked; }
     void SizeAndCentre() override { ++sized; }
-    void AttachContext() override { SetupGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight); }
+    void AttachContext() override {
+        SetupGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+    }
     static int Track(int track) {
         Require(track >= 1 && track <= 6, "slider number out of range");
         return track - 1;
@@ -201,9 +209,11 @@ void DrawFrames(int count) {
     for (int f = 0; f < count; ++f) {
         stress::ResetGlCounts();
         RenderFrame();
-        if (const char* fault = stress::FrameFault()) Fail("unsound frame:", std::string(fault) + " " + Show(SaverSettings));
+        if (const char* fault = stress::FrameFault())
+            Fail("unsound frame:", std::string(fault) + " " + Show(SaverSettings));
     }
-    Require(stress::PoisonedCellsChanged(detail) == 0, "frame wrote outside the walk", Show(SaverSettings));
+    Require(stress::PoisonedCellsChanged(detail) == 0, "frame wrote outside the walk",
+            Show(SaverSettings));
 }
 
 }  // namespace
@@ -218,10 +228,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     script.keyCreates = in.ConsumeBool();
     for (int i = 0; i < 7; ++i) {
         const uint8_t kind = in.ConsumeIntegral<uint8_t>();
-        script.values[i].result = kind % 8 == 6 ? ReadResult::Missing : kind % 8 == 7 ? ReadResult::OtherType : ReadResult::Ok;
+        script.values[i].result = kind % 8 == 6   ? ReadResult::Missing
+                                  : kind % 8 == 7 ? ReadResult::OtherType
+                                                  : ReadResult::Ok;
         // Mostly small numbers around the sliders, sometimes anything at all.
-        script.values[i].value = (kind & 0x80) ? in.ConsumeIntegral<uint32_t>()
-                                               : static_cast<uint32_t>(in.ConsumeIntegralInRange<int32_t>(-3, 60));
+        script.values[i].value =
+            (kind & 0x80) ? in.ConsumeIntegral<uint32_t>()
+                          : static_cast<uint32_t>(in.ConsumeIntegralInRange<int32_t>(-3, 60));
         script.writeFails[i] = (kind & 0x48) == 0x48;
     }
     // The record usually starts at zero, as at process start.
@@ -239,8 +252,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Expected want = ModelLoad(script, before);
     Require(!store.open, "key left open after loading");
     Require(loaded == want.result, "LoadSettings result");
-    Require(store.calls == want.calls, "store calls", "got: " + Join(store.calls) + " want: " + Join(want.calls));
-    Require(errors.shown == want.errors, "messages", "got: " + Join(errors.shown) + " want: " + Join(want.errors));
+    Require(store.calls == want.calls, "store calls",
+            "got: " + Join(store.calls) + " want: " + Join(want.calls));
+    Require(errors.shown == want.errors, "messages",
+            "got: " + Join(errors.shown) + " want: " + Join(want.errors));
     Require(SameSettings(SaverSettings, want.settings), "settings",
             "got " + Show(SaverSettings) + " want " + Show(want.settings));
     if (loaded && script.keyOpens) {
@@ -261,7 +276,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             w.calls.push_back("close");
         }
         Require(!saveStore.open, "key left open after saving");
-        Require(saveStore.calls == w.calls, "save calls", Join(saveStore.calls) + " want " + Join(w.calls));
+        Require(saveStore.calls == w.calls, "save calls",
+                Join(saveStore.calls) + " want " + Join(w.calls));
         Require(saveErrors.shown == w.errors, "save messages", Join(saveErrors.shown));
         Require(saved == (script.keyCreates && w.errors.empty()), "SaveSettings result");
     }
@@ -273,7 +289,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t storedKind = SaverSettings.PictureKind;
     ChooseRandomPicture();
     if (SaverSettings.RandomPicture) {
-        Require(SaverSettings.PictureKind >= 1 && SaverSettings.PictureKind <= 9, "random kind outside 1..9");
+        Require(SaverSettings.PictureKind >= 1 && SaverSettings.PictureKind <= 9,
+                "random kind outside 1..9");
     } else {
         Require(SaverSettings.PictureKind == storedKind, "kind changed without Random");
     }
@@ -287,12 +304,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int t = 0; t < 6; ++t) {
         const TrackBarInfo& info = kTrackBars[t];
         const int32_t stored = loadedSettings.*info.setting;
-        const int32_t clamped = stored < info.min ? info.min : stored > info.max ? info.max : stored;
-        Require(window.positions[t] == clamped, "slider does not show the clamped value", info.label);
+        const int32_t clamped = stored < info.min   ? info.min
+                                : stored > info.max ? info.max
+                                                    : stored;
+        Require(window.positions[t] == clamped, "slider does not show the clamped value",
+                info.label);
         // A value that had to move the slider is written back; one that left
         // it at its layout position stays as stored.
         const int32_t now = SaverSettings.*info.setting;
-        Require(now == (clamped == info.layoutPosition ? stored : clamped), "setting after the sliders", info.label);
+        Require(now == (clamped == info.layoutPosition ? stored : clamped),
+                "setting after the sliders", info.label);
     }
     Require(window.checkBox == loadedSettings.RandomPicture, "check box");
     SetupGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);

@@ -19,21 +19,25 @@ void Require(bool ok, const char* what) {
     if (!ok) Fail(what);
 }
 
-bool Blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool Blank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 void CheckModeLetter(std::string_view argument) {
     using zarvella::SaverMode;
     const char letter = zarvella::ModeLetter(argument);
     if (argument.size() < 2) {
         Require(letter == 0, "short argument has a letter");
-        Require(zarvella::ModeForArgument(argument) == SaverMode::FullScreen, "short argument not full-screen");
+        Require(zarvella::ModeForArgument(argument) == SaverMode::FullScreen,
+                "short argument not full-screen");
         return;
     }
     const char c = argument[1];
     const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     Require(letter == upper, "letter is not the upper-cased second character");
     const SaverMode mode = zarvella::ModeForArgument(argument);
-    Require(mode == zarvella::ModeForLetter(letter), "ModeForArgument disagrees with ModeForLetter");
+    Require(mode == zarvella::ModeForLetter(letter),
+            "ModeForArgument disagrees with ModeForLetter");
     const SaverMode want = upper == 'C'   ? SaverMode::Settings
                            : upper == 'P' ? SaverMode::Preview
                            : upper == 'A' ? SaverMode::ChangePassword
@@ -42,7 +46,8 @@ void CheckModeLetter(std::string_view argument) {
     // Whatever follows the letter, and whatever leads it, does not matter.
     std::string other(argument.substr(0, 2));
     other[0] = '/';
-    Require(zarvella::ModeForArgument(other) == mode, "characters around the letter changed the mode");
+    Require(zarvella::ModeForArgument(other) == mode,
+            "characters around the letter changed the mode");
 }
 
 void CheckSplit(std::string_view line) {

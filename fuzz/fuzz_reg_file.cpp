@@ -23,8 +23,8 @@ using namespace zarvella::regfile;
 namespace {
 
 [[noreturn]] void Fail(const char* what, std::string_view text) {
-    std::fprintf(stderr, "reg_file: %s\n--- text ---\n%.*s\n------------\n", what, static_cast<int>(text.size()),
-                 text.data());
+    std::fprintf(stderr, "reg_file: %s\n--- text ---\n%.*s\n------------\n", what,
+                 static_cast<int>(text.size()), text.data());
     std::abort();
 }
 
@@ -57,7 +57,9 @@ std::vector<Value> Values(const RegDocument& d) {
     std::vector<Value> out;
     for (const RegSection& s : d.sections)
         for (const RegLine& l : s.lines)
-            if (l.isValue) out.push_back({s.key, l.isDefault || l.name.empty(), l.isDefault ? "" : l.name, l.data});
+            if (l.isValue)
+                out.push_back(
+                    {s.key, l.isDefault || l.name.empty(), l.isDefault ? "" : l.name, l.data});
     return out;
 }
 
@@ -89,14 +91,15 @@ ReadResult RegistryReading(const RegData* d, uint32_t& value) {
     }
     if (d->kind == DataKind::Hex && d->hexType == kRegDword) {
         value = 0;
-        for (size_t i = 0; i < d->bytes.size(); ++i) value |= static_cast<uint32_t>(d->bytes[i]) << (8 * i);
+        for (size_t i = 0; i < d->bytes.size(); ++i)
+            value |= static_cast<uint32_t>(d->bytes[i]) << (8 * i);
         return ReadResult::Ok;
     }
     return ReadResult::OtherType;
 }
 
 class Silent : public ErrorSink {
-public:
+  public:
     void ShowError(const std::string& text) override { shown.push_back(text); }
     std::vector<std::string> shown;
 };
@@ -107,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const ParseResult parsed = ParseRegFile(text);
     if (!parsed.ok) {
-        if (parsed.errorLine < 1 || parsed.error.empty()) Fail("failure without a line and a reason", text);
+        if (parsed.errorLine < 1 || parsed.error.empty())
+            Fail("failure without a line and a reason", text);
         return 0;
     }
     const RegDocument& doc = parsed.document;
@@ -126,7 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The store, reading this text as its file, answers what the registry would.
     const char* key = linux_shell::kSettingsKey;
     if (HasKey(doc, key)) {
-        static const std::string path = "/dev/shm/zarvella-fuzz-" + std::to_string(getpid()) + ".reg";
+        static const std::string path =
+            "/dev/shm/zarvella-fuzz-" + std::to_string(getpid()) + ".reg";
         FILE* f = std::fopen(path.c_str(), "wb");
         if (!f) Fail("cannot write the scratch file", path);
         std::fwrite(text.data(), 1, text.size(), f);
@@ -138,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             uint32_t want = 0, got = 0;
             const ReadResult expected = RegistryReading(FindValue(doc, key, name), want);
             const ReadResult result = store.ReadValue(name, got);
-            if (result != expected || (result == ReadResult::Ok && got != want)) Fail("the store reads a value wrong", text);
+            if (result != expected || (result == ReadResult::Ok && got != want))
+                Fail("the store reads a value wrong", text);
         }
         store.CloseKey();
         std::remove(path.c_str());
@@ -158,7 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!reread.ok) Fail("a saved file does not parse", savedText);
     for (int i = 0; i < 7; ++i) {
         const RegData* d = FindValue(reread.document, key, kValueNames[i]);
-        if (!d || d->kind != DataKind::Dword || d->dword != written[i]) Fail("a saved value reads back wrong", savedText);
+        if (!d || d->kind != DataKind::Dword || d->dword != written[i])
+            Fail("a saved value reads back wrong", savedText);
     }
     // Values other than the seven under the key are untouched.
     std::vector<Value> others, othersAfter;

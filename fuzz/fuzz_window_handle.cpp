@@ -18,8 +18,12 @@ namespace {
     std::abort();
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 uint32_t Reference(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

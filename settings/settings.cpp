@@ -20,9 +20,9 @@ struct IntegerSlot {
 };
 
 constexpr IntegerSlot kIntegerSlots[6] = {
-    {kValueFast, &SaverSettingsRecord::Speed},        {kValueBright, &SaverSettingsRecord::Brightness},
-    {kValueSize, &SaverSettingsRecord::Size},         {kValueSatiation, &SaverSettingsRecord::Segments},
-    {kValueColor, &SaverSettingsRecord::Detail},      {kValueAlpha, &SaverSettingsRecord::PictureKind},
+    {kValueFast, &SaverSettingsRecord::Speed},   {kValueBright, &SaverSettingsRecord::Brightness},
+    {kValueSize, &SaverSettingsRecord::Size},    {kValueSatiation, &SaverSettingsRecord::Segments},
+    {kValueColor, &SaverSettingsRecord::Detail}, {kValueAlpha, &SaverSettingsRecord::PictureKind},
 };
 
 bool ReadOne(SettingsStore& store, ErrorSink& errors, const char* name, uint32_t& value) {
@@ -80,9 +80,15 @@ bool IsFirstRun() {
 
 }  // namespace
 
-std::string FailedToGetData(const char* name) { return WithName("Failed to get data for '%s'", name); }
-std::string InvalidDataType(const char* name) { return WithName("Invalid data type for '%s'", name); }
-std::string FailedToSetData(const char* name) { return WithName("Failed to set data for '%s'", name); }
+std::string FailedToGetData(const char* name) {
+    return WithName("Failed to get data for '%s'", name);
+}
+std::string InvalidDataType(const char* name) {
+    return WithName("Invalid data type for '%s'", name);
+}
+std::string FailedToSetData(const char* name) {
+    return WithName("Failed to set data for '%s'", name);
+}
 
 bool LoadSettings(SettingsStore& store, ErrorSink& errors) {
     if (store.OpenKey(false)) {

@@ -28,8 +28,8 @@ inline constexpr const char* kValueSatiation = "Satiation";
 inline constexpr const char* kValueColor = "Color";
 inline constexpr const char* kValueAlpha = "Alpha";
 inline constexpr const char* kValueRands = "Rands";
-inline constexpr const char* kValueNames[7] = {kValueFast,  kValueBright, kValueSize, kValueSatiation,
-                                               kValueColor, kValueAlpha,  kValueRands};
+inline constexpr const char* kValueNames[7] = {
+    kValueFast, kValueBright, kValueSize, kValueSatiation, kValueColor, kValueAlpha, kValueRands};
 
 inline constexpr SaverSettingsRecord kDefaultSettings{10, 9, 7, 5, 10, 1, false};
 
@@ -41,7 +41,7 @@ enum class ReadResult {
 
 // One key holding seven 32-bit values (the registry on Windows, a file on Linux).
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual bool OpenKey(bool create) = 0;
     virtual ReadResult ReadValue(const char* name, uint32_t& value) = 0;
@@ -54,7 +54,7 @@ public:
 
 // Where the registry errors go: a message box on every platform.
 class ErrorSink {
-public:
+  public:
     virtual ~ErrorSink() = default;
     virtual void ShowError(const std::string& text) = 0;
 };

@@ -9,11 +9,23 @@ namespace zarvella {
 
 const std::array<TrackBarInfo, 6> kTrackBars = {{
     {"Speed", {10, 309, 45, 20}, {3, 327, 120, 10}, 0, 100, 1, &SaverSettingsRecord::Speed},
-    {"Brightness", {10, 342, 70, 20}, {3, 359, 120, 10}, 1, 15, 1, &SaverSettingsRecord::Brightness},
+    {"Brightness",
+     {10, 342, 70, 20},
+     {3, 359, 120, 10},
+     1,
+     15,
+     1,
+     &SaverSettingsRecord::Brightness},
     {"Size", {143, 309, 32, 20}, {136, 327, 120, 10}, 0, 10, 5, &SaverSettingsRecord::Size},
     {"Segment", {143, 342, 61, 20}, {136, 359, 120, 10}, 0, 10, 1, &SaverSettingsRecord::Segments},
     {"Detailed", {277, 309, 57, 20}, {270, 327, 120, 10}, 1, 30, 1, &SaverSettingsRecord::Detail},
-    {"Pictures", {277, 342, 55, 20}, {270, 359, 120, 10}, 1, 10, 1, &SaverSettingsRecord::PictureKind},
+    {"Pictures",
+     {277, 342, 55, 20},
+     {270, 359, 120, 10},
+     1,
+     10,
+     1,
+     &SaverSettingsRecord::PictureKind},
 }};
 
 void TrackBarChange(int track, int position) {
@@ -21,7 +33,9 @@ void TrackBarChange(int track, int position) {
     SaverSettings.*kTrackBars[track - 1].setting = position;
 }
 
-void CheckBox1Click(bool checked) { SaverSettings.RandomPicture = checked; }
+void CheckBox1Click(bool checked) {
+    SaverSettings.RandomPicture = checked;
+}
 
 void PutSettingsIntoControls(SettingsWindowHost& host) {
     for (int track = 1; track <= 6; ++track) {

@@ -9,7 +9,7 @@
 
 namespace zarvella {
 
-inline constexpr int kSettingsWindowWidth = 400;   // client and outer, set in FormCreate
+inline constexpr int kSettingsWindowWidth = 400;  // client and outer, set in FormCreate
 inline constexpr int kSettingsWindowHeight = 430;
 inline constexpr int kSettingsTimerMs = 40;
 inline constexpr const char* kSettingsTitle = "Zarvella Settings";
@@ -20,11 +20,11 @@ struct ControlRect {
 };
 
 struct TrackBarInfo {
-    const char* label;    // caption of the label above it
+    const char* label;  // caption of the label above it
     ControlRect labelRect;
     ControlRect rect;
     int min, max;
-    int layoutPosition;   // the position the slider has before FormCreate moves it
+    int layoutPosition;  // the position the slider has before FormCreate moves it
     int32_t SaverSettingsRecord::*setting;
 };
 
@@ -39,14 +39,25 @@ inline constexpr ControlRect kButton2Rect{144, 380, 105, 17};
 inline constexpr const char* kButton2Caption = "Our Site";
 
 // Keyboard order of the controls.
-enum class ControlId { TrackBar1, TrackBar2, TrackBar3, TrackBar4, TrackBar5, TrackBar6, CheckBox1, Button1, Button2 };
+enum class ControlId {
+    TrackBar1,
+    TrackBar2,
+    TrackBar3,
+    TrackBar4,
+    TrackBar5,
+    TrackBar6,
+    CheckBox1,
+    Button1,
+    Button2
+};
 inline constexpr std::array<ControlId, 9> kTabOrder = {
-    ControlId::TrackBar1, ControlId::Button1,   ControlId::Button2,   ControlId::TrackBar2, ControlId::TrackBar3,
-    ControlId::TrackBar4, ControlId::TrackBar5, ControlId::TrackBar6, ControlId::CheckBox1};
+    ControlId::TrackBar1, ControlId::Button1,   ControlId::Button2,
+    ControlId::TrackBar2, ControlId::TrackBar3, ControlId::TrackBar4,
+    ControlId::TrackBar5, ControlId::TrackBar6, ControlId::CheckBox1};
 
 // What the settings window's platform side does for the rules below.
 class SettingsWindowHost {
-public:
+  public:
     virtual ~SettingsWindowHost() = default;
     // Sliders are numbered 1 to 6. Setting a position must not raise the
     // change handler: the rules decide which handlers run.

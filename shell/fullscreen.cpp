@@ -9,7 +9,9 @@ namespace zarvella {
 
 ScreenPoint StartCursorPos;
 
-void ResetFullScreenState() { StartCursorPos = {}; }
+void ResetFullScreenState() {
+    StartCursorPos = {};
+}
 
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
     if (!LoadSettings(store, errors)) return false;
@@ -36,7 +38,9 @@ bool FullScreenMouseMove(FullScreenHost& host) {
     return RunEndingSteps(host);
 }
 
-bool FullScreenKeyDown(FullScreenHost& host) { return RunEndingSteps(host); }
+bool FullScreenKeyDown(FullScreenHost& host) {
+    return RunEndingSteps(host);
+}
 
 bool RunEndingSteps(FullScreenHost& host) {
     if (!host.VerifySaverPassword()) return false;

@@ -21,7 +21,7 @@ struct ScreenPoint {
 extern ScreenPoint StartCursorPos;
 
 class FullScreenHost {
-public:
+  public:
     virtual ~FullScreenHost() = default;
     virtual void SizeToScreen() = 0;
     // Pixel format, context, SetupGL(FullScreen). May fail silently.

@@ -8,7 +8,7 @@
 namespace zarvella {
 
 class NullPasswordSystem : public PasswordSystem {
-public:
+  public:
     bool OpenDesktopKey() override { return false; }
     bool QueryUsePassword(uint8_t (&)[4]) override { return false; }
     void CloseDesktopKey() override {}

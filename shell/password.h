@@ -20,7 +20,7 @@ inline constexpr const char* kChangeFunction = "PwdChangePasswordA";
 inline constexpr const char* kPasswordName = "SCRSAVE";
 
 class PasswordSystem {
-public:
+  public:
     virtual ~PasswordSystem() = default;
     virtual bool OpenDesktopKey() = 0;
     // Reads the value into `buffer` with its size given as 4. False when it is
@@ -36,7 +36,9 @@ public:
 };
 
 // A handle of 32 or less is a failed load.
-inline bool LibraryLoaded(LibraryHandle h) { return h > 32; }
+inline bool LibraryLoaded(LibraryHandle h) {
+    return h > 32;
+}
 
 // True when the saver may end: no password in use, the facility missing, or
 // the password given correctly.

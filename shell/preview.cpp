@@ -28,7 +28,9 @@ void StorePreviewSettings() {
     SettingsStored.store(true, std::memory_order_release);
 }
 
-bool PreviewSettingsStored() { return SettingsStored.load(std::memory_order_acquire); }
+bool PreviewSettingsStored() {
+    return SettingsStored.load(std::memory_order_acquire);
+}
 
 void PreviewThread(PreviewHost& host) {
     SeedRandom();
@@ -45,6 +47,8 @@ void PreviewPaint() {
     if (PreviewSettingsStored()) RenderFrame();
 }
 
-void PreviewKeyDown(bool passwordAccepted) { CloseRequested.store(passwordAccepted); }
+void PreviewKeyDown(bool passwordAccepted) {
+    CloseRequested.store(passwordAccepted);
+}
 
 }  // namespace zarvella

@@ -17,7 +17,7 @@ inline constexpr int kStandAloneHeight = 240;
 extern std::atomic<bool> CloseRequested;
 
 class PreviewHost {
-public:
+  public:
     virtual ~PreviewHost() = default;
     // Show the window and have it painted at once.
     virtual void ShowAndUpdate() = 0;

@@ -18,7 +18,7 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class Animation : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
     AnimationStateRecord& a = AnimationState;
     SurfaceGridRecord& g = SurfaceGrid;
@@ -26,16 +26,16 @@ protected:
 
 // Every element of every array set to `value`.
 void FillGrid(double value) {
-    double (*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
-                                      SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
+    double(*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
+                                     SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
     for (auto array : arrays)
         for (int i = 0; i < kGridRows; ++i)
             for (int j = 0; j < kGridCols; ++j) array[i][j] = value;
 }
 
 bool RowsHold(int firstRow, int lastRow, double value) {
-    const double (*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
-                                            SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
+    const double(*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
+                                           SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
     for (auto array : arrays)
         for (int i = firstRow; i <= lastRow; ++i)
             for (int j = 0; j < kGridCols; ++j)

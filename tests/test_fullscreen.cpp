@@ -15,7 +15,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 class FullScreen : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
     fakes::FakeFullScreenHost host;
     fakes::MemoryStore store;
@@ -40,7 +40,8 @@ TEST_F(FullScreen, ThresholdIsMoreThanTenPixelsOnEitherAxis) {
     EXPECT_TRUE(MovedBeyondThreshold(start, {500, 411}));
     EXPECT_TRUE(MovedBeyondThreshold(start, {489, 400}));
     EXPECT_TRUE(MovedBeyondThreshold(start, {500, 389}));
-    constexpr int32_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
+    constexpr int32_t lo = std::numeric_limits<int32_t>::min(),
+                      hi = std::numeric_limits<int32_t>::max();
     EXPECT_TRUE(MovedBeyondThreshold({lo, 0}, {hi, 0}));
     EXPECT_TRUE(MovedBeyondThreshold({0, hi}, {0, lo}));
 }

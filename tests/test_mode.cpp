@@ -35,9 +35,9 @@ TEST(ModeLetter, ShortArgumentsHaveNoLetterAndMeanFullScreen) {
     EXPECT_EQ(ModeLetter("/1"), '1');
     EXPECT_EQ(ModeForArgument("/1"), SaverMode::FullScreen);
     EXPECT_EQ(ModeForArgument("/A"), SaverMode::ChangePassword);
-    EXPECT_EQ(ModeForArgument("pc"), SaverMode::Settings);   // only the second character counts
+    EXPECT_EQ(ModeForArgument("pc"), SaverMode::Settings);  // only the second character counts
     EXPECT_EQ(ModeForArgument("/Pa"), SaverMode::Preview);
-    EXPECT_EQ(ModeForLetter('p'), SaverMode::FullScreen);    // the letter is upper-cased before
+    EXPECT_EQ(ModeForLetter('p'), SaverMode::FullScreen);  // the letter is upper-cased before
 }
 
 TEST(SplitArguments, FirstWordCarriesTheModeAndSecondTheHandle) {

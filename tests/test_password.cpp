@@ -13,8 +13,9 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-const Strings kAsked = {"openkey", "query", "load PASSWORD.CPL", "find VerifyScreenSavePwd",
-                        "showcursor", "verify", "hidecursor", "free", "closekey"};
+const Strings kAsked = {"openkey",    "query",  "load PASSWORD.CPL", "find VerifyScreenSavePwd",
+                        "showcursor", "verify", "hidecursor",        "free",
+                        "closekey"};
 const Strings kNotAsked = {"openkey", "query", "closekey"};
 
 void ExpectClean(const FakePasswordSystem& system) {
@@ -31,8 +32,10 @@ TEST(VerifySaverPassword, NoPasswordInUseAnswersTrueWithoutLoadingAnything) {
     EXPECT_TRUE(VerifySaverPassword(noKey, 77));
     EXPECT_EQ(noKey.log, Strings{"openkey"});
 
-    const std::vector<std::vector<uint8_t>> unused = {
-        FakePasswordSystem::Dword(0), FakePasswordSystem::Text("abcd"), {1, 0, 0, 0, 0, 0, 0, 0}, {0}};
+    const std::vector<std::vector<uint8_t>> unused = {FakePasswordSystem::Dword(0),
+                                                      FakePasswordSystem::Text("abcd"),
+                                                      {1, 0, 0, 0, 0, 0, 0, 0},
+                                                      {0}};
     for (const auto& value : unused) {
         FakePasswordSystem system;
         system.storedValue = value;
@@ -46,9 +49,11 @@ TEST(VerifySaverPassword, NoPasswordInUseAnswersTrueWithoutLoadingAnything) {
 }
 
 TEST(VerifySaverPassword, APasswordInUseLetsTheSystemDecide) {
-    const std::vector<std::vector<uint8_t>> inUse = {
-        FakePasswordSystem::Dword(1), FakePasswordSystem::Text("0"), FakePasswordSystem::Text("a"),
-        FakePasswordSystem::Text("abc"), {0, 0, 1}};
+    const std::vector<std::vector<uint8_t>> inUse = {FakePasswordSystem::Dword(1),
+                                                     FakePasswordSystem::Text("0"),
+                                                     FakePasswordSystem::Text("a"),
+                                                     FakePasswordSystem::Text("abc"),
+                                                     {0, 0, 1}};
     for (const auto& value : inUse) {
         for (int32_t result : {0, 1, -1}) {
             FakePasswordSystem system;
@@ -83,9 +88,9 @@ TEST(VerifySaverPassword, AMissingFacilityCountsAsNoPassword) {
     noFunction.functionFound = false;
     noFunction.verifyResult = 0;
     EXPECT_TRUE(VerifySaverPassword(noFunction, 1));
-    EXPECT_EQ(noFunction.log, (Strings{"openkey", "query", "load PASSWORD.CPL",
-                                       "find VerifyScreenSavePwd", "showcursor", "hidecursor",
-                                       "free", "closekey"}));
+    EXPECT_EQ(noFunction.log,
+              (Strings{"openkey", "query", "load PASSWORD.CPL", "find VerifyScreenSavePwd",
+                       "showcursor", "hidecursor", "free", "closekey"}));
     ExpectClean(noFunction);
 }
 
@@ -98,7 +103,8 @@ TEST(ChangeSaverPassword, CallsTheSystemWithTheHandleOfTheSecondArgument) {
         FakePasswordSystem system;
         system.owner = 999;
         ChangeSaverPassword(system, c.argument);
-        EXPECT_EQ(system.log, (Strings{"load MPR.DLL", "find PwdChangePasswordA", "change", "free"}));
+        EXPECT_EQ(system.log,
+                  (Strings{"load MPR.DLL", "find PwdChangePasswordA", "change", "free"}));
         EXPECT_EQ(system.passwordName, "SCRSAVE");
         EXPECT_EQ(system.owner, c.owner) << c.argument;
     }
@@ -117,17 +123,40 @@ TEST(ParseWindowHandle, DecimalOrPrefixedHexadecimalAndNothingElse) {
         const char* text;
         uint32_t value;
     } cases[] = {
-        {"4711", 4711},          {"  4711", 4711},       {"4711 ", 0},
-        {"$10", 16},             {"0x10", 16},           {"0X10", 16},
-        {"x10", 16},             {"X1f", 31},            {"$aBcD", 0xABCD},
-        {"-5", 0xFFFFFFFBu},     {"+7", 7},              {"0", 0},
-        {"007", 7},              {"", 0},                {"12ab", 0},
-        {"2147483647", 0x7FFFFFFF}, {"2147483648", 0},   {"-2147483648", 0x80000000u},
-        {"-2147483649", 0},      {"$FFFFFFFF", 0xFFFFFFFFu}, {"$100000000", 0},
-        {"$", 0},                {"0x", 0},              {"x", 0},
-        {"+", 0},                {"-", 0},               {"$-5", 0},
-        {"0x+5", 0},             {"\t4711", 0},          {" ", 0},
-        {"12 34", 0},            {"$ 10", 0},            {"99999999999999999999", 0},
+        {"4711", 4711},
+        {"  4711", 4711},
+        {"4711 ", 0},
+        {"$10", 16},
+        {"0x10", 16},
+        {"0X10", 16},
+        {"x10", 16},
+        {"X1f", 31},
+        {"$aBcD", 0xABCD},
+        {"-5", 0xFFFFFFFBu},
+        {"+7", 7},
+        {"0", 0},
+        {"007", 7},
+        {"", 0},
+        {"12ab", 0},
+        {"2147483647", 0x7FFFFFFF},
+        {"2147483648", 0},
+        {"-2147483648", 0x80000000u},
+        {"-2147483649", 0},
+        {"$FFFFFFFF", 0xFFFFFFFFu},
+        {"$100000000", 0},
+        {"$", 0},
+        {"0x", 0},
+        {"x", 0},
+        {"+", 0},
+        {"-", 0},
+        {"$-5", 0},
+        {"0x+5", 0},
+        {"\t4711", 0},
+        {" ", 0},
+        {"12 34", 0},
+        {"$ 10", 0},
+        {"99999999999999999999", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.value) << '"' << c.text << '"';
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseWindowHandle(c.text), c.value) << '"' << c.text << '"';
 }

@@ -23,7 +23,7 @@ std::string SixDigits(double v) {
 }
 
 class Picture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
 };
 
@@ -33,11 +33,11 @@ struct TableRow {
 };
 
 const TableRow kTable[] = {
-    {1, "0.323136", "0.421442", "2.88834"},     {2, "-0.775249", "0.0280013", "1.09753"},
-    {3, "-0.168507", "0.624618", "1.74699"},    {4, "0.742559", "-0.599059", "0.731689"},
-    {5, "0.500184", "-0.236144", "1.45337"},    {6, "0.163168", "-0.631035", "0.100653"},
-    {7, "0.163168", "-0.631035", "0.0983691"},  {8, "0.159465", "-0.631035", "0.100653"},
-    {9, "0.163168", "-0.631035", "2.88834"},    {10, "0.196556", "0.933087", "0.999827"},
+    {1, "0.323136", "0.421442", "2.88834"},    {2, "-0.775249", "0.0280013", "1.09753"},
+    {3, "-0.168507", "0.624618", "1.74699"},   {4, "0.742559", "-0.599059", "0.731689"},
+    {5, "0.500184", "-0.236144", "1.45337"},   {6, "0.163168", "-0.631035", "0.100653"},
+    {7, "0.163168", "-0.631035", "0.0983691"}, {8, "0.159465", "-0.631035", "0.100653"},
+    {9, "0.163168", "-0.631035", "2.88834"},   {10, "0.196556", "0.933087", "0.999827"},
 };
 
 }  // namespace
@@ -92,7 +92,8 @@ TEST_F(Picture, KindsOneAndTwoIgnoreTheSignOfPhase1) {
     std::uniform_real_distribution<double> angle(-1.6, 1.6);
     for (int kind : {1, 2}) {
         for (int k = 0; k < 2000; ++k) {
-            const PictureInputs in{angle(gen) / 3, angle(gen) / 2, angle(gen), angle(gen), angle(gen)};
+            const PictureInputs in{angle(gen) / 3, angle(gen) / 2, angle(gen), angle(gen),
+                                   angle(gen)};
             PictureInputs flipped = in;
             flipped.P1 = -in.P1;
             PicturePoint a{}, b{};
@@ -117,7 +118,8 @@ TEST_F(Picture, ZeroPhase1MakesEveryXNaNInKindsOneAndTwo) {
             BuildSurfaceGrid();
             for (int i = 0; i <= 10; ++i)
                 for (int j = 0; j <= 2 * i; ++j) {
-                    ASSERT_TRUE(std::isnan(SurfaceGrid.GridX[i][j])) << kind << " " << i << "," << j;
+                    ASSERT_TRUE(std::isnan(SurfaceGrid.GridX[i][j]))
+                        << kind << " " << i << "," << j;
                     ASSERT_TRUE(std::isfinite(SurfaceGrid.GridY[i][j]));
                     ASSERT_TRUE(std::isfinite(SurfaceGrid.GridZ[i][j]));
                 }

@@ -19,7 +19,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 class Preview : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakes::ResetCoreState();
         glrec::Clear();

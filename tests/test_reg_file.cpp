@@ -188,7 +188,8 @@ TEST(RegFile, RenderedValuesReadBackTheSame) {
 }
 
 TEST(RegFile, AnEmptyNameIsTheDefaultValueLikeAt) {
-    const ParseResult r = Parse("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"\"=\"a\"\n@=\"b\"\n");
+    const ParseResult r =
+        Parse("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"\"=\"a\"\n@=\"b\"\n");
     ASSERT_TRUE(r.ok) << r.error;
     const std::vector<RegLine>& lines = r.document.sections.at(0).lines;
     ASSERT_EQ(lines.size(), 2u);

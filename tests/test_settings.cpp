@@ -16,14 +16,14 @@ using Strings = std::vector<std::string>;
 namespace {
 
 class Settings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
     MemoryStore store;
     RecordingErrors errors;
     SaverSettingsRecord& s = SaverSettings;
 };
 
-const Strings kDefaultWrites = {"Fast=10", "Bright=9", "Size=7", "Satiation=5",
+const Strings kDefaultWrites = {"Fast=10",  "Bright=9", "Size=7", "Satiation=5",
                                 "Color=10", "Alpha=1",  "Rands=0"};
 
 void ExpectDefaults() {
@@ -87,8 +87,10 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWithItsMessage) {
             store = MemoryStore();
             errors.messages.clear();
             store.SetAll(11, 12, 13, 14, 15, 16, 1);
-            if (bad == 7) store.values.erase("Fast");
-            else store.values[kValueNames[index]].kind = failure.kind;
+            if (bad == 7)
+                store.values.erase("Fast");
+            else
+                store.values[kValueNames[index]].kind = failure.kind;
             const SaverSettingsRecord before{77, 77, 77, 77, 77, 77, false};
             s = before;
 
@@ -97,8 +99,10 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWithItsMessage) {
             std::string expected = bad == 7 ? "Failed to get data for '%s'" : failure.format;
             expected.replace(expected.find("%s"), 2, name);
             EXPECT_EQ(errors.messages, Strings{expected});
-            const int32_t loaded[6] = {s.Speed, s.Brightness, s.Size, s.Segments, s.Detail, s.PictureKind};
-            for (int k = 0; k < 6; ++k) EXPECT_EQ(loaded[k], k < index ? 11 + k : 77) << name << " " << k;
+            const int32_t loaded[6] = {s.Speed,    s.Brightness, s.Size,
+                                       s.Segments, s.Detail,     s.PictureKind};
+            for (int k = 0; k < 6; ++k)
+                EXPECT_EQ(loaded[k], k < index ? 11 + k : 77) << name << " " << k;
             EXPECT_FALSE(s.RandomPicture);
             EXPECT_TRUE(store.Writes().empty());
             EXPECT_EQ(store.log.back(), "close");

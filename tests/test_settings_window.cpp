@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 class SettingsWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
     fakes::FakeSettingsHost host;
     fakes::MemoryStore store;
@@ -27,10 +27,10 @@ TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers
     s = {-5, 0, 5, 11, 40, 0, false};
     PutSettingsIntoControls(host);
     EXPECT_EQ(host.log, (Strings{"TrackBar1=0", "TrackBar4=10", "TrackBar5=30"}));
-    EXPECT_EQ(s.Speed, 0);        // below the minimum, slider moved from 1: handler ran
-    EXPECT_EQ(s.Brightness, 0);   // below the minimum 1 = layout position: slider not moved
+    EXPECT_EQ(s.Speed, 0);       // below the minimum, slider moved from 1: handler ran
+    EXPECT_EQ(s.Brightness, 0);  // below the minimum 1 = layout position: slider not moved
     EXPECT_EQ(host.positions[2], 1);
-    EXPECT_EQ(s.Size, 5);         // equals the layout position: no handler
+    EXPECT_EQ(s.Size, 5);  // equals the layout position: no handler
     EXPECT_EQ(s.Segments, 10);
     EXPECT_EQ(s.Detail, 30);
     EXPECT_EQ(s.PictureKind, 0);
@@ -51,8 +51,9 @@ TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers
 
 TEST_F(SettingsWindow, HandlersCopyPositionsIntoTheirSettings) {
     int32_t SaverSettingsRecord::*fields[6] = {
-        &SaverSettingsRecord::Speed,    &SaverSettingsRecord::Brightness, &SaverSettingsRecord::Size,
-        &SaverSettingsRecord::Segments, &SaverSettingsRecord::Detail,     &SaverSettingsRecord::PictureKind};
+        &SaverSettingsRecord::Speed,  &SaverSettingsRecord::Brightness,
+        &SaverSettingsRecord::Size,   &SaverSettingsRecord::Segments,
+        &SaverSettingsRecord::Detail, &SaverSettingsRecord::PictureKind};
     for (int track = 1; track <= 6; ++track) {
         s = {};
         TrackBarChange(track, 7 + track);
@@ -107,7 +108,7 @@ TEST_F(SettingsWindow, CentredOriginRoundsHalvesToEven) {
     EXPECT_EQ(CentredOrigin(1027, 400), 314);  // 313.5
     EXPECT_EQ(CentredOrigin(1366, 400), 483);
     EXPECT_EQ(CentredOrigin(400, 400), 0);
-    EXPECT_EQ(CentredOrigin(399, 400), 0);    // -0.5
-    EXPECT_EQ(CentredOrigin(397, 400), -2);   // -1.5
-    EXPECT_EQ(CentredOrigin(395, 400), -2);   // -2.5
+    EXPECT_EQ(CentredOrigin(399, 400), 0);   // -0.5
+    EXPECT_EQ(CentredOrigin(397, 400), -2);  // -1.5
+    EXPECT_EQ(CentredOrigin(395, 400), -2);  // -2.5
 }

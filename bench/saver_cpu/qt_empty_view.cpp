@@ -16,13 +16,13 @@
 namespace {
 
 class EmptyWidget : public QOpenGLWidget, protected QOpenGLFunctions {
-protected:
+  protected:
     void initializeGL() override { initializeOpenGLFunctions(); }
     void paintGL() override { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 };
 
 class EmptyWindow : public QOpenGLWindow, protected QOpenGLFunctions {
-protected:
+  protected:
     void initializeGL() override { initializeOpenGLFunctions(); }
     void paintGL() override { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 };

@@ -11,9 +11,9 @@
 #include <QScreen>
 
 #include "platform/linux/password_system.h"
+#include "platform/linux/x11_window.h"
 #include "settings/settings_window.h"
 #include "startup/mode.h"
-#include "platform/linux/x11_window.h"
 
 namespace zarvella::linux_shell {
 

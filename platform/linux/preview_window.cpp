@@ -12,10 +12,10 @@
 #include "engine/random.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
+#include "platform/linux/x11_window.h"
 #include "shell/preview.h"
 #include "shell/window_handle.h"
 #include "startup/mode.h"
-#include "platform/linux/x11_window.h"
 
 namespace zarvella::linux_shell {
 

@@ -1,8 +1,8 @@
 // TForm1: the full-screen saver window. Win32 events become the core's calls.
 #pragma once
 
-#include "platform/win32/password_system.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/password_system.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
 #include "shell/fullscreen.h"
@@ -10,7 +10,7 @@
 namespace zarvella::win32 {
 
 class TForm1 : public FullScreenHost {
-public:
+  public:
     // Creates the window, runs FormCreate and shows it.
     void Create(HINSTANCE instance);
     HWND Handle = nullptr;
@@ -27,7 +27,7 @@ public:
     void HideWindow() override;
     void Terminate() override;
 
-private:
+  private:
     void FormCreate();
     void FormPaint();
     void FormKeyDown();

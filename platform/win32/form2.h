@@ -12,7 +12,7 @@
 namespace zarvella::win32 {
 
 class TForm2 : public SettingsWindowHost {
-public:
+  public:
     // Creates the window and its controls, runs FormCreate and shows it.
     void Create(HINSTANCE instance);
     HWND Handle = nullptr;
@@ -30,7 +30,7 @@ public:
     void SizeAndCentre() override;
     void AttachContext() override;
 
-private:
+  private:
     void CreateControls(HINSTANCE instance);
     HWND CreateControl(HINSTANCE instance, const char* className, const char* caption, DWORD style,
                        const ControlRect& rect, int id);

@@ -9,7 +9,7 @@
 namespace zarvella::win32 {
 
 class MessageBoxErrors : public ErrorSink {
-public:
+  public:
     void ShowError(const std::string& text) override;
 };
 

@@ -7,7 +7,7 @@
 namespace zarvella::win32 {
 
 class SaverPasswordSystem : public PasswordSystem {
-public:
+  public:
     bool OpenDesktopKey() override;
     bool QueryUsePassword(uint8_t (&buffer)[4]) override;
     void CloseDesktopKey() override;
@@ -18,7 +18,7 @@ public:
     int32_t CallVerify(ProcAddress function, WindowHandle owner) override;
     void CallChange(ProcAddress function, const char* passwordName, WindowHandle owner) override;
 
-private:
+  private:
     HKEY desktop_ = nullptr;
 };
 

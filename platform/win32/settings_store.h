@@ -8,14 +8,14 @@ namespace zarvella::win32 {
 
 // HKEY_CURRENT_USER\Software\Zarvella, seven REG_DWORD values.
 class RegistryStore : public SettingsStore {
-public:
+  public:
     ~RegistryStore() override;
     bool OpenKey(bool create) override;
     ReadResult ReadValue(const char* name, uint32_t& value) override;
     bool WriteValue(const char* name, uint32_t value) override;
     void CloseKey() override;
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 

@@ -46,7 +46,7 @@ struct ReferenceRandom {
 // One key of 32-bit values; every call is logged ("open", "create", "read X",
 // "write X=v", "close").
 class MemoryStore : public SettingsStore {
-public:
+  public:
     enum class Kind { Dword, OtherType, TooLong };
     struct Value {
         Kind kind;
@@ -106,13 +106,13 @@ public:
 };
 
 class RecordingErrors : public ErrorSink {
-public:
+  public:
     std::vector<std::string> messages;
     void ShowError(const std::string& text) override { messages.push_back(text); }
 };
 
 class FakeSettingsHost : public SettingsWindowHost {
-public:
+  public:
     int positions[7] = {};
     bool checkBox = false;
     std::vector<std::string> log;
@@ -135,7 +135,7 @@ public:
 
 // Keeps the system's view: a cursor counter, the saver notice, the window.
 class FakeFullScreenHost : public FullScreenHost {
-public:
+  public:
     ScreenPoint cursor{};
     bool passwordAnswer = true;
     int cursorCount = 0;  // like the system's display counter: visible at >= 0
@@ -173,7 +173,7 @@ public:
 };
 
 class FakePasswordSystem : public PasswordSystem {
-public:
+  public:
     bool keyOpens = true;
     std::optional<std::vector<uint8_t>> storedValue;  // the value's raw bytes; none: missing
     LibraryHandle libraryHandle = 0x10000000;
@@ -217,7 +217,8 @@ public:
         return libraryHandle;
     }
     ProcAddress GetProcAddress(LibraryHandle library, const char* name) override {
-        log.push_back(std::string("find ") + name + (library == libraryHandle ? "" : " (bad handle)"));
+        log.push_back(std::string("find ") + name +
+                      (library == libraryHandle ? "" : " (bad handle)"));
         return functionFound ? reinterpret_cast<ProcAddress>(this) : nullptr;
     }
     void FreeLibrary(LibraryHandle library) override {
@@ -241,7 +242,7 @@ public:
 
 // Logs the thread's calls; `onSleep` runs inside each pause.
 class FakePreviewHost : public PreviewHost {
-public:
+  public:
     std::vector<std::string> log;
     std::function<void(int)> onShow, onInvalidate, onSleep;
     int sleeps = 0;

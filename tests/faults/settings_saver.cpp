@@ -36,7 +36,7 @@ uint32_t Stored(const SaverSettingsRecord& s, int i) {
 }
 
 class StderrErrors : public ErrorSink {
-public:
+  public:
     void ShowError(const std::string& text) override {
         std::fprintf(stderr, "message: %s\n", text.c_str());
         ++shown;
@@ -65,8 +65,8 @@ int Load() {
     FileSettingsStore store(DefaultSettingsPath(), errors);
     const bool loaded = LoadSettings(store, errors);
     const SaverSettingsRecord& s = SaverSettings;
-    std::printf("%d %d %d %d %d %d %d\n", s.Speed, s.Brightness, s.Size, s.Segments, s.Detail, s.PictureKind,
-                s.RandomPicture ? 1 : 0);
+    std::printf("%d %d %d %d %d %d %d\n", s.Speed, s.Brightness, s.Size, s.Segments, s.Detail,
+                s.PictureKind, s.RandomPicture ? 1 : 0);
     return loaded ? 0 : 1;
 }
 
@@ -86,7 +86,8 @@ int Check() {
     }
     uint32_t values[7];
     for (int i = 0; i < 7; ++i) {
-        const regfile::RegData* d = regfile::FindValue(parsed.document, kSettingsKey, kValueNames[i]);
+        const regfile::RegData* d =
+            regfile::FindValue(parsed.document, kSettingsKey, kValueNames[i]);
         if (!d || d->kind != regfile::DataKind::Dword) {
             std::printf("incomplete: no number for %s\n", kValueNames[i]);
             return 1;

@@ -1,7 +1,6 @@
 // Pixels, rendered by Mesa's offscreen renderer with the engine's own set-up.
-#include <gtest/gtest.h>
-
 #include <GL/osmesa.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
@@ -22,7 +21,7 @@ struct Rgba {
 };
 
 class Pixels : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fakes::ResetCoreState(); }
     void TearDown() override {
         if (context_) OSMesaDestroyContext(context_);
@@ -77,7 +76,8 @@ TEST_F(Pixels, SettingsAndFullScreenShowHalfTheColourPreviewAboutOnePointZeroEig
     const struct {
         GlVariant variant;
         double factor;
-    } cases[] = {{GlVariant::Settings, 0.5}, {GlVariant::FullScreen, 0.5}, {GlVariant::Preview, front}};
+    } cases[] = {
+        {GlVariant::Settings, 0.5}, {GlVariant::FullScreen, 0.5}, {GlVariant::Preview, front}};
     for (const auto& c : cases) {
         Open(400, 430);
         SetupGL(c.variant, 400, 430);
@@ -110,7 +110,8 @@ TEST_F(Pixels, SettingsViewportKeepsTheLowestHundredRowsFree) {
     const auto pixels = Read();
     for (int y = 0; y < 430; ++y) {
         const bool inside = y >= 100 && y < 400;
-        for (int x = 0; x < 400; x += 7) ASSERT_EQ(Black(At(pixels, x, y)), !inside) << x << "," << y;
+        for (int x = 0; x < 400; x += 7)
+            ASSERT_EQ(Black(At(pixels, x, y)), !inside) << x << "," << y;
         ASSERT_EQ(Black(At(pixels, 399, y)), !inside) << y;
     }
 }
@@ -130,7 +131,8 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
         for (const Rgba& p : pixels) {
             if (Black(p)) continue;
             ++lit;
-            colours.insert(static_cast<uint32_t>(p.r * 255) << 16 | static_cast<uint32_t>(p.g * 255) << 8 |
+            colours.insert(static_cast<uint32_t>(p.r * 255) << 16 |
+                           static_cast<uint32_t>(p.g * 255) << 8 |
                            static_cast<uint32_t>(p.b * 255));
         }
         RecordProperty("lit_kind_" + std::to_string(kind), static_cast<int>(lit));

@@ -1,7 +1,6 @@
 // The engine's GL call stream, recorded by the stand-in GL functions.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
@@ -23,7 +22,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 class GlStream : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fakes::ResetCoreState();
         glrec::Clear();
@@ -121,7 +120,8 @@ TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
                 ASSERT_EQ(p, expected[k]) << "detail " << detail << " vertex " << k;
                 ASSERT_EQ(copy.vertices[k].r, static_cast<float>(p.i / 64.0));  // its own colour
                 ASSERT_EQ(copy.vertices[k].g, static_cast<float>(p.j / 128.0));
-                ASSERT_EQ(copy.vertices[k].a, k % 3 == 0 ? 1.0f : static_cast<float>(NeighbourAlpha()));
+                ASSERT_EQ(copy.vertices[k].a,
+                          k % 3 == 0 ? 1.0f : static_cast<float>(NeighbourAlpha()));
             }
         }
     }
@@ -303,17 +303,18 @@ TEST_F(GlStream, SetupSendsTheVariantsExactSequence) {
         std::vector<Call> calls = {{"glMatrixMode", {GL_PROJECTION}}};
         if (viewport) calls.push_back({"glViewport", {0, 100, 400, 300}});
         const float ambient = 0.3f;
-        calls.insert(calls.end(),
-                     {{"glFrustum", frustum},
-                      {"glMatrixMode", {GL_MODELVIEW}},
-                      {"glEnable", {GL_DEPTH_TEST}},
-                      {"glEnable", {GL_COLOR_MATERIAL}},
-                      {"glEnable", {GL_BLEND}},
-                      {"glBlendFunc", {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
-                      {"glEnable", {GL_LIGHTING}},
-                      {"glLightfv", {GL_LIGHT0, GL_POSITION, light[0], light[1], light[2], light[3]}},
-                      {"glLightfv", {GL_LIGHT0, GL_AMBIENT, ambient, ambient, ambient, ambient}},
-                      {"glEnable", {GL_LIGHT0}}});
+        calls.insert(
+            calls.end(),
+            {{"glFrustum", frustum},
+             {"glMatrixMode", {GL_MODELVIEW}},
+             {"glEnable", {GL_DEPTH_TEST}},
+             {"glEnable", {GL_COLOR_MATERIAL}},
+             {"glEnable", {GL_BLEND}},
+             {"glBlendFunc", {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}},
+             {"glEnable", {GL_LIGHTING}},
+             {"glLightfv", {GL_LIGHT0, GL_POSITION, light[0], light[1], light[2], light[3]}},
+             {"glLightfv", {GL_LIGHT0, GL_AMBIENT, ambient, ambient, ambient, ambient}},
+             {"glEnable", {GL_LIGHT0}}});
         return calls;
     };
     const struct {

@@ -13,7 +13,9 @@ int VerticesInList = 0;
 bool InsideBegin = false;
 bool ColourPending = false;
 
-inline bool Poisoned(GLfloat v) { return v == static_cast<GLfloat>(kPoison); }
+inline bool Poisoned(GLfloat v) {
+    return v == static_cast<GLfloat>(kPoison);
+}
 }  // namespace
 
 void ResetGlCounts() {
@@ -34,15 +36,33 @@ void glClear(GLbitfield) {
     ++Gl.clears;
 }
 
-void glMatrixMode(GLenum) { ++Gl.calls, ++Gl.setup; }
-void glViewport(GLint, GLint, GLsizei, GLsizei) { ++Gl.calls, ++Gl.setup; }
-void glFrustum(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) { ++Gl.calls, ++Gl.setup; }
-void glEnable(GLenum) { ++Gl.calls, ++Gl.setup; }
-void glDisable(GLenum) { ++Gl.calls, ++Gl.setup; }
-void glBlendFunc(GLenum, GLenum) { ++Gl.calls, ++Gl.setup; }
-void glLightfv(GLenum, GLenum, const GLfloat*) { ++Gl.calls, ++Gl.setup; }
-void glFinish() { ++Gl.calls; }
-void glFlush() { ++Gl.calls; }
+void glMatrixMode(GLenum) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glViewport(GLint, GLint, GLsizei, GLsizei) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glFrustum(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glEnable(GLenum) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glDisable(GLenum) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glBlendFunc(GLenum, GLenum) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glLightfv(GLenum, GLenum, const GLfloat*) {
+    ++Gl.calls, ++Gl.setup;
+}
+void glFinish() {
+    ++Gl.calls;
+}
+void glFlush() {
+    ++Gl.calls;
+}
 
 void glPushMatrix() {
     ++Gl.calls;

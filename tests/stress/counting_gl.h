@@ -10,7 +10,7 @@
 namespace stress {
 
 struct GlCounts {
-    uint64_t calls = 0;       // every GL entry point
+    uint64_t calls = 0;  // every GL entry point
     uint64_t clears = 0;
     uint64_t pushes = 0;
     uint64_t pops = 0;
@@ -20,7 +20,7 @@ struct GlCounts {
     uint64_t ends = 0;
     uint64_t colours = 0;
     uint64_t vertices = 0;
-    uint64_t setup = 0;       // matrix mode, viewport, frustum, enable, blend, light
+    uint64_t setup = 0;  // matrix mode, viewport, frustum, enable, blend, light
     // Faults in the stream; all stay zero for a sound frame.
     uint64_t popUnderflows = 0;        // pop with nothing pushed
     uint64_t nestedBegins = 0;         // glBegin inside glBegin
@@ -30,8 +30,8 @@ struct GlCounts {
     uint64_t colourWithoutVertex = 0;  // two colours in a row, or a vertex without its colour
     uint64_t nonFiniteVertices = 0;
     uint64_t nanColours = 0;
-    uint64_t poisonSeen = 0;           // a value equal to the grid's poison
-    int depth = 0;                     // model-view pushes minus pops
+    uint64_t poisonSeen = 0;  // a value equal to the grid's poison
+    int depth = 0;            // model-view pushes minus pops
     int maxDepth = 0;
 };
 

@@ -19,9 +19,9 @@ inline bool OutsideWalk(int32_t detail, int row, int column) {
 
 using GridArray = double[zarvella::kGridRows][zarvella::kGridCols];
 
-inline GridArray* const kGridArrays[6] = {&zarvella::SurfaceGrid.GridX, &zarvella::SurfaceGrid.GridY,
-                                          &zarvella::SurfaceGrid.GridZ, &zarvella::SurfaceGrid.GridR,
-                                          &zarvella::SurfaceGrid.GridG, &zarvella::SurfaceGrid.GridB};
+inline GridArray* const kGridArrays[6] = {
+    &zarvella::SurfaceGrid.GridX, &zarvella::SurfaceGrid.GridY, &zarvella::SurfaceGrid.GridZ,
+    &zarvella::SurfaceGrid.GridR, &zarvella::SurfaceGrid.GridG, &zarvella::SurfaceGrid.GridB};
 
 // First column of a row that lies outside the walk (kGridCols: none).
 inline int FirstOutsideColumn(int32_t detail, int row) {
@@ -76,13 +76,15 @@ inline const char* FrameFault() {
     if (triangles > kMaxTrianglesPerFrame) return "more triangles than the slider-top frame";
     if (triangles > copies * bandTriangles) return "more triangles than the bands hold";
     if (Gl.clears != 1) return "not exactly one clear";
-    if (Gl.pushes != Gl.pops || Gl.depth != 0 || Gl.popUnderflows != 0) return "pushes and pops unbalanced";
+    if (Gl.pushes != Gl.pops || Gl.depth != 0 || Gl.popUnderflows != 0)
+        return "pushes and pops unbalanced";
     if (Gl.maxDepth > 2) return "matrix stack deeper than two";
     if (Gl.translates != 1) return "not exactly one translation";
     if (Gl.begins != copies || Gl.ends != Gl.begins) return "wrong number of copies";
     if (Gl.rotates != copies) return "wrong number of turns";
     if (Gl.nestedBegins || Gl.strayEnds || Gl.strayVertices) return "vertex outside glBegin/glEnd";
-    if (Gl.brokenTriangles || Gl.colourWithoutVertex || Gl.colours != Gl.vertices) return "broken triangle";
+    if (Gl.brokenTriangles || Gl.colourWithoutVertex || Gl.colours != Gl.vertices)
+        return "broken triangle";
     if (Gl.nonFiniteVertices) return "non-finite vertex sent";
     if (Gl.nanColours) return "NaN colour sent";
     if (Gl.poisonSeen) return "poisoned cell drawn";

@@ -24,7 +24,7 @@ namespace {
 // The platform side of the preview thread, as a fast stand-in: the sleeps are
 // short so a test sees many rounds, and every call is counted.
 class RacingHost : public PreviewHost {
-public:
+  public:
     std::atomic<int> shows{0};
     std::atomic<int> invalidates{0};
     std::atomic<int> sleeps{0};
@@ -46,7 +46,7 @@ public:
 };
 
 class PreviewRace : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetEngineState();
         ResetPreviewState();
@@ -100,7 +100,8 @@ TEST_F(PreviewRace, PaintsOnlyWithTheFixedSettingsAndEndsOnCloseRequest) {
         EXPECT_EQ(wrongFrames, 0) << "round " << round;
         EXPECT_EQ(host.destroys.load(), 1) << "round " << round;
         EXPECT_EQ(host.shows.load(), 1);
-        EXPECT_TRUE(host.showedBeforeSettings.load()) << "settings stored before the window was shown";
+        EXPECT_TRUE(host.showedBeforeSettings.load())
+            << "settings stored before the window was shown";
         EXPECT_EQ(host.wrongSleeps.load(), 0);
         EXPECT_EQ(host.invalidates.load(), host.sleeps.load());
         EXPECT_GE(SaverSettings.PictureKind, 1);

@@ -39,12 +39,26 @@ std::vector<Value> Values(const RegDocument& d) {
     for (const RegSection& s : d.sections)
         for (const RegLine& l : s.lines)
             if (l.isValue) {
-                Value v{s.key, l.isDefault || l.name.empty(), l.isDefault ? "" : l.name, l.data.kind, 0, {}, 0, {}};
+                Value v{s.key,
+                        l.isDefault || l.name.empty(),
+                        l.isDefault ? "" : l.name,
+                        l.data.kind,
+                        0,
+                        {},
+                        0,
+                        {}};
                 switch (l.data.kind) {
-                    case DataKind::Dword: v.dword = l.data.dword; break;
-                    case DataKind::String: v.text = l.data.text; break;
-                    case DataKind::Hex: v.hexType = l.data.hexType, v.bytes = l.data.bytes; break;
-                    case DataKind::Delete: break;
+                    case DataKind::Dword:
+                        v.dword = l.data.dword;
+                        break;
+                    case DataKind::String:
+                        v.text = l.data.text;
+                        break;
+                    case DataKind::Hex:
+                        v.hexType = l.data.hexType, v.bytes = l.data.bytes;
+                        break;
+                    case DataKind::Delete:
+                        break;
                 }
                 out.push_back(std::move(v));
             }
@@ -52,7 +66,7 @@ std::vector<Value> Values(const RegDocument& d) {
 }
 
 class TextGenerator {
-public:
+  public:
     explicit TextGenerator(uint32_t seed) : rng_(seed) {}
 
     std::string File() {
@@ -65,10 +79,18 @@ public:
         bool inKey = false;
         for (int i = 0; i < lines; ++i) {
             switch (Pick(inKey ? 6 : 3)) {
-                case 0: out += Blanks() + nl; break;
-                case 1: out += Blanks() + ";" + Name() + nl; break;
-                case 2: out += Enclosed('[', Key(), ']') + nl, inKey = true; break;
-                default: out += ValueLine(nl); break;
+                case 0:
+                    out += Blanks() + nl;
+                    break;
+                case 1:
+                    out += Blanks() + ";" + Name() + nl;
+                    break;
+                case 2:
+                    out += Enclosed('[', Key(), ']') + nl, inKey = true;
+                    break;
+                default:
+                    out += ValueLine(nl);
+                    break;
             }
         }
         return out;
@@ -80,14 +102,20 @@ public:
         const size_t at = Pick(static_cast<uint32_t>(text.size()));
         static const char kChars[] = "\"\\@=[];,:-x0aF(4) \t\r\n";
         switch (Pick(3)) {
-            case 0: text.erase(at, 1); break;
-            case 1: text.insert(at, 1, text[at]); break;
-            default: text[at] = kChars[Pick(sizeof kChars - 1)]; break;
+            case 0:
+                text.erase(at, 1);
+                break;
+            case 1:
+                text.insert(at, 1, text[at]);
+                break;
+            default:
+                text[at] = kChars[Pick(sizeof kChars - 1)];
+                break;
         }
         return text;
     }
 
-private:
+  private:
     uint32_t Pick(uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng_); }
 
     std::string Blanks() {
@@ -96,15 +124,19 @@ private:
     }
 
     std::string Key() {
-        static const char* kKeys[] = {"HKEY_CURRENT_USER\\Software\\Zarvella", "HKEY_CURRENT_USER\\Software\\Zarvella\\",
-                                      "hkey_current_user\\software\\ZARVELLA", "HKEY_CURRENT_USER\\Software\\Other",
-                                      "a]b", " spaced key "};
+        static const char* kKeys[] = {"HKEY_CURRENT_USER\\Software\\Zarvella",
+                                      "HKEY_CURRENT_USER\\Software\\Zarvella\\",
+                                      "hkey_current_user\\software\\ZARVELLA",
+                                      "HKEY_CURRENT_USER\\Software\\Other",
+                                      "a]b",
+                                      " spaced key "};
         return kKeys[Pick(6)];
     }
 
     std::string Name() {
-        static const char* kNames[] = {"Fast", "Bright", "Size", "Satiation", "Color", "Alpha", "Rands",
-                                       "fast", "", "with space", "q\"uote", "back\\slash", "semi;colon", "=", "\t"};
+        static const char* kNames[] = {
+            "Fast", "Bright",     "Size",    "Satiation",   "Color",      "Alpha", "Rands", "fast",
+            "",     "with space", "q\"uote", "back\\slash", "semi;colon", "=",     "\t"};
         return kNames[Pick(15)];
     }
 
@@ -128,19 +160,29 @@ private:
 
     std::string HexDigits(int count, bool upper) {
         std::string s;
-        for (int i = 0; i < count; ++i) s += (upper ? "0123456789ABCDEF" : "0123456789abcdef")[Pick(16)];
+        for (int i = 0; i < count; ++i)
+            s += (upper ? "0123456789ABCDEF" : "0123456789abcdef")[Pick(16)];
         return s;
     }
 
     std::string ValueLine(const std::string& nl) {
-        std::string line = Blanks() + (Pick(10) == 0 ? std::string("@") : Enclosed('"', Escape(Name()), '"')) + Blanks() +
-                           "=" + Blanks();
+        std::string line = Blanks() +
+                           (Pick(10) == 0 ? std::string("@") : Enclosed('"', Escape(Name()), '"')) +
+                           Blanks() + "=" + Blanks();
         switch (Pick(5)) {
-            case 0: line += (Pick(2) ? "dword:" : "DWORD:") + HexDigits(1 + static_cast<int>(Pick(8)), Pick(2)); break;
-            case 1: line += Enclosed('"', Escape(Name() + Name()), '"'); break;
-            case 2: line += "-"; break;
+            case 0:
+                line += (Pick(2) ? "dword:" : "DWORD:") +
+                        HexDigits(1 + static_cast<int>(Pick(8)), Pick(2));
+                break;
+            case 1:
+                line += Enclosed('"', Escape(Name() + Name()), '"');
+                break;
+            case 2:
+                line += "-";
+                break;
             default: {
-                line += Pick(2) ? "hex" : "hex(" + HexDigits(1 + static_cast<int>(Pick(3)), false) + ")";
+                line += Pick(2) ? "hex"
+                                : "hex(" + HexDigits(1 + static_cast<int>(Pick(3)), false) + ")";
                 line += ":";
                 const int bytes = static_cast<int>(Pick(7));
                 for (int b = 0; b < bytes; ++b) {
@@ -186,8 +228,11 @@ bool CheckRoundTrip(const std::string& text) {
             if (l.isValue) l.raw.clear();
     const std::string renderedText = WriteRegFile(rendered);
     const ParseResult renderedAgain = ParseRegFile(renderedText);
-    EXPECT_TRUE(renderedAgain.ok) << "rendered:\n" << renderedText << "\nerror: " << renderedAgain.error;
-    EXPECT_EQ(Values(renderedAgain.document), values) << "from:\n" << text << "\nrendered:\n" << renderedText;
+    EXPECT_TRUE(renderedAgain.ok) << "rendered:\n"
+                                  << renderedText << "\nerror: " << renderedAgain.error;
+    EXPECT_EQ(Values(renderedAgain.document), values) << "from:\n"
+                                                      << text << "\nrendered:\n"
+                                                      << renderedText;
     // And a second round changes nothing more.
     EXPECT_EQ(Values(ParseRegFile(WriteRegFile(renderedAgain.document)).document), values);
     return true;
@@ -207,7 +252,8 @@ TEST(RegFileProperty, EveryGeneratedTextThatParsesWritesBackToTheSameValues) {
             text = generate.Edit(text);
         }
     }
-    std::printf("[ regfile ] %d of %d generated texts parsed, %d of them with values\n", parsed, tried, withValues);
+    std::printf("[ regfile ] %d of %d generated texts parsed, %d of them with values\n", parsed,
+                tried, withValues);
     // The set must reach the interesting part: most whole files parse.
     EXPECT_GT(parsed, 3000);
     EXPECT_GT(withValues, 2000);

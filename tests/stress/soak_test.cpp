@@ -2,9 +2,8 @@
 // picture kind, extreme Speed, Brightness, Size, Segments and Detail, and
 // phases pushed far past +-pi/2. The counting GL checks each frame's stream;
 // the poisoned grid cells catch any write or read outside the walked area.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -19,11 +18,11 @@
 #include <vector>
 
 #include "counting_gl.h"
-#include "frame_checks.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
 #include "engine/random.h"
 #include "engine/render.h"
+#include "frame_checks.h"
 #include "settings/settings.h"
 
 using namespace zarvella;
@@ -39,9 +38,9 @@ constexpr int kLightFrames = 700;  // per combination with a negative Detail
 constexpr int kFullFrames = 250;   // per combination that walks the whole grid
 
 struct MemoryFigures {
-    long dataPages = 0;       // heap and other private mappings, resident or not
-    long anonKiB = 0;         // private memory actually in use (RssAnon)
-    size_t heapInUse = 0;     // malloc's own count (zero where a sanitizer owns malloc)
+    long dataPages = 0;    // heap and other private mappings, resident or not
+    long anonKiB = 0;      // private memory actually in use (RssAnon)
+    size_t heapInUse = 0;  // malloc's own count (zero where a sanitizer owns malloc)
 };
 
 // Reads a /proc file into a fixed buffer, without stdio, so taking the figure
@@ -65,11 +64,13 @@ MemoryFigures ReadMemory() {
     char buffer[4096];
     if (ReadProcFile("/proc/self/statm", buffer, sizeof buffer) > 0) {
         long size = 0, resident = 0, shared = 0, text = 0, lib = 0, data = 0;
-        if (std::sscanf(buffer, "%ld %ld %ld %ld %ld %ld", &size, &resident, &shared, &text, &lib, &data) == 6)
+        if (std::sscanf(buffer, "%ld %ld %ld %ld %ld %ld", &size, &resident, &shared, &text, &lib,
+                        &data) == 6)
             m.dataPages = data;
     }
     if (ReadProcFile("/proc/self/status", buffer, sizeof buffer) > 0) {
-        if (const char* line = std::strstr(buffer, "RssAnon:")) std::sscanf(line + 8, "%ld", &m.anonKiB);
+        if (const char* line = std::strstr(buffer, "RssAnon:"))
+            std::sscanf(line + 8, "%ld", &m.anonKiB);
     }
     const struct mallinfo2 info = mallinfo2();
     m.heapInUse = info.uordblks + info.hblkhd;
@@ -77,7 +78,9 @@ MemoryFigures ReadMemory() {
 }
 
 uint64_t Swaps = 0;
-void CountSwap() { ++Swaps; }
+void CountSwap() {
+    ++Swaps;
+}
 
 struct StoredValues {
     int32_t Speed, Brightness, Size, Segments, Detail;
@@ -100,9 +103,10 @@ struct FarState {
     double phase, drift;
 };
 constexpr FarState kFarStates[] = {
-    {1e6, 0.0},        {-1e6, 0.0},         {kTwoTo63, 0.01},   {-kTwoTo63, -0.01}, {1e300, 1e300},
-    {-1e300, -1e300},  {4.0, 1e-300},       {-4.0, -1e-300},    {kInf, 0.0},        {-kInf, 0.5},
-    {kNaN, 0.0},       {1.5707963267948966, 0.0}, {2e19, -3.0}, {0.0, 0.0},
+    {1e6, 0.0},     {-1e6, 0.0},      {kTwoTo63, 0.01}, {-kTwoTo63, -0.01},
+    {1e300, 1e300}, {-1e300, -1e300}, {4.0, 1e-300},    {-4.0, -1e-300},
+    {kInf, 0.0},    {-kInf, 0.5},     {kNaN, 0.0},      {1.5707963267948966, 0.0},
+    {2e19, -3.0},   {0.0, 0.0},
 };
 constexpr int kFarStateCount = sizeof kFarStates / sizeof kFarStates[0];
 
@@ -114,13 +118,13 @@ void SetFarState(int index) {
 }
 
 std::string Describe(int32_t kind, const StoredValues& v) {
-    return "PictureKind " + std::to_string(kind) + ", Speed " + std::to_string(v.Speed) + ", Brightness " +
-           std::to_string(v.Brightness) + ", Size " + std::to_string(v.Size) + ", Segments " +
-           std::to_string(v.Segments) + ", Detail " + std::to_string(v.Detail);
+    return "PictureKind " + std::to_string(kind) + ", Speed " + std::to_string(v.Speed) +
+           ", Brightness " + std::to_string(v.Brightness) + ", Size " + std::to_string(v.Size) +
+           ", Segments " + std::to_string(v.Segments) + ", Detail " + std::to_string(v.Detail);
 }
 
 class Soak : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         MaskFloatingPointExceptions();
         SetBufferSwap(&CountSwap);
@@ -137,16 +141,19 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
     std::vector<std::pair<int32_t, StoredValues>> combos;
     for (int32_t kind = -1; kind <= 11; ++kind) {
         for (int bits = 0; bits < 32; ++bits) {
-            combos.push_back({kind, StoredValues{kSpeeds[bits & 1], kBrightnesses[(bits >> 1) & 1],
-                                                 kSizes[(bits >> 2) & 1], kSegments[(bits >> 3) & 1],
-                                                 kDetails[(bits >> 4) & 1]}});
+            combos.push_back(
+                {kind, StoredValues{kSpeeds[bits & 1], kBrightnesses[(bits >> 1) & 1],
+                                    kSizes[(bits >> 2) & 1], kSegments[(bits >> 3) & 1],
+                                    kDetails[(bits >> 4) & 1]}});
         }
         combos.push_back({kind, kSliderTop});
     }
     // Frames with nothing to walk cost next to nothing, so they get more of the
     // run; full frames (961 points, up to 11 copies) get fewer. 13 kinds x
     // (16 x 700 + 17 x 250) = 200,850 frames.
-    auto framesFor = [](const StoredValues& v) { return v.Detail < 0 ? kLightFrames : kFullFrames; };
+    auto framesFor = [](const StoredValues& v) {
+        return v.Detail < 0 ? kLightFrames : kFullFrames;
+    };
 
     int totalFrames = 0;
     double worstSeconds = 0;
@@ -158,7 +165,9 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
     for (size_t c = 0; c < combos.size(); ++c) {
         const auto& [kind, values] = combos[c];
         ResetEngineState();
-        SaverSettings = {values.Speed, values.Brightness, values.Size, values.Segments, values.Detail, kind, false};
+        SaverSettings = {
+            values.Speed, values.Brightness, values.Size, values.Segments, values.Detail, kind,
+            false};
         const int32_t detail = FrameDetail();
         PoisonOutsideWalk(detail);
         SeedAnimationState();
@@ -175,7 +184,8 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
             stress::ResetGlCounts();
             const auto start = std::chrono::steady_clock::now();
             RenderFrame();
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (seconds > worstSeconds) {
                 worstSeconds = seconds;
                 worstCombo = c;
@@ -187,8 +197,10 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
             }
             if (++totalFrames == 1000) atThousand = ReadMemory();
         }
-        EXPECT_EQ(faultyFrames, 0) << Describe(kind, values) << ": " << (firstFault ? firstFault : "");
-        EXPECT_EQ(PoisonedCellsChanged(detail), 0) << Describe(kind, values) << ": rows with cells outside the walk written";
+        EXPECT_EQ(faultyFrames, 0)
+            << Describe(kind, values) << ": " << (firstFault ? firstFault : "");
+        EXPECT_EQ(PoisonedCellsChanged(detail), 0)
+            << Describe(kind, values) << ": rows with cells outside the walk written";
         // The settings are read, never written, by the engine.
         EXPECT_EQ(SaverSettings.Detail, values.Detail);
         EXPECT_EQ(SaverSettings.Segments, values.Segments);
@@ -205,22 +217,39 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
     EXPECT_LE(atEnd.dataPages - atThousand.dataPages, 16) << "private memory grew (pages)";
     EXPECT_LE(atEnd.anonKiB - atThousand.anonKiB, 256) << "private resident memory grew (KiB)";
 
-    std::printf("[ soak    ] %d frames over %zu combinations (%d or %d each); most GL calls in a frame %llu (bound %llu)\n",
-                totalFrames, combos.size(), kLightFrames, kFullFrames, static_cast<unsigned long long>(mostCalls),
-                static_cast<unsigned long long>(stress::kMaxCallsPerFrame));
+    std::printf(
+        "[ soak    ] %d frames over %zu combinations (%d or %d each); most GL calls in a frame "
+        "%llu (bound %llu)\n",
+        totalFrames, combos.size(), kLightFrames, kFullFrames,
+        static_cast<unsigned long long>(mostCalls),
+        static_cast<unsigned long long>(stress::kMaxCallsPerFrame));
     std::printf("[ soak    ] worst frame %.3f ms (%s)\n", worstSeconds * 1e3,
                 Describe(combos[worstCombo].first, combos[worstCombo].second).c_str());
-    std::printf("[ soak    ] memory at frame 1000: RssAnon %ld KiB, %ld data pages, heap %zu B;"
-                " at the end: %ld KiB, %ld pages, %zu B\n",
-                atThousand.anonKiB, atThousand.dataPages, atThousand.heapInUse, atEnd.anonKiB, atEnd.dataPages,
-                atEnd.heapInUse);
+    std::printf(
+        "[ soak    ] memory at frame 1000: RssAnon %ld KiB, %ld data pages, heap %zu B;"
+        " at the end: %ld KiB, %ld pages, %zu B\n",
+        atThousand.anonKiB, atThousand.dataPages, atThousand.heapInUse, atEnd.anonKiB,
+        atEnd.dataPages, atEnd.heapInUse);
 }
 
 // A settings change between any two frames, over the whole 32-bit range of
 // every stored value: each frame must still be sound and stay in the grid.
 TEST_F(Soak, EveryFrameFreshValuesFromTheWhole32BitRange) {
-    constexpr int32_t kEdges[] = {std::numeric_limits<int32_t>::min(), -1000000, -50, -1, 0, 1, 2, 29, 30, 31,
-                                  49, 50, 51, 1000000, std::numeric_limits<int32_t>::max()};
+    constexpr int32_t kEdges[] = {std::numeric_limits<int32_t>::min(),
+                                  -1000000,
+                                  -50,
+                                  -1,
+                                  0,
+                                  1,
+                                  2,
+                                  29,
+                                  30,
+                                  31,
+                                  49,
+                                  50,
+                                  51,
+                                  1000000,
+                                  std::numeric_limits<int32_t>::max()};
     constexpr int kEdgeCount = sizeof kEdges / sizeof kEdges[0];
     uint32_t lcg = 12345u;
     auto next = [&lcg] { return lcg = lcg * 1664525u + 1013904223u; };

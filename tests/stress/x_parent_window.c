@@ -20,8 +20,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int screen = DefaultScreen(display);
-    const Window area = XCreateSimpleWindow(display, RootWindow(display, screen), 20, 20, width, height, 0,
-                                            BlackPixel(display, screen), BlackPixel(display, screen));
+    const Window area =
+        XCreateSimpleWindow(display, RootWindow(display, screen), 20, 20, width, height, 0,
+                            BlackPixel(display, screen), BlackPixel(display, screen));
     XMapWindow(display, area);
     XSync(display, False);
     printf("%lu\n", (unsigned long)area);

@@ -7,7 +7,8 @@
 
 static DWORD read_calls(HKEY key) {
     DWORD value = 0, size = sizeof value;
-    if (RegQueryValueExA(key, "VerifyCalls", NULL, NULL, (BYTE*)&value, &size) != ERROR_SUCCESS) value = 0;
+    if (RegQueryValueExA(key, "VerifyCalls", NULL, NULL, (BYTE*)&value, &size) != ERROR_SUCCESS)
+        value = 0;
     return value;
 }
 

@@ -16,11 +16,11 @@
  *
  * A window is printed as one line of key=value pairs; nothing found exits 1.
  */
-#include <windows.h>
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 static void print_window(HWND w) {
     char title[256] = "", cls[256] = "";
@@ -33,12 +33,13 @@ static void print_window(HWND w) {
     GetClientRect(w, &c);
     ClientToScreen(w, &origin);
     GetWindowThreadProcessId(w, &pid);
-    printf("hwnd=%lu class=%s style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld size=%ldx%ld "
-           "client=%ld,%ld,%ldx%ld visible=%d enabled=%d pid=%lu title=%s\n",
-           (unsigned long)(UINT_PTR)w, cls, (unsigned long)GetWindowLongA(w, GWL_STYLE),
-           (unsigned long)GetWindowLongA(w, GWL_EXSTYLE), r.left, r.top, r.right, r.bottom,
-           r.right - r.left, r.bottom - r.top, origin.x, origin.y, c.right, c.bottom,
-           IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, (unsigned long)pid, title);
+    printf(
+        "hwnd=%lu class=%s style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld size=%ldx%ld "
+        "client=%ld,%ld,%ldx%ld visible=%d enabled=%d pid=%lu title=%s\n",
+        (unsigned long)(UINT_PTR)w, cls, (unsigned long)GetWindowLongA(w, GWL_STYLE),
+        (unsigned long)GetWindowLongA(w, GWL_EXSTYLE), r.left, r.top, r.right, r.bottom,
+        r.right - r.left, r.bottom - r.top, origin.x, origin.y, c.right, c.bottom,
+        IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, (unsigned long)pid, title);
 }
 
 struct search {
@@ -50,7 +51,10 @@ struct search {
 static BOOL CALLBACK match(HWND w, LPARAM p) {
     struct search* s = (struct search*)p;
     char buf[256] = "";
-    if (s->byClass) GetClassNameA(w, buf, sizeof buf); else GetWindowTextA(w, buf, sizeof buf);
+    if (s->byClass)
+        GetClassNameA(w, buf, sizeof buf);
+    else
+        GetWindowTextA(w, buf, sizeof buf);
     if (strcmp(buf, s->text) == 0 && IsWindowVisible(w)) {
         s->found = w;
         return FALSE;
@@ -64,11 +68,14 @@ static HWND find_top(const char* text, int byClass) {
     return s.found;
 }
 
-static HWND parse_hwnd(const char* text) { return (HWND)(UINT_PTR)strtoul(text, NULL, 10); }
+static HWND parse_hwnd(const char* text) {
+    return (HWND)(UINT_PTR)strtoul(text, NULL, 10);
+}
 
 static int children(HWND parent) {
     int n = 0;
-    for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT), ++n) print_window(w);
+    for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT), ++n)
+        print_window(w);
     return n ? 0 : 1;
 }
 
@@ -130,8 +137,8 @@ static int parent(int width, int height) {
     wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
     wc.lpszClassName = "PreviewParent";
     RegisterClassA(&wc);
-    HWND frame = CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_POPUP | WS_VISIBLE, 190, 190,
-                                 width + 20, height + 20, NULL, NULL, wc.hInstance, NULL);
+    HWND frame = CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_POPUP | WS_VISIBLE, 190,
+                                 190, width + 20, height + 20, NULL, NULL, wc.hInstance, NULL);
     HWND w = CreateWindowExA(0, "PreviewParent", "Preview Area", WS_CHILD | WS_VISIBLE, 10, 10,
                              width, height, frame, NULL, wc.hInstance, NULL);
     if (!w) return 1;
@@ -146,7 +153,9 @@ static int parent(int width, int height) {
 }
 
 static BOOL CALLBACK count_icon(HMODULE m, LPCSTR type, LPSTR name, LONG_PTR p) {
-    (void)m; (void)type; (void)name;
+    (void)m;
+    (void)type;
+    (void)name;
     ++*(int*)p;
     return TRUE;
 }
@@ -165,7 +174,8 @@ static int resources(const char* file) {
     DWORD xmlSize = manifest ? SizeofResource(m, manifest) : 0;
     int v6 = 0;
     for (DWORD i = 0; xml && i + 30 < xmlSize; ++i) {
-        if (!strncmp(xml + i, "Microsoft.Windows.Common-Controls", 33)) v6 = strstr(xml, "version=\"6.0.0.0\"") != NULL;
+        if (!strncmp(xml + i, "Microsoft.Windows.Common-Controls", 33))
+            v6 = strstr(xml, "version=\"6.0.0.0\"") != NULL;
     }
     printf("manifest=%d commoncontrols6=%d\n", manifest != NULL, v6);
     FreeLibrary(m);
@@ -173,20 +183,26 @@ static int resources(const char* file) {
     char* info = size ? (char*)malloc(size) : NULL;
     VS_FIXEDFILEINFO* fixed = NULL;
     UINT len = 0;
-    if (info && GetFileVersionInfoA(file, 0, size, info) && VerQueryValueA(info, "\\", (void**)&fixed, &len) && fixed) {
-        printf("version=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwFileVersionMS), (unsigned long)LOWORD(fixed->dwFileVersionMS),
-               (unsigned long)HIWORD(fixed->dwFileVersionLS), (unsigned long)LOWORD(fixed->dwFileVersionLS));
+    if (info && GetFileVersionInfoA(file, 0, size, info) &&
+        VerQueryValueA(info, "\\", (void**)&fixed, &len) && fixed) {
+        printf("version=%lu.%lu.%lu.%lu\n", (unsigned long)HIWORD(fixed->dwFileVersionMS),
+               (unsigned long)LOWORD(fixed->dwFileVersionMS),
+               (unsigned long)HIWORD(fixed->dwFileVersionLS),
+               (unsigned long)LOWORD(fixed->dwFileVersionLS));
     }
     char* desc = NULL;
-    if (info && VerQueryValueA(info, "\\StringFileInfo\\040904B0\\FileDescription", (void**)&desc, &len) && desc) printf("description=%s\n", desc);
+    if (info &&
+        VerQueryValueA(info, "\\StringFileInfo\\040904B0\\FileDescription", (void**)&desc, &len) &&
+        desc)
+        printf("description=%s\n", desc);
     free(info);
     return 0;
 }
 
 static int record(const char* text) {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ZarvellaTest", 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                        &key, NULL) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ZarvellaTest", 0, NULL, 0, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS) {
         return 1;
     }
     RegSetValueExA(key, "Opened", 0, REG_SZ, (const BYTE*)text, (DWORD)strlen(text) + 1);
@@ -215,7 +231,8 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "cursor")) return cursor();
     if (!strcmp(cmd, "msgbox")) return msgbox(argc > 2 && !strcmp(argv[2], "close"));
     if (!strcmp(cmd, "parent") && argc > 3) return parent(atoi(argv[2]), atoi(argv[3]));
-    if (!strcmp(cmd, "close") && argc > 2) return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!strcmp(cmd, "close") && argc > 2)
+        return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
     if (!strcmp(cmd, "resources") && argc > 2) return resources(argv[2]);
     if (!strcmp(cmd, "record") && argc > 2) return record(argv[2]);
     return 2;
