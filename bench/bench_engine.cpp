@@ -45,7 +45,7 @@ class OffscreenScreen {
 };
 
 void StartPicture(const SaverSettingsRecord& settings, int kind) {
-    ResetEngineState();
+    ResetProcessState();
     SaverSettings = settings;
     SaverSettings.PictureKind = kind;
     SeedRandomWith(20261207u + kind);

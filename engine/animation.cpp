@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/live_settings.h"
 #include "engine/picture.h"
 #include "engine/random.h"
 #include "engine/surface.h"
 #include "engine/trig.h"
-#include "settings/settings.h"
 
 namespace zarvella {
-
-AnimationStateRecord AnimationState;
-SurfaceGridRecord SurfaceGrid;
-WalkRecord Walk;
 
 namespace {
 
@@ -27,27 +23,20 @@ double RandomDrift() {
 void ReflectAndMove(double& phase, double& drift) {
     if (phase > kHalfPi) drift = -0.00001 - RandomInt(1000) / 100000.0;
     if (phase < -kHalfPi) drift = RandomInt(1000) / 100000.0 + 0.00001;
-    phase = phase + SaverSettings.Speed * drift / 20.0;
+    phase = phase + LiveSettings().Speed * drift / 20.0;
 }
 
 double PointColour(double coordinate) {
-    return std::sqrt(Cos(10.0 * coordinate)) * SaverSettings.Brightness / 3.0;
+    return std::sqrt(Cos(10.0 * coordinate)) * LiveSettings().Brightness / 3.0;
 }
 
 }  // namespace
 
-void ResetEngineState() {
-    AnimationState = {};
-    SurfaceGrid = {};
-    Walk = {};
-    ResetSurfaceState();
-}
-
 int32_t FrameDetail() {
-    return std::min(SaverSettings.Detail, kMaxFrameDetail);
+    return std::min(LiveSettings().Detail, kMaxFrameDetail);
 }
 int32_t FrameSegments() {
-    return std::min(SaverSettings.Segments, kMaxFrameSegments);
+    return std::min(LiveSettings().Segments, kMaxFrameSegments);
 }
 
 void SeedAnimationState() {

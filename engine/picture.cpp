@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "engine/animation.h"
+#include "engine/live_settings.h"
 #include "engine/trig.h"
-#include "settings/settings.h"
 
 namespace zarvella {
 
@@ -101,7 +101,7 @@ void ComputePicturePoint(int32_t row, int32_t column) {
     const AnimationStateRecord& a = AnimationState;
     const PictureInputs in{Walk.AngleU, Walk.AngleV, a.Phase1, a.Phase2, a.Phase3};
     PicturePoint p;
-    if (!EvaluatePicture(SaverSettings.PictureKind, in, p)) return;
+    if (!EvaluatePicture(LiveSettings().PictureKind, in, p)) return;
     SurfaceGrid.GridX[row][column] = p.x;
     SurfaceGrid.GridY[row][column] = p.y;
     SurfaceGrid.GridZ[row][column] = p.z;

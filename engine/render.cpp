@@ -14,18 +14,11 @@ SwapFunction BufferSwap = nullptr;
 const GLfloat kLightBeyond[4] = {-8.0f, 8.0f, -16.0f, 0.0f};
 const GLfloat kLightFront[4] = {-5.0f, 5.0f, 5.0f, 0.0f};
 const GLfloat kAmbient[4] = {0.3f, 0.3f, 0.3f, 0.3f};
-
-// Height of the control strip below the picture in the settings window
-// (100 px), plus the frame the outer size includes (30 px).
-constexpr int kControlStrip = 100;
-constexpr int kOuterExtra = 130;
 }  // namespace
 
-void SetupGL(GlVariant variant, int outerWidth, int outerHeight) {
+void SetupGL(GlVariant variant, const GlViewport* viewport) {
     glMatrixMode(GL_PROJECTION);
-    if (variant == GlVariant::Settings) {
-        glViewport(0, kControlStrip, outerWidth, outerHeight - kOuterExtra);
-    }
+    if (viewport) glViewport(viewport->x, viewport->y, viewport->width, viewport->height);
     glFrustum(-0.1, 0.1, -0.1, 0.1, 0.3, 25.0);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);

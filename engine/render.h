@@ -5,10 +5,14 @@ namespace zarvella {
 
 enum class GlVariant { Settings, FullScreen, Preview };
 
-// Projection, viewport (settings window only), depth test, blending, light 0.
-// Run once, right after the context has been made current. The outer size is
-// the window's, frame included; only the settings variant uses it.
-void SetupGL(GlVariant variant, int outerWidth = 0, int outerHeight = 0);
+struct GlViewport {
+    int x, y, width, height;
+};
+
+// Projection, viewport (when given: the settings window's picture), depth
+// test, blending, light 0. Run once, right after the context has been made
+// current.
+void SetupGL(GlVariant variant, const GlViewport* viewport = nullptr);
 
 // The platform's buffer swap; none where the toolkit swaps after painting.
 using SwapFunction = void (*)();

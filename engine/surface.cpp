@@ -5,12 +5,10 @@
 #include <cmath>
 
 #include "engine/animation.h"
+#include "engine/live_settings.h"
 #include "engine/trig.h"
-#include "settings/settings.h"
 
 namespace zarvella {
-
-int32_t CopyIndex = 0;
 
 namespace {
 
@@ -67,12 +65,8 @@ void EmitBands(int32_t detail, GLfloat baseAlpha) {
 
 }  // namespace
 
-void ResetSurfaceState() {
-    CopyIndex = 0;
-}
-
 double NeighbourAlpha() {
-    const double s = Sin(SaverSettings.Brightness / 10.0);
+    const double s = Sin(LiveSettings().Brightness / 10.0);
     return s * s;
 }
 

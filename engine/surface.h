@@ -3,12 +3,9 @@
 
 #include <cstdint>
 
+#include "state/process_state.h"
+
 namespace zarvella {
-
-// Number of the copy being drawn; process-wide like the walk counters.
-extern int32_t CopyIndex;
-
-void ResetSurfaceState();
 
 // Alpha of every triangle's two base vertices: Sin(Brightness / 10)^2.
 double NeighbourAlpha();

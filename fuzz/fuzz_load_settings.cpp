@@ -23,6 +23,7 @@
 #include "frame_checks.h"
 #include "settings/settings.h"
 #include "settings/settings_window.h"
+#include "shell/settings_form.h"
 
 using namespace zarvella;
 
@@ -81,7 +82,7 @@ class ScriptedStore : public SettingsStore {
     }
     static int Index(const char* name) {
         for (int i = 0; i < 7; ++i)
-            if (std::strcmp(name, kValueNames[i]) == 0) return i;
+            if (std::strcmp(name, kSettingsTable[i].storedName) == 0) return i;
         Fail("unknown value name", name);
     }
 
@@ -118,9 +119,10 @@ void ModelWrites(const Script& s, const SaverSettingsRecord& r, Expected& e) {
     for (int i = 0; i < 7; ++i) {
         const uint32_t v =
             i < 6 ? static_cast<uint32_t>(r.*kFields[i]) : (r.RandomPicture ? 1u : 0u);
-        e.calls.push_back(std::string("write ") + kValueNames[i] + "=" + std::to_string(v));
+        e.calls.push_back(std::string("write ") + kSettingsTable[i].storedName + "=" +
+                          std::to_string(v));
         if (s.writeFails[i]) {
-            e.errors.push_back(FailedToSetData(kValueNames[i]));
+            e.errors.push_back(FailedToSetData(kSettingsTable[i].storedName));
             return;
         }
     }
@@ -132,12 +134,12 @@ Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
     e.calls.push_back("open");
     if (s.keyOpens) {
         for (int i = 0; i < 7; ++i) {
-            e.calls.push_back(std::string("read ") + kValueNames[i]);
+            e.calls.push_back(std::string("read ") + kSettingsTable[i].storedName);
             const StoredValue& v = s.values[i];
             if (v.result != ReadResult::Ok) {
                 e.errors.push_back(v.result == ReadResult::Missing
-                                       ? FailedToGetData(kValueNames[i])
-                                       : InvalidDataType(kValueNames[i]));
+                                       ? FailedToGetData(kSettingsTable[i].storedName)
+                                       : InvalidDataType(kSettingsTable[i].storedName));
                 e.calls.push_back("close");
                 e.result = false;
                 return e;
@@ -179,18 +181,18 @@ std::string Show(const SaverSettingsRecord& r) {
 class FakeSettingsWindow : public SettingsWindowHost {
   public:
     FakeSettingsWindow() {
-        for (int t = 0; t < 6; ++t) positions[t] = kTrackBars[t].layoutPosition;
+        for (int t = 0; t < 6; ++t) positions[t] = kSettingsTable[t].layoutPosition;
     }
     int TrackBarPosition(int track) override { return positions[Track(track)]; }
     void SetTrackBarPosition(int track, int position) override {
-        const TrackBarInfo& info = kTrackBars[Track(track)];
+        const SettingInfo& info = kSettingsTable[Track(track)];
         Require(position >= info.min && position <= info.max, "slider set outside its range");
         positions[Track(track)] = position;
     }
     void SetCheckBox(bool checked) override { checkBox = checked; }
     void SizeAndCentre() override { ++sized; }
     void AttachContext() override {
-        SetupGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+        SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
     }
     static int Track(int track) {
         Require(track >= 1 && track <= 6, "slider number out of range");
@@ -202,7 +204,9 @@ class FakeSettingsWindow : public SettingsWindowHost {
 };
 
 void DrawFrames(int count) {
-    ResetEngineState();
+    const SaverSettingsRecord kept = SaverSettings;
+    ResetProcessState();
+    SaverSettings = kept;
     const int32_t detail = FrameDetail();
     stress::PoisonOutsideWalk(detail);
     SeedAnimationState();
@@ -302,7 +306,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FakeSettingsWindow window;
     PutSettingsIntoControls(window);
     for (int t = 0; t < 6; ++t) {
-        const TrackBarInfo& info = kTrackBars[t];
+        const SettingInfo& info = kSettingsTable[t];
         const int32_t stored = loadedSettings.*info.setting;
         const int32_t clamped = stored < info.min   ? info.min
                                 : stored > info.max ? info.max
@@ -316,7 +320,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "setting after the sliders", info.label);
     }
     Require(window.checkBox == loadedSettings.RandomPicture, "check box");
-    SetupGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+    SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
     DrawFrames(1);
     return 0;
 }

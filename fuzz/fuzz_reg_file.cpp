@@ -139,7 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Silent errors;
         linux_shell::FileSettingsStore store(path, errors);
         if (!store.OpenKey(false)) Fail("the store does not open a key the file holds", text);
-        for (const char* name : kValueNames) {
+        for (const SettingInfo& setting : kSettingsTable) {
+            const char* name = setting.storedName;
             uint32_t want = 0, got = 0;
             const ReadResult expected = RegistryReading(FindValue(doc, key, name), want);
             const ReadResult result = store.ReadValue(name, got);
@@ -157,13 +158,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t written[7];
     for (int i = 0; i < 7; ++i) {
         written[i] = next = next * 1664525u + 1013904223u;
-        SetDword(saved, key, kValueNames[i], written[i]);
+        SetDword(saved, key, kSettingsTable[i].storedName, written[i]);
     }
     const std::string savedText = WriteRegFile(saved);
     const ParseResult reread = ParseRegFile(savedText);
     if (!reread.ok) Fail("a saved file does not parse", savedText);
     for (int i = 0; i < 7; ++i) {
-        const RegData* d = FindValue(reread.document, key, kValueNames[i]);
+        const RegData* d = FindValue(reread.document, key, kSettingsTable[i].storedName);
         if (!d || d->kind != DataKind::Dword || d->dword != written[i])
             Fail("a saved value reads back wrong", savedText);
     }
@@ -171,8 +172,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Value> others, othersAfter;
     auto isSeven = [key](const Value& v) {
         if (!SameKey(v.key, key) || v.isDefault) return false;
-        for (const char* name : kValueNames)
-            if (SameName(v.name, name)) return true;
+        for (const SettingInfo& setting : kSettingsTable)
+            if (SameName(v.name, setting.storedName)) return true;
         return false;
     };
     for (const Value& v : values)

@@ -1,10 +1,6 @@
 #include "settings/settings.h"
 
-#include "engine/random.h"
-
 namespace zarvella {
-
-SaverSettingsRecord SaverSettings;
 
 namespace {
 
@@ -13,17 +9,6 @@ std::string WithName(const char* format, const char* name) {
     text.replace(text.find("%s"), 2, name);
     return text;
 }
-
-struct IntegerSlot {
-    const char* name;
-    int32_t SaverSettingsRecord::*field;
-};
-
-constexpr IntegerSlot kIntegerSlots[6] = {
-    {kValueFast, &SaverSettingsRecord::Speed},   {kValueBright, &SaverSettingsRecord::Brightness},
-    {kValueSize, &SaverSettingsRecord::Size},    {kValueSatiation, &SaverSettingsRecord::Segments},
-    {kValueColor, &SaverSettingsRecord::Detail}, {kValueAlpha, &SaverSettingsRecord::PictureKind},
-};
 
 bool ReadOne(SettingsStore& store, ErrorSink& errors, const char* name, uint32_t& value) {
     switch (store.ReadValue(name, value)) {
@@ -39,43 +24,46 @@ bool ReadOne(SettingsStore& store, ErrorSink& errors, const char* name, uint32_t
     return false;
 }
 
-// Reads in stored order and stops at the first value that cannot be read;
-// the values read before it keep their new contents.
+// Reads in stored order and stops at the first value that cannot be read.
+// The values read before it keep their new contents; it and the rest get
+// their defaults.
 bool ReadAll(SettingsStore& store, ErrorSink& errors) {
-    for (const IntegerSlot& slot : kIntegerSlots) {
+    for (size_t i = 0; i < kSettingsTable.size(); ++i) {
         uint32_t value = 0;
-        if (!ReadOne(store, errors, slot.name, value)) return false;
-        SaverSettings.*slot.field = static_cast<int32_t>(value);
+        if (!ReadOne(store, errors, kSettingsTable[i].storedName, value)) {
+            for (size_t rest = i; rest < kSettingsTable.size(); ++rest) {
+                const SettingInfo& info = kSettingsTable[rest];
+                SetSettingValue(info, SaverSettings, info.defaultValue);
+            }
+            return false;
+        }
+        SetSettingValue(kSettingsTable[i], SaverSettings, static_cast<int32_t>(value));
     }
-    uint32_t rands = 0;
-    if (!ReadOne(store, errors, kValueRands, rands)) return false;
-    SaverSettings.RandomPicture = rands != 0;
     return true;
 }
 
 bool WriteAll(SettingsStore& store, ErrorSink& errors) {
-    for (const IntegerSlot& slot : kIntegerSlots) {
-        if (!store.WriteValue(slot.name, static_cast<uint32_t>(SaverSettings.*slot.field))) {
-            errors.ShowError(FailedToSetData(slot.name));
+    for (const SettingInfo& info : kSettingsTable) {
+        const int32_t value = SettingValue(info, SaverSettings);
+        if (!store.WriteValue(info.storedName, static_cast<uint32_t>(value))) {
+            errors.ShowError(FailedToSetData(info.storedName));
             return false;
         }
     }
-    if (!store.WriteValue(kValueRands, SaverSettings.RandomPicture ? 1u : 0u)) {
-        errors.ShowError(FailedToSetData(kValueRands));
-        return false;
-    }
     // Nothing of the seven reached the store, starting with the first.
     if (!store.FlushKey()) {
-        errors.ShowError(FailedToSetData(kIntegerSlots[0].name));
+        errors.ShowError(FailedToSetData(kSettingsTable[0].storedName));
         return false;
     }
     return true;
 }
 
 bool IsFirstRun() {
-    const SaverSettingsRecord& s = SaverSettings;
-    return s.Speed == 0 && s.Brightness == 0 && s.Size == 0 && s.Detail == 0 && s.Segments == 0 &&
-           s.PictureKind == 0;
+    // The six numbers all zero; the check box does not count.
+    for (const SettingInfo& info : kSettingsTable) {
+        if (info.number && SaverSettings.*info.number != 0) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -110,14 +98,14 @@ bool LoadSettings(SettingsStore& store, ErrorSink& errors) {
 }
 
 bool SaveSettings(SettingsStore& store, ErrorSink& errors) {
-    if (!store.OpenKey(true)) return false;
+    // An explicit save that goes nowhere must say so.
+    if (!store.OpenKey(true)) {
+        errors.ShowError(FailedToSetData(kSettingsTable[0].storedName));
+        return false;
+    }
     const bool written = WriteAll(store, errors);
     store.CloseKey();
     return written;
-}
-
-void ChooseRandomPicture() {
-    if (SaverSettings.RandomPicture) SaverSettings.PictureKind = RandomInt(9) + 1;
 }
 
 }  // namespace zarvella

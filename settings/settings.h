@@ -4,34 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/settings_table.h"
+#include "state/process_state.h"
+
 namespace zarvella {
-
-struct SaverSettingsRecord {
-    int32_t Speed = 0;
-    int32_t Brightness = 0;
-    int32_t Size = 0;
-    int32_t Segments = 0;
-    int32_t Detail = 0;
-    int32_t PictureKind = 0;
-    bool RandomPicture = false;
-};
-
-// Process-wide; zero at start, read by the picture engine at every use.
-extern SaverSettingsRecord SaverSettings;
-
-// Stored value names, in read/write order. The names are historical and do not
-// match their meaning ("Color" holds Detail): they are the stored format.
-inline constexpr const char* kValueFast = "Fast";
-inline constexpr const char* kValueBright = "Bright";
-inline constexpr const char* kValueSize = "Size";
-inline constexpr const char* kValueSatiation = "Satiation";
-inline constexpr const char* kValueColor = "Color";
-inline constexpr const char* kValueAlpha = "Alpha";
-inline constexpr const char* kValueRands = "Rands";
-inline constexpr const char* kValueNames[7] = {
-    kValueFast, kValueBright, kValueSize, kValueSatiation, kValueColor, kValueAlpha, kValueRands};
-
-inline constexpr SaverSettingsRecord kDefaultSettings{10, 9, 7, 5, 10, 1, false};
 
 enum class ReadResult {
     Ok,         // a 32-bit value
@@ -64,14 +40,12 @@ std::string InvalidDataType(const char* name);
 std::string FailedToSetData(const char* name);
 
 // Fills SaverSettings; on first run writes the defaults. False when a value
-// could not be read (the error has been shown; the caller stops its set-up).
+// could not be read: the error has been shown, and that value and the ones
+// after it hold their defaults, so nothing nobody chose is ever saved.
 bool LoadSettings(SettingsStore& store, ErrorSink& errors);
 
-// Writes all seven values, creating the key when missing. False on a failure
-// (shown, or silent when the key itself cannot be opened).
+// Writes all seven values, creating the key when missing. False on a failure,
+// which has been shown (a key that cannot be opened as the first value's).
 bool SaveSettings(SettingsStore& store, ErrorSink& errors);
-
-// With RandomPicture on, PictureKind becomes 1 to 9 (never 10).
-void ChooseRandomPicture();
 
 }  // namespace zarvella

@@ -1,11 +1,12 @@
-// The settings window's rules: its layout, how stored values reach the
-// controls, and what the controls' handlers do. The platform shells only draw.
+// The settings window's controls: their layout, how stored values reach them,
+// and what their handlers do. The platform shells only draw.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "settings/settings.h"
+#include "settings/settings_table.h"
 
 namespace zarvella {
 
@@ -15,24 +16,8 @@ inline constexpr int kSettingsTimerMs = 40;
 inline constexpr const char* kSettingsTitle = "Zarvella Settings";
 inline constexpr const char* kProductSite = "https://zarvella.example.org/";
 
-struct ControlRect {
-    int left, top, width, height;
-};
-
-struct TrackBarInfo {
-    const char* label;  // caption of the label above it
-    ControlRect labelRect;
-    ControlRect rect;
-    int min, max;
-    int layoutPosition;  // the position the slider has before FormCreate moves it
-    int32_t SaverSettingsRecord::*setting;
-};
-
-// TrackBar1 .. TrackBar6, in order.
-extern const std::array<TrackBarInfo, 6> kTrackBars;
-
-inline constexpr ControlRect kCheckBox1Rect{10, 290, 375, 17};
-inline constexpr const char* kCheckBox1Caption = "Random";
+inline constexpr const char* kCheckBox1Caption = kCheckBox1Setting.label;
+inline constexpr ControlRect kCheckBox1Rect = kCheckBox1Setting.rect;
 inline constexpr ControlRect kButton1Rect{11, 380, 105, 17};
 inline constexpr const char* kButton1Caption = "Save Settings";
 inline constexpr ControlRect kButton2Rect{144, 380, 105, 17};
@@ -54,6 +39,12 @@ inline constexpr std::array<ControlId, 9> kTabOrder = {
     ControlId::TrackBar1, ControlId::Button1,   ControlId::Button2,
     ControlId::TrackBar2, ControlId::TrackBar3, ControlId::TrackBar4,
     ControlId::TrackBar5, ControlId::TrackBar6, ControlId::CheckBox1};
+
+// 1 to 6 for a slider's id, 0 for the other controls.
+constexpr int TrackNumber(ControlId id) {
+    const int n = static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1) + 1;
+    return n >= 1 && n <= kTrackBarCount ? n : 0;
+}
 
 // What the settings window's platform side does for the rules below.
 class SettingsWindowHost {
@@ -78,11 +69,5 @@ void CheckBox1Click(bool checked);
 // Put SaverSettings into the controls: a clamped value that differs from the
 // slider's position moves it and runs its change handler.
 void PutSettingsIntoControls(SettingsWindowHost& host);
-
-// TForm2.FormCreate. False when loading failed (the rest is skipped).
-bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
-
-// (screen - client) / 2, rounded to nearest with halves to even.
-int CentredOrigin(int screenExtent, int clientExtent);
 
 }  // namespace zarvella

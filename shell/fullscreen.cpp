@@ -4,17 +4,12 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
+#include "shell/settings_form.h"
 
 namespace zarvella {
 
-ScreenPoint StartCursorPos;
-
-void ResetFullScreenState() {
-    StartCursorPos = {};
-}
-
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
-    if (!LoadSettings(store, errors)) return false;
+    const bool loaded = LoadSettings(store, errors);
     host.SizeToScreen();
     host.AttachContext();
     SeedRandom();
@@ -23,7 +18,7 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
     StartCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
     host.ShowCursor(false);
-    return true;
+    return loaded;
 }
 
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {

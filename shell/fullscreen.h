@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "settings/settings.h"
+#include "state/process_state.h"
 
 namespace zarvella {
 
@@ -12,13 +13,6 @@ inline constexpr int kFullScreenTimerMs = 40;
 inline constexpr int kMovementThreshold = 10;  // pixels, on either axis
 inline constexpr int kFullScreenLayoutWidth = 400;
 inline constexpr int kFullScreenLayoutHeight = 300;
-
-struct ScreenPoint {
-    int32_t x = 0, y = 0;
-};
-
-// Cursor position when the window was created, in screen coordinates.
-extern ScreenPoint StartCursorPos;
 
 class FullScreenHost {
   public:
@@ -35,9 +29,9 @@ class FullScreenHost {
     virtual void Terminate() = 0;
 };
 
-void ResetFullScreenState();
-
-// TForm1.FormCreate. False when loading failed (the rest is skipped).
+// TForm1.FormCreate. A value that cannot be read is shown and keeps its
+// default; the screen is covered all the same, and the start position is
+// taken after the message. False when a value could not be read.
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
 
 // More than the threshold away from the start on at least one axis.

@@ -1,21 +1,11 @@
 #include "shell/preview.h"
 
+#include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "settings/settings.h"
+#include "shell/window_handle.h"
 
 namespace zarvella {
-
-std::atomic<bool> CloseRequested{false};
-
-namespace {
-std::atomic<bool> SettingsStored{false};
-}
-
-void ResetPreviewState() {
-    CloseRequested.store(false);
-    SettingsStored.store(false);
-}
 
 void StorePreviewSettings() {
     SaverSettingsRecord& s = SaverSettings;
@@ -25,11 +15,11 @@ void StorePreviewSettings() {
     s.Segments = 5;
     s.Detail = 10;
     s.PictureKind = RandomInt(9) + 1;
-    SettingsStored.store(true, std::memory_order_release);
+    PreviewSettingsReady.store(true, std::memory_order_release);
 }
 
 bool PreviewSettingsStored() {
-    return SettingsStored.load(std::memory_order_acquire);
+    return PreviewSettingsReady.load(std::memory_order_acquire);
 }
 
 void PreviewThread(PreviewHost& host) {
@@ -49,6 +39,30 @@ void PreviewPaint() {
 
 void PreviewKeyDown(bool passwordAccepted) {
     CloseRequested.store(passwordAccepted);
+}
+
+bool PreviewTakesKey(bool altHeld) {
+    return !altHeld;
+}
+
+PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host) {
+    PreviewStart start;
+    start.parent = ParseWindowHandle(secondArgument);
+    if (start.parent == 0) return start;
+    const std::optional<AreaSize> area = host.ParentArea(start.parent);
+    if (!area) {
+        start.kind = PreviewStart::Kind::EndAtOnce;
+        return start;
+    }
+    start.kind = PreviewStart::Kind::Child;
+    start.width = area->width;
+    start.height = area->height;
+    return start;
+}
+
+void SeedPreviewPicture() {
+    SeedRandom();
+    SeedAnimationState();
 }
 
 }  // namespace zarvella

@@ -3,7 +3,11 @@
 // repaint every 40 ms and ends the loop once a close is requested.
 #pragma once
 
-#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "state/process_state.h"
 
 namespace zarvella {
 
@@ -12,9 +16,6 @@ inline constexpr const char* kPreviewWindowTitle = "MySaver";
 // Size of the stand-alone window when there is no parent to take it from.
 inline constexpr int kStandAloneWidth = 320;
 inline constexpr int kStandAloneHeight = 240;
-
-// Set from the key handler with the password check's answer.
-extern std::atomic<bool> CloseRequested;
 
 class PreviewHost {
   public:
@@ -27,8 +28,6 @@ class PreviewHost {
     // Post the destroy message that ends the main thread's loop.
     virtual void PostDestroy() = 0;
 };
-
-void ResetPreviewState();
 
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
 // Detail 10, PictureKind 1 to 9 at random.
@@ -47,5 +46,36 @@ void PreviewPaint();
 
 // A key on the stand-alone window: the password check's answer.
 void PreviewKeyDown(bool passwordAccepted);
+
+// With Alt held a key is a system key: the preview passes it on.
+bool PreviewTakesKey(bool altHeld);
+
+// Where the preview draws, from the handle on the command line.
+struct PreviewStart {
+    enum class Kind { EndAtOnce, Child, StandAlone };
+    Kind kind = Kind::StandAlone;
+    uint32_t parent = 0;
+    int width = kStandAloneWidth, height = kStandAloneHeight;
+};
+
+struct AreaSize {
+    int width = 0, height = 0;
+};
+
+// What the platform tells of a parent window.
+class PreviewParentHost {
+  public:
+    virtual ~PreviewParentHost() = default;
+    // The size the child takes, or none when the handle names no window.
+    virtual std::optional<AreaSize> ParentArea(uint32_t parent) = 0;
+};
+
+// No handle (or 0): the stand-alone window. A handle that names no window:
+// nothing to draw into, and nothing would ever end us, so end at once.
+// Otherwise a child of the parent's size.
+PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host);
+
+// Once the window exists: the generator seeded, then the animation.
+void SeedPreviewPicture();
 
 }  // namespace zarvella

@@ -19,7 +19,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class Animation : public ::testing::Test {
   protected:
-    void SetUp() override { fakes::ResetCoreState(); }
+    void SetUp() override { ResetProcessState(); }
     AnimationStateRecord& a = AnimationState;
     SurfaceGridRecord& g = SurfaceGrid;
 };

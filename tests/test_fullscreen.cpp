@@ -16,7 +16,7 @@ namespace {
 
 class FullScreen : public ::testing::Test {
   protected:
-    void SetUp() override { fakes::ResetCoreState(); }
+    void SetUp() override { ResetProcessState(); }
     fakes::FakeFullScreenHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
@@ -117,21 +117,22 @@ TEST_F(FullScreen, RefusedPasswordLeavesEverythingAsItWas) {
     EXPECT_TRUE(host.terminated);
 }
 
-TEST_F(FullScreen, FailedLoadSkipsTheRestButTheSaverCanStillEnd) {
-    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
+    store.SetAll(20, 3, 7, 5, 10, 1, 0);
     store.values["Size"].kind = fakes::MemoryStore::Kind::OtherType;
     host.cursor = {700, 500};
     EXPECT_FALSE(FullScreenFormCreate(host, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Size'"});
-    EXPECT_TRUE(host.log.empty());
-    EXPECT_EQ(StartCursorPos.x, 0);
-    EXPECT_EQ(StartCursorPos.y, 0);
-    EXPECT_FALSE(host.saverRunning);
-    EXPECT_EQ(host.cursorCount, 0);
+    EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
+    EXPECT_EQ(SaverSettings.Speed, 20);
+    EXPECT_EQ(SaverSettings.Brightness, 3);
+    EXPECT_EQ(SaverSettings.Size, kDefaultSettings.Size);
+    EXPECT_EQ(SaverSettings.Detail, kDefaultSettings.Detail);
 
-    host.cursor = {10, 10};
+    // The threshold counts from where the cursor really was.
+    host.cursor = {690, 510};
     EXPECT_FALSE(FullScreenMouseMove(host));
-    host.cursor = {11, 0};
+    host.cursor = {711, 500};
     EXPECT_TRUE(FullScreenMouseMove(host));
     EXPECT_TRUE(host.terminated);
 }

@@ -24,7 +24,7 @@ std::string SixDigits(double v) {
 
 class Picture : public ::testing::Test {
   protected:
-    void SetUp() override { fakes::ResetCoreState(); }
+    void SetUp() override { ResetProcessState(); }
 };
 
 struct TableRow {

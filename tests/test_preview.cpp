@@ -21,7 +21,7 @@ namespace {
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override {
-        fakes::ResetCoreState();
+        ResetProcessState();
         glrec::Clear();
         SetBufferSwap(nullptr);
         AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
@@ -116,4 +116,29 @@ TEST_F(Preview, ThreadRunsAlongsideMainThreadFrames) {
     EXPECT_GE(invalidations.load(), 1);
     EXPECT_EQ(host.log.back(), "destroy");
     ExpectPreviewFrames(frames);
+}
+
+TEST(PreviewStartRule, StandAloneChildOrEndAtOnce) {
+    using Kind = PreviewStart::Kind;
+    fakes::FakeParentHost host;
+    host.windows[0x1234] = {152, 112};
+    const struct {
+        const char* argument;
+        Kind kind;
+        int width, height;
+    } cases[] = {
+        {"", Kind::StandAlone, kStandAloneWidth, kStandAloneHeight},
+        {"0", Kind::StandAlone, kStandAloneWidth, kStandAloneHeight},
+        {"junk", Kind::StandAlone, kStandAloneWidth, kStandAloneHeight},
+        {"4660", Kind::Child, 152, 112},
+        {"0x1234", Kind::Child, 152, 112},
+        {"4661", Kind::EndAtOnce, kStandAloneWidth, kStandAloneHeight},
+    };
+    for (const auto& c : cases) {
+        const PreviewStart start = DecidePreviewStart(c.argument, host);
+        EXPECT_EQ(start.kind, c.kind) << c.argument;
+        EXPECT_EQ(start.width, c.width) << c.argument;
+        EXPECT_EQ(start.height, c.height) << c.argument;
+    }
+    EXPECT_EQ(host.asked, (std::vector<uint32_t>{0x1234, 0x1234, 0x1235}));
 }

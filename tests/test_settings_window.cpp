@@ -5,6 +5,9 @@
 
 #include "engine/animation.h"
 #include "settings/settings_window.h"
+#include "shell/preview.h"
+#include "shell/settings_form.h"
+#include "shell/window_place.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -14,7 +17,7 @@ namespace {
 
 class SettingsWindow : public ::testing::Test {
   protected:
-    void SetUp() override { fakes::ResetCoreState(); }
+    void SetUp() override { ResetProcessState(); }
     fakes::FakeSettingsHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
@@ -92,14 +95,27 @@ TEST_F(SettingsWindow, FormCreateLoadsPicksFillsSizesAttachesAndSeeds) {
     EXPECT_TRUE(errors.messages.empty());
 }
 
-TEST_F(SettingsWindow, FailedLoadSkipsTheRestOfFormCreate) {
-    store.SetAll(10, 9, 7, 5, 10, 1, 0);
-    store.values.erase("Color");
+TEST_F(SettingsWindow, AfterALoadErrorTheSlidersShowWhatASaveWouldStore) {
+    store.SetAll(40, 9, 7, 5, 10, 1, 0);
+    store.values["Color"].kind = fakes::MemoryStore::Kind::OtherType;  // "Color"="40"
     EXPECT_FALSE(SettingsFormCreate(host, store, errors));
-    EXPECT_EQ(errors.messages, Strings{"Failed to get data for 'Color'"});
-    EXPECT_TRUE(host.log.empty());
-    EXPECT_EQ(AnimationState.Phase1, 0.0);
-    EXPECT_EQ(AnimationState.Drift1, 0.0);
+    EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Color'"});
+    EXPECT_EQ(host.positions[1], 40);
+    EXPECT_EQ(host.positions[5], kDefaultSettings.Detail);
+    EXPECT_EQ(host.positions[6], kDefaultSettings.PictureKind);
+    EXPECT_EQ(host.log.back(), "context");
+    EXPECT_NE(AnimationState.Drift1, 0.0);
+
+    ASSERT_TRUE(SaveSettings(store, errors));
+    EXPECT_EQ(store.values["Color"].data, 10u);
+    EXPECT_EQ(store.values["Alpha"].data, 1u);
+}
+
+TEST(SettingsKeys, OnlyEscEndsTheWindowAndThePreviewPassesAltKeysOn) {
+    EXPECT_TRUE(SettingsKeyEndsWindow(SaverKey::Escape));
+    EXPECT_FALSE(SettingsKeyEndsWindow(SaverKey::Other));
+    EXPECT_TRUE(PreviewTakesKey(false));
+    EXPECT_FALSE(PreviewTakesKey(true));
 }
 
 TEST_F(SettingsWindow, CentredOriginRoundsHalvesToEven) {

@@ -1,7 +1,5 @@
 #include "platform/linux/form1.h"
 
-#include <GL/gl.h>
-
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -12,7 +10,7 @@
 
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
-#include "settings/settings_window.h"
+#include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
@@ -50,22 +48,12 @@ void TForm1::FormCreate() {
     FullScreenFormCreate(*this, store_, errors_);
 }
 
-void TForm1::initializeGL() {
-    if (attached_) GlWindow::initializeGL();
-}
-
 void TForm1::paintGL() {
     FormPaint();
 }
 
 void TForm1::FormPaint() {
-    if (attached_) {
-        RenderFrame();
-        return;
-    }
-    // The settings did not load, so FormCreate stopped before the context:
-    // no picture, only the form's black.
-    glClear(GL_COLOR_BUFFER_BIT);
+    RenderFrame();
 }
 
 void TForm1::TimerTimer() {
@@ -110,7 +98,6 @@ void TForm1::AttachContext() {
     // The native window, with the visual of the GL format. Qt makes the
     // context current on it and runs SetupGL (initializeGL) before the first
     // frame is drawn.
-    attached_ = true;
     create();
 }
 

@@ -26,7 +26,6 @@ class TForm1 : public GlWindow, private FullScreenHost {
     QTimer* Timer;
 
   protected:
-    void initializeGL() override;
     void paintGL() override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -55,8 +54,6 @@ class TForm1 : public GlWindow, private FullScreenHost {
     SettingsStore& store_;
     ErrorSink& errors_;
     unsigned long embedInto_;
-    // FormCreate got as far as attaching the context (the settings loaded).
-    bool attached_ = false;
 };
 
 }  // namespace zarvella::linux_shell

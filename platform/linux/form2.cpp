@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "shell/window_place.h"
+
 namespace zarvella::linux_shell {
 
 namespace {
@@ -25,12 +27,6 @@ QFont BoldFont(const char* family) {
     font.setBold(true);
     return font;
 }
-
-// The picture's GL surface stands for the client area a Windows frame leaves
-// inside the 400x430 outer size (30 px of frame): the settings variant's
-// viewport (0, 100, 400, 300) then puts the picture in its top 300 pixels,
-// above the controls, exactly as on Windows.
-constexpr int kFrameExtra = 30;
 
 // A slider drawn to fit the 10-pixel-high strip the layout gives it: a thin
 // track, a small thumb and a tick for every value below the track, like the
@@ -72,7 +68,7 @@ TForm2::TForm2(SettingsStore& store, ErrorSink& errors)
     colours.setColor(QPalette::Window, Qt::black);
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
-    MakeControls();
+    CreateControls();
     // Keyboard preview: the form sees keys before the focused control.
     qApp->installEventFilter(this);
 
@@ -84,65 +80,66 @@ TForm2::TForm2(SettingsStore& store, ErrorSink& errors)
     FormCreate();
 }
 
-void TForm2::MakeControls() {
-    QLabel** labels[6] = {&StaticText1, &StaticText2, &StaticText3,
-                          &StaticText4, &StaticText5, &StaticText6};
-    QSlider** sliders[6] = {&TrackBar1, &TrackBar2, &TrackBar3, &TrackBar4, &TrackBar5, &TrackBar6};
-    void (TForm2::*handlers[6])() = {&TForm2::TrackBar1Change, &TForm2::TrackBar2Change,
-                                     &TForm2::TrackBar3Change, &TForm2::TrackBar4Change,
-                                     &TForm2::TrackBar5Change, &TForm2::TrackBar6Change};
+// Created in keyboard order, so Tab walks them in that order.
+void TForm2::CreateControls() {
     const QFont labelFont = BoldFont("Arial");
+    const QFont buttonFont = BoldFont("Sans Serif");
     QPalette white = palette();
     white.setColor(QPalette::WindowText, Qt::white);
     white.setColor(QPalette::Text, Qt::white);
     white.setColor(QPalette::ButtonText, Qt::white);
 
-    CheckBox1 = new QCheckBox(QString::fromUtf8(kCheckBox1Caption), this);
-    CheckBox1->setGeometry(ToQRect(kCheckBox1Rect));
-    CheckBox1->setFont(labelFont);
-    CheckBox1->setPalette(white);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
-
-    for (int i = 0; i < 6; ++i) {
-        const TrackBarInfo& info = kTrackBars[i];
+    for (ControlId id : kTabOrder) {
+        switch (id) {
+            case ControlId::Button1:
+                Button1 = new QPushButton(QString::fromUtf8(kButton1Caption), this);
+                Button1->setGeometry(ToQRect(kButton1Rect));
+                Button1->setFont(buttonFont);
+                connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+                break;
+            case ControlId::Button2:
+                Button2 = new QPushButton(QString::fromUtf8(kButton2Caption), this);
+                Button2->setGeometry(ToQRect(kButton2Rect));
+                Button2->setFont(buttonFont);
+                connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+                break;
+            case ControlId::CheckBox1:
+                CheckBox1 = new QCheckBox(QString::fromUtf8(kCheckBox1Setting.label), this);
+                CheckBox1->setGeometry(ToQRect(kCheckBox1Setting.rect));
+                CheckBox1->setFont(labelFont);
+                CheckBox1->setPalette(white);
+                connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
+                break;
+            default: {
+                const int track = TrackNumber(id);
+                const SettingInfo& info = TrackBarSetting(track);
+                QSlider* slider = new TrackBarSlider(this);
+                slider->setGeometry(ToQRect(info.rect));
+                slider->setRange(info.min, info.max);
+                slider->setSingleStep(1);
+                slider->setTickPosition(QSlider::TicksBelow);
+                slider->setTickInterval(1);
+                slider->setValue(info.layoutPosition);
+                connect(slider, &QSlider::valueChanged, this,
+                        [this, track] { TrackBarChange(track); });
+                TrackBar[track - 1] = slider;
+                break;
+            }
+        }
+        Control(id)->setFocusPolicy(Qt::StrongFocus);
+    }
+    for (int track = 1; track <= kTrackBarCount; ++track) {
+        const SettingInfo& info = TrackBarSetting(track);
         QLabel* label = new QLabel(QString::fromUtf8(info.label), this);
         label->setGeometry(ToQRect(info.labelRect));
         label->setFont(labelFont);
         label->setPalette(white);
-        *labels[i] = label;
-
-        QSlider* slider = new TrackBarSlider(this);
-        slider->setGeometry(ToQRect(info.rect));
-        slider->setRange(info.min, info.max);
-        slider->setSingleStep(1);
-        slider->setTickPosition(QSlider::TicksBelow);
-        slider->setTickInterval(1);
-        slider->setValue(info.layoutPosition);
-        connect(slider, &QSlider::valueChanged, this, handlers[i]);
-        *sliders[i] = slider;
+        StaticText[track - 1] = label;
     }
-
-    const QFont buttonFont = BoldFont("Sans Serif");
-    Button1 = new QPushButton(QString::fromUtf8(kButton1Caption), this);
-    Button1->setGeometry(ToQRect(kButton1Rect));
-    Button1->setFont(buttonFont);
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
-    Button2 = new QPushButton(QString::fromUtf8(kButton2Caption), this);
-    Button2->setGeometry(ToQRect(kButton2Rect));
-    Button2->setFont(buttonFont);
-    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
-
-    for (size_t i = 0; i < kTabOrder.size(); ++i)
-        Control(kTabOrder[i])->setFocusPolicy(Qt::StrongFocus);
     for (size_t i = 0; i + 1 < kTabOrder.size(); ++i) {
         setTabOrder(Control(kTabOrder[i]), Control(kTabOrder[i + 1]));
     }
     Control(kTabOrder[0])->setFocus();
-}
-
-QSlider* TForm2::TrackBar(int track) const {
-    QSlider* const sliders[6] = {TrackBar1, TrackBar2, TrackBar3, TrackBar4, TrackBar5, TrackBar6};
-    return (track >= 1 && track <= 6) ? sliders[track - 1] : nullptr;
 }
 
 QWidget* TForm2::Control(ControlId id) const {
@@ -154,7 +151,7 @@ QWidget* TForm2::Control(ControlId id) const {
         case ControlId::Button2:
             return Button2;
         default:
-            return TrackBar(static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1) + 1);
+            return TrackBar[TrackNumber(id) - 1];
     }
 }
 
@@ -166,23 +163,8 @@ void TForm2::TimerTimer() {
     if (view_) view_->update();  // the view's paint is RenderFrame
 }
 
-void TForm2::TrackBar1Change() {
-    TrackBarChange(1, TrackBar1->value());
-}
-void TForm2::TrackBar2Change() {
-    TrackBarChange(2, TrackBar2->value());
-}
-void TForm2::TrackBar3Change() {
-    TrackBarChange(3, TrackBar3->value());
-}
-void TForm2::TrackBar4Change() {
-    TrackBarChange(4, TrackBar4->value());
-}
-void TForm2::TrackBar5Change() {
-    TrackBarChange(5, TrackBar5->value());
-}
-void TForm2::TrackBar6Change() {
-    TrackBarChange(6, TrackBar6->value());
+void TForm2::TrackBarChange(int track) {
+    zarvella::TrackBarChange(track, TrackBar[track - 1]->value());
 }
 
 void TForm2::CheckBox1Click() {
@@ -206,7 +188,9 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm2::FormKeyDown(int key) {
-    if (key == Qt::Key_Escape) QCoreApplication::exit(0);
+    if (SettingsKeyEndsWindow(key == Qt::Key_Escape ? SaverKey::Escape : SaverKey::Other)) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
@@ -219,13 +203,13 @@ void TForm2::FormClose() {
 }
 
 int TForm2::TrackBarPosition(int track) {
-    return TrackBar(track)->value();
+    return TrackBar[track - 1]->value();
 }
 
 void TForm2::SetTrackBarPosition(int track, int position) {
     // The core runs the change handler itself when it should.
-    const QSignalBlocker quiet(TrackBar(track));
-    TrackBar(track)->setValue(position);
+    const QSignalBlocker quiet(TrackBar[track - 1]);
+    TrackBar[track - 1]->setValue(position);
 }
 
 void TForm2::SetCheckBox(bool checked) {
@@ -242,9 +226,13 @@ void TForm2::SizeAndCentre() {
 }
 
 void TForm2::AttachContext() {
-    view_ = new GlView(GlVariant::Settings, QSize(kSettingsWindowWidth, kSettingsWindowHeight),
+    // The GL surface stands for the client area a Windows frame leaves inside
+    // the 400x430 outer size: the picture's viewport then puts the picture in
+    // its top 300 pixels, above the controls, exactly as on Windows.
+    view_ = new GlView(GlVariant::Settings,
+                       SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight),
                        &RenderFrame, this);
-    view_->setGeometry(0, 0, kSettingsWindowWidth, kSettingsWindowHeight - kFrameExtra);
+    view_->setGeometry(0, 0, kSettingsWindowWidth, kSettingsWindowHeight - kSettingsFrameExtra);
     view_->setFocusPolicy(Qt::NoFocus);
     view_->lower();  // the controls lie on top of it
     view_->show();

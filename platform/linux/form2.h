@@ -8,9 +8,11 @@
 #include <QSlider>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 
 #include "platform/linux/gl_context.h"
 #include "settings/settings_window.h"
+#include "shell/settings_form.h"
 
 namespace zarvella::linux_shell {
 
@@ -20,18 +22,9 @@ class TForm2 : public QWidget, private SettingsWindowHost {
     TForm2(SettingsStore& store, ErrorSink& errors);
 
     QCheckBox* CheckBox1;
-    QLabel* StaticText1;
-    QLabel* StaticText2;
-    QLabel* StaticText3;
-    QLabel* StaticText4;
-    QLabel* StaticText5;
-    QLabel* StaticText6;
-    QSlider* TrackBar1;
-    QSlider* TrackBar2;
-    QSlider* TrackBar3;
-    QSlider* TrackBar4;
-    QSlider* TrackBar5;
-    QSlider* TrackBar6;
+    // StaticText1 to 6 and TrackBar1 to 6, at [0] to [5].
+    std::array<QLabel*, kTrackBarCount> StaticText{};
+    std::array<QSlider*, kTrackBarCount> TrackBar{};
     QPushButton* Button1;
     QPushButton* Button2;
     QTimer* Timer;
@@ -42,12 +35,6 @@ class TForm2 : public QWidget, private SettingsWindowHost {
 
   private slots:
     void TimerTimer();
-    void TrackBar1Change();
-    void TrackBar2Change();
-    void TrackBar3Change();
-    void TrackBar4Change();
-    void TrackBar5Change();
-    void TrackBar6Change();
     void CheckBox1Click();
     void Button1Click();
     void Button2Click();
@@ -56,8 +43,8 @@ class TForm2 : public QWidget, private SettingsWindowHost {
     void FormCreate();
     void FormKeyDown(int key);
     void FormClose();
-    void MakeControls();
-    QSlider* TrackBar(int track) const;
+    void CreateControls();
+    void TrackBarChange(int track);
     QWidget* Control(ControlId id) const;
 
     // SettingsWindowHost

@@ -23,28 +23,25 @@ void SetDefaultSurfaceFormat() {
     QSurfaceFormat::setDefaultFormat(format);
 }
 
-GlView::GlView(GlVariant variant, QSize outerSize, PaintFunction paint, QWidget* parent)
-    : QOpenGLWidget(parent), variant_(variant), outerSize_(outerSize), paint_(paint) {
+GlView::GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent)
+    : QOpenGLWidget(parent), variant_(variant), viewport_(viewport), paint_(paint) {
     // Every frame clears and redraws the whole picture.
     setUpdateBehavior(QOpenGLWidget::NoPartialUpdate);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void GlView::initializeGL() {
-    GLint before[4];
-    glGetIntegerv(GL_VIEWPORT, before);
-    SetupGL(variant_, outerSize_.width(), outerSize_.height());
-    glGetIntegerv(GL_VIEWPORT, viewport_);
-    keepViewport_ = before[0] != viewport_[0] || before[1] != viewport_[1] ||
-                    before[2] != viewport_[2] || before[3] != viewport_[3];
+    SetupGL(variant_, &viewport_);
     // The core thinks in the window's pixels; a scaled screen has more of
     // them per window pixel.
     const double scale = devicePixelRatioF();
-    for (int& v : viewport_) v = static_cast<int>(v * scale + 0.5);
+    auto device = [scale](int v) { return static_cast<int>(v * scale + 0.5); };
+    deviceViewport_ = {device(viewport_.x), device(viewport_.y), device(viewport_.width),
+                       device(viewport_.height)};
 }
 
 void GlView::paintGL() {
-    if (keepViewport_) glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
+    glViewport(deviceViewport_.x, deviceViewport_.y, deviceViewport_.width, deviceViewport_.height);
     paint_();
 }
 

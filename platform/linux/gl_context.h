@@ -23,8 +23,8 @@ class GlView : public QOpenGLWidget {
     Q_OBJECT
   public:
     using PaintFunction = void (*)();
-    // outerSize: the window's outer size, for the settings variant's viewport.
-    GlView(GlVariant variant, QSize outerSize, PaintFunction paint, QWidget* parent = nullptr);
+    // viewport: the picture's, in window pixels.
+    GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent = nullptr);
 
   protected:
     void initializeGL() override;
@@ -32,12 +32,11 @@ class GlView : public QOpenGLWidget {
 
   private:
     GlVariant variant_;
-    QSize outerSize_;
+    GlViewport viewport_;
     PaintFunction paint_;
     // Qt sets the viewport to the whole widget before every paint; the
-    // settings variant's own viewport is put back.
-    bool keepViewport_ = false;
-    int viewport_[4] = {0, 0, 0, 0};
+    // picture's own is put back, in device pixels.
+    GlViewport deviceViewport_{};
 };
 
 // The full-screen window's and the preview's surface: a Qt

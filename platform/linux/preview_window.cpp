@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "engine/animation.h"
-#include "engine/random.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
@@ -31,8 +29,7 @@ class PreviewView : public GlWindow {
     void paintGL() override { PreviewPaint(); }
 
     void keyPressEvent(QKeyEvent* event) override {
-        // With Alt held a key is a system key on Windows and does not count.
-        if (event->modifiers() & Qt::AltModifier) return;
+        if (!PreviewTakesKey(event->modifiers() & Qt::AltModifier)) return;
         SaverPasswordSystem system;
         PreviewKeyDown(VerifySaverPassword(system, 0));
     }
@@ -62,17 +59,23 @@ class QtPreviewHost : public PreviewHost {
     PreviewView* view_;
 };
 
+// The parent's size, asked of the X server.
+class X11ParentHost : public PreviewParentHost {
+  public:
+    std::optional<AreaSize> ParentArea(uint32_t parent) override {
+        const ForeignWindow area = QueryForeignWindow(parent);
+        if (!area.exists) return std::nullopt;
+        return AreaSize{area.width, area.height};
+    }
+};
+
 }  // namespace
 
 int RunPreview(std::string_view secondArgument) {
-    const unsigned long parent = ParseWindowHandle(secondArgument);
-    ForeignWindow area;
-    if (parent != 0) {
-        area = QueryForeignWindow(parent);
-        // A number that names no window: nothing to draw into, and nothing
-        // would ever end us.
-        if (!area.exists) return 0;
-    }
+    X11ParentHost parents;
+    const PreviewStart start = DecidePreviewStart(secondArgument, parents);
+    if (start.kind == PreviewStart::Kind::EndAtOnce) return 0;
+    const unsigned long parent = start.parent;
 
     // Both live until the process ends: PreviewThread is never joined.
     auto* view = new PreviewView;
@@ -83,18 +86,17 @@ int RunPreview(std::string_view secondArgument) {
         // that window's child once and never has to recreate it.
         if (QWindow* foreign = QWindow::fromWinId(parent)) view->setParent(foreign);
         view->setFlag(Qt::WindowTransparentForInput, true);
-        view->setGeometry(0, 0, area.width, area.height);
+        view->setGeometry(0, 0, start.width, start.height);
         EndWithForeignWindow(parent);
         view->show();
     } else {
         view->setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        view->setGeometry(0, 0, kStandAloneWidth, kStandAloneHeight);
+        view->setGeometry(0, 0, start.width, start.height);
         view->show();
         // Keys end the stand-alone window: it takes the focus.
         view->requestActivate();
     }
-    SeedRandom();
-    SeedAnimationState();
+    SeedPreviewPicture();
 
     auto* host = new QtPreviewHost(view);
     std::thread([host] { PreviewThread(*host); }).detach();

@@ -3,7 +3,7 @@
 #include "engine/render.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
-#include "settings/settings_window.h"
+#include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::win32 {

@@ -7,6 +7,8 @@
 #include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/resource.h"
+#include "shell/settings_form.h"
+#include "shell/window_place.h"
 
 namespace zarvella::win32 {
 
@@ -25,10 +27,6 @@ constexpr int kButton2Id = 302;
 constexpr int kStaticTextId = 400;  // + 1 to 6
 
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
-
-int TrackIndex(ControlId id) {
-    return static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1);
-}
 }  // namespace
 
 void TForm2::Create(HINSTANCE instance) {
@@ -87,13 +85,13 @@ void TForm2::CreateControls(HINSTANCE instance) {
                               kButton2Rect, kButton2Id);
                 break;
             case ControlId::CheckBox1:
-                checkBox1_ =
-                    CreateControl(instance, "BUTTON", kCheckBox1Caption,
-                                  WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Rect, kCheckBox1Id);
+                checkBox1_ = CreateControl(instance, "BUTTON", kCheckBox1Setting.label,
+                                           WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Setting.rect,
+                                           kCheckBox1Id);
                 break;
             default: {
-                const int i = TrackIndex(id);
-                const TrackBarInfo& info = kTrackBars[i];
+                const int i = TrackNumber(id) - 1;
+                const SettingInfo& info = TrackBarSetting(i + 1);
                 HWND bar = CreateControl(instance, TRACKBAR_CLASSA, "",
                                          WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM,
                                          info.rect, kTrackBarId + i + 1);
@@ -108,9 +106,10 @@ void TForm2::CreateControls(HINSTANCE instance) {
             }
         }
     }
-    for (int i = 0; i < 6; ++i) {
-        CreateControl(instance, "STATIC", kTrackBars[i].label, SS_LEFT, kTrackBars[i].labelRect,
-                      kStaticTextId + i + 1);
+    for (int track = 1; track <= kTrackBarCount; ++track) {
+        const SettingInfo& info = TrackBarSetting(track);
+        CreateControl(instance, "STATIC", info.label, SS_LEFT, info.labelRect,
+                      kStaticTextId + track);
     }
 }
 
@@ -120,13 +119,15 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             TimerTimer();
             return 0;
         case WM_HSCROLL:
-            TrackBarScrolled(reinterpret_cast<HWND>(lParam));
+            for (int track = 1; track <= kTrackBarCount; ++track) {
+                if (trackBars_[track - 1] == reinterpret_cast<HWND>(lParam)) TrackBarChange(track);
+            }
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
                 switch (LOWORD(wParam)) {
                     case kCheckBox1Id:
-                        CheckBox1Click(SendMessageA(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                        CheckBox1Click();
                         return 0;
                     case kButton1Id:
                         Button1Click();
@@ -165,7 +166,7 @@ void TForm2::FormCreate() {
 }
 
 bool TForm2::FormKeyDown(WPARAM key) {
-    if (key != VK_ESCAPE) return false;
+    if (!SettingsKeyEndsWindow(key == VK_ESCAPE ? SaverKey::Escape : SaverKey::Other)) return false;
     PostQuitMessage(0);  // terminate the application
     return true;
 }
@@ -180,15 +181,15 @@ void TForm2::TimerTimer() {
 
 // Trackbars report every scroll step, moved or not; a change handler runs
 // only when the position really changed, as it does for a slider's OnChange.
-void TForm2::TrackBarScrolled(HWND trackBar) {
-    for (int i = 0; i < 6; ++i) {
-        if (trackBars_[i] != trackBar) continue;
-        const int position = static_cast<int>(SendMessageA(trackBar, TBM_GETPOS, 0, 0));
-        if (position == trackPositions_[i]) return;
-        trackPositions_[i] = position;
-        TrackBarChange(i + 1, position);
-        return;
-    }
+void TForm2::TrackBarChange(int track) {
+    const int position = TrackBarPosition(track);
+    if (position == trackPositions_[track - 1]) return;
+    trackPositions_[track - 1] = position;
+    zarvella::TrackBarChange(track, position);
+}
+
+void TForm2::CheckBox1Click() {
+    zarvella::CheckBox1Click(SendMessageA(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
 void TForm2::Button1Click() {

@@ -39,12 +39,13 @@ class TForm2 : public SettingsWindowHost {
     bool FormKeyDown(WPARAM key);
     void FormClose();
     void TimerTimer();
-    void TrackBarScrolled(HWND trackBar);
+    void TrackBarChange(int track);
+    void CheckBox1Click();
     void Button1Click();
     void Button2Click();
 
-    std::array<HWND, 6> trackBars_{};
-    std::array<int, 6> trackPositions_{};  // what the sliders last reported
+    std::array<HWND, kTrackBarCount> trackBars_{};
+    std::array<int, kTrackBarCount> trackPositions_{};  // what the sliders last reported
     HWND checkBox1_ = nullptr;
     HFONT labelFont_ = nullptr;
     HBRUSH background_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/win32/gl_context.h"
 
+#include "shell/settings_form.h"
+
 namespace zarvella::win32 {
 
 namespace {
@@ -38,7 +40,7 @@ void AttachGLContext(HWND window, GlVariant variant) {
     wglMakeCurrent(dc, context);
     RECT outer{};
     GetWindowRect(window, &outer);
-    SetupGL(variant, outer.right - outer.left, outer.bottom - outer.top);
+    SetupWindowGL(variant, outer.right - outer.left, outer.bottom - outer.top);
     SetBufferSwap(SwapCurrentBuffers);
 }
 

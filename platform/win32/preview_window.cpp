@@ -1,7 +1,5 @@
 #include "platform/win32/preview_window.h"
 
-#include "engine/animation.h"
-#include "engine/random.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/password_system.h"
 #include "shell/preview.h"
@@ -27,6 +25,18 @@ class Win32PreviewHost : public PreviewHost {
     void Invalidate() override { InvalidateRect(SaverWindow, nullptr, FALSE); }
     void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
     void PostDestroy() override { PostMessageA(SaverWindow, WM_DESTROY, 0, 0); }
+};
+
+// The parent's outer size.
+class Win32ParentHost : public PreviewParentHost {
+  public:
+    std::optional<AreaSize> ParentArea(uint32_t parent) override {
+        HWND window = ToHwnd(parent);
+        if (!IsWindow(window)) return std::nullopt;
+        RECT r{};
+        GetWindowRect(window, &r);
+        return AreaSize{r.right - r.left, r.bottom - r.top};
+    }
 };
 
 DWORD WINAPI PreviewThreadProc(LPVOID) {
@@ -57,24 +67,15 @@ HWND CreateSaverWindow(int width, int height, HWND parent) {
     }
     SaverWindow = window;
     AttachGLContext(window, GlVariant::Preview);
-    SeedRandom();
-    SeedAnimationState();
+    SeedPreviewPicture();
     return window;
 }
 
 void RunPreview(std::string_view secondArgument) {
-    HWND parent = ToHwnd(ParseWindowHandle(secondArgument));
-    // A number that names no window: there is nothing to draw into, so the
-    // preview ends at once instead of waiting for a window that never comes.
-    if (parent && !IsWindow(parent)) return;
-    int width = kStandAloneWidth, height = kStandAloneHeight;
-    if (parent) {
-        RECT r{};
-        GetWindowRect(parent, &r);
-        width = r.right - r.left;
-        height = r.bottom - r.top;
-    }
-    CreateSaverWindow(width, height, parent);
+    Win32ParentHost parents;
+    const PreviewStart start = DecidePreviewStart(secondArgument, parents);
+    if (start.kind == PreviewStart::Kind::EndAtOnce) return;
+    CreateSaverWindow(start.width, start.height, ToHwnd(start.parent));
     CreateThread(nullptr, 0, PreviewThreadProc, nullptr, 0, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -94,7 +95,9 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         case WM_NCCREATE:
             return 1;
-        case WM_KEYDOWN: {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            if (!PreviewTakesKey(message == WM_SYSKEYDOWN)) break;
             SaverPasswordSystem system;
             PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(window)));
             return 0;

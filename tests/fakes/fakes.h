@@ -18,17 +18,9 @@
 #include "shell/fullscreen.h"
 #include "shell/password.h"
 #include "shell/preview.h"
+#include "state/process_state.h"
 
 namespace zarvella::fakes {
-
-// Every process-wide value back to its start: zero, generator state 0.
-inline void ResetCoreState() {
-    SaverSettings = {};
-    ResetEngineState();
-    ResetFullScreenState();
-    ResetPreviewState();
-    SeedRandomWith(0);
-}
 
 // The generator's formula, kept apart from the core so tests can predict draws.
 struct ReferenceRandom {
@@ -65,7 +57,7 @@ class MemoryStore : public SettingsStore {
                 uint32_t alpha, uint32_t rands) {
         keyExists = true;
         const uint32_t data[7] = {fast, bright, size, satiation, color, alpha, rands};
-        for (int k = 0; k < 7; ++k) values[kValueNames[k]] = {Kind::Dword, data[k]};
+        for (int k = 0; k < 7; ++k) values[kSettingsTable[k].storedName] = {Kind::Dword, data[k]};
     }
     std::vector<std::string> Writes() const {
         std::vector<std::string> w;
@@ -118,7 +110,7 @@ class FakeSettingsHost : public SettingsWindowHost {
     std::vector<std::string> log;
 
     FakeSettingsHost() {
-        for (int t = 1; t <= 6; ++t) positions[t] = kTrackBars[t - 1].layoutPosition;
+        for (int t = 1; t <= 6; ++t) positions[t] = kSettingsTable[t - 1].layoutPosition;
     }
     int TrackBarPosition(int track) override { return positions[track]; }
     void SetTrackBarPosition(int track, int position) override {
@@ -261,6 +253,19 @@ class FakePreviewHost : public PreviewHost {
         if (onSleep) onSleep(sleeps);
     }
     void PostDestroy() override { log.push_back("destroy"); }
+};
+
+// Windows by handle, with their sizes; any other handle names no window.
+class FakeParentHost : public PreviewParentHost {
+  public:
+    std::map<uint32_t, AreaSize> windows;
+    std::vector<uint32_t> asked;
+    std::optional<AreaSize> ParentArea(uint32_t parent) override {
+        asked.push_back(parent);
+        const auto it = windows.find(parent);
+        if (it == windows.end()) return std::nullopt;
+        return it->second;
+    }
 };
 
 }  // namespace zarvella::fakes

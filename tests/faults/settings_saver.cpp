@@ -87,9 +87,9 @@ int Check() {
     uint32_t values[7];
     for (int i = 0; i < 7; ++i) {
         const regfile::RegData* d =
-            regfile::FindValue(parsed.document, kSettingsKey, kValueNames[i]);
+            regfile::FindValue(parsed.document, kSettingsKey, kSettingsTable[i].storedName);
         if (!d || d->kind != regfile::DataKind::Dword) {
-            std::printf("incomplete: no number for %s\n", kValueNames[i]);
+            std::printf("incomplete: no number for %s\n", kSettingsTable[i].storedName);
             return 1;
         }
         values[i] = d->dword;

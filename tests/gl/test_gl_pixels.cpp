@@ -10,6 +10,7 @@
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
+#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -22,7 +23,7 @@ struct Rgba {
 
 class Pixels : public ::testing::Test {
   protected:
-    void SetUp() override { fakes::ResetCoreState(); }
+    void SetUp() override { ResetProcessState(); }
     void TearDown() override {
         if (context_) OSMesaDestroyContext(context_);
     }
@@ -80,7 +81,7 @@ TEST_F(Pixels, SettingsAndFullScreenShowHalfTheColourPreviewAboutOnePointZeroEig
         {GlVariant::Settings, 0.5}, {GlVariant::FullScreen, 0.5}, {GlVariant::Preview, front}};
     for (const auto& c : cases) {
         Open(400, 430);
-        SetupGL(c.variant, 400, 430);
+        SetupWindowGL(c.variant, 400, 430);
         const int cx = 200, cy = c.variant == GlVariant::Settings ? 250 : 215;
 
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -103,7 +104,7 @@ TEST_F(Pixels, SettingsAndFullScreenShowHalfTheColourPreviewAboutOnePointZeroEig
 
 TEST_F(Pixels, SettingsViewportKeepsTheLowestHundredRowsFree) {
     Open(400, 430);
-    SetupGL(GlVariant::Settings, 400, 430);
+    SetupWindowGL(GlVariant::Settings, 400, 430);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
     DrawTestTriangle(100.0f);  // covers the whole view
@@ -146,7 +147,7 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
 
 TEST_F(Pixels, SettingsFrameStaysAboveTheControls) {
     Open(400, 430);
-    SetupGL(GlVariant::Settings, 400, 430);
+    SetupWindowGL(GlVariant::Settings, 400, 430);
     SaverSettings = kDefaultSettings;
     SaverSettings.Size = 10;  // closest to the eye: the largest picture
     SeedRandomWith(77);

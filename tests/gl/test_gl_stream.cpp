@@ -11,6 +11,7 @@
 #include "engine/render.h"
 #include "engine/surface.h"
 #include "settings/settings.h"
+#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -24,7 +25,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class GlStream : public ::testing::Test {
   protected:
     void SetUp() override {
-        fakes::ResetCoreState();
+        ResetProcessState();
         glrec::Clear();
         SetBufferSwap(nullptr);
         SaverSettings = kDefaultSettings;
@@ -325,7 +326,7 @@ TEST_F(GlStream, SetupSendsTheVariantsExactSequence) {
                  {GlVariant::Preview, sequence(false, {-5, 5, 5, 0})}};
     for (const auto& c : cases) {
         glrec::Clear();
-        SetupGL(c.variant, 400, 430);
+        SetupWindowGL(c.variant, 400, 430);
         const auto& got = glrec::Calls();
         ASSERT_EQ(got.size(), c.expected.size());
         for (size_t k = 0; k < got.size(); ++k) {

@@ -389,8 +389,12 @@ case_settings_damaged_file() {
   local wid
   wid=$(find_window "Zarvella Settings") || { check "the settings window opens after the message" false; return; }
   focus "$wid"
-  # "Save Settings" must not overwrite it either.
+  # "Save Settings" must not overwrite it either, and says so.
   xdotool key Tab; sleep 0.2; xdotool key space; sleep 0.5
+  local box
+  box=$(find_window "Zarvella" 10) && sleep 0.3 && focus "$box" && xdotool key Return && sleep 0.3
+  check "the failed save is said" grep -qF "Failed to set data for 'Fast'" "$messages"
+  focus "$wid"
   xdotool key Escape
   wait_exit 5 || check "Esc ends the settings window" false
   check "the damaged file is left byte for byte" cmp -s "$settings" "$work/before.reg"

@@ -207,8 +207,8 @@ TEST_F(FileStoreTest, AFailedWriteReportsAndLeavesNoTemporaryFile) {
     FileSettingsStore blocked(root_ + "/file/settings.reg", errors_);
     WriteFile(root_ + "/file", "not a folder");
     EXPECT_FALSE(blocked.OpenKey(true));
-    EXPECT_FALSE(SaveSettings(blocked, errors_));  // silent: the key cannot be opened
-    EXPECT_TRUE(errors_.texts.empty());
+    EXPECT_FALSE(SaveSettings(blocked, errors_));  // said, never silent
+    EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to set data for 'Fast'"});
 }
 
 TEST_F(FileStoreTest, WriteValueFailureShowsFailedToSetData) {

@@ -48,17 +48,11 @@ class RacingHost : public PreviewHost {
 class PreviewRace : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetEngineState();
-        ResetPreviewState();
-        SaverSettings = {};
+        ResetProcessState();
         SeedRandomWith(1u);
         SeedAnimationState();
     }
-    void TearDown() override {
-        ResetPreviewState();
-        ResetEngineState();
-        SaverSettings = {};
-    }
+    void TearDown() override { ResetProcessState(); }
 };
 
 // Frames painted while the preview thread starts: none uses the zero start

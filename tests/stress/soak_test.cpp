@@ -132,8 +132,7 @@ class Soak : public ::testing::Test {
     }
     void TearDown() override {
         SetBufferSwap(nullptr);
-        ResetEngineState();
-        SaverSettings = {};
+        ResetProcessState();
     }
 };
 
@@ -164,7 +163,7 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
 
     for (size_t c = 0; c < combos.size(); ++c) {
         const auto& [kind, values] = combos[c];
-        ResetEngineState();
+        ResetProcessState();
         SaverSettings = {
             values.Speed, values.Brightness, values.Size, values.Segments, values.Detail, kind,
             false};
@@ -258,7 +257,9 @@ TEST_F(Soak, EveryFrameFreshValuesFromTheWhole32BitRange) {
         return (r & 3) == 0 ? static_cast<int32_t>(next()) : kEdges[(r >> 2) % kEdgeCount];
     };
 
-    ResetEngineState();
+    const SaverSettingsRecord kept = SaverSettings;
+    ResetProcessState();
+    SaverSettings = kept;
     // Only the last row and the columns past the widest row stay untouched
     // whatever Detail does (the frame never goes beyond row 30).
     PoisonOutsideWalk(kMaxFrameDetail);

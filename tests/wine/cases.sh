@@ -334,18 +334,18 @@ case_fullscreen_key() {
 }
 
 case_fullscreen_settings_error() {
-  # The error stops the set-up: the window keeps its layout size, centred, the
-  # cursor stays visible and the start position stays at the screen's corner,
-  # so a move more than 10 pixels away from that corner ends it.
+  # After the message the screen is covered as usual, the cursor hidden, and
+  # the threshold counts from where the cursor was, not from the corner.
   seed_settings '"40"'
-  pointer_to 5 5
+  pointer_to 640 512
   start_saver "$SCR32" /s
   expect_message "Invalid data type for 'Color'"
   window_or_fail find-class TForm1
-  [ "$(field rect "$WINDOW")" = 440,362,840,662 ] || fail "after the error the window is at $(field rect "$WINDOW")"
-  [ "$(probe cursor)" = shown ] || fail "the cursor is hidden after the error"
+  [ "$(field rect "$WINDOW")" = 0,0,1280,1024 ] || fail "after the error the window is at $(field rect "$WINDOW")"
+  [ "$(probe cursor)" = hidden ] || fail "the cursor is shown after the error"
+  pointer_to 645 517
   expect_running 0.5
-  pointer_to 640 512
+  pointer_to 660 512
   expect_exit 6
 }
 

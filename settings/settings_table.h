@@ -1,0 +1,156 @@
+// The seven settings, one row each: everything the program knows about a
+// setting is here, and load, save, the first run, both settings windows and
+// the command line are driven by this table.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "state/process_state.h"
+
+namespace zarvella {
+
+struct ControlRect {
+    int left, top, width, height;
+};
+
+enum class SettingControl { TrackBar, CheckBox };
+
+struct SettingInfo {
+    // The stored value's name. Historical, and not always its meaning
+    // ("Color" holds Detail): it is the stored format.
+    const char* storedName;
+    const char* label;   // the caption in the settings window
+    const char* option;  // the command-line option, without its dash
+    SettingControl control;
+    int32_t min, max;                      // the slider's range; 0 to 1 for the check box
+    int32_t layoutPosition;                // the slider's position before a value is put in
+    int32_t defaultValue;                  // what a first run stores
+    int32_t SaverSettingsRecord::*number;  // a slider's field
+    bool SaverSettingsRecord::*flag;       // the check box's field
+    ControlRect labelRect;                 // the caption above a slider
+    ControlRect rect;                      // the control
+};
+
+// In stored order, which is also TrackBar1 to TrackBar6, then CheckBox1.
+inline constexpr std::array<SettingInfo, 7> kSettingsTable = {{
+    {"Fast",
+     "Speed",
+     "speed",
+     SettingControl::TrackBar,
+     0,
+     100,
+     1,
+     10,
+     &SaverSettingsRecord::Speed,
+     nullptr,
+     {10, 309, 45, 20},
+     {3, 327, 120, 10}},
+    {"Bright",
+     "Brightness",
+     "brightness",
+     SettingControl::TrackBar,
+     1,
+     15,
+     1,
+     9,
+     &SaverSettingsRecord::Brightness,
+     nullptr,
+     {10, 342, 70, 20},
+     {3, 359, 120, 10}},
+    {"Size",
+     "Size",
+     "size",
+     SettingControl::TrackBar,
+     0,
+     10,
+     5,
+     7,
+     &SaverSettingsRecord::Size,
+     nullptr,
+     {143, 309, 32, 20},
+     {136, 327, 120, 10}},
+    {"Satiation",
+     "Segment",
+     "segments",
+     SettingControl::TrackBar,
+     0,
+     10,
+     1,
+     5,
+     &SaverSettingsRecord::Segments,
+     nullptr,
+     {143, 342, 61, 20},
+     {136, 359, 120, 10}},
+    {"Color",
+     "Detailed",
+     "detail",
+     SettingControl::TrackBar,
+     1,
+     30,
+     1,
+     10,
+     &SaverSettingsRecord::Detail,
+     nullptr,
+     {277, 309, 57, 20},
+     {270, 327, 120, 10}},
+    {"Alpha",
+     "Pictures",
+     "kind",
+     SettingControl::TrackBar,
+     1,
+     10,
+     1,
+     1,
+     &SaverSettingsRecord::PictureKind,
+     nullptr,
+     {277, 342, 55, 20},
+     {270, 359, 120, 10}},
+    {"Rands",
+     "Random",
+     "random",
+     SettingControl::CheckBox,
+     0,
+     1,
+     0,
+     0,
+     nullptr,
+     &SaverSettingsRecord::RandomPicture,
+     {0, 0, 0, 0},
+     {10, 290, 375, 17}},
+}};
+
+// TrackBar1 to TrackBar6 are the table's first six rows.
+inline constexpr int kTrackBarCount = 6;
+inline constexpr const SettingInfo& kCheckBox1Setting = kSettingsTable[6];
+
+// Slider `track` (1 to 6).
+constexpr const SettingInfo& TrackBarSetting(int track) {
+    return kSettingsTable[static_cast<size_t>(track - 1)];
+}
+
+// The setting's value in a record, a check box as 0 or 1.
+constexpr int32_t SettingValue(const SettingInfo& info, const SaverSettingsRecord& record) {
+    return info.number ? record.*info.number : (record.*info.flag ? 1 : 0);
+}
+
+// Sets it; a check box is on for any non-zero value.
+constexpr void SetSettingValue(const SettingInfo& info, SaverSettingsRecord& record,
+                               int32_t value) {
+    if (info.number) {
+        record.*info.number = value;
+    } else {
+        record.*info.flag = value != 0;
+    }
+}
+
+constexpr SaverSettingsRecord DefaultsFromTable() {
+    SaverSettingsRecord record;
+    for (const SettingInfo& info : kSettingsTable) SetSettingValue(info, record, info.defaultValue);
+    return record;
+}
+
+// What a first run stores.
+inline constexpr SaverSettingsRecord kDefaultSettings = DefaultsFromTable();
+
+}  // namespace zarvella

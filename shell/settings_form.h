@@ -1,0 +1,37 @@
+// The settings window's start and its keys: TForm2 on each platform turns
+// its events into these calls.
+#pragma once
+
+#include "engine/render.h"
+#include "settings/settings_window.h"
+
+namespace zarvella {
+
+// The picture lies above a strip of controls 100 px high. The outer size a
+// Windows frame has also holds 30 px of frame, which the picture leaves out.
+inline constexpr int kControlStripHeight = 100;
+inline constexpr int kSettingsFrameExtra = 30;
+
+// (0, 100, outer width, outer height - 130).
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight);
+
+// SetupGL for a window of this outer size, frame included: only the
+// settings window sets a viewport, its picture's.
+void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight);
+
+// With RandomPicture on, PictureKind becomes 1 to 9 (never 10).
+void ChooseRandomPicture();
+
+// TForm2.FormCreate. Loads the settings (a value that cannot be read is
+// shown and keeps its default), then puts them into the controls, sizes and
+// centres the window and attaches the picture. False when a value could
+// not be read; the window is set up all the same.
+bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
+
+// The keys a window's rules tell apart.
+enum class SaverKey { Escape, Other };
+
+// FormKeyDown: true when the key ends the settings window (Esc).
+bool SettingsKeyEndsWindow(SaverKey key);
+
+}  // namespace zarvella

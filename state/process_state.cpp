@@ -1,0 +1,28 @@
+#include "state/process_state.h"
+
+#include "engine/random.h"
+
+namespace zarvella {
+
+SaverSettingsRecord SaverSettings;
+AnimationStateRecord AnimationState;
+SurfaceGridRecord SurfaceGrid;
+WalkRecord Walk;
+int32_t CopyIndex = 0;
+ScreenPoint StartCursorPos;
+std::atomic<bool> CloseRequested{false};
+std::atomic<bool> PreviewSettingsReady{false};
+
+void ResetProcessState() {
+    SaverSettings = {};
+    AnimationState = {};
+    SurfaceGrid = {};
+    Walk = {};
+    CopyIndex = 0;
+    StartCursorPos = {};
+    CloseRequested.store(false);
+    PreviewSettingsReady.store(false);
+    SeedRandomWith(0);
+}
+
+}  // namespace zarvella

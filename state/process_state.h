@@ -1,0 +1,69 @@
+// Everything the process keeps between events, in one place: the settings,
+// the picture's animation and grid, the walk and copy counters, and what the
+// full-screen window and the preview remember. One instance each, zero at
+// start; ResetProcessState puts all of it back. Plain data only, so every
+// part of the core can include it without depending on another part.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace zarvella {
+
+struct SaverSettingsRecord {
+    int32_t Speed = 0;
+    int32_t Brightness = 0;
+    int32_t Size = 0;
+    int32_t Segments = 0;
+    int32_t Detail = 0;
+    int32_t PictureKind = 0;
+    bool RandomPicture = false;
+};
+
+inline constexpr int kGridRows = 51;
+inline constexpr int kGridCols = 101;
+
+struct AnimationStateRecord {
+    double Phase1 = 0, Phase2 = 0, Phase3 = 0;
+    double Drift1 = 0, Drift2 = 0, Drift3 = 0;
+};
+
+struct SurfaceGridRecord {
+    double GridX[kGridRows][kGridCols];
+    double GridY[kGridRows][kGridCols];
+    double GridZ[kGridRows][kGridCols];
+    double GridR[kGridRows][kGridCols];
+    double GridG[kGridRows][kGridCols];
+    double GridB[kGridRows][kGridCols];
+};
+
+struct WalkRecord {
+    int32_t RowIndex = 0;
+    int32_t ColIndex = 0;
+    double AngleU = 0;
+    double AngleV = 0;
+};
+
+struct ScreenPoint {
+    int32_t x = 0, y = 0;
+};
+
+// Read by the picture engine at every use (through LiveSettings), so a
+// slider changes the very next frame.
+extern SaverSettingsRecord SaverSettings;
+extern AnimationStateRecord AnimationState;
+extern SurfaceGridRecord SurfaceGrid;
+extern WalkRecord Walk;
+// Number of the copy being drawn.
+extern int32_t CopyIndex;
+// Cursor position when the full-screen window was created, screen coordinates.
+extern ScreenPoint StartCursorPos;
+// The preview: a close asked for from the key handler, and whether the
+// preview thread has stored its fixed settings (both threads read these).
+extern std::atomic<bool> CloseRequested;
+extern std::atomic<bool> PreviewSettingsReady;
+
+// Every value above back to zero, and the random generator's state too.
+void ResetProcessState();
+
+}  // namespace zarvella
