@@ -16,11 +16,14 @@
  *
  * A window is printed as one line of key=value pairs; nothing found exits 1.
  */
+/* windows.h first: the other Windows headers need its types. */
+/* clang-format off */
+#include <windows.h>
+/* clang-format on */
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <windows.h>
 
 static void print_window(HWND w) {
     char title[256] = "", cls[256] = "";
