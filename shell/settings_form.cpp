@@ -2,6 +2,7 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
+#include "shell/window_handle.h"
 
 namespace zarvella {
 
@@ -17,6 +18,12 @@ void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight) {
 
 void ChooseRandomPicture() {
     if (SaverSettings.RandomPicture) SaverSettings.PictureKind = RandomInt(9) + 1;
+}
+
+uint32_t DecideSettingsOwner(std::string_view settingsOwner,
+                             bool (*windowExists)(uint32_t handle)) {
+    const uint32_t owner = ParseWindowHandle(settingsOwner);
+    return owner != 0 && windowExists(owner) ? owner : 0;
 }
 
 bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {

@@ -2,6 +2,9 @@
 // its events into these calls.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "engine/render.h"
 #include "settings/settings_window.h"
 
@@ -27,6 +30,11 @@ void ChooseRandomPicture();
 // centres the window and attaches the picture. False when a value could
 // not be read; the window is set up all the same.
 bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
+
+// The window that owns the settings window, from LaunchPlan::settingsOwner:
+// 0, none, when the text is no number or names no window (windowExists), so
+// the window then opens as with a bare /c.
+uint32_t DecideSettingsOwner(std::string_view settingsOwner, bool (*windowExists)(uint32_t handle));
 
 // The keys a window's rules tell apart.
 enum class SaverKey { Escape, Other };

@@ -27,6 +27,11 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
     if (plan.hackWindow) return plan;
     plan.mode = ModeForArgument(args.empty() ? std::string() : args[0]);
     if (args.size() > 1) plan.secondArgument = args[1];
+    if (plan.mode == SaverMode::Settings) {
+        const std::string& word = args[0];
+        plan.settingsOwner =
+            word.size() > 3 && word[2] == ':' ? word.substr(3) : plan.secondArgument;
+    }
     return plan;
 }
 

@@ -27,6 +27,9 @@ struct LaunchPlan {
     std::optional<unsigned long> hackWindow;
     // The preview's parent and the change-password owner, as given.
     std::string secondArgument;
+    // The settings window's owner, as given: the text after "/c:", or else
+    // the second argument (the system's dialog passes the former).
+    std::string settingsOwner;
 };
 
 // args: the program's arguments without its name. windowVariable: the

@@ -40,6 +40,24 @@ TEST(XScreenSaverStart, WindowsStyleStartsAreNot) {
     EXPECT_FALSE(XScreenSaverWindow({"-s"}, nullptr, kRoot));
 }
 
+TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
+    const struct {
+        Args args;
+        const char* owner;
+    } cases[] = {
+        {{"/c:4711"}, "4711"},
+        {{"/C:$10", "12"}, "$10"},
+        {{"/c", "4711"}, "4711"},
+        {{"/c:", "12"}, "12"},
+        {{"/c"}, ""},
+        {{"/c4711"}, ""},
+        {{"/p:4711", "12"}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlanLaunch(c.args, nullptr, kRoot).settingsOwner, c.owner) << c.args[0];
+    }
+}
+
 TEST(Launch, ModeWordOrHackWindow) {
     struct Case {
         std::vector<std::string> args;

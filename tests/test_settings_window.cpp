@@ -118,6 +118,15 @@ TEST(SettingsKeys, OnlyEscEndsTheWindowAndThePreviewPassesAltKeysOn) {
     EXPECT_FALSE(PreviewTakesKey(true));
 }
 
+TEST(SettingsOwner, AHandleOfAnExistingWindowElseNone) {
+    const auto windowExists = [](uint32_t handle) { return handle == 4711 || handle == 16; };
+    EXPECT_EQ(DecideSettingsOwner("4711", windowExists), 4711u);
+    EXPECT_EQ(DecideSettingsOwner("$10", windowExists), 16u);
+    for (const char* none : {"", "4712", "0", "12ab", " "}) {
+        EXPECT_EQ(DecideSettingsOwner(none, windowExists), 0u) << '"' << none << '"';
+    }
+}
+
 TEST_F(SettingsWindow, CentredOriginRoundsHalvesToEven) {
     EXPECT_EQ(CentredOrigin(1280, 400), 440);
     EXPECT_EQ(CentredOrigin(1025, 400), 312);  // 312.5

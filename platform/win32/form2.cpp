@@ -27,9 +27,23 @@ constexpr int kButton2Id = 302;
 constexpr int kStaticTextId = 400;  // + 1 to 6
 
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
+
+// A themed check box draws its caption in the theme's text colour, whatever
+// WM_CTLCOLORSTATIC asks, which is dark on this black window. Without a theme
+// it draws white like the labels. A blank names no theme class (an empty name
+// is refused by some uxtheme versions). uxtheme is looked up, not linked:
+// where it is missing there is no theme to take off.
+void DrawWithoutTheme(HWND control) {
+    using SetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    HMODULE uxtheme = LoadLibraryA("uxtheme.dll");
+    if (!uxtheme) return;
+    const auto setWindowTheme = reinterpret_cast<SetWindowThemeProc>(
+        reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
+    if (setWindowTheme) setWindowTheme(control, L" ", L" ");
+}
 }  // namespace
 
-void TForm2::Create(HINSTANCE instance) {
+void TForm2::Create(HINSTANCE instance, HWND owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     background_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -52,7 +66,7 @@ void TForm2::Create(HINSTANCE instance) {
     const int width = r.right - r.left, height = r.bottom - r.top;
     CreateWindowExA(0, kClassName, kSettingsTitle, kStyle,
                     CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width),
-                    CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height), width, height, nullptr,
+                    CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height), width, height, owner,
                     nullptr, instance, this);
     CreateControls(instance);
     FormCreate();
@@ -88,6 +102,7 @@ void TForm2::CreateControls(HINSTANCE instance) {
                 checkBox1_ = CreateControl(instance, "BUTTON", kCheckBox1Setting.label,
                                            WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Setting.rect,
                                            kCheckBox1Id);
+                DrawWithoutTheme(checkBox1_);
                 break;
             default: {
                 const int i = TrackNumber(id) - 1;
@@ -167,12 +182,20 @@ void TForm2::FormCreate() {
 
 bool TForm2::FormKeyDown(WPARAM key) {
     if (!SettingsKeyEndsWindow(key == VK_ESCAPE ? SaverKey::Escape : SaverKey::Other)) return false;
-    PostQuitMessage(0);  // terminate the application
+    Terminate();
     return true;
 }
 
 void TForm2::FormClose() {
-    DestroyWindow(Handle);  // its WM_DESTROY terminates the application
+    Terminate();
+}
+
+// The window's WM_DESTROY terminates the application. The system would hand
+// the activation to the next window down, which need not be the owner.
+void TForm2::Terminate() {
+    HWND owner = GetWindow(Handle, GW_OWNER);
+    if (owner && GetForegroundWindow() == Handle) SetForegroundWindow(owner);
+    DestroyWindow(Handle);
 }
 
 void TForm2::TimerTimer() {

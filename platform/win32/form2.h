@@ -13,8 +13,10 @@ namespace zarvella::win32 {
 
 class TForm2 : public SettingsWindowHost {
   public:
-    // Creates the window and its controls, runs FormCreate and shows it.
-    void Create(HINSTANCE instance);
+    // Creates the window and its controls, runs FormCreate and shows it. An
+    // owner (the dialog that asked for the settings) keeps it above itself
+    // and gets the focus back when it closes.
+    void Create(HINSTANCE instance, HWND owner = nullptr);
     HWND Handle = nullptr;
     // Every message of the window, through FormWindowProc.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -38,6 +40,7 @@ class TForm2 : public SettingsWindowHost {
     void FormCreate();
     bool FormKeyDown(WPARAM key);
     void FormClose();
+    void Terminate();
     void TimerTimer();
     void TrackBarChange(int track);
     void CheckBox1Click();

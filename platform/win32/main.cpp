@@ -8,6 +8,7 @@
 #include "platform/win32/password_system.h"
 #include "platform/win32/preview_window.h"
 #include "platform/win32/win32.h"
+#include "shell/settings_form.h"
 #include "startup/launch.h"
 
 using namespace zarvella;
@@ -52,7 +53,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         }
         case SaverMode::Settings: {
             static TForm2 form2;
-            form2.Create(instance);
+            const uint32_t owner = DecideSettingsOwner(plan.settingsOwner, [](uint32_t handle) {
+                return IsWindow(ToHwnd(handle)) != FALSE;
+            });
+            form2.Create(instance, ToHwnd(owner));
             RunMessageLoop(&form2);
             break;
         }
