@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end tests of the Windows screen saver under Wine, on a virtual X
-# display: builds the win32 and win64 presets and the test helpers, starts its
-# own Xvfb, runs every case of cases.sh in a fresh Wine prefix, prints one
+# display: builds the win32 and win64 presets, the setup program and the
+# portable zip (scripts/package-windows) and the test helpers, starts its own
+# Xvfb, runs every case of cases.sh and install_cases.sh in a fresh Wine
+# prefix (64-bit, or 32-bit where the case's list line says win32), prints one
 # PASS/FAIL line per case and "N passed, N failed", and exits non-zero on any
 # failure. The display has no Composite extension: with it, Wine lays a
 # window's GL picture over that window's child controls (the settings window's
@@ -19,14 +21,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-for tool in wine wineserver wineboot Xvfb xdotool import convert objdump i686-w64-mingw32-gcc-win32; do
+for tool in wine wineserver wineboot Xvfb xdotool import convert objdump i686-w64-mingw32-gcc-win32 makensis; do
   command -v "$tool" >/dev/null || { echo "FAIL setup: $tool is missing (scripts/install-deps installs it)"; echo "0 passed, 1 failed"; exit 1; }
 done
 
 # ---- build ------------------------------------------------------------------
 
 build_log=$(mktemp)
-if ! { cmake --preset win32 && cmake --build --preset win32 && cmake --preset win64 && cmake --build --preset win64; } >"$build_log" 2>&1; then
+if ! "$root/scripts/package-windows" >"$build_log" 2>&1; then
   cat "$build_log"
   rm -f "$build_log"
   echo "FAIL build"
@@ -36,11 +38,15 @@ fi
 rm -f "$build_log"
 export SCR32="$root/build/win32/Zarvella.scr"
 export SCR64="$root/build/win64/Zarvella.scr"
+VERSION=$(sed -n 's/^project(Zarvella VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+export VERSION
+export SETUP="$root/build/package/Zarvella-Setup-$VERSION.exe"
+export PORTABLE_ZIP="$root/build/package/Zarvella-$VERSION-portable.zip"
 
 export HELPERS="$root/build/wine-tests"
 mkdir -p "$HELPERS"
 if ! i686-w64-mingw32-gcc-win32 -O1 -Wall -Wextra -mconsole -o "$HELPERS/probe.exe" "$here/helpers/probe.c" \
-    -lcomctl32 -lgdi32 -lversion -static-libgcc ||
+    -lcomctl32 -lgdi32 -lversion -luxtheme -static-libgcc ||
   ! i686-w64-mingw32-gcc-win32 -O1 -Wall -Wextra -shared -Wl,--kill-at -o "$HELPERS/PASSWORD.CPL" \
     "$here/helpers/password_cpl.c" -static-libgcc; then
   echo "FAIL helpers"
@@ -57,6 +63,7 @@ current_prefix=""
 cleanup() {
   if [ -n "$current_prefix" ]; then WINEPREFIX="$current_prefix" wineserver -k 2>/dev/null; fi
   if [ -d "$work/template" ]; then WINEPREFIX="$work/template" wineserver -k 2>/dev/null; fi
+  if [ -d "$work/template32" ]; then WINEPREFIX="$work/template32" wineserver -k 2>/dev/null; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
   rm -rf "$work"
 }
@@ -95,27 +102,59 @@ if ! WINEPREFIX="$work/template" wineboot -i >"$work/wineboot.log" 2>&1 ||
   exit 1
 fi
 
-new_prefix() {  # new_prefix DIR
+new_prefix() {  # new_prefix DIR [TEMPLATE]
+  local template=${2:-$work/template}
   mkdir -p "$1"
-  tar -C "$work/template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+  tar -C "$template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
     tar -C "$1" -xf -
-  cp -al "$work/template/drive_c/windows/system32" "$work/template/drive_c/windows/syswow64" "$1/drive_c/windows/"
+  cp -al "$template/drive_c/windows/system32" "$1/drive_c/windows/"
+  # A 32-bit prefix has no syswow64.
+  [ ! -d "$template/drive_c/windows/syswow64" ] || cp -al "$template/drive_c/windows/syswow64" "$1/drive_c/windows/"
+}
+
+# The 32-bit template, made when the first case asks for it (about 10 s).
+template32_ready() {
+  [ -e "$work/template32.ok" ] && return 0
+  local started
+  started=$(date +%s)
+  WINEARCH=win32 WINEPREFIX="$work/template32" wineboot -i >"$work/wineboot32.log" 2>&1 &&
+    WINEPREFIX="$work/template32" wineserver -w || return 1
+  touch "$work/template32.ok"
+  echo "(32-bit prefix made in $(($(date +%s) - started))s)"
 }
 
 # ---- cases ------------------------------------------------------------------
 
-if [ $# -gt 0 ]; then cases=("$@"); else mapfile -t cases < <(bash "$here/cases.sh" --list); fi
+# "FILE NAME [win32]" per case.
+mapfile -t listing < <(
+  bash "$here/cases.sh" --list | sed 's/^/cases.sh /'
+  bash "$here/install_cases.sh" --list | sed 's/^/install_cases.sh /'
+)
+if [ $# -gt 0 ]; then cases=("$@"); else mapfile -t cases < <(printf '%s\n' "${listing[@]}" | cut -d' ' -f2); fi
 [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && export SHOTS="$(cd "$SHOTS" && pwd)"
 
 passed=0
 failed=0
 for name in "${cases[@]}"; do
+  read -r file _ arch < <(printf '%s\n' "${listing[@]}" | awk -v n="$name" '$2 == n' | head -1)
+  file=${file:-cases.sh}  # an unknown name fails there
+  arch=${arch:-win64}
   case_dir="$work/case-$name"
   mkdir -p "$case_dir"
   current_prefix="$case_dir/prefix"
-  new_prefix "$current_prefix"
+  if [ "$arch" = win32 ]; then
+    if ! template32_ready; then
+      cat "$work/wineboot32.log"
+      echo "FAIL $name (32-bit wineboot)"
+      failed=$((failed + 1))
+      continue
+    fi
+    new_prefix "$current_prefix" "$work/template32"
+  else
+    new_prefix "$current_prefix"
+  fi
   started=$(date +%s)
-  if CASE_DIR="$case_dir" WINEPREFIX="$current_prefix" timeout 180 bash "$here/cases.sh" "$name" >"$case_dir/log" 2>&1; then
+  if CASE_DIR="$case_dir" WINEARCH="$arch" WINEPREFIX="$current_prefix" timeout 180 bash "$here/$file" "$name" >"$case_dir/log" 2>&1; then
     echo "PASS $name ($(($(date +%s) - started))s)"; [ -n "${WINE_TESTS_VERBOSE:-}" ] && sed "s/^/  /" "$case_dir/log"
     passed=$((passed + 1))
   else

@@ -9,6 +9,11 @@
  *   probe msgbox [close]        texts of the first message box; "close" presses its OK
  *   probe parent W H            a frame with a W x H child area to hold a preview, as the
  *                               system dialog has; prints the area's handle
+ *   probe dialog                a top-level window standing in for the dialog that opens the
+ *                               settings; prints its handle
+ *   probe foreground            the handle of the foreground window
+ *   probe theme HWND            whether the settings window's check box, first slider and
+ *                               first button have a visual-styles theme (1) or not (0)
  *   probe close HWND            posts WM_CLOSE
  *   probe resources FILE        string 1, icon, manifest and file version of a program
  *   probe record TEXT           stores TEXT as "Opened" under HKCU\Software\ZarvellaTest
@@ -24,6 +29,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <uxtheme.h>
 
 static void print_window(HWND w) {
     char title[256] = "", cls[256] = "";
@@ -38,11 +44,12 @@ static void print_window(HWND w) {
     GetWindowThreadProcessId(w, &pid);
     printf(
         "hwnd=%lu class=%s style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld size=%ldx%ld "
-        "client=%ld,%ld,%ldx%ld visible=%d enabled=%d pid=%lu title=%s\n",
+        "client=%ld,%ld,%ldx%ld visible=%d enabled=%d owner=%lu pid=%lu title=%s\n",
         (unsigned long)(UINT_PTR)w, cls, (unsigned long)GetWindowLongA(w, GWL_STYLE),
         (unsigned long)GetWindowLongA(w, GWL_EXSTYLE), r.left, r.top, r.right, r.bottom,
         r.right - r.left, r.bottom - r.top, origin.x, origin.y, c.right, c.bottom,
-        IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0, (unsigned long)pid, title);
+        IsWindowVisible(w) ? 1 : 0, IsWindowEnabled(w) ? 1 : 0,
+        (unsigned long)(UINT_PTR)GetWindow(w, GW_OWNER), (unsigned long)pid, title);
 }
 
 struct search {
@@ -132,7 +139,7 @@ static LRESULT CALLBACK parent_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, m, wp, lp);
 }
 
-static int parent(int width, int height) {
+static void register_parent_class(void) {
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);
     wc.lpfnWndProc = parent_proc;
@@ -140,10 +147,10 @@ static int parent(int width, int height) {
     wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
     wc.lpszClassName = "PreviewParent";
     RegisterClassA(&wc);
-    HWND frame = CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_POPUP | WS_VISIBLE, 190,
-                                 190, width + 20, height + 20, NULL, NULL, wc.hInstance, NULL);
-    HWND w = CreateWindowExA(0, "PreviewParent", "Preview Area", WS_CHILD | WS_VISIBLE, 10, 10,
-                             width, height, frame, NULL, wc.hInstance, NULL);
+}
+
+/* Prints the window's handle, then serves it until it is closed. */
+static int serve(HWND w) {
     if (!w) return 1;
     printf("%lu\n", (unsigned long)(UINT_PTR)w);
     fflush(stdout);
@@ -152,6 +159,31 @@ static int parent(int width, int height) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    return 0;
+}
+
+static int parent(int width, int height) {
+    register_parent_class();
+    HWND frame =
+        CreateWindowExA(0, "PreviewParent", "Preview Parent", WS_POPUP | WS_VISIBLE, 190, 190,
+                        width + 20, height + 20, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    return serve(CreateWindowExA(0, "PreviewParent", "Preview Area", WS_CHILD | WS_VISIBLE, 10, 10,
+                                 width, height, frame, NULL, GetModuleHandleA(NULL), NULL));
+}
+
+static int dialog(void) {
+    register_parent_class();
+    HWND w = CreateWindowExA(0, "PreviewParent", "Screen Saver Settings",
+                             WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, NULL, NULL,
+                             GetModuleHandleA(NULL), NULL);
+    SetForegroundWindow(w);
+    return serve(w);
+}
+
+static int theme(HWND form) {
+    printf("checkbox=%d trackbar=%d button=%d\n", GetWindowTheme(GetDlgItem(form, 200)) != NULL,
+           GetWindowTheme(GetDlgItem(form, 101)) != NULL,
+           GetWindowTheme(GetDlgItem(form, 301)) != NULL);
     return 0;
 }
 
@@ -234,6 +266,11 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "cursor")) return cursor();
     if (!strcmp(cmd, "msgbox")) return msgbox(argc > 2 && !strcmp(argv[2], "close"));
     if (!strcmp(cmd, "parent") && argc > 3) return parent(atoi(argv[2]), atoi(argv[3]));
+    if (!strcmp(cmd, "dialog")) return dialog();
+    if (!strcmp(cmd, "foreground")) {
+        return printf("%lu\n", (unsigned long)(UINT_PTR)GetForegroundWindow()) < 0;
+    }
+    if (!strcmp(cmd, "theme") && argc > 2) return theme(parse_hwnd(argv[2]));
     if (!strcmp(cmd, "close") && argc > 2)
         return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
     if (!strcmp(cmd, "resources") && argc > 2) return resources(argv[2]);

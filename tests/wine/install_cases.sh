@@ -1,0 +1,229 @@
+#!/usr/bin/env bash
+# The Wine cases of the setup program, the portable zip and the settings
+# window as the system's Screen Saver dialog opens it (owned by the dialog,
+# under a visual-styles theme). Run by run.sh like cases.sh; a list line
+# "NAME win32" asks for a 32-bit prefix.
+set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarvella'
+DESKTOP_KEY='HKCU\Control Panel\Desktop'
+INSTALLED='C:\windows\system32\Zarvella.scr'
+SYSTEM32="${WINEPREFIX:-}/drive_c/windows/system32"
+PROGRAM_DIR="${WINEPREFIX:-}/drive_c/Program Files/Zarvella"
+
+# reg_value KEY NAME [VIEW]: the value's data as reg.exe shows it (0x.. for a
+# DWORD); VIEW 64 (the default) or 32 picks the registry view.
+reg_value() {
+  wine reg query "$1" /v "$2" "/reg:${3:-64}" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '{ line = $0; sub(/^ +/, "", line) }
+      index(line, n "    ") == 1 { sub(/^[^ ]+ +REG_[A-Z_]+ +/, "", line); print line; exit }'
+}
+
+# uninstall_entries VIEWS...: how many keys named Zarvella the views hold.
+uninstall_entries() {
+  local view
+  for view in "$@"; do
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' "/reg:$view" 2>/dev/null
+  done | tr -d '\r' | grep -ci '\\Uninstall\\Zarvella$'
+}
+
+# The entry that "Apps & features" shows, field by field.
+expect_entry() {
+  local size want pair
+  size=$(($(stat -c %s "$SYSTEM32/Zarvella.scr") + $(stat -c %s "$PROGRAM_DIR/Uninstall.exe")))
+  for pair in "DisplayName=Zarvella screen saver" "DisplayVersion=$VERSION" "Publisher=Zarvella" \
+    "DisplayIcon=$INSTALLED,0" 'UninstallString="C:\Program Files\Zarvella\Uninstall.exe"' \
+    'QuietUninstallString="C:\Program Files\Zarvella\Uninstall.exe" /S' \
+    "EstimatedSize=$(printf '0x%x' $(((size + 1023) / 1024)))"; do
+    want=${pair#*=}
+    [ "$(reg_value "$UNINSTALL_KEY" "${pair%%=*}")" = "$want" ] ||
+      fail "uninstall entry ${pair%%=*}: \"$(reg_value "$UNINSTALL_KEY" "${pair%%=*}")\", expected \"$want\""
+  done
+}
+
+seed_user_settings() {
+  reg_import '[HKEY_CURRENT_USER\Software\Zarvella]' \
+    '"Fast"=dword:00000021' '"Bright"=dword:00000009' '"Size"=dword:00000007' '"Satiation"=dword:00000005' \
+    '"Color"=dword:0000000a' '"Alpha"=dword:00000003' '"Rands"=dword:00000000'
+}
+USER_SETTINGS="Fast=33 Bright=9 Size=7 Satiation=5 Color=10 Alpha=3 Rands=0"
+
+# The installed saver, started by its Windows path: draws, and a key ends it.
+# In a 64-bit prefix a 64-bit program starts it, as the desktop does: Wine's
+# 32-bit loader would look for it in syswow64.
+run_installed_saver() {
+  local loader=wine
+  [ "$WINEARCH" = win64 ] && loader=${WINE64:-/usr/lib/wine/wine64}
+  pointer_to 640 512
+  "$loader" "$INSTALLED" /s >"$CASE_DIR/saver.log" 2>&1 &
+  SAVER_PID=$!
+  window_or_fail find-class TForm1
+  [ "$(field rect "$WINDOW")" = 0,0,1280,1024 ] || fail "installed saver's window at $(field rect "$WINDOW")"
+  sleep 1.5
+  screenshot "$CASE_DIR/installed.png"
+  expect_picture "$CASE_DIR/installed.png" 1280x1024+0+0 "installed saver"
+  press a
+  expect_exit 6
+}
+
+# The setup program with its pages: a screenshot of the first, Install, Finish.
+install_interactively() {
+  local line i
+  pointer_to 640 512
+  WINEDEBUG=+process start_saver "$SETUP"
+  window_or_fail find-class '#32770'
+  line=$WINDOW
+  grep -q "title=Zarvella Setup" <<<"$line" || fail "setup window: $line"
+  sleep 0.5
+  screenshot "$CASE_DIR/setup.png"
+  keep_shot "$CASE_DIR/setup.png" windows-setup.png "$(client_geometry "$line")"
+  press Return
+  for i in $(seq 1 40); do
+    probe children "$(field hwnd "$line")" | grep -q 'title=&Finish$' && break
+    sleep 0.5
+  done
+  press Return
+  expect_exit 10
+  # Finish opens the Screen Saver Settings dialog (Wine has none: the call is seen in the trace).
+  grep -qF 'cmdline L"\"C:\\windows\\system32\\control.exe\" desk.cpl,,@screensaver"' "$CASE_DIR/saver.log" ||
+    fail "Finish did not open the Screen Saver Settings dialog"
+}
+
+# uninstall: the quiet command of the entry, as "Apps & features" runs it. The
+# uninstaller returns at once and finishes from a copy of itself.
+uninstall() {
+  local command path i
+  command=$(reg_value "$UNINSTALL_KEY" QuietUninstallString)
+  path=${command%\" /S}
+  wine "${path#\"}" /S || fail "the uninstaller failed"
+  for i in $(seq 1 40); do
+    [ "$(uninstall_entries 64)" = 0 ] && return 0
+    sleep 0.5
+  done
+  fail "the uninstall entry is still there"
+}
+
+# install_round_trip BUILD MAGIC VIEWS KEEP_OTHER_SAVER: silent install,
+# saver, a second install, uninstall. VIEWS are the registry views "Apps &
+# features" reads; with KEEP_OTHER_SAVER the user picks another saver before
+# the uninstall, which must leave that choice alone.
+install_round_trip() {
+  local build=$1 magic=$2 views=$3 other=$4
+  seed_user_settings
+  wine "$SETUP" /S || fail "setup /S failed"
+  cmp -s "$SYSTEM32/Zarvella.scr" "$build" || fail "system32 does not hold $(basename "$(dirname "$build")")/Zarvella.scr"
+  grep -q "^Magic.*($magic)\$" <<<"$(objdump -p "$SYSTEM32/Zarvella.scr")" || fail "the installed saver is not $magic"
+  [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/Zarvella.scr" ] || fail "a copy landed in syswow64"
+  expect_entry
+  [ "$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)" = "$INSTALLED" ] || fail "SCRNSAVE.EXE is \"$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)\""
+  [ "$(reg_value "$DESKTOP_KEY" ScreenSaveActive)" = 1 ] || fail "ScreenSaveActive is not 1"
+  run_installed_saver
+
+  if [ "$magic" = PE32+ ]; then install_interactively; else wine "$SETUP" /S || fail "second setup /S failed"; fi
+  # shellcheck disable=SC2086
+  [ "$(uninstall_entries $views)" = 1 ] || fail "$(uninstall_entries $views) uninstall entries after installing again"
+  expect_entry
+
+  [ "$other" = keep-other ] && reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"SCRNSAVE.EXE"="C:\\windows\\system32\\other.scr"'
+  uninstall
+  [ ! -e "$SYSTEM32/Zarvella.scr" ] || fail "the saver is still in system32"
+  [ ! -e "$PROGRAM_DIR" ] || fail "$PROGRAM_DIR is still there"
+  # shellcheck disable=SC2086
+  [ "$(uninstall_entries $views)" = 0 ] || fail "an uninstall entry is left"
+  if [ "$other" = keep-other ]; then
+    [ "$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)" = 'C:\windows\system32\other.scr' ] || fail "the uninstall changed another saver's choice"
+  else
+    [ -z "$(reg_value "$DESKTOP_KEY" SCRNSAVE.EXE)" ] || fail "SCRNSAVE.EXE still names Zarvella"
+  fi
+  [ "$(settings_values)" = "$USER_SETTINGS" ] || fail "the user's settings changed: $(settings_values)"
+}
+
+case_install_64bit() {
+  install_round_trip "$SCR64" PE32+ "32 64" unset
+  # The portable zip: both builds and the note on which one to use.
+  mkdir -p "$CASE_DIR/zip"
+  (cd "$CASE_DIR/zip" && cmake -E tar xf "$PORTABLE_ZIP") || fail "the zip does not unpack"
+  local dir="$CASE_DIR/zip/Zarvella-$VERSION"
+  cmp -s "$dir/32-bit/Zarvella.scr" "$SCR32" || fail "zip: 32-bit/Zarvella.scr is not the win32 build"
+  cmp -s "$dir/64-bit/Zarvella.scr" "$SCR64" || fail "zip: 64-bit/Zarvella.scr is not the win64 build"
+  grep -q '64-bit\\Zarvella.scr   for 64-bit Windows' "$dir/README.txt" || fail "zip: README.txt does not say which to use"
+}
+
+case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other; }
+
+# ---- the settings window, as the Screen Saver dialog opens it -------------
+
+# start_dialog VAR: a stand-in for the dialog; its handle goes to VAR.
+start_dialog() {
+  wine "$HELPERS/probe.exe" dialog >"$CASE_DIR/$1.out" 2>/dev/null &
+  local i handle=""
+  for i in $(seq 1 40); do
+    handle=$(head -1 "$CASE_DIR/$1.out" 2>/dev/null | tr -d '\r')
+    [ -n "$handle" ] && break
+    sleep 0.25
+  done
+  [ -n "$handle" ] || fail "the dialog stand-in made no window"
+  printf -v "$1" '%s' "$handle"
+}
+
+# settings_owned_by SCR OWNER ARGS...: opens the settings window with ARGS
+# and checks its owner (0: none) and that the check box has no theme while
+# the slider and the button have one; leaves its probe line in WINDOW.
+settings_owned_by() {
+  local scr=$1 owner=$2
+  shift 2
+  pointer_to 640 512
+  start_saver "$scr" "$@"
+  window_or_fail find-class TForm2
+  [ "$(field owner "$WINDOW")" = "$owner" ] || fail "$*: owner $(field owner "$WINDOW"), expected $owner"
+  [ "$(probe theme "$(field hwnd "$WINDOW")")" = "checkbox=0 trackbar=1 button=1" ] ||
+    fail "$*: themes $(probe theme "$(field hwnd "$WINDOW")")"
+}
+
+case_settings_owned_and_themed() {
+  # Wine's light theme, named as a user would pick it.
+  [ -f "$WINEPREFIX/drive_c/windows/resources/themes/light/light.msstyles" ] || fail "the prefix has no light theme"
+  reg_import '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]' '"ThemeActive"="1"' \
+    '"DllName"="C:\\windows\\resources\\themes\\light\\light.msstyles"' '"ColorName"="Blue"' '"SizeName"="NormalSize"'
+  # The dialog, and another window above it: the focus must go back to the
+  # owner, not to the next window down.
+  local dialog other client
+  start_dialog dialog
+  start_dialog other
+
+  settings_owned_by "$SCR32" "$dialog" "/c:$dialog"
+  sleep 1
+  screenshot "$CASE_DIR/themed.png"
+  client=$(field client "$WINDOW")
+  # The caption right of the box: white text on black.
+  local share
+  share=$(convert "$CASE_DIR/themed.png" -crop "100x17+$((${client%%,*} + 28))+$(($(cut -d, -f2 <<<"$client") + 290))" +repage \
+    -fx 'r > 0.85 && g > 0.85 && b > 0.85 ? 1 : 0' -format '%[fx:mean]' info:)
+  awk -v s="$share" 'BEGIN { exit !(s > 0.05) }' || fail "the Random caption is not white under the theme (white share $share)"
+  [ "$(probe foreground)" = "$(field hwnd "$WINDOW")" ] || fail "the settings window is not in front"
+  press Escape
+  expect_exit 5
+  sleep 0.3
+  [ "$(probe foreground)" = "$dialog" ] || fail "the focus went to $(probe foreground), not back to the dialog $dialog"
+
+  settings_owned_by "$SCR64" "$dialog" /c "$dialog"  # the handle as second argument
+  press Escape
+  expect_exit 5
+  settings_owned_by "$SCR32" 0 /c:4711  # names no window: as a bare /c
+  press Escape
+  expect_exit 5
+  probe close "$dialog" >/dev/null
+  probe close "$other" >/dev/null
+  return 0
+}
+
+# ---- dispatch --------------------------------------------------------------
+
+if [ "${1:-}" = --list ]; then
+  declare -F | awk '{print $3}' | sed -n 's/^case_//p' | sed 's/^install_32bit$/& win32/'
+  exit 0
+fi
+name=${1:?case name}
+declare -F "case_$name" >/dev/null || fail "no case $name"
+"case_$name"
