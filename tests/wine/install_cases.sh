@@ -12,10 +12,10 @@ INSTALLED='C:\windows\system32\Zarvella.scr'
 SYSTEM32="${WINEPREFIX:-}/drive_c/windows/system32"
 PROGRAM_DIR="${WINEPREFIX:-}/drive_c/Program Files/Zarvella"
 
-# reg_value KEY NAME [VIEW]: the value's data as reg.exe shows it (0x.. for a
-# DWORD); VIEW 64 (the default) or 32 picks the registry view.
+# reg_value KEY NAME: the value's data as reg.exe shows it (0x.. for a DWORD),
+# in the 64-bit view where there is one.
 reg_value() {
-  wine reg query "$1" /v "$2" "/reg:${3:-64}" 2>/dev/null | tr -d '\r' |
+  wine reg query "$1" /v "$2" /reg:64 2>/dev/null | tr -d '\r' |
     awk -v n="$2" '{ line = $0; sub(/^ +/, "", line) }
       index(line, n "    ") == 1 { sub(/^[^ ]+ +REG_[A-Z_]+ +/, "", line); print line; exit }'
 }
