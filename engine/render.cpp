@@ -8,6 +8,7 @@ namespace zarvella {
 
 namespace {
 SwapFunction BufferSwap = nullptr;
+OverlayFunction FrameOverlay = nullptr;
 
 // The settings and full-screen windows are lit from beyond the scene, so only
 // ambient light reaches the surface; the preview is lit from the viewer's side.
@@ -35,9 +36,14 @@ void SetBufferSwap(SwapFunction swap) {
     BufferSwap = swap;
 }
 
+void SetFrameOverlay(OverlayFunction overlay) {
+    FrameOverlay = overlay;
+}
+
 void RenderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawPicture();
+    if (FrameOverlay) FrameOverlay();
     if (BufferSwap) BufferSwap();
 }
 

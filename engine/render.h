@@ -18,7 +18,12 @@ void SetupGL(GlVariant variant, const GlViewport* viewport = nullptr);
 using SwapFunction = void (*)();
 void SetBufferSwap(SwapFunction swap);
 
-// Clear, DrawPicture, swap.
+// Drawn after the picture, before the swap (the frame rate); none by default,
+// and then the frame's calls are the picture's alone.
+using OverlayFunction = void (*)();
+void SetFrameOverlay(OverlayFunction overlay);
+
+// Clear, DrawPicture, overlay, swap.
 void RenderFrame();
 
 }  // namespace zarvella

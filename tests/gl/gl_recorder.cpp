@@ -114,3 +114,34 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* p) {
     Add("glLightfv", {double(light), double(pname), p[0], p[1], p[2], p[3]});
 }
 }
+
+// The frame-rate overlay's own calls.
+extern "C" {
+void glPushAttrib(GLbitfield mask) {
+    Add("glPushAttrib", {double(mask)});
+}
+void glPopAttrib() {
+    Add("glPopAttrib", {});
+}
+void glLoadIdentity() {
+    Add("glLoadIdentity", {});
+}
+void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    Add("glOrtho", {l, r, b, t, n, f});
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    Add("glColor3f", {r, g, b});
+}
+void glVertex2f(GLfloat x, GLfloat y) {
+    Add("glVertex2f", {x, y});
+}
+// A 640 by 480 viewport, the only query the engine makes.
+void glGetIntegerv(GLenum pname, GLint* values) {
+    Add("glGetIntegerv", {double(pname)});
+    if (pname == GL_VIEWPORT) {
+        values[0] = values[1] = 0;
+        values[2] = 640;
+        values[3] = 480;
+    }
+}
+}

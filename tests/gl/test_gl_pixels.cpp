@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/animation.h"
+#include "engine/frame_rate.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
@@ -163,4 +164,45 @@ TEST_F(Pixels, SettingsFrameStaysAboveTheControls) {
             ++lit;
         }
     EXPECT_GT(lit, 1000u);
+}
+
+TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
+    // The same two frames, once with the rate drawn over the first.
+    std::vector<Rgba> first[2], second[2];
+    for (int overlay = 0; overlay < 2; ++overlay) {
+        fakes::ResetCoreState();
+        Open(256, 256);
+        SetupGL(GlVariant::FullScreen);
+        SaverSettings = kDefaultSettings;
+        SeedRandomWith(5);
+        SeedAnimationState();
+        SetFrameOverlay(overlay ? DrawFrameRate : nullptr);
+        RenderFrame();
+        first[overlay] = Read();
+        SetFrameOverlay(nullptr);
+        RenderFrame();
+        second[overlay] = Read();
+        OSMesaDestroyContext(context_);
+        context_ = nullptr;
+    }
+    // "FPS: 0.0" is 8 characters of 12 px over 14 px rows, 8 px from the corner.
+    size_t white = 0, changedElsewhere = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const bool text = x >= 8 && x < 8 + 8 * 12 && y >= 8 && y < 8 + 14;
+            const Rgba p = At(first[1], x, y);
+            if (text && p.r == 1 && p.g == 1 && p.b == 1) ++white;
+            const bool box = x >= 4 && x < 4 + 8 * 12 + 6 && y >= 4 && y < 4 + 22;
+            const Rgba q = At(first[0], x, y);
+            if (!box && (p.r != q.r || p.g != q.g || p.b != q.b)) ++changedElsewhere;
+        }
+    EXPECT_GT(white, 100u);
+    EXPECT_EQ(changedElsewhere, 0u);
+    ASSERT_EQ(second[0].size(), second[1].size());
+    size_t differing = 0;
+    for (size_t k = 0; k < second[0].size(); ++k) {
+        const Rgba &a = second[0][k], &b = second[1][k];
+        if (a.r != b.r || a.g != b.g || a.b != b.b || a.a != b.a) ++differing;
+    }
+    EXPECT_EQ(differing, 0u) << "the overlay left GL state behind";
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/animation.h"
+#include "engine/frame_rate.h"
 #include "engine/render.h"
 #include "engine/surface.h"
 #include "settings/settings.h"
@@ -357,4 +358,40 @@ TEST_F(GlStream, RenderFrameClearsDrawsAndSwapsLast) {
     glrec::Clear();
     RenderFrame();
     EXPECT_EQ(glrec::Calls().back().name, "glPopMatrix");
+}
+
+TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedesTheSwap) {
+    SetBufferSwap([] { glrec::Mark("swap"); });
+    RenderFrame();
+    const std::vector<Call> plain = glrec::Calls();
+
+    fakes::ResetCoreState();
+    SaverSettings = kDefaultSettings;
+    AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+    glrec::Clear();
+    SetFrameOverlay(DrawFrameRate);
+    RenderFrame();
+    SetFrameOverlay(nullptr);
+    const auto& calls = glrec::Calls();
+
+    // The picture's calls are the plain frame's, call for call; the overlay
+    // follows them and the swap comes last.
+    ASSERT_GT(calls.size(), plain.size());
+    for (size_t k = 0; k + 1 < plain.size(); ++k) {
+        ASSERT_EQ(calls[k].name, plain[k].name) << k;
+        ASSERT_EQ(calls[k].args, plain[k].args) << k;
+    }
+    EXPECT_EQ(calls[plain.size() - 1].name, "glGetIntegerv");
+    EXPECT_EQ(calls.back().name, "swap");
+    EXPECT_EQ(glrec::Count("glPushAttrib"), 1u);
+    EXPECT_EQ(calls[calls.size() - 2].name, "glPopAttrib");
+    EXPECT_EQ(calls[calls.size() - 3].name, "glMatrixMode");
+    EXPECT_EQ(calls[calls.size() - 3].args, std::vector<double>{GL_MODELVIEW});
+    const auto nesting = glrec::MatrixNesting();
+    EXPECT_EQ(nesting.final, 0);
+    EXPECT_FALSE(nesting.underflow);
+    std::vector<double> ortho;
+    for (const Call& c : calls)
+        if (c.name == "glOrtho") ortho = c.args;
+    EXPECT_EQ(ortho, (std::vector<double>{0, 640, 0, 480, -1, 1}));
 }

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/frame_rate.h"
+
+using namespace zarvella;
+
+namespace {
+// Frames every 40 ms from `start`, the last one closing the second.
+std::vector<double> OneSecondAt25(double start) {
+    std::vector<double> ticks;
+    for (int i = 0; i <= 25; ++i) ticks.push_back(start + i * 0.04);
+    return ticks;
+}
+std::vector<double> Then(std::vector<double> ticks, std::vector<double> more) {
+    ticks.insert(ticks.end(), more.begin(), more.end());
+    return ticks;
+}
+}  // namespace
+
+TEST(FrameRateMeter, CountsTheFramesOfEachCompletedSecond) {
+    const struct {
+        const char* what;
+        std::vector<double> ticks;
+        double rate;
+    } cases[] = {
+        {"no frame yet", {}, 0},
+        {"within the first second", {0, 0.04, 0.5, 0.99}, 0},
+        {"25 frames, then the one that closes the second", OneSecondAt25(0), 25},
+        {"from the first frame, however late", OneSecondAt25(5000.5), 25},
+        {"3 frames in the next second", Then(OneSecondAt25(0), {1.3, 1.6, 2.0}), 3},
+        {"the rate holds until the next second ends", Then(OneSecondAt25(0), {1.3, 1.6}), 25},
+        {"a frame every 2.5 s", {10, 12.5, 15}, 0.4},
+    };
+    for (const auto& c : cases) {
+        FrameRateMeter meter;
+        for (double t : c.ticks) meter.Tick(t);
+        EXPECT_NEAR(meter.Rate(), c.rate, 1e-9) << c.what;
+    }
+}
