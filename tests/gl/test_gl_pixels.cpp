@@ -170,7 +170,7 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
     // The same two frames, once with the rate drawn over the first.
     std::vector<Rgba> first[2], second[2];
     for (int overlay = 0; overlay < 2; ++overlay) {
-        fakes::ResetCoreState();
+        ResetProcessState();
         Open(256, 256);
         SetupGL(GlVariant::FullScreen);
         SaverSettings = kDefaultSettings;

@@ -365,7 +365,7 @@ TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedes
     RenderFrame();
     const std::vector<Call> plain = glrec::Calls();
 
-    fakes::ResetCoreState();
+    ResetProcessState();
     SaverSettings = kDefaultSettings;
     AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     glrec::Clear();
