@@ -10,8 +10,6 @@ namespace zarvella {
 
 namespace {
 
-FrameRateMeter Meter;
-
 // A 5 by 7 font, top row first, of the characters the text needs.
 struct Glyph {
     char c;
@@ -55,18 +53,18 @@ void Quad(float x, float y, float w, float h) {
 
 }  // namespace
 
-void FrameRateMeter::Tick(double seconds) {
-    if (!started_) {
-        started_ = true;
-        windowStart_ = seconds;
+void CountFrame(FrameRateRecord& meter, double seconds) {
+    if (!meter.started) {
+        meter.started = true;
+        meter.windowStart = seconds;
     }
-    ++frames_;
-    const double elapsed = seconds - windowStart_;
+    ++meter.frames;
+    const double elapsed = seconds - meter.windowStart;
     if (elapsed >= 1.0) {
         // The frame that closes the second belongs to the next one.
-        rate_ = (frames_ - 1) / elapsed;
-        frames_ = 1;
-        windowStart_ = seconds;
+        meter.rate = (meter.frames - 1) / elapsed;
+        meter.frames = 1;
+        meter.windowStart = seconds;
     }
 }
 
@@ -114,14 +112,10 @@ void DrawFrameRateText(double rate, int width, int height) {
 
 void DrawFrameRate() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    Meter.Tick(std::chrono::duration<double>(now).count());
+    CountFrame(FrameRate, std::chrono::duration<double>(now).count());
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    DrawFrameRateText(Meter.Rate(), viewport[2], viewport[3]);
-}
-
-void ResetFrameRate() {
-    Meter.Reset();
+    DrawFrameRateText(FrameRate.rate, viewport[2], viewport[3]);
 }
 
 }  // namespace zarvella

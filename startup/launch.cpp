@@ -1,30 +1,26 @@
 #include "startup/launch.h"
 
-#include "shell/window_handle.h"
-
 namespace zarvella {
 
-std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& args,
-                                                const char* windowVariable,
-                                                unsigned long rootWindow) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-window-id" || args[i] == "--window-id") {
-            return ParseWindowHandle(i + 1 < args.size() ? args[i + 1] : std::string());
-        }
-    }
-    const bool slashMode = !args.empty() && !args[0].empty() && args[0][0] == '/';
-    if (windowVariable && *windowVariable && !slashMode) return ParseWindowHandle(windowVariable);
-    for (const std::string& arg : args) {
-        if (arg == "-root" || arg == "--root") return rootWindow;
-    }
-    return std::nullopt;
+bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char* windowVariable,
+                               CommandLines lines) {
+    if (lines == CommandLines::WindowsOnly) return false;
+    if (args.empty()) return windowVariable && *windowVariable;
+    return IsHackOption(args[0]);
 }
 
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      unsigned long rootWindow) {
+                      CommandLines lines) {
     LaunchPlan plan;
-    plan.hackWindow = XScreenSaverWindow(args, windowVariable, rootWindow);
-    if (plan.hackWindow) return plan;
+    if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
+        HackCommandLine line = ParseHackCommandLine(args, windowVariable);
+        plan.kind = line.help            ? LaunchKind::Help
+                    : line.error.empty() ? LaunchKind::Hack
+                                         : LaunchKind::UsageError;
+        plan.hack = line.options;
+        plan.error = std::move(line.error);
+        return plan;
+    }
     plan.mode = ModeForArgument(args.empty() ? std::string() : args[0]);
     if (args.size() > 1) plan.secondArgument = args[1];
     if (plan.mode == SaverMode::Settings) {

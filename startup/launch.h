@@ -1,41 +1,51 @@
 // How the process was started, and so the one thing it does: a Windows-style
-// mode word, or one of XScreenSaver's ways of starting a hack. Decided here
+// mode word, or XScreenSaver's kind of command line for a hack. Decided here
 // for both platforms; each main only dispatches.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "startup/mode.h"
+#include "startup/options.h"
 
 namespace zarvella {
 
-// XScreenSaver starts a hack with XSCREENSAVER_WINDOW set, or with
-// -window-id ID, or with -root (one or two dashes). The variable counts only
-// when the command line holds no Windows-style /letter argument, so
-// "zarvella /c" stays the settings window inside such an environment.
-// No value: not such a start. Otherwise the X window to draw into: the id
-// given (0 when it is not a number), or rootWindow for -root.
-std::optional<unsigned long> XScreenSaverWindow(const std::vector<std::string>& args,
-                                                const char* windowVariable,
-                                                unsigned long rootWindow);
+// The command lines a platform has: Windows only the mode words; Linux also
+// XScreenSaver's options.
+enum class CommandLines { WindowsOnly, WindowsAndXScreenSaver };
+
+// The first argument tells the two kinds apart: one of XScreenSaver's
+// options (one dash or two, see startup/options.h) makes the command line
+// XScreenSaver's kind; anything else is Windows' kind, whose first argument
+// alone picks the mode (/s, /c, /p ID, /a; -root or XSCREENSAVER_WINDOW
+// after it change nothing). An empty command line is Windows' full screen,
+// unless XSCREENSAVER_WINDOW is set: then XScreenSaver started a hack so.
+bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char* windowVariable,
+                               CommandLines lines);
+
+enum class LaunchKind {
+    Mode,        // a Windows-style mode: `mode`, with its second argument
+    Hack,        // an XScreenSaver hack: `hack`
+    Help,        // print the usage to standard output, exit 0
+    UsageError,  // print `error` and the usage to standard error, exit 1
+};
 
 struct LaunchPlan {
+    LaunchKind kind = LaunchKind::Mode;
     SaverMode mode = SaverMode::FullScreen;
-    // Set: draw into this X window for XScreenSaver (mode is then FullScreen).
-    std::optional<unsigned long> hackWindow;
     // The preview's parent and the change-password owner, as given.
     std::string secondArgument;
     // The settings window's owner, as given: the text after "/c:", or else
     // the second argument (the system's dialog passes the former).
     std::string settingsOwner;
+    HackOptions hack;
+    std::string error;
 };
 
 // args: the program's arguments without its name. windowVariable: the
-// XSCREENSAVER_WINDOW variable or null; rootWindow: the root for -root
-// (platforms without XScreenSaver pass null and 0).
+// XSCREENSAVER_WINDOW variable, or null when unset.
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      unsigned long rootWindow);
+                      CommandLines lines);
 
 }  // namespace zarvella

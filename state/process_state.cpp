@@ -9,6 +9,7 @@ AnimationStateRecord AnimationState;
 SurfaceGridRecord SurfaceGrid;
 WalkRecord Walk;
 int32_t CopyIndex = 0;
+FrameRateRecord FrameRate;
 ScreenPoint StartCursorPos;
 std::atomic<bool> CloseRequested{false};
 std::atomic<bool> PreviewSettingsReady{false};
@@ -19,6 +20,7 @@ void ResetProcessState() {
     SurfaceGrid = {};
     Walk = {};
     CopyIndex = 0;
+    FrameRate = {};
     StartCursorPos = {};
     CloseRequested.store(false);
     PreviewSettingsReady.store(false);

@@ -44,6 +44,15 @@ struct WalkRecord {
     double AngleV = 0;
 };
 
+// The frame rate shown with -fps: the second being counted, and the rate of
+// the last completed one.
+struct FrameRateRecord {
+    bool started = false;
+    double windowStart = 0;  // seconds of a steady clock
+    int32_t frames = 0;
+    double rate = 0;
+};
+
 struct ScreenPoint {
     int32_t x = 0, y = 0;
 };
@@ -56,6 +65,7 @@ extern SurfaceGridRecord SurfaceGrid;
 extern WalkRecord Walk;
 // Number of the copy being drawn.
 extern int32_t CopyIndex;
+extern FrameRateRecord FrameRate;
 // Cursor position when the full-screen window was created, screen coordinates.
 extern ScreenPoint StartCursorPos;
 // The preview: a close asked for from the key handler, and whether the

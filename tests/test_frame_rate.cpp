@@ -19,7 +19,7 @@ std::vector<double> Then(std::vector<double> ticks, std::vector<double> more) {
 }
 }  // namespace
 
-TEST(FrameRateMeter, CountsTheFramesOfEachCompletedSecond) {
+TEST(FrameRate, CountsTheFramesOfEachCompletedSecond) {
     const struct {
         const char* what;
         std::vector<double> ticks;
@@ -34,8 +34,8 @@ TEST(FrameRateMeter, CountsTheFramesOfEachCompletedSecond) {
         {"a frame every 2.5 s", {10, 12.5, 15}, 0.4},
     };
     for (const auto& c : cases) {
-        FrameRateMeter meter;
-        for (double t : c.ticks) meter.Tick(t);
-        EXPECT_NEAR(meter.Rate(), c.rate, 1e-9) << c.what;
+        FrameRateRecord meter;
+        for (double t : c.ticks) CountFrame(meter, t);
+        EXPECT_NEAR(meter.rate, c.rate, 1e-9) << c.what;
     }
 }

@@ -6,8 +6,11 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
+#include "engine/render.h"
 #include "shell/fullscreen.h"
+#include "shell/hack.h"
 #include "tests/fakes/fakes.h"
+#include "tests/gl/gl_recorder.h"
 
 using namespace zarvella;
 using Strings = std::vector<std::string>;
@@ -135,4 +138,39 @@ TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
     host.cursor = {711, 500};
     EXPECT_TRUE(FullScreenMouseMove(host));
     EXPECT_TRUE(host.terminated);
+}
+
+TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone) {
+    const SaverSettingsRecord given{55, 15, 0, 10, 30, 10, false};
+    const struct { bool random, fps; } cases[] = {{false, false}, {false, true}, {true, false}};
+    for (const auto& c : cases) {
+        ResetProcessState();
+        host.log.clear();
+        SaverSettingsRecord settings = given;
+        settings.RandomPicture = c.random;
+        HackFormCreate(host, settings, c.fps);
+        EXPECT_EQ(host.log, (Strings{"size", "context"}));
+        EXPECT_EQ(host.cursorCount, 0);
+        EXPECT_EQ(SaverSettings.Speed, 55);
+        EXPECT_EQ(SaverSettings.Detail, 30);
+        if (c.random) {
+            EXPECT_GE(SaverSettings.PictureKind, 1);
+            EXPECT_LE(SaverSettings.PictureKind, 9);
+        } else {
+            EXPECT_EQ(SaverSettings.PictureKind, 10);
+        }
+        // The frame rate is drawn after the picture only when asked for.
+        glrec::Clear();
+        RenderFrame();
+        EXPECT_EQ(glrec::Count("glPushAttrib"), c.fps ? 1u : 0u);
+    }
+    SetFrameOverlay(nullptr);
+    glrec::Clear();
+    EXPECT_TRUE(store.log.empty());
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(FullScreen, AHacksTimerTicksEveryDelayInWholeMilliseconds) {
+    const int32_t delays[][2] = {{40000, 40}, {0, 0}, {999, 0}, {1500, 1}, {100000, 100}};
+    for (const auto& d : delays) EXPECT_EQ(HackFrameIntervalMs(d[0]), d[1]) << d[0];
 }

@@ -1,43 +1,100 @@
-// How a start becomes one mode: XScreenSaver's starts and the window they
-// name, and Windows-style mode words.
+// How a start becomes one thing to do: Windows-style mode words, and
+// XScreenSaver's kind of command line with the window it names.
 #include <gtest/gtest.h>
 
 #include "startup/launch.h"
 
-using zarvella::PlanLaunch;
-using zarvella::SaverMode;
-using zarvella::XScreenSaverWindow;
+using namespace zarvella;
 using Args = std::vector<std::string>;
 
 namespace {
-constexpr unsigned long kRoot = 0x1e3;
+constexpr auto kLinux = CommandLines::WindowsAndXScreenSaver;
+constexpr auto kWindows = CommandLines::WindowsOnly;
+constexpr auto kMode = LaunchKind::Mode;
+constexpr auto kHack = LaunchKind::Hack;
+constexpr auto kFull = SaverMode::FullScreen;
+constexpr auto kOwn = HackTarget::OwnWindow;
+constexpr auto kRoot = HackTarget::RootWindow;
+constexpr auto kGiven = HackTarget::GivenWindow;
+}  // namespace
+
+TEST(Launch, TheFirstArgumentTellsTheTwoKindsApart) {
+    struct Case {
+        Args args;
+        const char* variable;
+        CommandLines lines;
+        LaunchKind kind;
+        SaverMode mode;  // Mode
+        const char* second;
+        HackTarget target;  // Hack
+        unsigned long window;
+    } const cases[] = {
+        // Windows' kind: the first argument alone picks the mode.
+        {{}, nullptr, kLinux, kMode, kFull, "", kOwn, 0},
+        {{"/s"}, nullptr, kLinux, kMode, kFull, "", kOwn, 0},
+        {{"-s"}, nullptr, kLinux, kMode, kFull, "", kOwn, 0},
+        {{"/c"}, "4711", kLinux, kMode, SaverMode::Settings, "", kOwn, 0},
+        {{"/c", "-root"}, nullptr, kLinux, kMode, SaverMode::Settings, "-root", kOwn, 0},
+        {{"-c"}, "99", kLinux, kMode, SaverMode::Settings, "", kOwn, 0},
+        {{"-s"}, "99", kLinux, kMode, kFull, "", kOwn, 0},
+        {{"/p", "4711"}, "4711", kLinux, kMode, SaverMode::Preview, "4711", kOwn, 0},
+        {{"/a", "12"}, nullptr, kLinux, kMode, SaverMode::ChangePassword, "12", kOwn, 0},
+        {{"-bogus"}, nullptr, kLinux, kMode, kFull, "", kOwn, 0},
+        // XScreenSaver's kind: where it draws.
+        {{"-root"}, nullptr, kLinux, kHack, kFull, "", kRoot, 0},
+        {{"--root"}, "", kLinux, kHack, kFull, "", kRoot, 0},
+        {{"-root"}, "0x2a00007", kLinux, kHack, kFull, "", kGiven, 0x2a00007},
+        {{}, "4711", kLinux, kHack, kFull, "", kGiven, 4711},
+        {{}, "junk", kLinux, kHack, kFull, "", kGiven, 0},
+        {{"-window-id", "4711"}, nullptr, kLinux, kHack, kFull, "", kGiven, 4711},
+        {{"--window-id", "0x1267"}, nullptr, kLinux, kHack, kFull, "", kGiven, 0x1267},
+        {{"-root", "-window-id", "12"}, "0x99", kLinux, kHack, kFull, "", kGiven, 12},
+        {{"-root", "--window-id", "0x400EE5"}, nullptr, kLinux, kHack, kFull, "", kGiven, 0x400ee5},
+        {{"-window"}, "99", kLinux, kHack, kFull, "", kOwn, 0},
+        {{"-speed", "50"}, nullptr, kLinux, kHack, kFull, "", kOwn, 0},
+        {{"-speed", "50"}, "99", kLinux, kHack, kFull, "", kGiven, 99},
+        {{"-help"}, nullptr, kLinux, LaunchKind::Help, kFull, "", kOwn, 0},
+        {{"--help", "-bogus"}, nullptr, kLinux, LaunchKind::Help, kFull, "", kOwn, 0},
+        {{"-root", "-bogus"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"-window-id", "abc"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"-window-id"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        // Windows has only its own kind, whatever the words.
+        {{"-root"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
+        {{"--help"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
+        {{"-c"}, nullptr, kWindows, kMode, SaverMode::Settings, "", kOwn, 0},
+        {{"-window-id", "5"}, "5", kWindows, kMode, kFull, "5", kOwn, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string name = (c.args.empty() ? "(none)" : c.args[0]) + " " +
+                                 (c.args.size() > 1 ? c.args[1] : "") + " var " +
+                                 (c.variable ? c.variable : "unset");
+        const LaunchPlan plan = PlanLaunch(c.args, c.variable, c.lines);
+        ASSERT_EQ(plan.kind, c.kind) << name;
+        EXPECT_EQ(plan.error.empty(), c.kind != LaunchKind::UsageError) << name;
+        if (c.kind == kMode) {
+            EXPECT_EQ(plan.mode, c.mode) << name;
+            EXPECT_EQ(plan.secondArgument, c.second) << name;
+        }
+        if (c.kind == kHack) {
+            EXPECT_EQ(plan.hack.target, c.target) << name;
+            EXPECT_EQ(plan.hack.window, c.window) << name;
+        }
+    }
 }
 
-TEST(XScreenSaverStart, WindowIdArgumentInEitherForm) {
-    EXPECT_EQ(XScreenSaverWindow({"-window-id", "4711"}, nullptr, kRoot), 4711u);
-    EXPECT_EQ(XScreenSaverWindow({"--window-id", "0x1267"}, nullptr, kRoot), 0x1267u);
-    EXPECT_EQ(XScreenSaverWindow({"-root", "-window-id", "12"}, "0x99", kRoot), 12u);
-    EXPECT_EQ(XScreenSaverWindow({"-window-id", "abc"}, nullptr, kRoot), 0u);
-    EXPECT_EQ(XScreenSaverWindow({"-window-id"}, nullptr, kRoot), 0u);
-}
-
-TEST(XScreenSaverStart, TheVariableWinsOverRoot) {
-    EXPECT_EQ(XScreenSaverWindow({"-root"}, "0x2a00007", kRoot), 0x2a00007u);
-    EXPECT_EQ(XScreenSaverWindow({}, "4711", kRoot), 4711u);
-    EXPECT_EQ(XScreenSaverWindow({}, "junk", kRoot), 0u);
-}
-
-TEST(XScreenSaverStart, RootAlone) {
-    EXPECT_EQ(XScreenSaverWindow({"-root"}, nullptr, kRoot), kRoot);
-    EXPECT_EQ(XScreenSaverWindow({"--root"}, "", kRoot), kRoot);
-}
-
-TEST(XScreenSaverStart, WindowsStyleStartsAreNot) {
-    EXPECT_FALSE(XScreenSaverWindow({}, nullptr, kRoot));
-    EXPECT_FALSE(XScreenSaverWindow({"/s"}, nullptr, kRoot));
-    EXPECT_FALSE(XScreenSaverWindow({"/c"}, "4711", kRoot));
-    EXPECT_FALSE(XScreenSaverWindow({"/p", "4711"}, "4711", kRoot));
-    EXPECT_FALSE(XScreenSaverWindow({"-s"}, nullptr, kRoot));
+TEST(Launch, NoOptionNameChangesTheModeWhenGivenFirst) {
+    // The mode letter is an argument's second character: no option may start
+    // with c, p or a, or "-cxyz" would open the settings window on Windows.
+    for (const OptionHelp& o : OptionHelpList()) {
+        for (const std::string& word : {o.name, o.also}) {
+            if (word.empty()) continue;
+            EXPECT_EQ(ModeForArgument(word), SaverMode::FullScreen) << word;
+            EXPECT_EQ(PlanLaunch({word}, nullptr, kWindows).mode, SaverMode::FullScreen) << word;
+            EXPECT_TRUE(IsXScreenSaverCommandLine({word}, nullptr, kLinux)) << word;
+        }
+    }
+    for (const char* word : {"-c", "-p", "-a", "/c", "-cpa", "-", "--", "---root", "root"})
+        EXPECT_FALSE(IsXScreenSaverCommandLine({word}, nullptr, kLinux)) << word;
 }
 
 TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
@@ -54,29 +111,6 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
         {{"/p:4711", "12"}, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PlanLaunch(c.args, nullptr, kRoot).settingsOwner, c.owner) << c.args[0];
-    }
-}
-
-TEST(Launch, ModeWordOrHackWindow) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* variable;
-        SaverMode mode;
-        bool hack;
-        const char* second;
-    } const cases[] = {
-        {{}, nullptr, SaverMode::FullScreen, false, ""},
-        {{"/c"}, "4711", SaverMode::Settings, false, ""},
-        {{"/p", "4711"}, nullptr, SaverMode::Preview, false, "4711"},
-        {{"/a", "12"}, nullptr, SaverMode::ChangePassword, false, "12"},
-        {{"-root"}, nullptr, SaverMode::FullScreen, true, ""},
-        {{"-c"}, "99", SaverMode::FullScreen, true, ""},
-    };
-    for (const Case& c : cases) {
-        const auto plan = PlanLaunch(c.args, c.variable, kRoot);
-        EXPECT_EQ(plan.mode, c.mode) << c.args.size();
-        EXPECT_EQ(plan.hackWindow.has_value(), c.hack);
-        EXPECT_EQ(plan.secondArgument, c.second);
+        EXPECT_EQ(PlanLaunch(c.args, nullptr, kWindows).settingsOwner, c.owner) << c.args[0];
     }
 }

@@ -10,20 +10,38 @@
 
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
+#include "shell/hack.h"
 #include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
 
-TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
-    : GlWindow(GlVariant::FullScreen), store_(store), errors_(errors), embedInto_(embedInto) {
-    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+TForm1::TForm1(SettingsStore& store, ErrorSink& errors)
+    : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors) {
+    Build();
+}
+
+TForm1::TForm1(const HackOptions& hack, unsigned long embedInto)
+    : GlWindow(GlVariant::FullScreen), hack_(hack), embedInto_(embedInto) {
+    Build();
+}
+
+void TForm1::Build() {
     setTitle(QString::fromUtf8(kApplicationTitle));
-    // The layout size, centred; FormCreate replaces it with the screen's.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
-    setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
-                CentredOrigin(screen.height(), kFullScreenLayoutHeight));
+    if (hack_ && !embedInto_) {
+        // A window like any other: framed, resizable, centred.
+        setFlags(Qt::Window);
+        resize(kHackWindowWidth, kHackWindowHeight);
+        setPosition(CentredOrigin(screen.width(), kHackWindowWidth),
+                    CentredOrigin(screen.height(), kHackWindowHeight));
+    } else {
+        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        // The layout size, centred; FormCreate replaces it with the screen's.
+        resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
+        setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
+                    CentredOrigin(screen.height(), kFullScreenLayoutHeight));
+    }
 
     if (embedInto_) {
         // A child of XScreenSaver's window, sized to it; input stays with it.
@@ -35,7 +53,7 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
     }
 
     Timer = new QTimer(this);
-    Timer->setInterval(kFullScreenTimerMs);
+    Timer->setInterval(hack_ ? HackFrameIntervalMs(hack_->delayMicroseconds) : kFullScreenTimerMs);
     connect(Timer, &QTimer::timeout, this, &TForm1::TimerTimer);
     Timer->start();
 
@@ -45,7 +63,11 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto)
 }
 
 void TForm1::FormCreate() {
-    FullScreenFormCreate(*this, store_, errors_);
+    if (hack_) {
+        HackFormCreate(*this, hack_->settings, hack_->showFrameRate);
+    } else {
+        FullScreenFormCreate(*this, *store_, *errors_);
+    }
 }
 
 void TForm1::paintGL() {
@@ -60,12 +82,13 @@ void TForm1::TimerTimer() {
     update();  // the paint is FormPaint
 }
 
+// Input ends the saver only; a hack's window is a picture to look at.
 void TForm1::keyPressEvent(QKeyEvent*) {
-    if (!embedInto_) FormKeyDown();
+    if (!hack_) FormKeyDown();
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent*) {
-    if (!embedInto_) FormMouseMove();
+    if (!hack_) FormMouseMove();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -91,6 +114,7 @@ void TForm1::SizeToScreen() {
         setGeometry(0, 0, target.width, target.height);
         return;
     }
+    if (hack_) return;  // its own window keeps its size
     setGeometry(QGuiApplication::primaryScreen()->geometry());
 }
 

@@ -1,12 +1,14 @@
-// TForm1: the full-screen saver window. Also draws the same
-// picture into a window XScreenSaver hands us, where XScreenSaver decides
-// when it ends.
+// TForm1: the full-screen saver window. As an XScreenSaver hack it draws the
+// same picture into the window XScreenSaver hands us, or into a window of its
+// own; then XScreenSaver, or closing that window, ends it.
 #pragma once
 
 #include <QTimer>
+#include <optional>
 
 #include "platform/linux/gl_context.h"
 #include "shell/fullscreen.h"
+#include "startup/options.h"
 
 class QCloseEvent;
 class QKeyEvent;
@@ -19,9 +21,12 @@ namespace zarvella::linux_shell {
 class TForm1 : public GlWindow, private FullScreenHost {
     Q_OBJECT
   public:
-    // embedInto: 0 for the saver's own top-level window, or the X window
-    // XScreenSaver gave us (XSCREENSAVER_WINDOW, -window-id, -root).
-    TForm1(SettingsStore& store, ErrorSink& errors, unsigned long embedInto = 0);
+    // The saver: full screen, with the stored settings.
+    TForm1(SettingsStore& store, ErrorSink& errors);
+    // The hack, with the command line's settings: embedInto is the X window
+    // to draw into (XSCREENSAVER_WINDOW, -window-id, the root), or 0 for a
+    // resizable window of its own.
+    TForm1(const HackOptions& hack, unsigned long embedInto);
 
     QTimer* Timer;
 
@@ -51,9 +56,12 @@ class TForm1 : public GlWindow, private FullScreenHost {
     void HideWindow() override;
     void Terminate() override;
 
-    SettingsStore& store_;
-    ErrorSink& errors_;
-    unsigned long embedInto_;
+    void Build();
+
+    SettingsStore* store_ = nullptr;
+    ErrorSink* errors_ = nullptr;
+    std::optional<HackOptions> hack_;
+    unsigned long embedInto_ = 0;
 };
 
 }  // namespace zarvella::linux_shell

@@ -1,7 +1,7 @@
-// Start-up on Linux: the mode letter, or one of XScreenSaver's
-// ways of starting a hack, picks the one mode of the process.
+// Start-up on Linux: the core's launch plan (a Windows-style mode, or
+// XScreenSaver's kind of command line) picks the one thing the process does.
 #include <QApplication>
-#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -21,12 +21,14 @@ using namespace zarvella::linux_shell;
 
 namespace {
 
-int RunXScreenSaver(unsigned long window) {
+// The hack: into the window it was given, the root, or a window of its own.
+int RunHack(const HackOptions& hack) {
+    unsigned long window = 0;
+    if (hack.target == HackTarget::GivenWindow) window = hack.window;
+    if (hack.target == HackTarget::RootWindow) window = RootWindowId();
     // Nothing to draw into, and nothing would ever end us.
-    if (!QueryForeignWindow(window).exists) return 0;
-    MessageBoxErrors errors;
-    FileSettingsStore store(DefaultSettingsPath(), errors);
-    TForm1 form(store, errors, window);
+    if (hack.target != HackTarget::OwnWindow && !QueryForeignWindow(window).exists) return 0;
+    TForm1 form(hack, window);
     form.show();
     return QApplication::exec();
 }
@@ -55,15 +57,24 @@ int RunSettings() {
 int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const bool wantsRoot = std::find(args.begin(), args.end(), "-root") != args.end() ||
-                           std::find(args.begin(), args.end(), "--root") != args.end();
     const LaunchPlan plan =
-        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), wantsRoot ? RootWindowId() : 0);
-
-    if (!plan.hackWindow && plan.mode == SaverMode::ChangePassword) {
-        SaverPasswordSystem system;  // no window, exit code 0
-        ChangeSaverPassword(system, plan.secondArgument);
-        return 0;
+        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), CommandLines::WindowsAndXScreenSaver);
+    switch (plan.kind) {
+        case LaunchKind::Help:
+            std::fputs(UsageText().c_str(), stdout);
+            return 0;
+        case LaunchKind::UsageError:
+            std::fprintf(stderr, "zarvella: %s\n\n%s", plan.error.c_str(), UsageText().c_str());
+            return 1;
+        case LaunchKind::Mode:
+            if (plan.mode == SaverMode::ChangePassword) {
+                SaverPasswordSystem system;  // no window, exit code 0
+                ChangeSaverPassword(system, plan.secondArgument);
+                return 0;
+            }
+            break;
+        case LaunchKind::Hack:
+            break;
     }
 
     // Embedding into foreign X windows needs X11, whatever the session.
@@ -72,7 +83,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
 
-    if (plan.hackWindow) return RunXScreenSaver(*plan.hackWindow);
+    if (plan.kind == LaunchKind::Hack) return RunHack(plan.hack);
     switch (plan.mode) {
         case SaverMode::Settings:
             return RunSettings();

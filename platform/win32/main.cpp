@@ -43,7 +43,7 @@ void RunMessageLoop(TForm2* settingsWindow) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetUpFloatingPoint();
-    const LaunchPlan plan = PlanLaunch(ProgramArguments(), nullptr, 0);
+    const LaunchPlan plan = PlanLaunch(ProgramArguments(), nullptr, CommandLines::WindowsOnly);
     switch (plan.mode) {
         case SaverMode::FullScreen: {
             static TForm1 form1;

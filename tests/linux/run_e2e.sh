@@ -5,8 +5,11 @@
 #   run_e2e.sh ZARVELLA X11_TEST_WINDOW [--screenshots DIR]
 #
 # ZARVELLA is build/linux/zarvella; X11_TEST_WINDOW the tests' X11 tool
-# (tests/linux/x11_test_window.cpp). With --screenshots, the README's pictures
-# (linux-fullscreen.png, linux-settings.png) are saved into DIR.
+# (tests/linux/x11_test_window.cpp). XScreenSaver's settings page is read from
+# ZARVELLA_XML, or from platform/linux/zarvella.xml beside the program. With
+# --screenshots, the README's pictures (linux-fullscreen.png,
+# linux-settings.png) are saved into DIR. ZARVELLA_E2E_ONLY=TEXT runs only the
+# cases whose names hold TEXT.
 # Every case gets its own empty XDG_CONFIG_HOME. Prints PASS/FAIL per case and
 # "N passed, N failed"; exits non-zero on any failure. The display, the saver
 # and every helper process are stopped on the way out, whatever happened.
@@ -18,6 +21,9 @@ if [ $# -lt 2 ]; then
 fi
 zarvella=$(readlink -f "$1")
 tool=$(readlink -f "$2")
+# XScreenSaver's settings page as built beside the program.
+xml=${ZARVELLA_XML:-$(dirname "$zarvella")/platform/linux/zarvella.xml}
+[ -f "$xml" ] || { echo "run_e2e: no $xml (set ZARVELLA_XML)" >&2; exit 2; }
 shots_out=""
 if [ "${3:-}" = "--screenshots" ] && [ -n "${4:-}" ]; then
   mkdir -p "$4" && shots_out=$(readlink -f "$4")
@@ -222,6 +228,7 @@ focus() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || xdotool windowfocus
 
 run_case() {  # run_case NAME FUNCTION
   local name=$1 fn=$2
+  [[ "$name" == *"${ZARVELLA_E2E_ONLY:-}"* ]] || return 0
   case_failures=()
   echo "---- $name" >>"$work/saver.log"
   "$fn"
@@ -569,7 +576,7 @@ expect_picture_in_parent() {  # after the saver started into $parent at 320x240+
   check "the picture appears in the window (lit $l)" above "$l" 0.01
   g=$(grey_share "$work/xss.png" 320x240+50+60)
   check "the window's grey is covered ($g)" below "$g" 0.001
-  check "it reads the stored settings like /s (first run writes them)" cmp -s "$settings" <(defaults_file)
+  check "it writes no settings file (the options or their defaults)" [ -z "$(ls -A "$config")" ]
   xdotool mousemove 10 10; sleep 0.2; xdotool mousemove 600 600; xdotool key x; sleep 0.5
   check "input does not end it (XScreenSaver does)" running
 }
@@ -644,7 +651,7 @@ case_real_xscreensaver() {
   local l
   l=$(lit "$work/xscreensaver.png" 1280x1024+0+0)
   check "the picture covers XScreenSaver's window (lit $l)" above "$l" 0.02
-  check "the stored settings were read (the first run wrote them)" [ -s "$settings" ]
+  check "it writes no settings file (the options or their defaults)" [ -z "$(ls -A "$config")" ]
   env HOME="$home" "${as[@]}" xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
   local ended=""
   for _ in $(seq 50); do
@@ -652,6 +659,132 @@ case_real_xscreensaver() {
     sleep 0.1
   done
   check "XScreenSaver stops it on deactivation" [ -n "$ended" ]
+}
+
+# ---- XScreenSaver's kind of command line ----------------------------------------
+
+case_help_and_mistakes() {
+  new_config
+  # ARGS | exit code | the stream with the usage | the first line there
+  local rows=(
+    '--help|0|out|Usage: zarvella [/s | /c | /p ID | /a]'
+    '-help|0|out|Usage: zarvella [/s | /c | /p ID | /a]'
+    '-root -bogus|1|err|zarvella: unknown option "-bogus"'
+    '-speed 101|1|err|zarvella: -speed takes a number from 0 to 100, not "101"'
+    '--detail|1|err|zarvella: --detail takes a number from 1 to 30, and none was given'
+  )
+  local row args code stream first got
+  for row in "${rows[@]}"; do
+    IFS='|' read -r args code stream first <<<"$row"
+    # shellcheck disable=SC2086
+    XDG_CONFIG_HOME="$config" "$zarvella" $args >"$work/usage.out" 2>"$work/usage.err"
+    got=$?
+    check "$args: exit code $code (got $got)" [ "$got" = "$code" ]
+    check "$args: '$first' on std$stream" [ "$(head -n1 "$work/usage.$stream")" = "$first" ]
+    check "$args: the usage on std$stream" grep -q '^  -kind N ' "$work/usage.$stream"
+    local other=err; [ "$stream" = err ] && other=out
+    check "$args: nothing on std$other" [ ! -s "$work/usage.$other" ]
+  done
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+# XScreenSaver's settings page as built: every command line it can produce,
+# each slider at its low, high and default value, each choice and each box.
+page_fragments() {
+  tr '\n' ' ' <"$xml" | grep -o '<number [^>]*>' | while read -r element; do
+    local arg low high default
+    arg=$(sed -n 's/.* arg="\([^"]*\)".*/\1/p' <<<"$element")
+    for end in low high default; do
+      echo "${arg/\%/$(sed -n "s/.* $end=\"\([^\"]*\)\".*/\1/p" <<<"$element")}"
+    done
+  done
+  grep -o 'arg-set="[^"]*"' "$xml" | sed 's/arg-set="\(.*\)"/\1/'
+}
+
+case_every_page_option() {
+  new_config
+  make_parent 160x120+50+60 || { check "the test window appears" false; return; }
+  local fragment count=0 refused=()
+  while read -r fragment; do
+    count=$((count + 1))
+    # shellcheck disable=SC2086
+    start_saver -window-id "$parent" $fragment
+    local drawn=""
+    for _ in $(seq 50); do
+      [ -n "$(child_id "$parent")" ] && { drawn=yes; break; }
+      running || break
+      sleep 0.1
+    done
+    running && [ -n "$drawn" ] || refused+=("$fragment")
+    stop_pid "$saver_pid"; saver_pid=""
+    for _ in $(seq 20); do [ -z "$(child_id "$parent")" ] && break; sleep 0.05; done
+  done < <(page_fragments)
+  echo "     ($count command lines from $(basename "$xml"))"
+  # Every setting of --help, and the frame rate, is on the page.
+  local option
+  for option in $("$zarvella" --help | sed -n 's/^  \(-[a-z-]*\) N .*/\1/p') -random -fps; do
+    check "the page sets $option" grep -q -- "^$option\b" <(page_fragments)
+  done
+  check "each one draws and keeps running (not: ${refused[*]})" [ ${#refused[@]} -eq 0 ]
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+case_own_window() {
+  new_config
+  start_saver -window -kind 4
+  local wid x y w h
+  wid=$(find_window "Zarvella") || { check "the window opens" false; return; }
+  read -r x y w h < <(geometry_of "$wid")
+  check "it is 640x480 (got ${w}x${h})" [ "${w}x${h}" = 640x480 ]
+  sleep 1
+  shot "$work/window.png"
+  local l
+  l=$(lit "$work/window.png" "${w}x${h}+$x+$y")
+  check "the picture is drawn (lit $l)" above "$l" 0.01
+  focus "$wid"
+  xdotool key x; xdotool mousemove $((x + 10)) $((y + 10)); sleep 0.2
+  xdotool mousemove $((x + 300)) $((y + 200)); sleep 0.5
+  check "a key and mouse movement do not end it" running
+  "$tool" close "$wid"
+  if wait_exit 5; then
+    check "closing it ends it with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "closing the window ends it" false
+  fi
+  check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+case_frame_rate() {
+  new_config
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  # One grid row draws no triangle, so only the frame rate can light pixels.
+  local fps corner rest
+  for fps in "" -fps; do
+    start_saver -window-id "$parent" -detail 1 $fps
+    sleep 2.5
+    shot "$work/fps.png"
+    check "it runs with -detail 1 $fps" running
+    stop_pid "$saver_pid"; saver_pid=""
+    corner=$(lit "$work/fps.png" 110x30+50+270)  # the lower left corner of the window
+    rest=$(lit "$work/fps.png" 320x200+50+60)
+    if [ -n "$fps" ]; then
+      check "-fps draws the rate in the lower left corner (lit $corner)" above "$corner" 0.05
+    else
+      check "without -fps the corner stays black (lit $corner)" below "$corner" 0.0001
+    fi
+    check "nothing else is drawn $fps (lit $rest)" below "$rest" 0.0001
+    for _ in $(seq 20); do [ -z "$(child_id "$parent")" ] && break; sleep 0.05; done
+  done
+}
+
+case_settings_with_root() {
+  new_config
+  start_saver /c -root
+  local wid
+  wid=$(find_window "Zarvella Settings") || { check "/c -root opens the settings window" false; return; }
+  focus "$wid"
+  xdotool key Escape
+  wait_exit 5 || check "Esc ends it" false
 }
 
 # ---- run -------------------------------------------------------------------------
@@ -679,6 +812,11 @@ run_case "/a does nothing and exits" case_change_password
 run_case "XSCREENSAVER_WINDOW: the picture appears in that window" case_xscreensaver_window_variable
 run_case "-window-id ID: the picture appears in that window" case_xscreensaver_window_id
 run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
+run_case "--help on stdout with code 0; mistakes on stderr with code 1" case_help_and_mistakes
+run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option
+run_case "-window: a window of its own that input does not end and closing does" case_own_window
+run_case "-fps draws the frame rate in the lower left corner, and only then" case_frame_rate
+run_case "/c -root is the settings window (Windows' kind picks its mode)" case_settings_with_root
 
 echo
 [ "$failed" -gt 0 ] && echo "failed: ${failed_names[*]}"

@@ -16,7 +16,15 @@ configure_file(${ZARVELLA_PACKAGE_DIR}/zarvella-settings.desktop.in
 configure_file(${ZARVELLA_PACKAGE_DIR}/zarvella.desktop.in
                ${CMAKE_CURRENT_BINARY_DIR}/zarvella.desktop @ONLY)
 configure_file(${ZARVELLA_PACKAGE_DIR}/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/changelog @ONLY)
-configure_file(${ZARVELLA_PACKAGE_DIR}/zarvella.6.in ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6 @ONLY)
+configure_file(${ZARVELLA_PACKAGE_DIR}/zarvella.6.in ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6.template
+               @ONLY)
+
+# The manual page: the template with the option list written in.
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6
+  COMMAND zarvella_describe man ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6.template
+          ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6
+  DEPENDS zarvella_describe ${CMAKE_CURRENT_BINARY_DIR}/zarvella.6.template
+  VERBATIM)
 
 # Compressed the Debian way: best compression, no name or time stamp inside,
 # so two builds give the same bytes.

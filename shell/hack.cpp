@@ -1,0 +1,25 @@
+#include "shell/hack.h"
+
+#include "engine/animation.h"
+#include "engine/frame_rate.h"
+#include "engine/random.h"
+#include "engine/render.h"
+#include "shell/settings_form.h"
+
+namespace zarvella {
+
+int HackFrameIntervalMs(int32_t delayMicroseconds) {
+    return delayMicroseconds / 1000;
+}
+
+void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
+    SaverSettings = settings;
+    host.SizeToScreen();
+    host.AttachContext();
+    SeedRandom();
+    SeedAnimationState();
+    ChooseRandomPicture();  // takes the draws after the animation's, as the saver does
+    SetFrameOverlay(showFrameRate ? DrawFrameRate : nullptr);
+}
+
+}  // namespace zarvella
