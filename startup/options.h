@@ -56,8 +56,9 @@ struct HackCommandLine {
 
 // Reads a command line of XScreenSaver's kind: every argument an option of
 // the list, numbers within their ranges; a later option wins over an earlier
-// one. Reading stops at the first mistake or at -help. windowVariable is XSCREENSAVER_WINDOW (null when unset): the window
-// for -root, and without -root, -window or -window-id too.
+// one. Reading stops at the first mistake or at -help. windowVariable is
+// XSCREENSAVER_WINDOW (null when unset): the window for -root, and without
+// -root, -window or -window-id too.
 HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                                      const char* windowVariable);
 

@@ -259,7 +259,8 @@ case_settings_dialog() {
   pid=$(hack_under "$dialog") || { check "the dialog's preview runs the installed hack" false; return; }
   local command
   command=$(command_line_of "$pid")
-  check "the preview gets the listed options (got: $command)" grep -q -- '-kind 3 -detail 20' <<<"$command"
+  check "the preview gets the listed options (got: $command)" \
+    grep -q -- '-detail 20 .*-kind 3\|-kind 3 .*-detail 20' <<<"$command"
   check "the preview gets the dialog's window (got: $command)" grep -q -- '-window-id' <<<"$command"
   sleep 2
   # Its main window and Zarvella's settings page share the title; the page is
