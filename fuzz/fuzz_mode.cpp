@@ -1,4 +1,5 @@
-// The mode letter and the command-line splitting over arbitrary bytes.
+// The mode letter, the command-line splitting and the launch plan (both kinds
+// of command line) over arbitrary bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "startup/launch.h"
 #include "startup/mode.h"
 
 namespace {
@@ -50,6 +52,32 @@ void CheckModeLetter(std::string_view argument) {
             "characters around the letter changed the mode");
 }
 
+// Any words: Windows keeps its mode words; on Linux a hack's settings lie
+// within the table's ranges, and every refusal says why.
+void CheckLaunch(const std::vector<std::string>& words) {
+    using namespace zarvella;
+    const std::string first = words.empty() ? std::string() : words[0];
+    const LaunchPlan windows = PlanLaunch(words, nullptr, CommandLines::WindowsOnly);
+    Require(windows.kind == LaunchKind::Mode, "Windows got another kind of command line");
+    Require(windows.mode == ModeForArgument(first), "Windows' mode is not the first word's");
+    for (const char* variable : {static_cast<const char*>(nullptr), "4711"}) {
+        const LaunchPlan plan = PlanLaunch(words, variable, CommandLines::WindowsAndXScreenSaver);
+        Require(plan.error.empty() == (plan.kind != LaunchKind::UsageError),
+                "an error without its reason, or a reason without an error");
+        if (plan.kind == LaunchKind::Mode) {
+            Require(plan.mode == windows.mode, "the two platforms read a mode word differently");
+        }
+        if (plan.kind != LaunchKind::Hack) continue;
+        for (const SettingInfo& info : kSettingsTable) {
+            const int32_t v = SettingValue(info, plan.hack.settings);
+            Require(v >= info.min && v <= info.max, "a setting outside its range");
+        }
+        Require(
+            plan.hack.delayMicroseconds >= kDelayMin && plan.hack.delayMicroseconds <= kDelayMax,
+            "a delay outside its range");
+    }
+}
+
 void CheckSplit(std::string_view line) {
     const std::vector<std::string> words = zarvella::SplitArguments(line);
     size_t characters = 0;
@@ -83,6 +111,7 @@ void CheckSplit(std::string_view line) {
     for (const std::string& w : words) quoted += " \"" + w + "\"";
     Require(zarvella::SplitArguments(quoted) == words, "quoted words split differently");
     if (!words.empty()) CheckModeLetter(words[0]);
+    CheckLaunch(words);
 }
 
 }  // namespace
