@@ -88,7 +88,7 @@ void BuildSurfaceGrid() {
 void DrawPicture() {
     AdvancePhases();
     BuildSurfaceGrid();
-    DrawSurface();
+    DrawSurfaceOnEachMonitor();
 }
 
 }  // namespace zarvella

@@ -22,7 +22,8 @@ void SeedAnimationState();
 void AdvancePhases();
 void BuildSurfaceGrid();
 
-// One frame's picture: AdvancePhases, BuildSurfaceGrid, DrawSurface.
+// One frame's picture: AdvancePhases, BuildSurfaceGrid, then DrawSurface on
+// each monitor (engine/surface.h): every monitor shows the same frame.
 void DrawPicture();
 
 }  // namespace zarvella

@@ -32,6 +32,10 @@ void SetupGL(GlVariant variant, const GlViewport* viewport) {
     glEnable(GL_LIGHT0);
 }
 
+void SetViewport(const GlViewport& viewport) {
+    glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+}
+
 void SetBufferSwap(SwapFunction swap) {
     BufferSwap = swap;
 }

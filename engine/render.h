@@ -14,6 +14,9 @@ struct GlViewport {
 // current.
 void SetupGL(GlVariant variant, const GlViewport* viewport = nullptr);
 
+// The context's viewport alone, as when its window changed size.
+void SetViewport(const GlViewport& viewport);
+
 // The platform's buffer swap; none where the toolkit swaps after painting.
 using SwapFunction = void (*)();
 void SetBufferSwap(SwapFunction swap);
@@ -23,7 +26,7 @@ void SetBufferSwap(SwapFunction swap);
 using OverlayFunction = void (*)();
 void SetFrameOverlay(OverlayFunction overlay);
 
-// Clear, DrawPicture, overlay, swap.
+// Clear, DrawPicture (the surface drawn on each monitor), overlay, swap.
 void RenderFrame();
 
 }  // namespace zarvella

@@ -88,4 +88,20 @@ void DrawSurface() {
     glPopMatrix();
 }
 
+void DrawSurfaceOnEachMonitor() {
+    MonitorViewportsRecord& v = MonitorViewports;
+    if (v.count <= 1) {
+        if (v.count == 1 && v.setOnNextFrame) {
+            glViewport(v.each[0].x, v.each[0].y, v.each[0].width, v.each[0].height);
+        }
+        v.setOnNextFrame = false;
+        DrawSurface();
+        return;
+    }
+    for (int k = 0; k < v.count; ++k) {
+        glViewport(v.each[k].x, v.each[k].y, v.each[k].width, v.each[k].height);
+        DrawSurface();
+    }
+}
+
 }  // namespace zarvella

@@ -10,7 +10,10 @@ namespace zarvella {
 // Alpha of every triangle's two base vertices: Sin(Brightness / 10)^2.
 double NeighbourAlpha();
 
-// Third stage of DrawPicture. Issues matrix operations and GL_TRIANGLES.
+// Draws the grid once. Issues matrix operations and GL_TRIANGLES.
 void DrawSurface();
+
+// Third stage of DrawPicture: DrawSurface in each of MonitorViewports.
+void DrawSurfaceOnEachMonitor();
 
 }  // namespace zarvella

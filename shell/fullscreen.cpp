@@ -4,13 +4,14 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
+#include "shell/monitors.h"
 #include "shell/settings_form.h"
 
 namespace zarvella {
 
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
     const bool loaded = LoadSettings(store, errors);
-    host.SizeToScreen();
+    SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
     SeedAnimationState();
@@ -19,6 +20,27 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
     host.SetSaverRunning(true);
     host.ShowCursor(false);
     return loaded;
+}
+
+namespace {
+bool ApplyLayout(FullScreenHost& host, bool setOnNextFrame) {
+    const std::vector<PixelRect> monitors = host.Monitors();
+    const DesktopLayoutRecord layout =
+        LayoutDesktop(monitors.data(), static_cast<int>(monitors.size()));
+    if (layout.count == 0 || layout == CurrentLayout) return false;
+    CurrentLayout = layout;
+    host.PlaceWindow(layout.window);
+    MonitorViewports = ViewportsFor(layout, setOnNextFrame);
+    return true;
+}
+}  // namespace
+
+void SizeToDesktop(FullScreenHost& host) {
+    ApplyLayout(host, false);
+}
+
+bool FullScreenDisplayChange(FullScreenHost& host) {
+    return ApplyLayout(host, true);
 }
 
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "settings/settings.h"
 #include "state/process_state.h"
@@ -17,7 +18,10 @@ inline constexpr int kFullScreenLayoutHeight = 300;
 class FullScreenHost {
   public:
     virtual ~FullScreenHost() = default;
-    virtual void SizeToScreen() = 0;
+    // Every monitor of the desktop, in device pixels (the primary one first).
+    virtual std::vector<PixelRect> Monitors() = 0;
+    // Border-less window at this rectangle of the desktop, device pixels.
+    virtual void PlaceWindow(const PixelRect& rect) = 0;
     // Pixel format, context, SetupGL(FullScreen). May fail silently.
     virtual void AttachContext() = 0;
     virtual ScreenPoint CursorPos() = 0;
@@ -33,6 +37,16 @@ class FullScreenHost {
 // default; the screen is covered all the same, and the start position is
 // taken after the message. False when a value could not be read.
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
+
+// Covers every monitor: the window over them all, the picture on each.
+// FormCreate's sizing step; with no monitor reported the window keeps its
+// size. The context is made after it, so its own viewport fits the window.
+void SizeToDesktop(FullScreenHost& host);
+
+// The monitors changed (added, removed, resized, moved, another DPI): the
+// saver keeps covering every one. True when the layout changed; the next
+// frame then sets its viewports anew.
+bool FullScreenDisplayChange(FullScreenHost& host);
 
 // More than the threshold away from the start on at least one axis.
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);

@@ -2,18 +2,23 @@
 
 #include "engine/animation.h"
 #include "engine/random.h"
+#include "shell/monitors.h"
 #include "shell/window_handle.h"
 
 namespace zarvella {
 
-GlViewport SettingsPictureViewport(int outerWidth, int outerHeight) {
-    return {0, kControlStripHeight, outerWidth,
-            outerHeight - kControlStripHeight - kSettingsFrameExtra};
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
+    const int strip = ScaleForDpi(kControlStripHeight, dpi);
+    return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
 }
 
-void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight) {
-    const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight);
+void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight, int dpi) {
+    const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight, dpi);
     SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
+}
+
+void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
+    SetViewport(SettingsPictureViewport(outerWidth, outerHeight, dpi));
 }
 
 void ChooseRandomPicture() {

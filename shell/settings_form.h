@@ -15,12 +15,17 @@ namespace zarvella {
 inline constexpr int kControlStripHeight = 100;
 inline constexpr int kSettingsFrameExtra = 30;
 
-// (0, 100, outer width, outer height - 130).
-GlViewport SettingsPictureViewport(int outerWidth, int outerHeight);
+// (0, 100, outer width, outer height - 130) at 96 DPI; the strip and the
+// frame grow with the window's DPI (the outer size is in device pixels).
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96);
 
 // SetupGL for a window of this outer size, frame included: only the
 // settings window sets a viewport, its picture's.
-void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight);
+void SetupWindowGL(GlVariant variant, int outerWidth, int outerHeight, int dpi = 96);
+
+// The settings window moved to another DPI and took this outer size: its
+// picture's viewport follows.
+void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
 
 // With RandomPicture on, PictureKind becomes 1 to 9 (never 10).
 void ChooseRandomPicture();

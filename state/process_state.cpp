@@ -11,6 +11,8 @@ WalkRecord Walk;
 int32_t CopyIndex = 0;
 FrameRateRecord FrameRate;
 ScreenPoint StartCursorPos;
+DesktopLayoutRecord CurrentLayout;
+MonitorViewportsRecord MonitorViewports;
 std::atomic<bool> CloseRequested{false};
 std::atomic<bool> PreviewSettingsReady{false};
 
@@ -22,6 +24,8 @@ void ResetProcessState() {
     CopyIndex = 0;
     FrameRate = {};
     StartCursorPos = {};
+    CurrentLayout = {};
+    MonitorViewports = {};
     CloseRequested.store(false);
     PreviewSettingsReady.store(false);
     SeedRandomWith(0);

@@ -57,6 +57,36 @@ struct ScreenPoint {
     int32_t x = 0, y = 0;
 };
 
+// A rectangle in device pixels: a monitor on the desktop (left of or above
+// the primary monitor it has negative coordinates), or a viewport in a
+// window (origin at the window's lower-left corner, as GL counts).
+struct PixelRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+inline constexpr int kMaxMonitors = 16;
+
+// The monitors the full-screen window covers, and the window: the smallest
+// rectangle holding them all. count 0: no monitor known yet.
+struct DesktopLayoutRecord {
+    PixelRect window;
+    int32_t count = 0;
+    PixelRect monitors[kMaxMonitors];
+    bool operator==(const DesktopLayoutRecord&) const = default;
+};
+
+// Where a frame draws the surface: once in each viewport, one per monitor.
+// With one (or none) the frame draws into the viewport as it stands, so a
+// window that is one monitor costs no viewport call; setOnNextFrame sets that
+// one viewport once, after the window changed size.
+struct MonitorViewportsRecord {
+    int32_t count = 0;
+    PixelRect each[kMaxMonitors];
+    bool setOnNextFrame = false;
+    bool operator==(const MonitorViewportsRecord&) const = default;
+};
+
 // Read by the picture engine at every use (through LiveSettings), so a
 // slider changes the very next frame.
 extern SaverSettingsRecord SaverSettings;
@@ -68,6 +98,9 @@ extern int32_t CopyIndex;
 extern FrameRateRecord FrameRate;
 // Cursor position when the full-screen window was created, screen coordinates.
 extern ScreenPoint StartCursorPos;
+// The full-screen window's monitors and the viewports a frame draws into.
+extern DesktopLayoutRecord CurrentLayout;
+extern MonitorViewportsRecord MonitorViewports;
 // The preview: a close asked for from the key handler, and whether the
 // preview thread has stored its fixed settings (both threads read these).
 extern std::atomic<bool> CloseRequested;

@@ -134,8 +134,14 @@ class FakeFullScreenHost : public FullScreenHost {
     bool saverRunning = false, hidden = false, terminated = false;
     int passwordChecks = 0;
     std::vector<std::string> log;
+    std::vector<PixelRect> monitors{{0, 0, 1280, 1024}};
+    PixelRect window{};  // where PlaceWindow put it
 
-    void SizeToScreen() override { log.push_back("size"); }
+    std::vector<PixelRect> Monitors() override { return monitors; }
+    void PlaceWindow(const PixelRect& rect) override {
+        window = rect;
+        log.push_back("size");
+    }
     void AttachContext() override { log.push_back("context"); }
     ScreenPoint CursorPos() override {
         log.push_back("cursorpos");

@@ -11,6 +11,7 @@
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
+#include "shell/monitors.h"
 #include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 
@@ -205,4 +206,27 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
         if (a.r != b.r || a.g != b.g || a.b != b.b || a.a != b.a) ++differing;
     }
     EXPECT_EQ(differing, 0u) << "the overlay left GL state behind";
+}
+
+TEST_F(Pixels, TwoMonitorsSideBySideShowTheSameWholeFrame) {
+    Open(512, 200);
+    SetupGL(GlVariant::FullScreen);
+    SaverSettings = kDefaultSettings;
+    SeedRandomWith(4242);
+    SeedAnimationState();
+    const PixelRect two[] = {{0, 0, 256, 200}, {256, 0, 256, 200}};
+    MonitorViewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    RenderFrame();
+    const auto pixels = Read();
+    size_t lit = 0, differing = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const Rgba a = At(pixels, x, y), b = At(pixels, x + 256, y);
+            if (!Black(a)) ++lit;
+            if (a.r != b.r || a.g != b.g || a.b != b.b) ++differing;
+        }
+    EXPECT_GT(lit, 256u * 200 / 50);
+    // Only the rounding of a few edge pixels differs with the viewport's offset;
+    // another frame would differ almost everywhere.
+    EXPECT_LT(differing, lit / 200);
 }

@@ -12,6 +12,7 @@
 #include "engine/render.h"
 #include "engine/surface.h"
 #include "settings/settings.h"
+#include "shell/monitors.h"
 #include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
@@ -394,4 +395,76 @@ TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedes
     for (const Call& c : calls)
         if (c.name == "glOrtho") ortho = c.args;
     EXPECT_EQ(ortho, (std::vector<double>{0, 640, 0, 480, -1, 1}));
+}
+
+namespace {
+std::vector<Call> OneFrame() {
+    glrec::Clear();
+    RenderFrame();
+    return glrec::Calls();
+}
+bool SameCalls(const std::vector<Call>& a, const std::vector<Call>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (a[k].name != b[k].name || a[k].args != b[k].args) return false;
+    return true;
+}
+}  // namespace
+
+TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
+    SetBufferSwap([] { glrec::Mark("swap"); });
+    const AnimationStateRecord start = AnimationState;
+    const std::vector<Call> plain = OneFrame();  // no layout at all
+    const AnimationStateRecord once = AnimationState;
+
+    AnimationState = start;
+    const PixelRect one[] = {{0, 0, 1280, 1024}};
+    MonitorViewports = ViewportsFor(LayoutDesktop(one, 1), false);
+    EXPECT_TRUE(SameCalls(OneFrame(), plain));
+    EXPECT_EQ(glrec::Count("glViewport"), 0u);
+
+    AnimationState = start;
+    const PixelRect two[] = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
+    MonitorViewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    const std::vector<Call> both = OneFrame();
+    EXPECT_EQ(AnimationState.Phase1, once.Phase1);  // the phases advanced once
+    EXPECT_EQ(AnimationState.Phase3, once.Phase3);
+    EXPECT_EQ(glrec::Count("glClear"), 1u);
+    EXPECT_EQ(glrec::Count("swap"), 1u);
+    std::vector<size_t> at;
+    for (size_t k = 0; k < both.size(); ++k)
+        if (both[k].name == "glViewport") at.push_back(k);
+    ASSERT_EQ(at.size(), 2u);
+    EXPECT_EQ(both[at[0]].args, (std::vector<double>{1920, 0, 1280, 1024}));
+    EXPECT_EQ(both[at[1]].args, (std::vector<double>{0, 44, 1920, 1080}));
+    // Each monitor gets the single window's surface calls: the same frame.
+    const std::vector<Call> surface(plain.begin() + 1, plain.end() - 1);
+    EXPECT_TRUE(SameCalls({both.begin() + at[0] + 1, both.begin() + at[1]}, surface));
+    EXPECT_TRUE(SameCalls({both.begin() + at[1] + 1, both.end() - 1}, surface));
+
+    // After a change to one monitor, the first frame sets its viewport once.
+    MonitorViewports = ViewportsFor(LayoutDesktop(one, 1), true);
+    OneFrame();
+    ASSERT_EQ(glrec::Count("glViewport"), 1u);
+    EXPECT_EQ(glrec::Calls()[1].args, (std::vector<double>{0, 0, 1280, 1024}));
+    OneFrame();
+    EXPECT_EQ(glrec::Count("glViewport"), 0u);
+}
+
+TEST_F(GlStream, SettingsViewportScalesWithTheDpi) {
+    const struct {
+        int dpi, outerWidth, outerHeight;
+        std::vector<double> viewport;
+    } cases[] = {{96, 400, 430, {0, 100, 400, 300}},
+                 {144, 600, 645, {0, 150, 600, 450}},
+                 {192, 800, 860, {0, 200, 800, 600}}};
+    for (const auto& c : cases) {
+        glrec::Clear();
+        SetupWindowGL(GlVariant::Settings, c.outerWidth, c.outerHeight, c.dpi);
+        EXPECT_EQ(glrec::Calls()[1].args, c.viewport) << c.dpi;
+        glrec::Clear();
+        SettingsDpiChanged(c.outerWidth, c.outerHeight, c.dpi);
+        ASSERT_EQ(glrec::Calls().size(), 1u);
+        EXPECT_EQ(glrec::Calls()[0].args, c.viewport) << c.dpi;
+    }
 }

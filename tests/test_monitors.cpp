@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "shell/fullscreen.h"
+#include "shell/monitors.h"
+#include "tests/fakes/fakes.h"
+
+using namespace zarvella;
+using Monitors = std::vector<PixelRect>;
+using Viewports = std::vector<PixelRect>;
+
+namespace {
+
+Viewports ListOf(const MonitorViewportsRecord& list) {
+    return {list.each, list.each + list.count};
+}
+
+class Desktop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetProcessState();
+        store.SetAll(10, 9, 7, 5, 10, 10, 0);
+    }
+    fakes::FakeFullScreenHost host;
+    fakes::MemoryStore store;
+    fakes::RecordingErrors errors;
+};
+
+}  // namespace
+
+TEST(Monitors, WindowHoldsEveryMonitorAndEachSeesItsWholePicture) {
+    const struct {
+        const char* name;
+        Monitors monitors;
+        PixelRect window;
+        Viewports viewports;  // GL's lower-left origin
+    } cases[] = {
+        {"one", {{0, 0, 1280, 1024}}, {0, 0, 1280, 1024}, {{0, 0, 1280, 1024}}},
+        {"side by side",
+         {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}},
+         {0, 0, 2560, 1024},
+         {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}}},
+        {"left of and above the primary",
+         {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}},
+         {-1920, -100, 3200, 1124},
+         {{1920, 0, 1280, 1024}, {0, 44, 1920, 1080}}},
+        {"below, narrower",
+         {{0, 0, 1920, 1080}, {320, 1080, 1280, 1024}},
+         {0, 0, 1920, 2104},
+         {{0, 1024, 1920, 1080}, {320, 0, 1280, 1024}}},
+        {"no area left out",
+         {{0, 0, 0, 768}, {0, 0, 800, -1}, {0, 0, 800, 600}},
+         {0, 0, 800, 600},
+         {{0, 0, 800, 600}}},
+        {"none", {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const DesktopLayoutRecord layout = LayoutDesktop(c.monitors.data(), int(c.monitors.size()));
+        EXPECT_EQ(layout.window, c.window) << c.name;
+        EXPECT_EQ(ListOf(ViewportsFor(layout, false)), c.viewports) << c.name;
+    }
+}
+
+TEST(Monitors, BeyondTheLimitTheWindowStillCoversEveryMonitor) {
+    Monitors row;
+    for (int k = 0; k < kMaxMonitors + 4; ++k) row.push_back({k * 100, 0, 100, 50});
+    const DesktopLayoutRecord layout = LayoutDesktop(row.data(), int(row.size()));
+    EXPECT_EQ(layout.count, kMaxMonitors);
+    EXPECT_EQ(layout.window, (PixelRect{0, 0, (kMaxMonitors + 4) * 100, 50}));
+    constexpr int32_t lo = std::numeric_limits<int32_t>::min(),
+                      hi = std::numeric_limits<int32_t>::max();
+    const PixelRect far[] = {{lo, lo, 10, 10}, {hi - 10, hi - 10, 10, 10}};
+    EXPECT_EQ(LayoutDesktop(far, 2).window, (PixelRect{lo, lo, hi, hi}));  // saturated
+}
+
+TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
+    host.monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    EXPECT_EQ(host.window, (PixelRect{0, 0, 2560, 1024}));
+    EXPECT_EQ(MonitorViewports.count, 2);
+    EXPECT_FALSE(MonitorViewports.setOnNextFrame);  // the context is made after the sizing
+
+    const struct {
+        const char* name;
+        Monitors monitors;
+        bool changed;
+        PixelRect window;
+    } changes[] = {
+        {"nothing changed", {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}}, false, {0, 0, 2560, 1024}},
+        {"one removed", {{0, 0, 1280, 1024}}, true, {0, 0, 1280, 1024}},
+        {"resolution changed", {{0, 0, 1600, 1200}}, true, {0, 0, 1600, 1200}},
+        {"none reported for a moment", {}, false, {0, 0, 1600, 1200}},
+        {"added on the left",
+         {{0, 0, 1600, 1200}, {-1280, 0, 1280, 1024}},
+         true,
+         {-1280, 0, 2880, 1200}},
+    };
+    for (const auto& c : changes) {
+        host.monitors = c.monitors;
+        host.log.clear();
+        EXPECT_EQ(FullScreenDisplayChange(host), c.changed) << c.name;
+        EXPECT_EQ(host.window, c.window) << c.name;
+        EXPECT_EQ(host.log.size(), c.changed ? 1u : 0u) << c.name;
+        if (c.changed) {
+            EXPECT_TRUE(MonitorViewports.setOnNextFrame) << c.name;
+        }
+    }
+    EXPECT_EQ(ListOf(MonitorViewports), (Viewports{{1280, 0, 1600, 1200}, {0, 176, 1280, 1024}}));
+}
+
+TEST_F(Desktop, TheThresholdHoldsLeftOfAndAboveThePrimaryMonitor) {
+    const ScreenPoint starts[] = {{-5, -5}, {-1900, 300}};
+    for (const ScreenPoint start : starts) {
+        ResetProcessState();
+        host = {};
+        host.monitors = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
+        host.cursor = start;
+        ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+        const struct {
+            int dx, dy;
+            bool ends;
+        } moves[] = {{10, 10, false}, {-10, -10, false}, {10, -10, false},
+                     {-11, 0, true},  {0, -11, true},    {11, 0, true}};
+        for (const auto& m : moves) {
+            host.cursor = {start.x + m.dx, start.y + m.dy};
+            EXPECT_EQ(FullScreenMouseMove(host), m.ends)
+                << start.x << "," << start.y << " " << m.dx;
+            if (m.ends) host.terminated = false;
+        }
+        EXPECT_EQ(host.passwordChecks, 3);
+    }
+}
+
+TEST(Dpi, ScalesAsMulDivDoes) {
+    constexpr int32_t hi = std::numeric_limits<int32_t>::max(),
+                      lo = std::numeric_limits<int32_t>::min();
+    const struct {
+        int32_t value, dpi, expected;
+    } cases[] = {{100, 96, 100}, {100, 144, 150}, {13, 144, 20}, {-13, 144, -20}, {1, 144, 2},
+                 {-1, 144, -2},  {1, 120, 1},     {3, 120, 4},   {430, 192, 860}, {17, 168, 30},
+                 {100, 0, 100},  {100, -5, 100},  {hi, 192, hi}, {lo, 192, lo},   {0, 192, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ScaleForDpi(c.value, c.dpi), c.expected) << c.value << "@" << c.dpi;
+}
+
+TEST(Dpi, TheSettingsLayoutScalesAndEveryControlStaysInside) {
+    std::vector<ControlRect> controls = {kButton1Rect, kButton2Rect};
+    for (const SettingInfo& s : kSettingsTable) {
+        controls.push_back(s.rect);
+        if (s.control == SettingControl::TrackBar) controls.push_back(s.labelRect);
+    }
+    for (int dpi : {96, 120, 144, 192, 240}) {
+        const int width = ScaleForDpi(kSettingsWindowWidth, dpi);
+        const int height = ScaleForDpi(kSettingsWindowHeight, dpi);
+        for (const ControlRect& c : controls) {
+            const ControlRect s = ScaleForDpi(c, dpi);
+            if (dpi == 96) {
+                EXPECT_TRUE(s.left == c.left && s.top == c.top && s.width == c.width &&
+                            s.height == c.height);
+            }
+            EXPECT_GE(s.left, 0) << dpi;
+            EXPECT_LE(s.left + s.width, width) << dpi;
+            EXPECT_LE(s.top + s.height, height) << dpi;
+            EXPECT_GE(s.height, c.height * dpi / 96) << dpi;  // text grows with the control
+        }
+    }
+}
