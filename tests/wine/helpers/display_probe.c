@@ -1,0 +1,65 @@
+/* The Wine display cases' helper, aware of every monitor's pixel density so it
+ * sees windows in device pixels:
+ *   display_probe monitors        one line per monitor: x,y,WxH and primary
+ *   display_probe window TITLE    a top-level window: rect, client, DPI, and
+ *                                 whether every child lies inside the client area
+ */
+#include <windows.h>
+#include <stdio.h>
+#include <string.h>
+
+static BOOL CALLBACK print_monitor(HMONITOR m, HDC dc, LPRECT r, LPARAM l) {
+    MONITORINFO mi;
+    memset(&mi, 0, sizeof mi);
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoA(m, &mi);
+    printf("monitor=%ld,%ld,%ldx%ld primary=%d\n", r->left, r->top, r->right - r->left,
+           r->bottom - r->top, (mi.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    (void)dc;
+    (void)l;
+    return TRUE;
+}
+
+struct inside {
+    RECT client;
+    int children, outside;
+};
+
+static BOOL CALLBACK check_child(HWND child, LPARAM l) {
+    struct inside* in = (struct inside*)l;
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(NULL, GetParent(child), (POINT*)&r, 2);
+    in->children++;
+    if (r.left < 0 || r.top < 0 || r.right > in->client.right || r.bottom > in->client.bottom ||
+        r.right <= r.left || r.bottom <= r.top)
+        in->outside++;
+    return TRUE;
+}
+
+static int window(const char* title) {
+    HWND w = FindWindowA(NULL, title);
+    if (!w || !IsWindowVisible(w)) return 1;
+    RECT r;
+    struct inside in = {{0, 0, 0, 0}, 0, 0};
+    POINT origin = {0, 0};
+    GetWindowRect(w, &r);
+    GetClientRect(w, &in.client);
+    ClientToScreen(w, &origin);
+    EnumChildWindows(w, check_child, (LPARAM)&in);
+    UINT(WINAPI * dpi_for_window)(HWND) =
+        (UINT(WINAPI*)(HWND))GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    printf("rect=%ld,%ld,%ldx%ld client=%ld,%ld,%ldx%ld dpi=%u children=%d outside=%d\n", r.left,
+           r.top, r.right - r.left, r.bottom - r.top, origin.x, origin.y, in.client.right,
+           in.client.bottom, dpi_for_window ? dpi_for_window(w) : 0, in.children, in.outside);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    SetProcessDPIAware();
+    if (argc > 1 && !strcmp(argv[1], "monitors"))
+        return EnumDisplayMonitors(NULL, NULL, print_monitor, 0) ? 0 : 1;
+    if (argc > 2 && !strcmp(argv[1], "window")) return window(argv[2]);
+    fprintf(stderr, "usage: display_probe monitors | window TITLE\n");
+    return 2;
+}
