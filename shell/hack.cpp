@@ -14,7 +14,7 @@ int HackFrameIntervalMs(int32_t delayMicroseconds) {
 
 void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
     SaverSettings = settings;
-    host.SizeToScreen();
+    SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
     SeedAnimationState();

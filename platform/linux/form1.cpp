@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <cmath>
 
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
@@ -59,7 +60,31 @@ void TForm1::Build() {
 
     FormCreate();
 
-    if (embedInto_) EndWithForeignWindow(embedInto_);
+    if (embedInto_) {
+        EndWithForeignWindow(embedInto_);
+    } else if (!hack_) {
+        FollowScreens();
+    }
+}
+
+void TForm1::FollowScreens() {
+    auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
+    const auto follow = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, &TForm1::ScreensChanged);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) follow(screen);
+    connect(app, &QGuiApplication::screenAdded, this, [this, follow](QScreen* screen) {
+        follow(screen);
+        ScreensChanged();
+    });
+    // Queued: while the signal runs, the screen still counts among them.
+    connect(app, &QGuiApplication::screenRemoved, this, &TForm1::ScreensChanged,
+            Qt::QueuedConnection);
+    connect(app, &QGuiApplication::primaryScreenChanged, this, &TForm1::ScreensChanged);
+}
+
+void TForm1::ScreensChanged() {
+    if (FullScreenDisplayChange(*this)) update();
 }
 
 void TForm1::FormCreate() {
@@ -108,14 +133,32 @@ void TForm1::FormCloseQuery(QCloseEvent* event) {
     QCoreApplication::exit(0);
 }
 
-void TForm1::SizeToScreen() {
+// Device pixels: Qt gives a screen's place in them but its size in
+// scaled pixels.
+std::vector<PixelRect> TForm1::Monitors() {
     if (embedInto_) {
         const ForeignWindow target = QueryForeignWindow(embedInto_);
-        setGeometry(0, 0, target.width, target.height);
-        return;
+        return {{0, 0, target.width, target.height}};
     }
-    if (hack_) return;  // its own window keeps its size
-    setGeometry(QGuiApplication::primaryScreen()->geometry());
+    if (hack_) return {};  // its own window keeps its size
+    std::vector<PixelRect> monitors;
+    QList<QScreen*> screens = QGuiApplication::screens();
+    screens.removeOne(QGuiApplication::primaryScreen());
+    screens.prepend(QGuiApplication::primaryScreen());
+    for (QScreen* screen : screens) {
+        if (!screen) continue;
+        const QRect g = screen->geometry();
+        const qreal ratio = screen->devicePixelRatio();
+        monitors.push_back({g.x(), g.y(), qRound(g.width() * ratio), qRound(g.height() * ratio)});
+    }
+    return monitors;
+}
+
+void TForm1::PlaceWindow(const PixelRect& rect) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const qreal ratio = primary ? primary->devicePixelRatio() : 1.0;
+    const auto scaled = [ratio](int extent) { return static_cast<int>(std::ceil(extent / ratio)); };
+    setGeometry(rect.x, rect.y, scaled(rect.width), scaled(rect.height));
 }
 
 void TForm1::AttachContext() {

@@ -17,7 +17,8 @@ class QMouseEvent;
 namespace zarvella::linux_shell {
 
 // The window is its own GL surface: every paint (FormPaint) is RenderFrame,
-// drawn into the window's back buffer.
+// drawn into the window's back buffer. One window covers every monitor; each
+// monitor shows the picture in its own viewport of it.
 class TForm1 : public GlWindow, private FullScreenHost {
     Q_OBJECT
   public:
@@ -45,9 +46,13 @@ class TForm1 : public GlWindow, private FullScreenHost {
     void FormKeyDown();
     void FormMouseMove();
     void FormCloseQuery(QCloseEvent* event);
+    // Screens added, removed or changed: keep covering them all.
+    void FollowScreens();
+    void ScreensChanged();
 
     // FullScreenHost
-    void SizeToScreen() override;
+    std::vector<PixelRect> Monitors() override;
+    void PlaceWindow(const PixelRect& rect) override;
     void AttachContext() override;
     ScreenPoint CursorPos() override;
     void ShowCursor(bool show) override;
