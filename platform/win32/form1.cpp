@@ -12,6 +12,17 @@ namespace {
 constexpr const char* kClassName = "TForm1";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
+constexpr UINT kDpiChanged = 0x02E0;      // WM_DPICHANGED, Windows 8.1 on
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM list) {
+    auto& monitors = *reinterpret_cast<std::vector<PixelRect>*>(list);
+    const PixelRect r{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const bool primary = GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
+    monitors.insert(primary ? monitors.begin() : monitors.end(), r);
+    return TRUE;
+}
 
 void SetOuterRect(HWND window, int width, int height) {
     const int left = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
@@ -59,6 +70,12 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE:
             FormMouseMove();
             return 0;
+        case WM_DISPLAYCHANGE:
+            DisplayChanged();
+            return 0;
+        case kDpiChanged:  // the window keeps covering the desktop, not the suggested place
+            DisplayChanged();
+            return 0;
         case WM_CLOSE:
             FormCloseQuery();
             return 0;
@@ -97,8 +114,20 @@ void TForm1::FormCloseQuery() {
     DestroyWindow(Handle);
 }
 
-void TForm1::SizeToScreen() {
-    SetOuterRect(Handle, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+// Monitors added, removed or changed: keep covering them all.
+void TForm1::DisplayChanged() {
+    if (FullScreenDisplayChange(*this)) InvalidateRect(Handle, nullptr, FALSE);
+}
+
+// Device pixels: the program is aware of every monitor's DPI (manifest).
+std::vector<PixelRect> TForm1::Monitors() {
+    std::vector<PixelRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+void TForm1::PlaceWindow(const PixelRect& rect) {
+    SetWindowPos(Handle, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
 }
 
 void TForm1::AttachContext() {

@@ -18,7 +18,8 @@ class TForm1 : public FullScreenHost {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // FullScreenHost
-    void SizeToScreen() override;
+    std::vector<PixelRect> Monitors() override;
+    void PlaceWindow(const PixelRect& rect) override;
     void AttachContext() override;
     ScreenPoint CursorPos() override;
     void ShowCursor(bool show) override;
@@ -34,6 +35,7 @@ class TForm1 : public FullScreenHost {
     void FormMouseMove();
     void FormCloseQuery();
     void TimerTimer();
+    void DisplayChanged();
 
     RegistryStore store_;
     MessageBoxErrors errors_;
