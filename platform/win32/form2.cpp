@@ -7,6 +7,7 @@
 #include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/resource.h"
+#include "shell/monitors.h"
 #include "shell/settings_form.h"
 #include "shell/window_place.h"
 
@@ -27,6 +28,7 @@ constexpr int kButton2Id = 302;
 constexpr int kStaticTextId = 400;  // + 1 to 6
 
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
 
 // A themed check box draws its caption in the theme's text colour, whatever
 // WM_CTLCOLORSTATIC asks, which is dark on this black window. Without a theme
@@ -43,13 +45,51 @@ void DrawWithoutTheme(HWND control) {
 }
 }  // namespace
 
+// The frame's size at the window's DPI (Windows 10 on), else the system's.
+SIZE TForm2::OuterSize(int clientWidth, int clientHeight) const {
+    using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT r{0, 0, clientWidth, clientHeight};
+    if (adjustForDpi) {
+        adjustForDpi(&r, kStyle, FALSE, 0, static_cast<UINT>(dpi_));
+    } else {
+        AdjustWindowRect(&r, kStyle, FALSE);
+    }
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void TForm2::CreateLabelFont() {
+    HFONT old = labelFont_;
+    labelFont_ = CreateFontA(-ScaleForDpi(13, dpi_), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_SWISS, "Arial");
+    for (const PlacedControl& c : controls_) {
+        SendMessageA(c.handle, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), TRUE);
+    }
+    if (old) DeleteObject(old);
+}
+
+// Moved to a monitor of another DPI: the system suggests the place; the
+// layout, the font and the picture's viewport scale to the new DPI.
+void TForm2::DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const PlacedControl& c : controls_) {
+        const ControlRect r = ScaleForDpi(c.rect, dpi_);
+        SetWindowPos(c.handle, nullptr, r.left, r.top, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CreateLabelFont();
+    SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top, dpi_);
+    InvalidateRect(Handle, nullptr, TRUE);
+}
+
 void TForm2::Create(HINSTANCE instance, HWND owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     background_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    labelFont_ =
-        CreateFontA(-13, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = FormWindowProc<TForm2>;
@@ -61,13 +101,15 @@ void TForm2::Create(HINSTANCE instance, HWND owner) {
     RegisterClassA(&wc);
 
     // Layout size, centred; FormCreate gives it its final size and place.
-    RECT r{0, 0, kSettingsWindowWidth, kSettingsWindowHeight};
-    AdjustWindowRect(&r, kStyle, FALSE);
-    const int width = r.right - r.left, height = r.bottom - r.top;
+    dpi_ = WindowDpi(nullptr);
+    const SIZE layout = OuterSize(ScaleForDpi(kSettingsWindowWidth, dpi_),
+                                  ScaleForDpi(kSettingsWindowHeight, dpi_));
     CreateWindowExA(0, kClassName, kSettingsTitle, kStyle,
-                    CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width),
-                    CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height), width, height, owner,
-                    nullptr, instance, this);
+                    CentredOrigin(GetSystemMetrics(SM_CXSCREEN), layout.cx),
+                    CentredOrigin(GetSystemMetrics(SM_CYSCREEN), layout.cy), layout.cx, layout.cy,
+                    owner, nullptr, instance, this);
+    dpi_ = WindowDpi(Handle);  // the monitor it opened on
+    CreateLabelFont();
     CreateControls(instance);
     FormCreate();
     SetTimer(Handle, kTimerId, kSettingsTimerMs, nullptr);
@@ -79,10 +121,12 @@ void TForm2::Create(HINSTANCE instance, HWND owner) {
 
 HWND TForm2::CreateControl(HINSTANCE instance, const char* className, const char* caption,
                            DWORD style, const ControlRect& rect, int id) {
+    const ControlRect r = ScaleForDpi(rect, dpi_);
     HWND control = CreateWindowExA(
-        0, className, caption, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top, rect.width,
-        rect.height, Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        0, className, caption, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width, r.height,
+        Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), FALSE);
+    controls_.push_back({control, rect});
     return control;
 }
 
@@ -132,6 +176,9 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
             TimerTimer();
+            return 0;
+        case kDpiChanged:
+            DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_HSCROLL:
             for (int track = 1; track <= kTrackBarCount; ++track) {
@@ -239,12 +286,12 @@ void TForm2::SetCheckBox(bool checked) {
 
 // Client size first, then the outer size, then centred by the client size.
 void TForm2::SizeAndCentre() {
-    RECT r{0, 0, kSettingsWindowWidth, kSettingsWindowHeight};
-    AdjustWindowRect(&r, kStyle, FALSE);
-    SetWindowPos(Handle, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    const int width = ScaleForDpi(kSettingsWindowWidth, dpi_);
+    const int height = ScaleForDpi(kSettingsWindowHeight, dpi_);
+    const SIZE outer = OuterSize(width, height);
+    SetWindowPos(Handle, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(Handle, nullptr, 0, 0, kSettingsWindowWidth, kSettingsWindowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     GetClientRect(Handle, &client);
     SetWindowPos(Handle, nullptr, CentredOrigin(GetSystemMetrics(SM_CXSCREEN), client.right),
@@ -253,7 +300,7 @@ void TForm2::SizeAndCentre() {
 }
 
 void TForm2::AttachContext() {
-    AttachGLContext(Handle, GlVariant::Settings);
+    AttachGLContext(Handle, GlVariant::Settings, dpi_);
 }
 
 }  // namespace zarvella::win32

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "platform/win32/message_box.h"
 #include "platform/win32/settings_store.h"
@@ -36,6 +37,10 @@ class TForm2 : public SettingsWindowHost {
     void CreateControls(HINSTANCE instance);
     HWND CreateControl(HINSTANCE instance, const char* className, const char* caption, DWORD style,
                        const ControlRect& rect, int id);
+    // The layout at the window's DPI: outer size, font, controls.
+    SIZE OuterSize(int clientWidth, int clientHeight) const;
+    void CreateLabelFont();
+    void DpiChanged(int dpi, const RECT& suggested);
 
     void FormCreate();
     bool FormKeyDown(WPARAM key);
@@ -51,6 +56,12 @@ class TForm2 : public SettingsWindowHost {
     std::array<int, kTrackBarCount> trackPositions_{};  // what the sliders last reported
     HWND checkBox1_ = nullptr;
     HFONT labelFont_ = nullptr;
+    int dpi_ = 96;  // the window's; the layout's numbers are for 96
+    struct PlacedControl {
+        HWND handle;
+        ControlRect rect;  // at 96 DPI
+    };
+    std::vector<PlacedControl> controls_;
     HBRUSH background_ = nullptr;
     RegistryStore store_;
     MessageBoxErrors errors_;

@@ -32,7 +32,21 @@ void SetupPixelFormat(HDC dc) {
 
 }  // namespace
 
-void AttachGLContext(HWND window, GlVariant variant) {
+int WindowDpi(HWND window) {
+    // Looked up: Windows 7 to 8.1 have no per-window DPI.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow && window) {
+        if (const UINT dpi = dpiForWindow(window)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+void AttachGLContext(HWND window, GlVariant variant, int dpi) {
     // Kept for the life of the window: the process ends with it.
     HDC dc = GetDC(window);
     SetupPixelFormat(dc);
@@ -40,7 +54,7 @@ void AttachGLContext(HWND window, GlVariant variant) {
     wglMakeCurrent(dc, context);
     RECT outer{};
     GetWindowRect(window, &outer);
-    SetupWindowGL(variant, outer.right - outer.left, outer.bottom - outer.top);
+    SetupWindowGL(variant, outer.right - outer.left, outer.bottom - outer.top, dpi);
     SetBufferSwap(SwapCurrentBuffers);
 }
 

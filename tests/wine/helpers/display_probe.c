@@ -1,8 +1,8 @@
 /* The Wine display cases' helper, aware of every monitor's pixel density so it
  * sees windows in device pixels:
  *   display_probe monitors        one line per monitor: x,y,WxH and primary
- *   display_probe window TITLE    a top-level window: rect, client, DPI, and
- *                                 whether every child lies inside the client area
+ *   display_probe window TITLE    a top-level window: rect, client, the system's
+ *                                 DPI, and how many children leave the client area
  */
 #include <windows.h>
 #include <stdio.h>
@@ -47,11 +47,12 @@ static int window(const char* title) {
     GetClientRect(w, &in.client);
     ClientToScreen(w, &origin);
     EnumChildWindows(w, check_child, (LPARAM)&in);
-    UINT(WINAPI * dpi_for_window)(HWND) =
-        (UINT(WINAPI*)(HWND))GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
-    printf("rect=%ld,%ld,%ldx%ld client=%ld,%ld,%ldx%ld dpi=%u children=%d outside=%d\n", r.left,
+    HDC screen = GetDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    printf("rect=%ld,%ld,%ldx%ld client=%ld,%ld,%ldx%ld dpi=%d children=%d outside=%d\n", r.left,
            r.top, r.right - r.left, r.bottom - r.top, origin.x, origin.y, in.client.right,
-           in.client.bottom, dpi_for_window ? dpi_for_window(w) : 0, in.children, in.outside);
+           in.client.bottom, dpi, in.children, in.outside);
     return 0;
 }
 
