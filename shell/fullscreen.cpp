@@ -39,8 +39,12 @@ void SizeToDesktop(FullScreenHost& host) {
     ApplyLayout(host, false);
 }
 
+// Monitors that come, go or move shift the cursor's coordinates (and may
+// put the cursor elsewhere) without the mouse moving: the start is taken anew.
 bool FullScreenDisplayChange(FullScreenHost& host) {
-    return ApplyLayout(host, true);
+    if (!ApplyLayout(host, true)) return false;
+    StartCursorPos = host.CursorPos();
+    return true;
 }
 
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
@@ -50,8 +54,11 @@ bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
     return std::llabs(dx) > kMovementThreshold || std::llabs(dy) > kMovementThreshold;
 }
 
+// The notice of changed monitors may come after the cursor's jump, or not at
+// all (Wine): a movement past the threshold first looks at the monitors.
 bool FullScreenMouseMove(FullScreenHost& host) {
     if (!MovedBeyondThreshold(StartCursorPos, host.CursorPos())) return false;
+    if (FullScreenDisplayChange(host)) return false;
     return RunEndingSteps(host);
 }
 

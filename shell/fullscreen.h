@@ -44,14 +44,15 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
 void SizeToDesktop(FullScreenHost& host);
 
 // The monitors changed (added, removed, resized, moved, another DPI): the
-// saver keeps covering every one. True when the layout changed; the next
-// frame then sets its viewports anew.
+// saver keeps covering every one, and takes the cursor's start position anew.
+// True when the layout changed; the next frame then sets its viewports anew.
 bool FullScreenDisplayChange(FullScreenHost& host);
 
 // More than the threshold away from the start on at least one axis.
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
 
-// FormMouseMove: reads the cursor and ends the saver past the threshold.
+// FormMouseMove: reads the cursor and ends the saver past the threshold,
+// unless the monitors changed (FullScreenDisplayChange).
 // FormKeyDown: ends the saver. Both return true when the saver ended.
 bool FullScreenMouseMove(FullScreenHost& host);
 bool FullScreenKeyDown(FullScreenHost& host);

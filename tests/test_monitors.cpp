@@ -11,6 +11,7 @@
 using namespace zarvella;
 using Monitors = std::vector<PixelRect>;
 using Viewports = std::vector<PixelRect>;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -103,12 +104,30 @@ TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
         host.log.clear();
         EXPECT_EQ(FullScreenDisplayChange(host), c.changed) << c.name;
         EXPECT_EQ(host.window, c.window) << c.name;
-        EXPECT_EQ(host.log.size(), c.changed ? 1u : 0u) << c.name;
+        EXPECT_EQ(host.log, (c.changed ? Strings{"size", "cursorpos"} : Strings{})) << c.name;
         if (c.changed) {
             EXPECT_TRUE(MonitorViewports.setOnNextFrame) << c.name;
         }
     }
     EXPECT_EQ(ListOf(MonitorViewports), (Viewports{{1280, 0, 1600, 1200}, {0, 176, 1280, 1024}}));
+}
+
+TEST_F(Desktop, ACursorMovedByChangedMonitorsIsNoMovementOfTheMouse) {
+    host.monitors = {{0, 0, 1280, 1024}, {-1280, 0, 1280, 1024}};
+    host.cursor = {-1000, 500};
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    host.monitors = {{0, 0, 1280, 1024}};  // the left one removed; the cursor put on the primary
+    host.cursor = {640, 512};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_EQ(host.window, (PixelRect{0, 0, 1280, 1024}));
+    EXPECT_EQ(StartCursorPos.x, 640);
+    host.monitors = {{0, 0, 1600, 1200}};  // the notice: same rule
+    host.cursor = {800, 600};
+    EXPECT_TRUE(FullScreenDisplayChange(host));
+    EXPECT_EQ(StartCursorPos.y, 600);
+    host.cursor = {811, 600};  // a real movement still ends it
+    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_EQ(host.passwordChecks, 1);
 }
 
 TEST_F(Desktop, TheThresholdHoldsLeftOfAndAboveThePrimaryMonitor) {

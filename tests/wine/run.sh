@@ -48,7 +48,9 @@ mkdir -p "$HELPERS"
 if ! i686-w64-mingw32-gcc-win32 -O1 -Wall -Wextra -mconsole -o "$HELPERS/probe.exe" "$here/helpers/probe.c" \
     -lcomctl32 -lgdi32 -lversion -luxtheme -static-libgcc ||
   ! i686-w64-mingw32-gcc-win32 -O1 -Wall -Wextra -shared -Wl,--kill-at -o "$HELPERS/PASSWORD.CPL" \
-    "$here/helpers/password_cpl.c" -static-libgcc; then
+    "$here/helpers/password_cpl.c" -static-libgcc ||
+  ! i686-w64-mingw32-gcc-win32 -O1 -Wall -Wextra -mconsole -o "$HELPERS/display_probe.exe" \
+    "$here/helpers/display_probe.c" -lgdi32 -static-libgcc; then
   echo "FAIL helpers"
   echo "0 passed, 1 failed"
   exit 1
@@ -129,6 +131,7 @@ template32_ready() {
 mapfile -t listing < <(
   bash "$here/cases.sh" --list | sed 's/^/cases.sh /'
   bash "$here/install_cases.sh" --list | sed 's/^/install_cases.sh /'
+  bash "$here/display_cases.sh" --list | sed 's/^/display_cases.sh /'
 )
 if [ $# -gt 0 ]; then cases=("$@"); else mapfile -t cases < <(printf '%s\n' "${listing[@]}" | cut -d' ' -f2); fi
 [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && export SHOTS="$(cd "$SHOTS" && pwd)"

@@ -3,10 +3,13 @@
  *   display_probe monitors        one line per monitor: x,y,WxH and primary
  *   display_probe window TITLE    a top-level window: rect, client, the system's
  *                                 DPI, and how many children leave the client area
+ *   display_probe notify TITLE    sends the window the notice Windows sends when
+ *                                 monitors change (Wine sends none for changes
+ *                                 made outside it, as with xrandr)
  */
-#include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <windows.h>
 
 static BOOL CALLBACK print_monitor(HMONITOR m, HDC dc, LPRECT r, LPARAM l) {
     MONITORINFO mi;
@@ -61,6 +64,15 @@ int main(int argc, char** argv) {
     if (argc > 1 && !strcmp(argv[1], "monitors"))
         return EnumDisplayMonitors(NULL, NULL, print_monitor, 0) ? 0 : 1;
     if (argc > 2 && !strcmp(argv[1], "window")) return window(argv[2]);
-    fprintf(stderr, "usage: display_probe monitors | window TITLE\n");
+    if (argc > 2 && !strcmp(argv[1], "notify")) {
+        HWND w = FindWindowA(NULL, argv[2]);
+        return w && SendMessageTimeoutA(
+                        w, WM_DISPLAYCHANGE, 32,
+                        MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                        SMTO_ABORTIFHUNG, 5000, NULL)
+                   ? 0
+                   : 1;
+    }
+    fprintf(stderr, "usage: display_probe monitors | window TITLE | notify TITLE\n");
     return 2;
 }
