@@ -28,7 +28,7 @@ shots_out=""
 if [ "${3:-}" = "--screenshots" ] && [ -n "${4:-}" ]; then
   mkdir -p "$4" && shots_out=$(readlink -f "$4")
 fi
-for program in Xvfb xdotool import convert xwininfo; do
+for program in Xvfb xdotool import convert xwininfo xrandr; do
   command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
 done
 
@@ -786,6 +786,7 @@ case_settings_with_root() {
   xdotool key Escape
   wait_exit 5 || check "Esc ends it" false
 }
+source "$(dirname "$0")/monitors_case.sh"
 
 # ---- run -------------------------------------------------------------------------
 
@@ -803,6 +804,7 @@ run_case "/c Color stored as a string" case_settings_color_string
 run_case "/c damaged file: message, file left as it was" case_settings_damaged_file
 run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11 px right ends" case_fullscreen_picture
 run_case "/s 11 px down ends" case_fullscreen_move_down
+run_case "/s on two monitors: one frame on each, primary left or right, monitors changing, scaled twice" case_monitors
 run_case "/s a key ends" case_fullscreen_key
 run_case "/S a lone Shift ends" case_fullscreen_shift
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
