@@ -90,11 +90,9 @@ void DrawSurface() {
 
 void DrawSurfaceOnEachMonitor() {
     MonitorViewportsRecord& v = MonitorViewports;
-    if (v.count <= 1) {
-        if (v.count == 1 && v.setOnNextFrame) {
-            glViewport(v.each[0].x, v.each[0].y, v.each[0].width, v.each[0].height);
-        }
-        v.setOnNextFrame = false;
+    const bool setViewport = v.count > 1 || (v.count == 1 && v.setOnNextFrame);
+    v.setOnNextFrame = false;
+    if (!setViewport) {
         DrawSurface();
         return;
     }

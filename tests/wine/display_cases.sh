@@ -138,7 +138,6 @@ case_display_two_monitors() {
   sleep 1
   screenshot "$CASE_DIR/two.png"
   same_frame "$CASE_DIR/two.png"
-  keep_shot "$CASE_DIR/two.png" windows-two-monitors.png
   pointer_to 1914 50  # Wine drops the first movement after the window maps
   pointer_to 1905 46  # 10 left, 9 up of the start: runs on
   expect_running 1
