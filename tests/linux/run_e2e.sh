@@ -786,6 +786,7 @@ case_settings_with_root() {
   xdotool key Escape
   wait_exit 5 || check "Esc ends it" false
 }
+
 source "$(dirname "$0")/monitors_case.sh"
 
 # ---- run -------------------------------------------------------------------------
