@@ -4,6 +4,7 @@
 // save of the seven values into it must keep every other value and read back
 // as saved; and the store's reading of a value must match the registry's
 // rules (a 32-bit number, or missing/longer than four bytes, or another type).
+// A file in UTF-16LE or with a UTF-8 mark stays so.
 #include <unistd.h>
 
 #include <cstdint>
@@ -79,6 +80,7 @@ void CheckReparse(const RegDocument& document, const std::vector<Value>& want, c
     if (!again.ok) Fail(what, written);
     if (!SameValues(Values(again.document), want)) Fail(what, written);
     if (again.document.sections.size() != document.sections.size()) Fail(what, written);
+    if (again.document.encoding != document.encoding) Fail("the encoding changed", written);
 }
 
 // What RegQueryValueEx with a 4-byte buffer gives for the data.

@@ -72,10 +72,13 @@ std::vector<std::string_view> SplitLines(std::string_view text, bool& sawCrLf, b
     return lines;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+
 class Parser {
   public:
-    explicit Parser(std::string_view text) {
-        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 mark
+    Parser(std::string_view text, Encoding encoding) {
+        result_.document.encoding = encoding;
         bool crlf = false, lf = false;
         lines_ = SplitLines(text, crlf, lf);
         result_.document.newline = (lf && !crlf) ? "\n" : "\r\n";
@@ -91,11 +94,13 @@ class Parser {
             Fail(1, "the file must start with REGEDIT4");
             return std::move(result_);
         }
+        const Encoding encoding = result_.document.encoding;
         result_.document.header = std::string(header);
         for (index_ = 1; index_ < lines_.size(); ++index_) {
             if (!ParseLine()) return std::move(result_);
         }
         result_.ok = true;
+        result_.document.encoding = encoding;
         return std::move(result_);
     }
 
@@ -318,17 +323,104 @@ bool IsBlankLine(const RegLine& line) {
 }  // namespace
 
 ParseResult ParseRegFile(std::string_view text) {
-    return Parser(text).Run();
+    if (text.starts_with(kUtf16LeMark)) {
+        text.remove_prefix(kUtf16LeMark.size());
+        if (text.size() % 2 != 0) {
+            ParseResult odd;
+            odd.errorLine = 1;
+            odd.error = "a UTF-16 file must have an even number of bytes";
+            return odd;
+        }
+        const std::string utf8 = Utf16LeToUtf8(text);
+        return Parser(utf8, Encoding::Utf16LeBom).Run();
+    }
+    if (text.starts_with(kUtf8Mark)) {
+        return Parser(text.substr(kUtf8Mark.size()), Encoding::Utf8Bom).Run();
+    }
+    return Parser(text, Encoding::Utf8).Run();
 }
 
 std::string WriteRegFile(const RegDocument& document) {
     std::string out;
+    if (document.encoding == Encoding::Utf8Bom) out.append(kUtf8Mark);
     AppendLine(out, document.header, document.newline);
     for (const RegLine& line : document.preamble) AppendLines(out, line, document.newline);
     for (const RegSection& section : document.sections) {
         AppendLine(out, section.header.empty() ? "[" + section.key + "]" : section.header,
                    document.newline);
         for (const RegLine& line : section.lines) AppendLines(out, line, document.newline);
+    }
+    if (document.encoding == Encoding::Utf16LeBom) {
+        return std::string(kUtf16LeMark) + Utf8ToUtf16Le(out);
+    }
+    return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit = [&](size_t i) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i])) |
+               static_cast<uint32_t>(static_cast<uint8_t>(bytes[2 * i + 1])) << 8;
+    };
+    const size_t units = bytes.size() / 2;
+    for (size_t i = 0; i < units; ++i) {
+        uint32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | c >> 6));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | c >> 12));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | c >> 18));
+            out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    const auto put = [&out](uint32_t u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    const auto continuation = [&text](size_t i) {
+        return i < text.size() && (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80;
+    };
+    for (size_t i = 0; i < text.size();) {
+        const uint32_t b = static_cast<uint8_t>(text[i]);
+        const auto more = [&](size_t k) { return static_cast<uint32_t>(text[i + k]) & 0x3F; };
+        const uint32_t four = b >= 0xF0 && b < 0xF8 && continuation(i + 1) &&
+                                      continuation(i + 2) && continuation(i + 3)
+                                  ? ((b & 0x07) << 18 | more(1) << 12 | more(2) << 6 | more(3))
+                                  : 0;
+        if (four >= 0x10000 && four < 0x110000) {
+            put(0xD800 + ((four - 0x10000) >> 10));
+            put(0xDC00 + ((four - 0x10000) & 0x3FF));
+            i += 4;
+        } else if (b >= 0xE0 && b < 0xF0 && continuation(i + 1) && continuation(i + 2)) {
+            put((b & 0x0F) << 12 | more(1) << 6 | more(2));
+            i += 3;
+        } else if (b >= 0xC0 && b < 0xE0 && continuation(i + 1)) {
+            put((b & 0x1F) << 6 | more(1));
+            i += 2;
+        } else {
+            put(b);  // ASCII; a stray byte (never from a UTF-16 file) as its Latin-1 letter
+            ++i;
+        }
     }
     return out;
 }

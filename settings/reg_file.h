@@ -49,7 +49,16 @@ struct RegSection {
     std::vector<RegLine> lines;
 };
 
+// How the file's bytes hold its text. regedit's default export is UTF-16LE
+// with a byte order mark; a saved file keeps the encoding it was read in.
+enum class Encoding {
+    Utf8,        // no mark (also plain ASCII)
+    Utf8Bom,     // EF BB BF first
+    Utf16LeBom,  // FF FE first, two bytes per code unit
+};
+
 struct RegDocument {
+    Encoding encoding = Encoding::Utf8;
     std::string header = std::string(kHeader4);
     std::vector<RegLine> preamble;  // blank lines and comments before the first key
     std::vector<RegSection> sections;
@@ -63,8 +72,15 @@ struct ParseResult {
     std::string error;  // what is wrong there
 };
 
+// `text` is the file's bytes in any of the encodings above; the document holds
+// UTF-8, and WriteRegFile gives the bytes back in the document's encoding.
 ParseResult ParseRegFile(std::string_view text);
 std::string WriteRegFile(const RegDocument& document);
+
+// UTF-16LE code units to UTF-8 and back. A lone surrogate is kept as its
+// three-byte form, so any sequence of code units comes back unchanged.
+std::string Utf16LeToUtf8(std::string_view bytes);
+std::string Utf8ToUtf16Le(std::string_view text);
 
 // Keys and value names compare as the registry does: ASCII case-insensitive,
 // and a key's trailing backslashes do not count.

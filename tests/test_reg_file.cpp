@@ -203,3 +203,55 @@ TEST(RegFile, AnEmptyNameIsTheDefaultValueLikeAt) {
     }
     EXPECT_EQ(FindValue(r.document, kKey, ""), nullptr);  // never one of our seven
 }
+
+namespace {
+// UTF-16LE with its mark, as regedit writes it.
+std::string Utf16(std::u16string_view units) {
+    std::string out = "\xFF\xFE";
+    for (char16_t u : units) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    }
+    return out;
+}
+}  // namespace
+
+// regedit's default export is UTF-16LE with a mark; a file comes back in the
+// encoding (and with the mark) it was read in, also after a save.
+TEST(RegFile, KeepsTheEncodingItWasReadIn) {
+    const std::u16string v5 =
+        u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zarvella]\r\n"
+        u"\"Fast\"=dword:00000003\r\n\"N\u00e4me\"=\"\u20ac\U0001F600\"\r\n;";
+    const char16_t loneSurrogate[] = {0xD83D, u'\r', u'\n'};  // kept as it was
+    struct Case {
+        std::string bytes;
+        Encoding encoding;
+    } const cases[] = {
+        {kExport, Encoding::Utf8},
+        {"\xEF\xBB\xBFREGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:3\n"
+         "\"N\xC3\xA4me\"=\"\xE2\x82\xAC\xF0\x9F\x98\x80\"\n",
+         Encoding::Utf8Bom},
+        {Utf16(v5 + std::u16string(loneSurrogate, 3)), Encoding::Utf16LeBom},
+    };
+    for (const Case& c : cases) {
+        ParseResult r = Parse(c.bytes);
+        ASSERT_TRUE(r.ok) << r.error << " line " << r.errorLine;
+        EXPECT_EQ(r.document.encoding, c.encoding);
+        EXPECT_EQ(WriteRegFile(r.document), c.bytes);
+        if (c.encoding != Encoding::Utf8) {
+            EXPECT_EQ(FindValue(r.document, kKey, "Fast")->dword, 3u);
+            EXPECT_EQ(FindValue(r.document, kKey, "N\xC3\xA4me")->text,
+                      "\xE2\x82\xAC\xF0\x9F\x98\x80");
+        }
+        SetDword(r.document, kKey, "Fast", 0x2a);
+        const std::string saved = WriteRegFile(r.document);
+        EXPECT_EQ(saved.substr(0, 2), c.bytes.substr(0, 2));
+        const ParseResult again = Parse(saved);
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_EQ(again.document.encoding, c.encoding);
+        EXPECT_EQ(FindValue(again.document, kKey, "Fast")->dword, 0x2au);
+    }
+    const ParseResult odd = Parse(Utf16(u"REGEDIT4\r\n") + "x");
+    EXPECT_FALSE(odd.ok);
+    EXPECT_EQ(odd.errorLine, 1);
+}
