@@ -52,27 +52,76 @@ bool WriteAll(int fd, std::string_view content) {
 
 enum class ReadOutcome { Read, Missing, Failed };
 
-ReadOutcome ReadWholeFile(const std::string& path, std::string& content, int& error) {
+// Only a regular file is read, and only up to kMaxSettingsFileBytes: a link
+// to /dev/zero, a named pipe or a huge file must neither hang nor fill the
+// memory. O_NONBLOCK keeps open() of a pipe without writer from blocking.
+ReadOutcome ReadSettingsFile(const std::string& path, std::string& content, std::string& problem) {
     content.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        error = errno;
+        problem = std::strerror(errno);
         return (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
     }
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        problem = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
+        close(fd);
+        return ReadOutcome::Failed;
+    }
+    const std::string tooLarge =
+        "it is larger than " + std::to_string(kMaxSettingsFileBytes >> 20) + " MiB";
+    if (static_cast<uint64_t>(info.st_size) > kMaxSettingsFileBytes) {
+        problem = tooLarge;
+        close(fd);
+        return ReadOutcome::Failed;
+    }
+    // The file may grow while we read it: one byte past the limit tells.
+    content.resize(kMaxSettingsFileBytes + 1);
+    size_t length = 0;
+    while (length < content.size()) {
+        const ssize_t n = read(fd, content.data() + length, content.size() - length);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            error = errno;
+            problem = std::strerror(errno);
             close(fd);
             return ReadOutcome::Failed;
         }
-        content.append(buffer, static_cast<size_t>(n));
+        length += static_cast<size_t>(n);
     }
     close(fd);
+    if (length > kMaxSettingsFileBytes) {
+        problem = tooLarge;
+        return ReadOutcome::Failed;
+    }
+    content.resize(length);
     return ReadOutcome::Read;
+}
+
+// The file a chain of symbolic links ends at (it need not exist yet); false
+// for a loop or a chain too long.
+bool FollowLinks(std::string path, std::string& target) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            target = path;
+            return true;
+        }
+        std::string link(4096, '\0');
+        const ssize_t n = readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<size_t>(n) >= link.size()) return false;
+        link.resize(static_cast<size_t>(n));
+        path = link[0] == '/' ? link : Folder(path) + "/" + link;
+    }
+    return false;
+}
+
+// The settings folder of `path` when a file (or anything but a folder) is
+// there instead; otherwise empty. Folders further up are the user's own.
+std::string FileInPlaceOfFolder(const std::string& path) {
+    const std::string folder = Folder(path);
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? folder : "";
 }
 
 // Temporary files of saves that were killed before their rename: a name of
@@ -102,7 +151,9 @@ std::string DefaultSettingsPath() {
     return base + "/zarvella/" + kSettingsFileName;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
+bool WriteFileAtomically(const std::string& link, std::string_view content) {
+    std::string path;
+    if (!FollowLinks(link, path)) return false;
     const std::string folder = Folder(path);
     if (!MakeFolders(folder)) return false;
 
@@ -137,6 +188,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
     return true;
 }
 
+std::string MoveAside(const std::string& path) {
+    for (int n = 1; n <= 100; ++n) {
+        const std::string name = path + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        struct stat info;
+        if (lstat(name.c_str(), &info) == 0 || errno != ENOENT) continue;
+        return rename(path.c_str(), name.c_str()) == 0 ? name : "";
+    }
+    return "";
+}
+
 std::string DamagedFileMessage(const std::string& path, int line, const std::string& error) {
     return "The settings file '" + path + "' cannot be read: line " + std::to_string(line) + ": " +
            error + ". It has been left as it is.";
@@ -154,19 +215,23 @@ void FileSettingsStore::Report(const std::string& content, const std::string& te
 }
 
 FileSettingsStore::LoadState FileSettingsStore::Load() {
-    std::string content;
-    int error = 0;
-    switch (ReadWholeFile(path_, content, error)) {
+    document_ = regfile::RegDocument{};
+    std::string content, problem;
+    switch (ReadSettingsFile(path_, content, problem)) {
         case ReadOutcome::Missing:
-            document_ = regfile::RegDocument{};
             return LoadState::Missing;
-        case ReadOutcome::Failed:
-            Report("\x01unreadable", "The settings file '" + path_ +
-                                         "' cannot be read: " + std::strerror(error) + ".");
+        case ReadOutcome::Failed: {
+            const std::string text = "The settings file '" + path_ +
+                                     "' cannot be read: " + problem +
+                                     ". It has been left as it is.";
+            Report(text, text);
             return LoadState::Failed;
+        }
         case ReadOutcome::Read:
             break;
     }
+    // An empty file holds no values, as a new one.
+    if (content.empty()) return LoadState::Loaded;
     regfile::ParseResult parsed = regfile::ParseRegFile(content);
     if (!parsed.ok) {
         Report(content, DamagedFileMessage(path_, parsed.errorLine, parsed.error));
@@ -179,12 +244,20 @@ FileSettingsStore::LoadState FileSettingsStore::Load() {
 bool FileSettingsStore::OpenKey(bool create) {
     CloseKey();
     const LoadState state = Load();
-    if (state == LoadState::Failed) return false;
+    if (state == LoadState::Failed) {
+        if (!(create && userSave_)) return false;
+        replaceUnreadable_ = true;
+    }
     const bool hasKey = state == LoadState::Loaded && regfile::HasKey(document_, kSettingsKey);
     if (!hasKey) {
         if (!create) return false;
         regfile::AddKey(document_, kSettingsKey);
-        if (!WriteFileAtomically(path_, regfile::WriteRegFile(document_))) return false;
+        // A user save writes at the flush, where a failure is reported.
+        if (userSave_) {
+            changed_ = true;
+        } else if (!WriteFileAtomically(path_, regfile::WriteRegFile(document_))) {
+            return false;
+        }
     }
     open_ = true;
     return true;
@@ -220,14 +293,38 @@ bool FileSettingsStore::WriteValue(const char* name, uint32_t value) {
 bool FileSettingsStore::FlushKey() {
     if (!open_) return false;
     if (!changed_) return true;
-    if (!WriteFileAtomically(path_, regfile::WriteRegFile(document_))) return false;
+    const std::string content = regfile::WriteRegFile(document_);
+    if (!(userSave_ ? WriteUserSave(content) : WriteFileAtomically(path_, content))) return false;
     changed_ = false;
+    return true;
+}
+
+// The user is never trapped by a file that cannot be read: it is kept beside
+// under another name, and the new file takes its place.
+bool FileSettingsStore::WriteUserSave(const std::string& content) {
+    if (replaceUnreadable_) {
+        const std::string kept = MoveAside(path_);
+        if (kept.empty()) return false;
+        replaceUnreadable_ = false;
+        errors_.ShowError("The settings file '" + path_ +
+                          "' could not be read. It has been kept as '" + kept +
+                          "', and the settings were saved in a new file.");
+    }
+    if (WriteFileAtomically(path_, content)) return true;
+    const std::string inTheWay = FileInPlaceOfFolder(path_);
+    if (inTheWay.empty()) return false;
+    const std::string kept = MoveAside(inTheWay);
+    if (kept.empty() || !WriteFileAtomically(path_, content)) return false;
+    errors_.ShowError("'" + inTheWay +
+                      "' was a file where the settings folder belongs. It has been kept as '" +
+                      kept + "', and the settings were saved in '" + path_ + "'.");
     return true;
 }
 
 void FileSettingsStore::CloseKey() {
     open_ = false;
     changed_ = false;
+    replaceUnreadable_ = false;
     document_ = regfile::RegDocument{};
 }
 

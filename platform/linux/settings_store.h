@@ -13,15 +13,25 @@ namespace zarvella::linux_shell {
 // The key the values live under, as a registry export names it.
 inline constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\Software\\Zarvella";
 inline constexpr const char* kSettingsFileName = "settings.reg";
+// Far above any real settings file (a few hundred bytes); a larger file, or
+// anything that is not a regular file, is not read at all.
+inline constexpr size_t kMaxSettingsFileBytes = 1 << 20;
 
 // $XDG_CONFIG_HOME/zarvella/settings.reg, or ~/.config/zarvella/settings.reg
 // when the variable is unset, empty or not an absolute path.
 std::string DefaultSettingsPath();
 
 // Writes a temporary file next to `path`, flushes it to disk and renames it
-// over `path`, creating missing folders first. On any failure the old file is
-// untouched, the temporary file is removed and the result is false.
+// over `path`, creating missing folders first. When `path` is a symbolic link
+// (as dotfile managers make it) the file it points to is replaced and the link
+// kept. On any failure the old file is untouched, the temporary file is
+// removed and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
+
+// Renames whatever is at `path` (a file, a folder, a link: not what a link
+// points to) to `path`.damaged, or .damaged-2, -3, ... when that is taken.
+// Returns the new name, or empty when the rename failed.
+std::string MoveAside(const std::string& path);
 
 // The text that reports a file that cannot be parsed.
 std::string DamagedFileMessage(const std::string& path, int line, const std::string& error);
@@ -31,10 +41,18 @@ class FileSettingsStore : public SettingsStore {
     // Damaged or unreadable files are reported to `errors`, once per content.
     FileSettingsStore(std::string path, ErrorSink& errors);
 
+    // A save the user asked for ("Save Settings"). Its failures are always
+    // reported, so it writes nothing before FlushKey, and it may replace a
+    // file that cannot be read (or a file where the settings folder belongs)
+    // after keeping it beside as NAME.damaged and saying so. Other writes (the
+    // first run at start) never replace such a file.
+    void SetUserSave(bool userSave) { userSave_ = userSave; }
+
     // false: the file or the key is missing (create == false), or the file is
-    // damaged or unreadable (never overwritten), or it could not be written.
-    // create == true writes the file with the key at once, as RegCreateKeyEx
-    // creates the key.
+    // damaged or unreadable (never overwritten outside a user save), or it
+    // could not be written. create == true writes the file with the key at
+    // once, as RegCreateKeyEx creates the key (in a user save: at FlushKey).
+    // An empty file holds no key.
     bool OpenKey(bool create) override;
     ReadResult ReadValue(const char* name, uint32_t& value) override;
     // Updates the value in memory; FlushKey writes them all at once.
@@ -51,11 +69,14 @@ class FileSettingsStore : public SettingsStore {
     enum class LoadState { Loaded, Missing, Failed };
     LoadState Load();
     void Report(const std::string& content, const std::string& text);
+    bool WriteUserSave(const std::string& content);
 
     std::string path_;
     ErrorSink& errors_;
+    bool userSave_ = false;
     bool open_ = false;
     bool changed_ = false;
+    bool replaceUnreadable_ = false;
     regfile::RegDocument document_;
     bool reported_ = false;
     std::string reportedContent_;

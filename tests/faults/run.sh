@@ -6,7 +6,9 @@
 #      the old save or the new one, never a mix of the two;
 #   2. disk full (a 16 KiB tmpfs as XDG_CONFIG_HOME): the save fails with
 #      "Failed to set data for 'Fast'" and the old file is kept byte for byte;
-#   3. read-only folder (a read-only bind mount): the same.
+#   3. read-only folder (a read-only bind mount): the same; a damaged file
+#      there stays as it is when "Save Settings" cannot move it aside.
+# Each failed save is tried both as the first run and "Save Settings" save.
 # Mounting needs root; a step that cannot mount says so and is skipped.
 # Exits non-zero on any failure.
 set -uo pipefail
@@ -50,10 +52,14 @@ leftovers() { find "$1/zarvella" -maxdepth 1 -name 'settings.reg.*' 2>/dev/null 
 
 # A failed save leaves the old file as it was and says which value failed.
 expect_failed_save() {  # CONFIG WHAT
-  local config=$1 what=$2 file before after
+  local how
+  for how in save usersave; do expect_failed_save_as "$how" "$1" "$2 ($how)"; done
+}
+expect_failed_save_as() {  # save|usersave CONFIG WHAT
+  local how=$1 config=$2 what=$3 file before after
   file=$(settings_file "$config")
   before=$(sha256sum <"$file")
-  if run_saver "$config" save b; then
+  if run_saver "$config" "$how" b; then
     fail "$what: the save succeeded"
   else
     pass "$what: the save failed"
@@ -189,6 +195,21 @@ if mount --bind "$folder" "$folder" 2>"$work/mount.err"; then
     skip "read-only: cannot remount read-only ($(cat "$work/mount.err"))"
   fi
   umount "$folder" && mounts=("${mounts[@]:0:${#mounts[@]}-1}")
+  # A damaged file that "Save Settings" cannot move aside stays as it is.
+  printf 'REGEDIT4\n"x"=1\n' >"$(settings_file "$config")"
+  if mount --bind "$folder" "$folder" 2>/dev/null; then
+    mounts+=("$folder")
+    if mount -o remount,bind,ro "$folder" 2>/dev/null; then
+      before=$(sha256sum <"$(settings_file "$config")")
+      if ! run_saver "$config" usersave b && grep -qx "message: Failed to set data for 'Fast'" "$work/err" &&
+        [ "$(sha256sum <"$(settings_file "$config")")" = "$before" ] && [ "$(ls -A "$folder")" = settings.reg ]; then
+        pass "read-only: a damaged file is kept when it cannot be moved aside, and the save says it failed"
+      else
+        fail "read-only: damaged file: $(tr '\n' ' ' <"$work/err") / $(ls -A "$folder")"
+      fi
+    fi
+    umount "$folder" && mounts=("${mounts[@]:0:${#mounts[@]}-1}")
+  fi
   # The same with no file yet: the first run cannot create it.
   rm -f "$(settings_file "$config")"
   if mount --bind "$folder" "$folder" 2>/dev/null; then

@@ -3,6 +3,8 @@
 // (or ~/.config/...), exactly where zarvella keeps it.
 //
 //   settings_saver save a|b    SaveSettings with set A or B; messages to stderr
+//   settings_saver usersave a|b  the same as "Save Settings" saves (it may move
+//                              a file that cannot be read aside)
 //   settings_saver loop        SaveSettings with A, B, A, ... until killed
 //   settings_saver load        LoadSettings; prints the seven values
 //   settings_saver check       the file must be whole: it parses, holds the
@@ -44,9 +46,10 @@ class StderrErrors : public ErrorSink {
     int shown = 0;
 };
 
-int Save(const SaverSettingsRecord& values) {
+int Save(const SaverSettingsRecord& values, bool userSave) {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
+    store.SetUserSave(userSave);
     SaverSettings = values;
     return SaveSettings(store, errors) ? 0 : 1;
 }
@@ -126,10 +129,11 @@ int Check() {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "save" && argc > 2) return Save(std::strcmp(argv[2], "b") == 0 ? kSetB : kSetA);
+    if ((command == "save" || command == "usersave") && argc > 2)
+        return Save(std::strcmp(argv[2], "b") == 0 ? kSetB : kSetA, command == "usersave");
     if (command == "loop") return Loop();
     if (command == "load") return Load();
     if (command == "check") return Check();
-    std::fprintf(stderr, "usage: settings_saver save a|b | loop | load | check\n");
+    std::fprintf(stderr, "usage: settings_saver save|usersave a|b | loop | load | check\n");
     return 2;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -267,4 +268,160 @@ TEST_F(FileStoreTest, ANewFileFollowsTheUmask) {
     struct stat info;
     ASSERT_EQ(stat(path_.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+namespace {
+
+// What lies at a path, without following a link: its type and, for a file,
+// its bytes; for a link, where it points.
+std::string Describe(const std::string& path) {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) return "nothing";
+    if (S_ISLNK(info.st_mode)) {
+        char target[4096];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target);
+        return "link to " + std::string(target, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    if (S_ISDIR(info.st_mode)) return "folder";
+    if (S_ISFIFO(info.st_mode)) return "pipe";
+    if ((info.st_mode & 0777) == 0) return "mode 000";
+    return "file of " + std::to_string(info.st_size) + " bytes: " + ReadFile(path).substr(0, 40);
+}
+
+}  // namespace
+
+// Whatever lies where the file belongs and cannot be read: reported at start
+// (the defaults are used), kept by the first run and by a plain save, and
+// moved aside by a save the user asked for, which says where it went.
+TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
+    const std::string big = "REGEDIT4\n" + std::string(kMaxSettingsFileBytes, ';');
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        const char* reason;
+    } const cases[] = {
+        {"damaged", [](const std::string& p) { WriteFile(p, "REGEDIT4\n\"x\"=1\n"); }, "line 2"},
+        {"folder", [](const std::string& p) { mkdir(p.c_str(), 0700); }, "a folder"},
+        {"mode 000",
+         [](const std::string& p) {
+             WriteFile(p, kDefaults);
+             chmod(p.c_str(), 0);
+         },
+         "Permission denied"},
+        {"link loop", [](const std::string& p) { symlink("settings.reg", p.c_str()); },
+         "symbolic links"},
+        {"/dev/zero", [](const std::string& p) { symlink("/dev/zero", p.c_str()); },
+         "not a regular file"},
+        {"/dev/urandom", [](const std::string& p) { symlink("/dev/urandom", p.c_str()); },
+         "not a regular file"},
+        {"pipe", [](const std::string& p) { mkfifo(p.c_str(), 0600); }, "not a regular file"},
+        {"over 1 MiB", [&big](const std::string& p) { WriteFile(p, big); }, "larger than 1 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what) == "mode 000" && geteuid() == 0) continue;  // root reads it
+        TearDown();
+        SetUp();
+        errors_.texts.clear();
+        mkdir(folder_.c_str(), 0700);
+        c.make(path_);
+        const std::string before = Describe(path_);
+
+        FileSettingsStore store(path_, errors_);
+        ASSERT_TRUE(LoadSettings(store, errors_));
+        EXPECT_EQ(SaverSettings.Speed, kDefaultSettings.Speed);
+        ASSERT_EQ(errors_.texts.size(), 1u);
+        EXPECT_NE(errors_.texts[0].find("'" + path_ + "'"), std::string::npos) << errors_.texts[0];
+        EXPECT_NE(errors_.texts[0].find(c.reason), std::string::npos) << errors_.texts[0];
+        EXPECT_FALSE(SaveSettings(store, errors_));
+        EXPECT_EQ(Describe(path_), before);
+
+        store.SetUserSave(true);
+        SaverSettings.Speed = 42;
+        EXPECT_TRUE(SaveSettings(store, errors_));
+        ASSERT_EQ(errors_.texts.size(), 2u);
+        EXPECT_NE(errors_.texts[1].find("kept as '" + path_ + ".damaged'"), std::string::npos)
+            << errors_.texts[1];
+        EXPECT_EQ(Describe(path_ + ".damaged"), before);
+        EXPECT_NE(ReadFile(path_).find("\"Fast\"=dword:0000002a"), std::string::npos);
+        SaverSettings = {};
+        FileSettingsStore again(path_, errors_);
+        EXPECT_TRUE(LoadSettings(again, errors_));
+        EXPECT_EQ(SaverSettings.Speed, 42);
+        EXPECT_EQ(errors_.texts.size(), 2u);
+    }
+}
+
+// A file where the settings folder belongs: the first run is silent (as a key
+// that cannot be created); a user save keeps it beside and makes the folder.
+// An empty file holds no values and takes the defaults at the first run.
+TEST_F(FileStoreTest, AFileInPlaceOfTheFolderAndAnEmptyFileDoNotTrapTheUser) {
+    WriteFile(folder_, "mine");
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(LoadSettings(store, errors_));
+    EXPECT_TRUE(errors_.texts.empty());
+    store.SetUserSave(true);
+    ASSERT_TRUE(SaveSettings(store, errors_));
+    ASSERT_EQ(errors_.texts.size(), 1u);
+    EXPECT_NE(errors_.texts[0].find("kept as '" + folder_ + ".damaged'"), std::string::npos);
+    EXPECT_EQ(ReadFile(folder_ + ".damaged"), "mine");
+    EXPECT_EQ(ReadFile(path_), kDefaults);
+
+    // A second damaged file does not take the first one's name.
+    WriteFile(path_, "junk");
+    WriteFile(path_ + ".damaged", "older");
+    ASSERT_TRUE(SaveSettings(store, errors_));
+    EXPECT_EQ(ReadFile(path_ + ".damaged"), "older");
+    EXPECT_EQ(ReadFile(path_ + ".damaged-2"), "junk");
+
+    WriteFile(path_, "");
+    FileSettingsStore fresh(path_, errors_);
+    errors_.texts.clear();
+    SaverSettings = {};
+    ASSERT_TRUE(LoadSettings(fresh, errors_));
+    EXPECT_TRUE(errors_.texts.empty());
+    EXPECT_EQ(ReadFile(path_), kDefaults);
+}
+
+// A file behind symbolic links (a dotfile manager's) is read through them and
+// saved in place: the links stay links, the file they end at gets the values.
+TEST_F(FileStoreTest, SavingThroughSymbolicLinksKeepsThem) {
+    const std::string dotfiles = root_ + "/dotfiles";
+    mkdir(dotfiles.c_str(), 0700);
+    mkdir(folder_.c_str(), 0700);
+    WriteFile(dotfiles + "/zarvella.reg", StoredWith("dword:00000028"));
+    chmod((dotfiles + "/zarvella.reg").c_str(), 0600);
+    symlink("../dotfiles/zarvella.reg", (folder_ + "/middle").c_str());  // relative
+    symlink((folder_ + "/middle").c_str(), path_.c_str());               // absolute
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(LoadSettings(store, errors_));
+    EXPECT_EQ(SaverSettings.Detail, 40);
+    SaverSettings.Detail = 12;
+    for (bool userSave : {false, true}) {
+        store.SetUserSave(userSave);
+        ASSERT_TRUE(SaveSettings(store, errors_));
+    }
+    EXPECT_TRUE(errors_.texts.empty());
+    EXPECT_EQ(Describe(path_), "link to " + folder_ + "/middle");
+    EXPECT_EQ(Describe(folder_ + "/middle"), "link to ../dotfiles/zarvella.reg");
+    EXPECT_EQ(ReadFile(dotfiles + "/zarvella.reg"), StoredWith("dword:0000000c"));
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(FolderEntries(dotfiles), std::vector<std::string>{"zarvella.reg"});
+    EXPECT_EQ(FolderEntries(folder_).size(), 2u);
+}
+
+// The size limit: a file just within it loads, one byte more does not.
+TEST_F(FileStoreTest, TheSizeLimitIsExact) {
+    std::string within = StoredWith("dword:00000005");
+    within += std::string(kMaxSettingsFileBytes - within.size() - 1, ';') + "\n";
+    Store(within);
+    FileSettingsStore store(path_, errors_);
+    ASSERT_TRUE(LoadSettings(store, errors_));
+    EXPECT_EQ(SaverSettings.Detail, 5);
+    EXPECT_TRUE(errors_.texts.empty());
+    Store(within + ";");
+    EXPECT_TRUE(LoadSettings(store, errors_));
+    EXPECT_EQ(errors_.texts.size(), 1u);
 }
