@@ -60,7 +60,7 @@ void CheckLaunch(const std::vector<std::string>& words) {
     const LaunchPlan windows = PlanLaunch(words, nullptr, CommandLines::WindowsOnly);
     Require(windows.kind == LaunchKind::Mode, "Windows got another kind of command line");
     Require(windows.mode == ModeForArgument(first), "Windows' mode is not the first word's");
-    for (const char* variable : {static_cast<const char*>(nullptr), "4711"}) {
+    for (const char* variable : {static_cast<const char*>(nullptr), "4711", "junk"}) {
         const LaunchPlan plan = PlanLaunch(words, variable, CommandLines::WindowsAndXScreenSaver);
         Require(plan.error.empty() == (plan.kind != LaunchKind::UsageError),
                 "an error without its reason, or a reason without an error");
@@ -68,6 +68,8 @@ void CheckLaunch(const std::vector<std::string>& words) {
             Require(plan.mode == windows.mode, "the two platforms read a mode word differently");
         }
         if (plan.kind != LaunchKind::Hack) continue;
+        Require(plan.hack.target != HackTarget::GivenWindow || plan.hack.window != 0,
+                "a hack told to draw into window 0");
         for (const SettingInfo& info : kSettingsTable) {
             const int32_t v = SettingValue(info, plan.hack.settings);
             Require(v >= info.min && v <= info.max, "a setting outside its range");

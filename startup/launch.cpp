@@ -1,5 +1,7 @@
 #include "startup/launch.h"
 
+#include <cstdio>
+
 namespace zarvella {
 
 bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char* windowVariable,
@@ -29,6 +31,21 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
             word.size() > 3 && word[2] == ':' ? word.substr(3) : plan.secondArgument;
     }
     return plan;
+}
+
+std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName) {
+    const bool needsNone =
+        plan.kind == LaunchKind::Help || plan.kind == LaunchKind::UsageError ||
+        (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
+    if (displayOpens || needsNone) return {};
+    if (!displayName || !*displayName) return "zarvella: cannot open display: DISPLAY is not set";
+    return std::string("zarvella: cannot open display '") + displayName + "'";
+}
+
+std::string MissingHackWindowError(unsigned long window) {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", window);
+    return std::string("zarvella: the X window ") + id + " does not exist";
 }
 
 }  // namespace zarvella

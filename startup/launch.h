@@ -48,4 +48,13 @@ struct LaunchPlan {
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
                       CommandLines lines);
 
+// The line to print (then exit with code 1) when the plan needs a display
+// and none opens; empty otherwise. Help, a usage error and changing the
+// password need none. displayName: the DISPLAY variable or null.
+std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName);
+
+// The line to print (then exit with code 1) when the hack's window does not
+// exist: there is nothing to draw into, and nothing would end us.
+std::string MissingHackWindowError(unsigned long window);
+
 }  // namespace zarvella

@@ -233,6 +233,9 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
     } else if (variable) {
         o.target = HackTarget::GivenWindow;
         o.window = ParseWindowHandle(windowVariable);
+        if (o.window == 0)
+            result.error = std::string("XSCREENSAVER_WINDOW holds \"") + windowVariable +
+                           "\", not an X window id";
     } else {
         o.target = root ? HackTarget::RootWindow : HackTarget::OwnWindow;
     }

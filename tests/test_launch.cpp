@@ -45,7 +45,8 @@ TEST(Launch, TheFirstArgumentTellsTheTwoKindsApart) {
         {{"--root"}, "", kLinux, kHack, kFull, "", kRoot, 0},
         {{"-root"}, "0x2a00007", kLinux, kHack, kFull, "", kGiven, 0x2a00007},
         {{}, "4711", kLinux, kHack, kFull, "", kGiven, 4711},
-        {{}, "junk", kLinux, kHack, kFull, "", kGiven, 0},
+        {{}, "junk", kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"-root"}, "0", kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         {{"-window-id", "4711"}, nullptr, kLinux, kHack, kFull, "", kGiven, 4711},
         {{"--window-id", "0x1267"}, nullptr, kLinux, kHack, kFull, "", kGiven, 0x1267},
         {{"-root", "-window-id", "12"}, "0x99", kLinux, kHack, kFull, "", kGiven, 12},
@@ -113,4 +114,21 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
     for (const auto& c : cases) {
         EXPECT_EQ(PlanLaunch(c.args, nullptr, kWindows).settingsOwner, c.owner) << c.args[0];
     }
+}
+
+// What stops a start before any window, with the one line it prints.
+TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
+    const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
+    EXPECT_EQ(DisplayError(plan({"/s"}), false, nullptr),
+              "zarvella: cannot open display: DISPLAY is not set");
+    EXPECT_EQ(DisplayError(plan({"/c"}), false, ":99"), "zarvella: cannot open display ':99'");
+    EXPECT_EQ(DisplayError(plan({"-root"}), false, ""),
+              "zarvella: cannot open display: DISPLAY is not set");
+    EXPECT_EQ(DisplayError(plan({"/p", "12"}), true, ":0"), "");
+    // Nothing to show needs no display.
+    for (const Args& args : {Args{"/a"}, Args{"--help"}, Args{"-root", "-bogus"}})
+        EXPECT_EQ(DisplayError(plan(args), false, nullptr), "") << args[0];
+    EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
+    EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,
+              "XSCREENSAVER_WINDOW holds \"junk\", not an X window id");
 }

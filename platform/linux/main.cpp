@@ -27,7 +27,10 @@ int RunHack(const HackOptions& hack) {
     if (hack.target == HackTarget::GivenWindow) window = hack.window;
     if (hack.target == HackTarget::RootWindow) window = RootWindowId();
     // Nothing to draw into, and nothing would ever end us.
-    if (hack.target != HackTarget::OwnWindow && !QueryForeignWindow(window).exists) return 0;
+    if (hack.target != HackTarget::OwnWindow && !QueryForeignWindow(window).exists) {
+        std::fprintf(stderr, "%s\n", MissingHackWindowError(window).c_str());
+        return 1;
+    }
     TForm1 form(hack, window);
     form.show();
     return QApplication::exec();
@@ -75,6 +78,11 @@ int main(int argc, char** argv) {
             break;
         case LaunchKind::Hack:
             break;
+    }
+    const std::string noDisplay = DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"));
+    if (!noDisplay.empty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+        return 1;
     }
 
     // Embedding into foreign X windows needs X11, whatever the session.

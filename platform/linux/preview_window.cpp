@@ -59,12 +59,13 @@ class QtPreviewHost : public PreviewHost {
     PreviewView* view_;
 };
 
-// The parent's size, asked of the X server.
+// The parent's size, asked of the X server. The root window is no area of a
+// dialog: a preview the size of the screen that nothing would end.
 class X11ParentHost : public PreviewParentHost {
   public:
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
         const ForeignWindow area = QueryForeignWindow(parent);
-        if (!area.exists) return std::nullopt;
+        if (!area.exists || parent == RootWindowId()) return std::nullopt;
         return AreaSize{area.width, area.height};
     }
 };
@@ -87,14 +88,20 @@ int RunPreview(std::string_view secondArgument) {
         if (QWindow* foreign = QWindow::fromWinId(parent)) view->setParent(foreign);
         view->setFlag(Qt::WindowTransparentForInput, true);
         view->setGeometry(0, 0, start.width, start.height);
-        EndWithForeignWindow(parent);
         view->show();
+        // It ends when the area or the preview's own window is destroyed, and
+        // follows the area's size.
+        EndWithWindows(parent, view->winId(), [view](int width, int height) {
+            QMetaObject::invokeMethod(
+                view, [view, width, height] { view->resize(width, height); }, Qt::QueuedConnection);
+        });
     } else {
         view->setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         view->setGeometry(0, 0, start.width, start.height);
         view->show();
         // Keys end the stand-alone window: it takes the focus.
         view->requestActivate();
+        EndWithForeignWindow(view->winId());
     }
     SeedPreviewPicture();
 

@@ -51,6 +51,10 @@ ForeignWindow QueryForeignWindow(unsigned long id) {
     return result;
 }
 
+bool DisplayOpens() {
+    return OwnConnection() != nullptr;
+}
+
 unsigned long RootWindowId() {
     xcb_connection_t* connection = OwnConnection();
     if (!connection) return 0;
@@ -59,8 +63,20 @@ unsigned long RootWindowId() {
 }
 
 void EndWithForeignWindow(unsigned long id) {
-    std::thread([id] {
-        while (QueryForeignWindow(id).exists) std::this_thread::sleep_for(kWatchInterval);
+    EndWithWindows(id, 0, {});
+}
+
+void EndWithWindows(unsigned long id, unsigned long own,
+                    std::function<void(int width, int height)> resized) {
+    std::thread([id, own, resized = std::move(resized)] {
+        ForeignWindow last = QueryForeignWindow(id);
+        while (last.exists && (own == 0 || QueryForeignWindow(own).exists)) {
+            std::this_thread::sleep_for(kWatchInterval);
+            const ForeignWindow now = QueryForeignWindow(id);
+            if (now.exists && resized && (now.width != last.width || now.height != last.height))
+                resized(now.width, now.height);
+            last = now;
+        }
         std::fflush(nullptr);
         std::_Exit(0);
     }).detach();

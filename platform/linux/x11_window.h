@@ -2,6 +2,8 @@
 // to other programs, so we ask the X server directly whether they still exist.
 #pragma once
 
+#include <functional>
+
 namespace zarvella::linux_shell {
 
 struct ForeignWindow {
@@ -15,11 +17,20 @@ struct ForeignWindow {
 // gives exists == false. Safe from any thread.
 ForeignWindow QueryForeignWindow(unsigned long id);
 
+// True when the display (DISPLAY) can be opened at all.
+bool DisplayOpens();
+
 unsigned long RootWindowId();
 
 // Ends the process (exit code 0) once the window no longer exists, checked
 // every 100 ms on a thread of its own, so it works even while the main
 // thread is busy in a frame for a window that has just lost its parent.
 void EndWithForeignWindow(unsigned long id);
+
+// The same for a window and our own window inside it (0: none), whichever
+// goes first; `resized` (if set) gets the first window's new size, called on
+// the watching thread.
+void EndWithWindows(unsigned long id, unsigned long own,
+                    std::function<void(int width, int height)> resized);
 
 }  // namespace zarvella::linux_shell

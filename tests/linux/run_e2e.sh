@@ -518,6 +518,27 @@ case_preview_child() {
   check "no settings file is created" [ -z "$(ls -A "$config")" ]
 }
 
+# The preview's own window destroyed while its parent lives ends it too (as on
+# Windows), and it follows the parent's size.
+case_preview_own_window() {
+  new_config
+  make_parent 300x200+100+100 || { check "the test parent window appears" false; return; }
+  start_saver /p "$parent"
+  sleep 2
+  "$tool" resize "$parent" 240x150
+  sleep 0.6
+  local child
+  child=$(child_geometry "$parent")
+  check "the child follows the parent's new size (got '$child')" [ "$child" = "240x150+0+0" ]
+  "$tool" destroy "$(child_id "$parent")"
+  if wait_exit 2; then
+    check "it ends with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+  else
+    check "destroying the preview's own window ends the process within two seconds" false
+  fi
+  check "the parent lives on" kill -0 "$parent_pid"
+}
+
 case_preview_stand_alone() {
   new_config
   start_saver /p 0
@@ -544,12 +565,17 @@ case_preview_stand_alone() {
 
 case_preview_no_such_window() {
   new_config
-  start_saver /p 0x7ffffff0
-  if wait_exit 2; then
-    check "it ends at once with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
-  else
-    check "a window id that names no window ends it at once" false
-  fi
+  local id
+  # A number that names no window, and the root window: no usable parent.
+  for id in 0x7ffffff0 "$(xwininfo -root | awk '/Window id:/ {print $4}')"; do
+    start_saver /p "$id"
+    if wait_exit 2; then
+      check "/p $id ends at once with exit code 0 (got $exit_code)" [ "$exit_code" = 0 ]
+    else
+      check "/p $id ends at once" false
+    fi
+  done
+  check "no window was left (the root is no parent)" [ -z "$(xdotool search --onlyvisible --name '^MySaver$' 2>/dev/null)" ]
 }
 
 case_change_password() {
@@ -597,6 +623,55 @@ case_xscreensaver_window_id() {
   expect_picture_in_parent
   stop_pid "$parent_pid"
   wait_exit 2 || check "it ends when its window is destroyed" false
+}
+
+# A hack never opens a window of its own, a message box least of all: it reads
+# no settings file, so a damaged one changes nothing, and it draws with the
+# defaults.
+case_xscreensaver_damaged_file() {
+  new_config
+  mkdir -p "$config/zarvella"
+  printf 'REGEDIT4\n"Fast"=dword:zz\n' >"$settings"
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  XDG_CONFIG_HOME="$config" ZARVELLA_TEST_MESSAGE_LOG="$messages" XSCREENSAVER_WINDOW="$parent" \
+    "$zarvella" -root >/dev/null 2>"$work/hack.err" &
+  saver_pid=$!
+  sleep 2
+  local child id others=""
+  child=$(child_id "$parent")
+  check "it draws in a child of XScreenSaver's window" [ -n "$child" ]
+  for id in $(xdotool search --onlyvisible --name '^Zarvella$' 2>/dev/null); do
+    [ "$(printf '0x%x' "$id")" = "$child" ] || others+=" $id"
+  done
+  check "no other window of its own appears (got:$others)" [ -z "$others" ]
+  check "the file it never reads is left alone, unmentioned (stderr: $(head -c 300 "$work/hack.err"))" \
+    [ "$(printf 'REGEDIT4\n"Fast"=dword:zz\n')" = "$(cat "$settings")" ] && ! grep -q "settings" "$work/hack.err"
+  shot "$work/xss-damaged.png"
+  local l
+  l=$(lit "$work/xss-damaged.png" 320x240+50+60)
+  check "the picture is drawn with the defaults (lit $l)" above "$l" 0.01
+  stop_pid "$parent_pid"
+  wait_exit 2 || check "it ends when its window is destroyed" false
+}
+
+# No display, or a window id that is garbage, 0 or names no window: what is
+# wrong in the first line on stderr (a usage may follow), exit code 1.
+case_no_display_or_window() {
+  new_config
+  local run out code
+  for run in "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
+             "env DISPLAY=:149|/c|cannot open display ':149'" \
+             "env XSCREENSAVER_WINDOW=junk|-root|XSCREENSAVER_WINDOW holds \"junk\", not an X window id" \
+             "env XSCREENSAVER_WINDOW=0|-root|XSCREENSAVER_WINDOW holds \"0\", not an X window id" \
+             "env|-window-id 0|-window-id takes an X window id (decimal, or hexadecimal after 0x), not \"0\"" \
+             "env|-window-id 0x7ffffff0|the X window 0x7ffffff0 does not exist"; do
+    IFS='|' read -r -a part <<<"$run"
+    out=$(XDG_CONFIG_HOME="$config" timeout 10 ${part[0]} "$zarvella" ${part[1]} 2>&1 >/dev/null)
+    code=$?
+    check "${part[1]} (${part[0]}): exit code 1 (got $code)" [ "$code" = 1 ]
+    check "${part[1]} (${part[0]}): \"zarvella: ${part[2]}\" (got '$(head -1 <<<"$out")')" \
+      [ "$(head -1 <<<"$out")" = "zarvella: ${part[2]}" ]
+  done
 }
 
 children_of() {  # the ids of a process's children, from /proc (no procps needed)
@@ -810,10 +885,13 @@ run_case "/s a key ends" case_fullscreen_key
 run_case "/S a lone Shift ends" case_fullscreen_shift
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
 run_case "/p 0: stand-alone window, a key ends it" case_preview_stand_alone
-run_case "/p ID naming no window ends at once" case_preview_no_such_window
+run_case "/p ID: destroying its own window ends it; it follows the parent's size" case_preview_own_window
+run_case "/p ID naming no window, or the root window, ends at once" case_preview_no_such_window
 run_case "/a does nothing and exits" case_change_password
 run_case "XSCREENSAVER_WINDOW: the picture appears in that window" case_xscreensaver_window_variable
 run_case "-window-id ID: the picture appears in that window" case_xscreensaver_window_id
+run_case "XScreenSaver window with a damaged file: no box, the defaults drawn" case_xscreensaver_damaged_file
+run_case "no display, or a window id that is garbage, 0 or no window: what is wrong, exit code 1" case_no_display_or_window
 run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
 run_case "--help on stdout with code 0; mistakes on stderr with code 1" case_help_and_mistakes
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option

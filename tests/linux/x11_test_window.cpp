@@ -4,6 +4,7 @@
 //
 //   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB]   print the id, live until killed
 //   x11_test_window destroy ID
+//   x11_test_window resize ID WIDTHxHEIGHT
 //   x11_test_window close ID                             send WM_DELETE_WINDOW
 //   x11_test_window cursor                               "blank", "visible" or "unknown"
 //   x11_test_window input-rectangles ID                  rectangles of its input shape
@@ -140,6 +141,14 @@ int main(int argc, char** argv) {
         return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr);
     if (!std::strcmp(command, "destroy") && argc >= 3) {
         XDestroyWindow(display, std::strtoul(argv[2], nullptr, 0));
+        XSync(display, False);
+        return 0;
+    }
+    if (!std::strcmp(command, "resize") && argc >= 4) {
+        int x = 0, y = 0;
+        unsigned width = 1, height = 1;
+        XParseGeometry(argv[3], &x, &y, &width, &height);
+        XResizeWindow(display, std::strtoul(argv[2], nullptr, 0), width, height);
         XSync(display, False);
         return 0;
     }
