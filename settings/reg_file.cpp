@@ -403,8 +403,8 @@ std::string Utf8ToUtf16Le(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const uint32_t b = static_cast<uint8_t>(text[i]);
         const auto more = [&](size_t k) { return static_cast<uint32_t>(text[i + k]) & 0x3F; };
-        const uint32_t four = b >= 0xF0 && b < 0xF8 && continuation(i + 1) &&
-                                      continuation(i + 2) && continuation(i + 3)
+        const uint32_t four = b >= 0xF0 && b < 0xF8 && continuation(i + 1) && continuation(i + 2) &&
+                                      continuation(i + 3)
                                   ? ((b & 0x07) << 18 | more(1) << 12 | more(2) << 6 | more(3))
                                   : 0;
         if (four >= 0x10000 && four < 0x110000) {
