@@ -334,21 +334,22 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
         EXPECT_NE(errors_.texts[0].find("'" + path_ + "'"), std::string::npos) << errors_.texts[0];
         EXPECT_NE(errors_.texts[0].find(c.reason), std::string::npos) << errors_.texts[0];
         EXPECT_FALSE(SaveSettings(store, errors_));
+        EXPECT_EQ(errors_.texts.back(), "Failed to set data for 'Fast'");
         EXPECT_EQ(Describe(path_), before);
 
         store.SetUserSave(true);
         SaverSettings.Speed = 42;
         EXPECT_TRUE(SaveSettings(store, errors_));
-        ASSERT_EQ(errors_.texts.size(), 2u);
-        EXPECT_NE(errors_.texts[1].find("kept as '" + path_ + ".damaged'"), std::string::npos)
-            << errors_.texts[1];
+        ASSERT_EQ(errors_.texts.size(), 3u);
+        EXPECT_NE(errors_.texts[2].find("kept as '" + path_ + ".damaged'"), std::string::npos)
+            << errors_.texts[2];
         EXPECT_EQ(Describe(path_ + ".damaged"), before);
         EXPECT_NE(ReadFile(path_).find("\"Fast\"=dword:0000002a"), std::string::npos);
         SaverSettings = {};
         FileSettingsStore again(path_, errors_);
         EXPECT_TRUE(LoadSettings(again, errors_));
         EXPECT_EQ(SaverSettings.Speed, 42);
-        EXPECT_EQ(errors_.texts.size(), 2u);
+        EXPECT_EQ(errors_.texts.size(), 3u);
     }
 }
 
