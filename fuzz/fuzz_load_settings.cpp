@@ -131,6 +131,10 @@ Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
                 e.errors.push_back(v.result == ReadResult::Missing
                                        ? FailedToGetData(kSettingsTable[i].storedName)
                                        : InvalidDataType(kSettingsTable[i].storedName));
+                // It and the values after it hold their defaults.
+                for (int rest = i; rest < 6; ++rest)
+                    e.settings.*kFields[rest] = kDefaultSettings.*kFields[rest];
+                e.settings.RandomPicture = kDefaultSettings.RandomPicture;
                 e.calls.push_back("close");
                 e.result = false;
                 return e;
@@ -224,6 +228,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (script.keyCreates) {
             ModelWrites(script, SaverSettings, w);
             w.calls.push_back("close");
+        } else {
+            w.errors.push_back(FailedToSetData(kSettingsTable[0].storedName));  // said, not silent
         }
         Require(!saveStore.open, "key left open after saving");
         Require(saveStore.calls == w.calls, "save calls",
