@@ -10,16 +10,20 @@
 #     counter; under Wine, the wgl trace's SwapBuffers lines), time from start
 #     to the first frame; and, as the toolkit's floor, a full-screen
 #     QOpenGLWidget and a QOpenGLWindow that only clear, 25 times a second;
+#   - the stand-alone preview (/p without a parent, 320x240), native and under
+#     Wine, one after the other: both draw one frame per repaint request of
+#     the preview thread, every 40 ms;
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
 #     GL calls going to a do-nothing GL (the engine's own work, noise-free).
 # Prints a Markdown table (also kept in build/perf/results.md).
 #
 #   bench/saver_cpu.sh [SECONDS]
-#   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, callgrind)
+#   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, preview,
+#                                                       callgrind)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-parts=${SAVER_CPU_PARTS:-runs qt callgrind}
+parts=${SAVER_CPU_PARTS:-runs qt preview callgrind}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
@@ -156,6 +160,14 @@ hacks=/usr/libexec/xscreensaver
 measure "gflux" swap "$hacks/gflux" -root
 measure "kaleidocycle" swap "$hacks/kaleidocycle" -root
 fi
+if [[ " $parts " == *" preview "* ]]; then
+  XDG_CONFIG_HOME="$work/config-preview" HOME="$work" measure "linux-preview" swap "$linux_saver" /p
+  export WINEPREFIX="$work/wine" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+  [ -d "$WINEPREFIX" ] || { echo "saver_cpu: preparing a Wine prefix" >&2; wineboot -i >/dev/null 2>&1; wineserver -w; }
+  measure "wine-preview" wine wine "$scr" /p
+  wineserver -k 2>/dev/null
+  unset WINEPREFIX
+fi
 if [[ " $parts " == *" qt "* ]] && [ -x "$perf/qt_empty_view" ]; then
   measure "qt-widget" swap "$perf/qt_empty_view" widget
   measure "qt-window" swap "$perf/qt_empty_view" window
@@ -196,6 +208,8 @@ fi
   for r in "${rows[@]}"; do
     IFS='|' read -r n c f m s <<<"$r"
     case $n in
+      linux-preview) prog="zarvella /p (stand-alone, Qt, native)"; set="the preview's" ;;
+      wine-preview) prog="Zarvella.scr /p (stand-alone, 32-bit, Wine)"; set="the preview's" ;;
       linux-*) prog="zarvella /s (Qt, native)"; set=${n#linux-} ;;
       wine-*) prog="Zarvella.scr /s (32-bit, Wine)"; set=${n#wine-} ;;
       qt-widget) prog="QOpenGLWidget, full-screen, clear only"; set="25 frames/s" ;;

@@ -89,10 +89,16 @@ LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
-        case WM_PAINT:
-            // Never validated: the next paint comes as soon as the queue is empty.
+        case WM_PAINT: {
+            // Validated, so the preview draws one frame per repaint request
+            // of PreviewThread (every 40 ms), as on Linux, instead of one
+            // after another as fast as it can.
+            PAINTSTRUCT ps;
+            BeginPaint(window, &ps);
             PreviewPaint();
+            EndPaint(window, &ps);
             return 0;
+        }
         case WM_NCCREATE:
             return 1;
         case WM_KEYDOWN:
