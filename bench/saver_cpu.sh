@@ -223,7 +223,7 @@ fi
         (g > 0 ? sprintf("%.2f", c / g) : "-"), (k > 0 ? sprintf("%.2f", c / k) : "-") }'
   done
   echo
-  echo "wineserver's own CPU during the Wine runs: ${ws_default:-?} s (default), ${ws_top:-?} s (top)."
+  [ -n "${ws_default:-}" ] && echo "wineserver's own CPU during the Wine runs: ${ws_default} s (default), ${ws_top:-?} s (top)."
   echo
   fi
   if [ -n "${ipf[default]:-}" ]; then
