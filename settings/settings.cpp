@@ -108,4 +108,11 @@ bool SaveSettings(SettingsStore& store, ErrorSink& errors) {
     return written;
 }
 
+bool SaveSettingsForUser(SettingsStore& store, ErrorSink& errors) {
+    store.SetUserSave(true);
+    const bool saved = SaveSettings(store, errors);
+    store.SetUserSave(false);
+    return saved;
+}
+
 }  // namespace zarvella

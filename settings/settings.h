@@ -26,6 +26,11 @@ class SettingsStore {
     // keeps them until now (a file) stores all of them or none.
     virtual bool FlushKey() { return true; }
     virtual void CloseKey() = 0;
+    // The saves from now on are (or are no longer) the user's own "Save
+    // Settings". Such a save may replace what the store cannot read, after
+    // keeping it (the Linux file keeps it beside as NAME.damaged); the first
+    // run's write at start never may. The registry has nothing to replace.
+    virtual void SetUserSave(bool) {}
 };
 
 // Where the registry errors go: a message box on every platform.
@@ -47,5 +52,8 @@ bool LoadSettings(SettingsStore& store, ErrorSink& errors);
 // Writes all seven values, creating the key when missing. False on a failure,
 // which has been shown (a key that cannot be opened as the first value's).
 bool SaveSettings(SettingsStore& store, ErrorSink& errors);
+
+// "Save Settings" (Button1Click): SaveSettings as the user's own save.
+bool SaveSettingsForUser(SettingsStore& store, ErrorSink& errors);
 
 }  // namespace zarvella

@@ -160,6 +160,14 @@ TEST_F(Settings, SaveWritesAllSevenValuesEvenWhenOneChanged) {
     EXPECT_TRUE(SaveSettings(fresh, errors));
     EXPECT_EQ(fresh.Writes().size(), 7u);
     EXPECT_EQ(fresh.openHandles, 0);
+
+    // "Save Settings" is the same save, told to the store as the user's own.
+    store.log.clear();
+    EXPECT_TRUE(SaveSettingsForUser(store, errors));
+    EXPECT_EQ(store.log.front(), "user save");
+    EXPECT_EQ(store.log.size(), 12u);
+    EXPECT_EQ(store.log[store.log.size() - 2], "close");
+    EXPECT_EQ(store.log.back(), "user save ends");
 }
 
 TEST_F(Settings, EverySaveFailureIsReported) {

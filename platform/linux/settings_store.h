@@ -46,7 +46,7 @@ class FileSettingsStore : public SettingsStore {
     // file that cannot be read (or a file where the settings folder belongs)
     // after keeping it beside as NAME.damaged and saying so. Other writes (the
     // first run at start) never replace such a file.
-    void SetUserSave(bool userSave) { userSave_ = userSave; }
+    void SetUserSave(bool userSave) override { userSave_ = userSave; }
 
     // false: the file or the key is missing (create == false), or the file is
     // damaged or unreadable (never overwritten outside a user save), or it

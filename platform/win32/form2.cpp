@@ -263,7 +263,7 @@ void TForm2::CheckBox1Click() {
 }
 
 void TForm2::Button1Click() {
-    SaveSettings(store_, errors_);
+    SaveSettingsForUser(store_, errors_);
 }
 
 void TForm2::Button2Click() {

@@ -95,6 +95,7 @@ class MemoryStore : public SettingsStore {
         log.push_back("close");
         --openHandles;
     }
+    void SetUserSave(bool on) override { log.push_back(on ? "user save" : "user save ends"); }
 };
 
 class RecordingErrors : public ErrorSink {

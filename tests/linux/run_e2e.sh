@@ -393,19 +393,28 @@ case_settings_damaged_file() {
   start_saver /c
   expect_message "$settings" || return
   check "the message names line 5" grep -qF "line 5" "$messages"
-  local wid
+  local wid box
   wid=$(find_window "Zarvella Settings") || { check "the settings window opens after the message" false; return; }
   focus "$wid"
-  # "Save Settings" must not overwrite it either, and says so.
-  xdotool key Tab; sleep 0.2; xdotool key space; sleep 0.5
-  local box
-  box=$(find_window "Zarvella" 10) && sleep 0.3 && focus "$box" && xdotool key Return && sleep 0.3
-  check "the failed save is said" grep -qF "Failed to set data for 'Fast'" "$messages"
+  sleep 0.3
+  check "the damaged file is left byte for byte until a save" cmp -s "$settings" "$work/before.reg"
+  # "Save Settings" keeps it beside, saves a new file and says so.
+  xdotool key Tab; sleep 0.2; xdotool key space
+  if box=$(find_window "Zarvella" 5); then
+    sleep 0.3
+    check "the second message says where the old file went (log: $(tr '\n' '|' <"$messages"))" \
+      grep -qF "kept as '$settings.damaged'" "$messages"
+    focus "$box"
+    xdotool key Return
+  else
+    check "Save Settings says where the damaged file went" false
+  fi
+  sleep 0.3
   focus "$wid"
   xdotool key Escape
   wait_exit 5 || check "Esc ends the settings window" false
-  check "the damaged file is left byte for byte" cmp -s "$settings" "$work/before.reg"
-  check "no other file appears beside it" [ "$(ls -A "$config/zarvella")" = settings.reg ]
+  check "the damaged file is kept byte for byte as settings.reg.damaged" cmp -s "$settings.damaged" "$work/before.reg"
+  check "the new file holds the seven values" cmp -s "$settings" <(defaults_file)
 }
 
 # ---- the full-screen saver (/s) -------------------------------------------------
@@ -877,7 +886,7 @@ run_case "/c closing without saving leaves the file" case_settings_close_without
 run_case "/c keyboard order: Speed, Save, Our Site, Brightness ... Random" case_settings_keyboard_order
 run_case "/c stored Color 40 shows 30 and saves 30" case_settings_color_40
 run_case "/c Color stored as a string" case_settings_color_string
-run_case "/c damaged file: message, file left as it was" case_settings_damaged_file
+run_case "/c damaged file: message, left as it was; Save Settings keeps it beside and saves anew" case_settings_damaged_file
 run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11 px right ends" case_fullscreen_picture
 run_case "/s 11 px down ends" case_fullscreen_move_down
 run_case "/s on two monitors: one frame on each, primary left or right, monitors changing, scaled twice" case_monitors
