@@ -49,7 +49,8 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
     PreviewStart start;
     start.parent = ParseWindowHandle(secondArgument);
     if (start.parent == 0) return start;
-    const std::optional<AreaSize> area = host.ParentArea(start.parent);
+    const std::optional<AreaSize> area =
+        host.IsDesktop(start.parent) ? std::nullopt : host.ParentArea(start.parent);
     if (!area) {
         start.kind = PreviewStart::Kind::EndAtOnce;
         return start;

@@ -68,9 +68,12 @@ class PreviewParentHost {
     virtual ~PreviewParentHost() = default;
     // The size the child takes, or none when the handle names no window.
     virtual std::optional<AreaSize> ParentArea(uint32_t parent) = 0;
+    // The root (desktop) window: a handle that names no dialog's area.
+    virtual bool IsDesktop(uint32_t window) = 0;
 };
 
-// No handle (or 0): the stand-alone window. A handle that names no window:
+// No handle (or 0): the stand-alone window. A handle that names no window,
+// or the desktop (a preview the size of the screen that nothing would end):
 // nothing to draw into, and nothing would ever end us, so end at once.
 // Otherwise a child of the parent's size.
 PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host);

@@ -122,6 +122,8 @@ TEST(PreviewStartRule, StandAloneChildOrEndAtOnce) {
     using Kind = PreviewStart::Kind;
     fakes::FakeParentHost host;
     host.windows[0x1234] = {152, 112};
+    host.windows[0x1e3] = {1280, 1024};
+    host.desktop = 0x1e3;  // a window of the screen's size, but no dialog's area
     const struct {
         const char* argument;
         Kind kind;
@@ -133,6 +135,7 @@ TEST(PreviewStartRule, StandAloneChildOrEndAtOnce) {
         {"4660", Kind::Child, 152, 112},
         {"0x1234", Kind::Child, 152, 112},
         {"4661", Kind::EndAtOnce, kStandAloneWidth, kStandAloneHeight},
+        {"0x1e3", Kind::EndAtOnce, kStandAloneWidth, kStandAloneHeight},
     };
     for (const auto& c : cases) {
         const PreviewStart start = DecidePreviewStart(c.argument, host);

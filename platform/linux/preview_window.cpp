@@ -59,13 +59,13 @@ class QtPreviewHost : public PreviewHost {
     PreviewView* view_;
 };
 
-// The parent's size, asked of the X server. The root window is no area of a
-// dialog: a preview the size of the screen that nothing would end.
+// The parent's size, asked of the X server.
 class X11ParentHost : public PreviewParentHost {
   public:
+    bool IsDesktop(uint32_t window) override { return window == RootWindowId(); }
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
         const ForeignWindow area = QueryForeignWindow(parent);
-        if (!area.exists || parent == RootWindowId()) return std::nullopt;
+        if (!area.exists) return std::nullopt;
         return AreaSize{area.width, area.height};
     }
 };

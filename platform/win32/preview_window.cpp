@@ -30,6 +30,7 @@ class Win32PreviewHost : public PreviewHost {
 // The parent's outer size.
 class Win32ParentHost : public PreviewParentHost {
   public:
+    bool IsDesktop(uint32_t window) override { return ToHwnd(window) == GetDesktopWindow(); }
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
         HWND window = ToHwnd(parent);
         if (!IsWindow(window)) return std::nullopt;

@@ -266,6 +266,7 @@ class FakePreviewHost : public PreviewHost {
 class FakeParentHost : public PreviewParentHost {
   public:
     std::map<uint32_t, AreaSize> windows;
+    uint32_t desktop = 0;
     std::vector<uint32_t> asked;
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
         asked.push_back(parent);
@@ -273,6 +274,7 @@ class FakeParentHost : public PreviewParentHost {
         if (it == windows.end()) return std::nullopt;
         return it->second;
     }
+    bool IsDesktop(uint32_t window) override { return window == desktop; }
 };
 
 }  // namespace zarvella::fakes
