@@ -9,6 +9,14 @@
 
 namespace zarvella {
 
+namespace {
+void WithdrawSaverNotice(FullScreenHost& host) {
+    if (!SaverNoticeGiven) return;
+    SaverNoticeGiven = false;
+    host.SetSaverRunning(false);
+}
+}  // namespace
+
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
     const bool loaded = LoadSettings(store, errors);
     SizeToDesktop(host);
@@ -18,6 +26,7 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
     ChooseRandomPicture();  // takes the draws after the animation's
     StartCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
+    SaverNoticeGiven = true;
     host.ShowCursor(false);
     return loaded;
 }
@@ -70,9 +79,13 @@ bool RunEndingSteps(FullScreenHost& host) {
     if (!host.VerifySaverPassword()) return false;
     host.ShowCursor(true);
     host.HideWindow();
-    host.SetSaverRunning(false);
+    WithdrawSaverNotice(host);
     host.Terminate();
     return true;
+}
+
+void FullScreenWindowEnded(FullScreenHost& host) {
+    WithdrawSaverNotice(host);
 }
 
 }  // namespace zarvella

@@ -61,4 +61,9 @@ bool FullScreenKeyDown(FullScreenHost& host);
 // application terminated. A refused check changes nothing.
 bool RunEndingSteps(FullScreenHost& host);
 
+// The window goes, whatever the reason (closed by the system, the session
+// ending, destroyed): the notice is withdrawn if it is still in force, so no
+// end leaves the system believing a saver runs. Safe to call more than once.
+void FullScreenWindowEnded(FullScreenHost& host);
+
 }  // namespace zarvella

@@ -13,6 +13,7 @@ FrameRateRecord FrameRate;
 ScreenPoint StartCursorPos;
 DesktopLayoutRecord CurrentLayout;
 MonitorViewportsRecord MonitorViewports;
+bool SaverNoticeGiven = false;
 std::atomic<bool> CloseRequested{false};
 std::atomic<bool> PreviewSettingsReady{false};
 
@@ -26,6 +27,7 @@ void ResetProcessState() {
     StartCursorPos = {};
     CurrentLayout = {};
     MonitorViewports = {};
+    SaverNoticeGiven = false;
     CloseRequested.store(false);
     PreviewSettingsReady.store(false);
     SeedRandomWith(0);

@@ -101,6 +101,9 @@ extern ScreenPoint StartCursorPos;
 // The full-screen window's monitors and the viewports a frame draws into.
 extern DesktopLayoutRecord CurrentLayout;
 extern MonitorViewportsRecord MonitorViewports;
+// The system's "a screen saver runs" notice is in force (given by the
+// full-screen window, withdrawn once whichever way the window goes).
+extern bool SaverNoticeGiven;
 // The preview: a close asked for from the key handler, and whether the
 // preview thread has stored its fixed settings (both threads read these).
 extern std::atomic<bool> CloseRequested;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -173,4 +174,31 @@ TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone
 TEST_F(FullScreen, AHacksTimerTicksEveryDelayInWholeMilliseconds) {
     const int32_t delays[][2] = {{40000, 40}, {0, 0}, {999, 0}, {1500, 1}, {100000, 100}};
     for (const auto& d : delays) EXPECT_EQ(HackFrameIntervalMs(d[0]), d[1]) << d[0];
+}
+
+// However the window goes (closed by the system, the session ending,
+// destroyed, each possibly after the others), the notice is withdrawn once
+// if it was given, and never otherwise.
+TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    const auto withdrawals = [this] {
+        return std::count(host.log.begin(), host.log.end(), "withdraw");
+    };
+    FullScreenWindowEnded(host);  // never announced: nothing to withdraw
+    EXPECT_EQ(withdrawals(), 0);
+
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(host.saverRunning);
+    FullScreenWindowEnded(host);  // WM_CLOSE from the system
+    FullScreenWindowEnded(host);  // then WM_DESTROY
+    EXPECT_FALSE(host.saverRunning);
+    EXPECT_EQ(withdrawals(), 1);
+    EXPECT_FALSE(host.terminated);  // the window's own end ends the application
+
+    // The ending steps withdraw it, and the destruction after them does not again.
+    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(FullScreenKeyDown(host));
+    FullScreenWindowEnded(host);
+    EXPECT_EQ(withdrawals(), 2);
+    EXPECT_FALSE(host.saverRunning);
 }

@@ -130,6 +130,7 @@ void TForm1::FormMouseMove() {
 
 void TForm1::FormCloseQuery(QCloseEvent* event) {
     event->accept();
+    FullScreenWindowEnded(*this);
     QCoreApplication::exit(0);
 }
 

@@ -79,7 +79,12 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             FormCloseQuery();
             return 0;
+        case WM_ENDSESSION:
+            // The session may end the process before the window is destroyed.
+            if (wParam) FullScreenWindowEnded(*this);
+            return 0;
         case WM_DESTROY:
+            FullScreenWindowEnded(*this);  // whatever the reason it goes
             PostQuitMessage(0);
             return 0;
     }
