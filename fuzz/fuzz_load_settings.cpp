@@ -6,13 +6,13 @@
 // thousand times what the rules do.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "settings/settings.h"
 
@@ -25,8 +25,14 @@ namespace {
     std::abort();
 }
 
-void Require(bool ok, const char* what, const std::string& detail = {}) {
-    if (!ok) Fail(what, detail);
+// The details are only put into words on a failure: every input allocating
+// its log as strings cost most of the run's time.
+template <typename Detail>
+void Require(bool ok, const char* what, Detail detail) {
+    if (!ok) Fail(what, detail());
+}
+void Require(bool ok, const char* what) {
+    if (!ok) Fail(what);
 }
 
 struct StoredValue {
@@ -42,19 +48,91 @@ struct Script {
     std::array<bool, 7> writeFails;
 };
 
+// A store call: open, create, read or write value `index` (= `value`), close.
+struct Call {
+    enum Op : uint8_t { Open, Create, Read, Write, Close } op;
+    int8_t index;
+    uint32_t value;
+    bool operator==(const Call&) const = default;
+};
+
+// Calls and messages in fixed storage, so a run allocates nothing of its own.
+template <typename T, int N>
+struct Log {
+    std::array<T, N> items{};
+    int count = 0;
+    void Add(const T& item) {
+        Require(count < N, "more entries than any load or save makes");
+        items[count++] = item;
+    }
+    bool operator==(const Log& other) const {
+        return count == other.count &&
+               std::equal(items.begin(), items.begin() + count, other.items.begin());
+    }
+};
+using CallLog = Log<Call, 24>;
+
+std::string Show(const CallLog& log) {
+    static const char* const kOps[] = {"open", "open+create", "read", "write", "close"};
+    std::string s;
+    for (int i = 0; i < log.count; ++i) {
+        const Call& c = log.items[i];
+        s += kOps[c.op];
+        if (c.op == Call::Read || c.op == Call::Write)
+            s += std::string(" ") + kSettingsTable[c.index].storedName;
+        if (c.op == Call::Write) s += "=" + std::to_string(c.value);
+        s += "; ";
+    }
+    return s;
+}
+
+// A message: which of the three texts, for which value.
+struct Message {
+    enum Kind : uint8_t { GetData, DataType, SetData } kind;
+    int8_t index;
+    bool operator==(const Message&) const = default;
+};
+using MessageLog = Log<Message, 4>;
+
+// The 21 possible texts, made once; a shown text must be one of them.
+const std::string& Text(Message m) {
+    static const auto texts = [] {
+        std::array<std::array<std::string, 7>, 3> t;
+        for (int i = 0; i < 7; ++i) {
+            t[Message::GetData][i] = FailedToGetData(kSettingsTable[i].storedName);
+            t[Message::DataType][i] = InvalidDataType(kSettingsTable[i].storedName);
+            t[Message::SetData][i] = FailedToSetData(kSettingsTable[i].storedName);
+        }
+        return t;
+    }();
+    return texts[m.kind][m.index];
+}
+
+std::string Show(const MessageLog& log) {
+    std::string s;
+    for (int i = 0; i < log.count; ++i) s += Text(log.items[i]) + "; ";
+    return s;
+}
+
+int Index(const char* name) {
+    for (int i = 0; i < 7; ++i)
+        if (std::strcmp(name, kSettingsTable[i].storedName) == 0) return i;
+    Fail("unknown value name", name);
+}
+
 class ScriptedStore : public SettingsStore {
   public:
     explicit ScriptedStore(const Script& s) : script(s) {}
     bool OpenKey(bool create) override {
         Require(!open, "key opened twice");
         open = create ? script.keyCreates : script.keyOpens;
-        calls.push_back(create ? "open+create" : "open");
+        calls.Add({create ? Call::Create : Call::Open, -1, 0});
         return open;
     }
     ReadResult ReadValue(const char* name, uint32_t& value) override {
         Require(open, "read with the key closed");
-        calls.push_back(std::string("read ") + name);
         const int i = Index(name);
+        calls.Add({Call::Read, static_cast<int8_t>(i), 0});
         const StoredValue& v = script.values[i];
         // The value is only filled for a 32-bit number; otherwise it is garbage
         // the loader must not use.
@@ -63,36 +141,34 @@ class ScriptedStore : public SettingsStore {
     }
     bool WriteValue(const char* name, uint32_t value) override {
         Require(open, "write with the key closed");
-        calls.push_back(std::string("write ") + name + "=" + std::to_string(value));
-        return !script.writeFails[Index(name)];
+        const int i = Index(name);
+        calls.Add({Call::Write, static_cast<int8_t>(i), value});
+        return !script.writeFails[i];
     }
     void CloseKey() override {
         Require(open, "close without an open key");
         open = false;
-        calls.push_back("close");
-    }
-    static int Index(const char* name) {
-        for (int i = 0; i < 7; ++i)
-            if (std::strcmp(name, kSettingsTable[i].storedName) == 0) return i;
-        Fail("unknown value name", name);
+        calls.Add({Call::Close, -1, 0});
     }
 
     const Script& script;
     bool open = false;
-    std::vector<std::string> calls;
+    CallLog calls;
 };
 
 class CapturedErrors : public ErrorSink {
   public:
-    void ShowError(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
+    void ShowError(const std::string& text) override {
+        for (int kind = 0; kind < 3; ++kind) {
+            for (int i = 0; i < 7; ++i) {
+                const Message m{static_cast<Message::Kind>(kind), static_cast<int8_t>(i)};
+                if (text == Text(m)) return shown.Add(m);
+            }
+        }
+        Fail("a message of no known wording:", text);
+    }
+    MessageLog shown;
 };
-
-std::string Join(const std::vector<std::string>& v) {
-    std::string s;
-    for (const std::string& x : v) s += x + "; ";
-    return s;
-}
 
 int32_t SaverSettingsRecord::*const kFields[6] = {
     &SaverSettingsRecord::Speed,  &SaverSettingsRecord::Brightness,
@@ -102,18 +178,17 @@ int32_t SaverSettingsRecord::*const kFields[6] = {
 struct Expected {
     bool result;
     SaverSettingsRecord settings;
-    std::vector<std::string> calls;
-    std::vector<std::string> errors;
+    CallLog calls;
+    MessageLog errors;
 };
 
 void ModelWrites(const Script& s, const SaverSettingsRecord& r, Expected& e) {
     for (int i = 0; i < 7; ++i) {
         const uint32_t v =
             i < 6 ? static_cast<uint32_t>(r.*kFields[i]) : (r.RandomPicture ? 1u : 0u);
-        e.calls.push_back(std::string("write ") + kSettingsTable[i].storedName + "=" +
-                          std::to_string(v));
+        e.calls.Add({Call::Write, static_cast<int8_t>(i), v});
         if (s.writeFails[i]) {
-            e.errors.push_back(FailedToSetData(kSettingsTable[i].storedName));
+            e.errors.Add({Message::SetData, static_cast<int8_t>(i)});
             return;
         }
     }
@@ -122,20 +197,20 @@ void ModelWrites(const Script& s, const SaverSettingsRecord& r, Expected& e) {
 // The loading rules, written out plainly.
 Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
     Expected e{true, before, {}, {}};
-    e.calls.push_back("open");
+    e.calls.Add({Call::Open, -1, 0});
     if (s.keyOpens) {
         for (int i = 0; i < 7; ++i) {
-            e.calls.push_back(std::string("read ") + kSettingsTable[i].storedName);
+            e.calls.Add({Call::Read, static_cast<int8_t>(i), 0});
             const StoredValue& v = s.values[i];
             if (v.result != ReadResult::Ok) {
-                e.errors.push_back(v.result == ReadResult::Missing
-                                       ? FailedToGetData(kSettingsTable[i].storedName)
-                                       : InvalidDataType(kSettingsTable[i].storedName));
+                e.errors.Add(
+                    {v.result == ReadResult::Missing ? Message::GetData : Message::DataType,
+                     static_cast<int8_t>(i)});
                 // It and the values after it hold their defaults.
                 for (int rest = i; rest < 6; ++rest)
                     e.settings.*kFields[rest] = kDefaultSettings.*kFields[rest];
                 e.settings.RandomPicture = kDefaultSettings.RandomPicture;
-                e.calls.push_back("close");
+                e.calls.Add({Call::Close, -1, 0});
                 e.result = false;
                 return e;
             }
@@ -144,16 +219,16 @@ Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
             else
                 e.settings.RandomPicture = v.value != 0;
         }
-        e.calls.push_back("close");
+        e.calls.Add({Call::Close, -1, 0});
     }
     const SaverSettingsRecord& r = e.settings;
     if (r.Speed == 0 && r.Brightness == 0 && r.Size == 0 && r.Segments == 0 && r.Detail == 0 &&
         r.PictureKind == 0) {
         e.settings = kDefaultSettings;
-        e.calls.push_back("open+create");
+        e.calls.Add({Call::Create, -1, 0});
         if (s.keyCreates) {
             ModelWrites(s, e.settings, e);
-            e.calls.push_back("close");
+            e.calls.Add({Call::Close, -1, 0});
         }
     }
     return e;
@@ -207,15 +282,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(!store.open, "key left open after loading");
     Require(loaded == want.result, "LoadSettings result");
     Require(store.calls == want.calls, "store calls",
-            "got: " + Join(store.calls) + " want: " + Join(want.calls));
+            [&] { return "got: " + Show(store.calls) + " want: " + Show(want.calls); });
     Require(errors.shown == want.errors, "messages",
-            "got: " + Join(errors.shown) + " want: " + Join(want.errors));
+            [&] { return "got: " + Show(errors.shown) + " want: " + Show(want.errors); });
     Require(SameSettings(SaverSettings, want.settings), "settings",
-            "got " + Show(SaverSettings) + " want " + Show(want.settings));
+            [&] { return "got " + Show(SaverSettings) + " want " + Show(want.settings); });
     if (loaded && script.keyOpens) {
         // On success all seven values were read, in stored order.
         int reads = 0;
-        for (const std::string& c : store.calls) reads += c.rfind("read ", 0) == 0;
+        for (int i = 0; i < store.calls.count; ++i) reads += store.calls.items[i].op == Call::Read;
         Require(reads == 7, "not all seven values read");
     }
 
@@ -224,18 +299,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ScriptedStore saveStore(script);
         CapturedErrors saveErrors;
         const bool saved = SaveSettings(saveStore, saveErrors);
-        Expected w{true, SaverSettings, {"open+create"}, {}};
+        Expected w{true, SaverSettings, {}, {}};
+        w.calls.Add({Call::Create, -1, 0});
         if (script.keyCreates) {
             ModelWrites(script, SaverSettings, w);
-            w.calls.push_back("close");
+            w.calls.Add({Call::Close, -1, 0});
         } else {
-            w.errors.push_back(FailedToSetData(kSettingsTable[0].storedName));  // said, not silent
+            w.errors.Add({Message::SetData, 0});  // said, not silent
         }
         Require(!saveStore.open, "key left open after saving");
         Require(saveStore.calls == w.calls, "save calls",
-                Join(saveStore.calls) + " want " + Join(w.calls));
-        Require(saveErrors.shown == w.errors, "save messages", Join(saveErrors.shown));
-        Require(saved == (script.keyCreates && w.errors.empty()), "SaveSettings result");
+                [&] { return Show(saveStore.calls) + " want " + Show(w.calls); });
+        Require(saveErrors.shown == w.errors, "save messages",
+                [&] { return Show(saveErrors.shown); });
+        Require(saved == (script.keyCreates && w.errors.count == 0), "SaveSettings result");
     }
 
     return 0;
