@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PutSettingsIntoControls(window);
     for (int t = 0; t < 6; ++t) {
         const SettingInfo& info = kSettingsTable[t];
-        const int32_t stored = loadedSettings.*info.number;
+        const int32_t stored = SettingValue(info, loadedSettings);
         const int32_t clamped = stored < info.min   ? info.min
                                 : stored > info.max ? info.max
                                                     : stored;
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 info.label);
         // A value that had to move the slider is written back; one that left
         // it at its layout position stays as stored.
-        const int32_t now = SaverSettings.*info.number;
+        const int32_t now = SettingValue(info, SaverSettings);
         Require(now == (clamped == info.layoutPosition ? stored : clamped),
                 "setting after the sliders", info.label);
     }
