@@ -62,7 +62,7 @@ ReadOutcome ReadSettingsFile(const std::string& path, std::string& content, std:
         problem = std::strerror(errno);
         return (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
     }
-    struct stat info;
+    struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         problem = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
         close(fd);
@@ -299,26 +299,30 @@ bool FileSettingsStore::FlushKey() {
     return true;
 }
 
-// The user is never trapped by a file that cannot be read: it is kept beside
-// under another name, and the new file takes its place.
+// The user is never trapped by a file that cannot be read, or by a file where
+// the settings folder belongs: it is kept beside under another name, and the
+// new file takes its place.
 bool FileSettingsStore::WriteUserSave(const std::string& content) {
+    std::string kept, what = "The settings file '" + path_ + "' could not be read";
     if (replaceUnreadable_) {
-        const std::string kept = MoveAside(path_);
+        kept = MoveAside(path_);
         if (kept.empty()) return false;
         replaceUnreadable_ = false;
-        errors_.ShowError("The settings file '" + path_ +
-                          "' could not be read. It has been kept as '" + kept +
-                          "', and the settings were saved in a new file.");
     }
-    if (WriteFileAtomically(path_, content)) return true;
-    const std::string inTheWay = FileInPlaceOfFolder(path_);
-    if (inTheWay.empty()) return false;
-    const std::string kept = MoveAside(inTheWay);
-    if (kept.empty() || !WriteFileAtomically(path_, content)) return false;
-    errors_.ShowError("'" + inTheWay +
-                      "' was a file where the settings folder belongs. It has been kept as '" +
-                      kept + "', and the settings were saved in '" + path_ + "'.");
-    return true;
+    bool written = WriteFileAtomically(path_, content);
+    if (!written && kept.empty()) {
+        const std::string inTheWay = FileInPlaceOfFolder(path_);
+        if (inTheWay.empty()) return false;
+        kept = MoveAside(inTheWay);
+        if (kept.empty()) return false;
+        what = "'" + inTheWay + "' was a file where the settings folder belongs";
+        written = WriteFileAtomically(path_, content);
+    }
+    if (!kept.empty()) {
+        errors_.ShowError(what + ". It has been kept as '" + kept + "'" +
+                          (written ? ", and the settings were saved in '" + path_ + "'." : "."));
+    }
+    return written;
 }
 
 void FileSettingsStore::CloseKey() {
