@@ -3,20 +3,16 @@
 #include <atomic>
 #include <chrono>
 
+#include "state/process_state.h"
+
 namespace zarvella {
 
-namespace {
-// The preview thread seeds and draws while the main thread may draw too,
-// so the state is atomic and every draw is one read-modify-write.
-std::atomic<uint32_t> GeneratorState{0};
-}  // namespace
-
 int32_t RandomInt(int32_t n) {
-    uint32_t old = GeneratorState.load(std::memory_order_relaxed);
+    uint32_t old = RandomGeneratorState.load(std::memory_order_relaxed);
     uint32_t next;
     do {
         next = old * 134775813u + 1u;
-    } while (!GeneratorState.compare_exchange_weak(old, next, std::memory_order_relaxed));
+    } while (!RandomGeneratorState.compare_exchange_weak(old, next, std::memory_order_relaxed));
     const uint64_t product = static_cast<uint64_t>(next) * static_cast<uint32_t>(n);
     return static_cast<int32_t>(product >> 32);
 }
@@ -33,11 +29,11 @@ void SeedRandom() {
 }
 
 void SeedRandomWith(uint32_t state) {
-    GeneratorState.store(state, std::memory_order_relaxed);
+    RandomGeneratorState.store(state, std::memory_order_relaxed);
 }
 
 uint32_t RandomState() {
-    return GeneratorState.load(std::memory_order_relaxed);
+    return RandomGeneratorState.load(std::memory_order_relaxed);
 }
 
 }  // namespace zarvella

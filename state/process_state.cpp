@@ -1,7 +1,5 @@
 #include "state/process_state.h"
 
-#include "engine/random.h"
-
 namespace zarvella {
 
 SaverSettingsRecord SaverSettings;
@@ -16,6 +14,7 @@ MonitorViewportsRecord MonitorViewports;
 bool SaverNoticeGiven = false;
 std::atomic<bool> CloseRequested{false};
 std::atomic<bool> PreviewSettingsReady{false};
+std::atomic<uint32_t> RandomGeneratorState{0};
 
 void ResetProcessState() {
     SaverSettings = {};
@@ -30,7 +29,7 @@ void ResetProcessState() {
     SaverNoticeGiven = false;
     CloseRequested.store(false);
     PreviewSettingsReady.store(false);
-    SeedRandomWith(0);
+    RandomGeneratorState.store(0);
 }
 
 }  // namespace zarvella

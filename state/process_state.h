@@ -108,6 +108,10 @@ extern bool SaverNoticeGiven;
 // preview thread has stored its fixed settings (both threads read these).
 extern std::atomic<bool> CloseRequested;
 extern std::atomic<bool> PreviewSettingsReady;
+// The random generator's state. The preview thread seeds and draws while the
+// main thread may draw too, so it is atomic and every draw is one
+// read-modify-write.
+extern std::atomic<uint32_t> RandomGeneratorState;
 
 // Every value above back to zero, and the random generator's state too.
 void ResetProcessState();
