@@ -16,8 +16,6 @@ inline constexpr int kSettingsTimerMs = 40;
 inline constexpr const char* kSettingsTitle = "Zarvella Settings";
 inline constexpr const char* kProductSite = "https://zarvella.example.org/";
 
-inline constexpr const char* kCheckBox1Caption = kCheckBox1Setting.label;
-inline constexpr ControlRect kCheckBox1Rect = kCheckBox1Setting.rect;
 inline constexpr ControlRect kButton1Rect{11, 380, 105, 17};
 inline constexpr const char* kButton1Caption = "Save Settings";
 inline constexpr ControlRect kButton2Rect{144, 380, 105, 17};

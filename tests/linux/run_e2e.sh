@@ -14,6 +14,7 @@
 # "N passed, N failed"; exits non-zero on any failure. The display, the saver
 # and every helper process are stopped on the way out, whatever happened.
 set -uo pipefail
+source "$(dirname "$0")/x_lib.sh"
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 ZARVELLA X11_TEST_WINDOW [--screenshots DIR]" >&2
@@ -41,15 +42,6 @@ passed=0
 failed=0
 failed_names=()
 
-stop_pid() {  # stop_pid PID: TERM, then KILL if it lingers
-  local pid=$1
-  [ -n "$pid" ] || return 0
-  kill "$pid" 2>/dev/null || return 0
-  for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-
 stop_case_processes() {
   stop_pid "$saver_pid"
   saver_pid=""
@@ -66,43 +58,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# ---- the virtual display ------------------------------------------------------
-
-# -noreset: without it the server resets whenever its last client leaves (as
-# between two cases), and a saver connecting during the reset is refused.
-start_display() {
-  local n
-  for n in $(seq 61 99); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      # Ours only when the lock names our server: another run may have taken
-      # the number a moment before us, and then our Xvfb is about to give up.
-      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
-        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      sleep 0.1
-    done
-    stop_pid "$xvfb_pid"
-    xvfb_pid=""
-  done
-  echo "run_e2e: no free display from :61 to :99" >&2
-  return 1
-}
-
-# ---- helpers --------------------------------------------------------------------
-
-case_failures=()
-check() {  # check DESCRIPTION COMMAND...: records a failure of this case
-  local what=$1; shift
-  if "$@"; then return 0; fi
-  case_failures+=("$what")
-  return 1
-}
+# ---- helpers (more in x_lib.sh) ----------------------------------------------------
 
 new_config() {  # a fresh, empty XDG_CONFIG_HOME for one case
   config=$(mktemp -d "$work/config.XXXXXX")
@@ -174,8 +130,6 @@ changed_pixels() {  # changed_pixels A B GEOMETRY
   convert "$1" -crop "$3" +repage "$work/a.png" && convert "$2" -crop "$3" +repage "$work/b.png" &&
     compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 | awk '{print int($1)}'
 }
-above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
 
 make_parent() {  # make_parent GEOMETRY: a grey top-level window; its id in $parent
   local out="$work/parent.$RANDOM"
@@ -875,7 +829,7 @@ source "$(dirname "$0")/monitors_case.sh"
 
 # ---- run -------------------------------------------------------------------------
 
-start_display || exit 1
+start_display 1280x1024x24 || exit 1
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset XSCREENSAVER_WINDOW

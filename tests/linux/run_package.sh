@@ -11,6 +11,7 @@
 # picture of XScreenSaver's dialog (linux-xscreensaver-settings.png) is saved
 # into DIR. Prints PASS/FAIL per case; exits non-zero on any failure.
 set -uo pipefail
+source "$(dirname "$0")/x_lib.sh"
 
 if [ $# -lt 1 ] || [ ! -f "$1" ]; then
   echo "usage: $0 DEB [--screenshots DIR]" >&2
@@ -47,15 +48,6 @@ installed=""
 passed=0
 failed=0
 
-stop_pid() {  # stop_pid PID: TERM, then KILL if it lingers
-  local pid=$1
-  [ -n "$pid" ] || return 0
-  kill "$pid" 2>/dev/null || return 0
-  for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-
 stop_helpers() {
   local pid
   for pid in "${helper_pids[@]}"; do stop_pid "$pid"; done
@@ -73,37 +65,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The first free display from :61, as the other end-to-end tests pick theirs.
-# Wide enough for XScreenSaver's dialog and the settings page beside it.
-start_display() {
-  local n
-  for n in $(seq 61 99); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
-        DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      sleep 0.1
-    done
-    stop_pid "$xvfb_pid"
-    xvfb_pid=""
-  done
-  echo "run_package: no free display from :61 to :99" >&2
-  return 1
-}
 
-case_failures=()
-check() {  # check DESCRIPTION COMMAND...: records a failure of this case
-  local what=$1; shift
-  if "$@"; then return 0; fi
-  case_failures+=("$what")
-  return 1
-}
 
 run_case() {  # run_case NAME FUNCTION
   local name=$1 fn=$2
@@ -127,8 +89,6 @@ shot() { import -window root "$1" 2>/dev/null; }
 lit() {
   convert "$1" -crop "$2" +repage -colorspace gray -threshold 10% -format '%[fx:mean]' info:
 }
-above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
 
 # hack_under PID: the installed hack running below that process (XScreenSaver
 # runs it through xscreensaver-gfx, or through a shell), waiting up to 8 s.
@@ -316,7 +276,7 @@ case_purge() {
 
 # ---- run -------------------------------------------------------------------------------
 
-start_display || exit 1
+start_display 1600x1000x24 || exit 1
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 [ "$(id -u)" = 0 ] && chown 65534:65534 "$XDG_RUNTIME_DIR"
