@@ -14,7 +14,11 @@ inline constexpr int kSettingsWindowWidth = 400;  // client and outer, set in Fo
 inline constexpr int kSettingsWindowHeight = 430;
 inline constexpr int kSettingsTimerMs = 40;
 inline constexpr const char* kSettingsTitle = "Zarvella Settings";
-inline constexpr const char* kProductSite = "https://zarvella.example.org/";
+// The project's home page (ZARVELLA_HOMEPAGE, set in CMake). Until there is
+// one, Our Site opens the licence the program comes under, a page that exists
+// and says what the user may do with it.
+inline constexpr const char* kProductSite =
+    ZARVELLA_HOMEPAGE[0] != '\0' ? ZARVELLA_HOMEPAGE : "https://opensource.org/license/mit";
 
 inline constexpr ControlRect kButton1Rect{11, 380, 105, 17};
 inline constexpr const char* kButton1Caption = "Save Settings";

@@ -196,7 +196,7 @@ case_settings_our_site() {
     [ -n "$opened" ] && break
     sleep 0.5
   done
-  [ "$opened" = "https://zarvella.example.org/" ] || fail "Our Site opened \"$opened\""
+  [ "$opened" = "https://opensource.org/license/mit" ] || fail "Our Site opened \"$opened\""
   saver_running || fail "the settings window ended"
   # The started handler may have taken the keyboard; the close box's message ends it.
   probe close "$HWND" >/dev/null

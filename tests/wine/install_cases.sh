@@ -10,7 +10,9 @@ UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarvella
 DESKTOP_KEY='HKCU\Control Panel\Desktop'
 INSTALLED='C:\windows\system32\Zarvella.scr'
 SYSTEM32="${WINEPREFIX:-}/drive_c/windows/system32"
-PROGRAM_DIR="${WINEPREFIX:-}/drive_c/Program Files/Zarvella"
+# The uninstaller's folder: Program Files unless the case installs with /D=.
+INSTALL_DIR='C:\Program Files\Zarvella'
+program_dir() { local d=${INSTALL_DIR#C:\\}; echo "${WINEPREFIX:-}/drive_c/${d//\\//}"; }
 
 # reg_value KEY NAME: the value's data as reg.exe shows it (0x.. for a DWORD),
 # in the 64-bit view where there is one.
@@ -31,10 +33,11 @@ uninstall_entries() {
 # The entry that "Apps & features" shows, field by field.
 expect_entry() {
   local size want pair
-  size=$(($(stat -c %s "$SYSTEM32/Zarvella.scr") + $(stat -c %s "$PROGRAM_DIR/Uninstall.exe")))
-  for pair in "DisplayName=Zarvella screen saver" "DisplayVersion=$VERSION" "Publisher=Zarvella" \
-    "DisplayIcon=$INSTALLED,0" 'UninstallString="C:\Program Files\Zarvella\Uninstall.exe"' \
-    'QuietUninstallString="C:\Program Files\Zarvella\Uninstall.exe" /S' \
+  size=$(($(stat -c %s "$SYSTEM32/Zarvella.scr") + $(stat -c %s "$(program_dir)/Uninstall.exe")))
+  # No home page is set by default, so the entry names none.
+  for pair in "DisplayName=Zarvella screen saver" "DisplayVersion=$VERSION" "Publisher=The Zarvella developers" \
+    "DisplayIcon=$INSTALLED,0" "InstallLocation=$INSTALL_DIR" "UninstallString=\"$INSTALL_DIR\\Uninstall.exe\"" \
+    "QuietUninstallString=\"$INSTALL_DIR\\Uninstall.exe\" /S" "URLInfoAbout=" \
     "EstimatedSize=$(printf '0x%x' $(((size + 1023) / 1024)))"; do
     want=${pair#*=}
     [ "$(reg_value "$UNINSTALL_KEY" "${pair%%=*}")" = "$want" ] ||
@@ -67,9 +70,21 @@ run_installed_saver() {
   expect_exit 6
 }
 
-# The setup program with its pages: a screenshot of the first, Install, Finish.
+# wait_button SETUP_LINE TEXT: waits until the setup window shows a button TEXT.
+wait_button() {
+  local i
+  for i in $(seq 1 40); do
+    probe children "$(field hwnd "$1")" | grep -q "title=$2\$" && return 0
+    sleep 0.25
+  done
+  fail "the setup program shows no button \"$2\""
+}
+
+# The setup program with its pages: a screenshot of the first (welcome), the
+# licence, the components, the folder (as recorded by the first install),
+# Install, Finish.
 install_interactively() {
-  local line i
+  local line
   pointer_to 640 512
   WINEDEBUG=+process start_saver "$SETUP"
   window_or_fail find-class '#32770'
@@ -79,10 +94,13 @@ install_interactively() {
   screenshot "$CASE_DIR/setup.png"
   keep_shot "$CASE_DIR/setup.png" windows-setup.png "$(client_geometry "$line")"
   press Return
-  for i in $(seq 1 40); do
-    probe children "$(field hwnd "$line")" | grep -q 'title=&Finish$' && break
-    sleep 0.5
-  done
+  wait_button "$line" 'I &Agree'
+  press Return
+  wait_button "$line" '&Next >'
+  press Return
+  wait_button "$line" '&Install'
+  press Return
+  wait_button "$line" '&Finish'
   press Return
   expect_exit 10
   # Finish opens the Screen Saver Settings dialog (Wine has none: the call is seen in the trace).
@@ -104,14 +122,24 @@ uninstall() {
   fail "the uninstall entry is still there"
 }
 
-# install_round_trip BUILD MAGIC VIEWS KEEP_OTHER_SAVER: silent install,
-# saver, a second install, uninstall. VIEWS are the registry views "Apps &
+# install_round_trip BUILD MAGIC VIEWS KEEP_OTHER_SAVER [FOLDER]: silent
+# install (into FOLDER with /D=), saver, a second install (into the folder the
+# first one recorded), uninstall. VIEWS are the registry views "Apps &
 # features" reads; with KEEP_OTHER_SAVER the user picks another saver before
 # the uninstall, which must leave that choice alone.
 install_round_trip() {
   local build=$1 magic=$2 views=$3 other=$4
   seed_user_settings
-  wine "$SETUP" /S || fail "setup /S failed"
+  if [ -n "${5:-}" ]; then
+    INSTALL_DIR=$5
+    # Split at the space, so the setup program gets the line a user types:
+    # /D= last and unquoted.
+    # shellcheck disable=SC2086
+    wine "$SETUP" /S /D=$INSTALL_DIR || fail "setup /S /D=$INSTALL_DIR failed"
+    [ ! -e "$(INSTALL_DIR='C:\Program Files\Zarvella' program_dir)" ] || fail "/D= ignored: Program Files\Zarvella made"
+  else
+    wine "$SETUP" /S || fail "setup /S failed"
+  fi
   cmp -s "$SYSTEM32/Zarvella.scr" "$build" || fail "system32 does not hold $(basename "$(dirname "$build")")/Zarvella.scr"
   grep -q "^Magic.*($magic)\$" <<<"$(objdump -p "$SYSTEM32/Zarvella.scr")" || fail "the installed saver is not $magic"
   [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/Zarvella.scr" ] || fail "a copy landed in syswow64"
@@ -128,7 +156,7 @@ install_round_trip() {
   [ "$other" = keep-other ] && reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"SCRNSAVE.EXE"="C:\\windows\\system32\\other.scr"'
   uninstall
   [ ! -e "$SYSTEM32/Zarvella.scr" ] || fail "the saver is still in system32"
-  [ ! -e "$PROGRAM_DIR" ] || fail "$PROGRAM_DIR is still there"
+  [ ! -e "$(program_dir)" ] || fail "$(program_dir) is still there"
   # shellcheck disable=SC2086
   [ "$(uninstall_entries $views)" = 0 ] || fail "an uninstall entry is left"
   if [ "$other" = keep-other ]; then
@@ -148,9 +176,31 @@ case_install_64bit() {
   cmp -s "$dir/32-bit/Zarvella.scr" "$SCR32" || fail "zip: 32-bit/Zarvella.scr is not the win32 build"
   cmp -s "$dir/64-bit/Zarvella.scr" "$SCR64" || fail "zip: 64-bit/Zarvella.scr is not the win64 build"
   grep -q '64-bit\\Zarvella.scr   for 64-bit Windows' "$dir/README.txt" || fail "zip: README.txt does not say which to use"
+  head -1 "$dir/README.txt" | grep -q "^Zarvella $VERSION " || fail "zip: README.txt does not name version $VERSION"
+  grep -q 'MIT License' "$dir/LICENSE.txt" || fail "zip: no LICENSE.txt"
 }
 
-case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other; }
+case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other 'C:\Custom Zv'; }
+
+# Without a certificate nothing is signed; with a throwaway self-signed one,
+# package-windows signs the setup program and both savers, in the zip and in
+# the setup program, which installs its signed saver.
+case_signed_packages() {
+  local out="$CASE_DIR/signed" file
+  osslsigncode verify -in "$SETUP" >/dev/null 2>&1 && fail "the setup program is signed without a certificate"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zarvella test" -keyout "$CASE_DIR/key.pem" \
+    -out "$CASE_DIR/cert.pem" 2>/dev/null && openssl pkcs12 -export -inkey "$CASE_DIR/key.pem" \
+    -in "$CASE_DIR/cert.pem" -passout pass:throwaway -out "$CASE_DIR/cert.p12" || fail "no test certificate"
+  ZARVELLA_SIGN_PKCS12="$CASE_DIR/cert.p12" ZARVELLA_SIGN_PASSWORD=throwaway ZARVELLA_PACKAGE_DIR="$out" \
+    "$(dirname "$0")/../../scripts/package-windows" >"$CASE_DIR/package.log" 2>&1 ||
+    fail "signed packaging failed: $(tail -5 "$CASE_DIR/package.log")"
+  (cd "$out" && cmake -E tar xf "$(basename "$PORTABLE_ZIP")") || fail "the signed zip does not unpack"
+  wine "$out/$(basename "$SETUP")" /S || fail "the signed setup /S failed"
+  for file in "$out/$(basename "$SETUP")" "$out/Zarvella-$VERSION/"{32,64}-bit/Zarvella.scr "$SYSTEM32/Zarvella.scr"; do
+    osslsigncode verify -CAfile "$CASE_DIR/cert.pem" -in "$file" >"$CASE_DIR/verify.log" 2>&1 ||
+      fail "$file: no valid signature: $(tail -3 "$CASE_DIR/verify.log")"
+  done
+}
 
 # ---- the settings window, as the Screen Saver dialog opens it -------------
 

@@ -2,9 +2,10 @@
 ; dialog looks (System32 of the running Windows), registers an uninstaller in
 ; "Apps & features" and, if asked, makes Zarvella the current screen saver.
 ;
-;   makensis -DVERSION=1.0.0 -DSCR32=.../win32/Zarvella.scr -DSCR64=.../win64/Zarvella.scr
-;            -DOUTFILE=.../Zarvella-Setup-1.0.0.exe zarvella.nsi
+;   makensis -DFACTS=.../win64/facts.nsh -DSCR32=.../Zarvella.scr -DSCR64=.../Zarvella.scr
+;            -DLICENSE=.../LICENSE.txt -DOUTFILE=.../Zarvella-Setup-1.0.0.exe zarvella.nsi
 ;
+; FACTS, written by CMake, holds the version, the home page and the copyright.
 ; The setup program itself is 32-bit. On 64-bit Windows a 32-bit program that
 ; writes to System32 lands in SysWOW64 and its HKLM\Software writes in
 ; WOW6432Node, so every step there switches both redirections off.
@@ -12,10 +13,15 @@
 Unicode true
 SetCompressor /SOLID lzma
 SetOverwrite on
+; No build times of the files inside: two builds of one commit are the same bytes.
+SetDateSave off
+; Sharp at any scale: the pages are drawn at the monitor's DPI, not stretched.
+ManifestDPIAware true
 
-!ifndef VERSION | SCR32 | SCR64 | OUTFILE
-  !error "VERSION, SCR32, SCR64 and OUTFILE must be defined"
+!ifndef FACTS | SCR32 | SCR64 | LICENSE | OUTFILE
+  !error "FACTS, SCR32, SCR64, LICENSE and OUTFILE must be defined"
 !endif
+!include "${FACTS}"
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -23,8 +29,7 @@ SetOverwrite on
 !include Sections.nsh
 
 !define PRODUCT "Zarvella"
-!define PUBLISHER "Zarvella"
-!define SITE "https://zarvella.example.org/"
+!define PUBLISHER "The Zarvella developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarvella"
 !define DESKTOP_KEY "Control Panel\Desktop"
 !define SPI_SETSCREENSAVEACTIVE 17
@@ -37,17 +42,29 @@ ShowInstDetails nevershow
 ShowUninstDetails nevershow
 BrandingText "${PRODUCT} ${VERSION}"
 
-VIProductVersion "${VERSION}.0"
+VIProductVersion "${VERSION4}"
+VIFileVersion "${VERSION4}"
 VIAddVersionKey /LANG=1033 ProductName "${PRODUCT}"
 VIAddVersionKey /LANG=1033 CompanyName "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 FileDescription "${PRODUCT} screen saver setup"
 VIAddVersionKey /LANG=1033 FileVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 ProductVersion "${VERSION}"
-VIAddVersionKey /LANG=1033 LegalCopyright "Copyright (C) ${PUBLISHER}"
+VIAddVersionKey /LANG=1033 LegalCopyright "${COPYRIGHT}"
+VIAddVersionKey /LANG=1033 OriginalFilename "${PRODUCT}-Setup-${VERSION}.exe"
 
+; The saver's own icon and images drawn from its picture (make-images).
 !define MUI_ICON "../zarvella.ico"
 !define MUI_UNICON "../zarvella.ico"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_BITMAP "header.bmp"
+!define MUI_HEADERIMAGE_UNBITMAP "header.bmp"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "wizard.bmp"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TITLE "Welcome to Zarvella ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "Setup installs Zarvella, a screen saver: a slowly changing, lit, translucent \
+figure, drawn with OpenGL.$\r$\n$\r$\nClick Next to continue."
+!define MUI_LICENSEPAGE_TEXT_TOP "Zarvella is free software under the MIT licence."
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Click I Agree to continue."
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Zarvella is a screen saver: a slowly changing, lit, translucent figure. \
 Setup puts it where the Screen Saver Settings dialog finds it."
@@ -55,7 +72,13 @@ Setup puts it where the Screen Saver Settings dialog finds it."
 !define MUI_FINISHPAGE_TEXT "Zarvella has been installed.$\r$\n$\r$\nIf you chose to make it the current \
 screen saver, the Screen Saver Settings dialog opens when you click Finish."
 
+!define MUI_DIRECTORYPAGE_TEXT_TOP "The saver itself goes where the Screen Saver Settings dialog finds it, \
+in the Windows folder. This folder holds its uninstaller."
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -92,7 +115,9 @@ Section "Zarvella screen saver" SecSaver
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} screen saver"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${SITE}"
+!if "${HOMEPAGE}" != ""
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "URLInfoAbout" "${HOMEPAGE}"
+!endif
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\${PRODUCT}.scr,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
@@ -130,11 +155,22 @@ Function .onInit
   ${EndIf}
   ; One of the two builds, so "Space required" counts only that one.
   ${If} ${RunningX64}
-    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
     !insertmacro UnselectSection ${SecSaver32}
   ${Else}
-    StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
     !insertmacro UnselectSection ${SecSaver64}
+  ${EndIf}
+  ; The folder: /D= when given (it is in $INSTDIR already), else the one an
+  ; earlier install recorded, else Program Files. The folder page may still
+  ; change it.
+  ${If} $INSTDIR == ""
+    ${If} ${RunningX64}
+      SetRegView 64
+    ${EndIf}
+    ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    SetRegView default
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
   ${EndIf}
 FunctionEnd
 
