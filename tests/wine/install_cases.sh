@@ -183,8 +183,8 @@ case_install_64bit() {
 case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other 'C:\Custom Zv'; }
 
 # Without a certificate nothing is signed; with a throwaway self-signed one,
-# package-windows signs the setup program and both savers, in the zip and in
-# the setup program, which installs its signed saver.
+# package-windows signs the setup program, its uninstaller and both savers, in
+# the zip and in the setup program, which installs them.
 case_signed_packages() {
   local out="$CASE_DIR/signed" file
   osslsigncode verify -in "$SETUP" >/dev/null 2>&1 && fail "the setup program is signed without a certificate"
@@ -196,7 +196,8 @@ case_signed_packages() {
     fail "signed packaging failed: $(tail -5 "$CASE_DIR/package.log")"
   (cd "$out" && cmake -E tar xf "$(basename "$PORTABLE_ZIP")") || fail "the signed zip does not unpack"
   wine "$out/$(basename "$SETUP")" /S || fail "the signed setup /S failed"
-  for file in "$out/$(basename "$SETUP")" "$out/Zarvella-$VERSION/"{32,64}-bit/Zarvella.scr "$SYSTEM32/Zarvella.scr"; do
+  for file in "$out/$(basename "$SETUP")" "$out/Zarvella-$VERSION/"{32,64}-bit/Zarvella.scr "$SYSTEM32/Zarvella.scr" \
+    "$(program_dir)/Uninstall.exe"; do
     osslsigncode verify -CAfile "$CASE_DIR/cert.pem" -in "$file" >"$CASE_DIR/verify.log" 2>&1 ||
       fail "$file: no valid signature: $(tail -3 "$CASE_DIR/verify.log")"
   done

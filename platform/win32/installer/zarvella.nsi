@@ -22,6 +22,11 @@ ManifestDPIAware true
   !error "FACTS, SCR32, SCR64, LICENSE and OUTFILE must be defined"
 !endif
 !include "${FACTS}"
+; With a certificate (scripts/package-windows), the uninstaller is signed as
+; it is made, before it goes into the setup program.
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" --sign "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include LogicLib.nsh
