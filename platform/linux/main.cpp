@@ -31,7 +31,12 @@ int RunHack(const HackOptions& hack) {
         std::fprintf(stderr, "%s\n", MissingHackWindowError(window).c_str());
         return 1;
     }
-    TForm1 form(hack, window);
+    // Where the settings come from is the core's rule (HackSettings).
+    MessageBoxErrors errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    HackOptions drawn = hack;
+    drawn.settings = HackSettings(hack, store, errors);
+    TForm1 form(drawn, window);
     form.show();
     return QApplication::exec();
 }
@@ -66,6 +71,9 @@ int main(int argc, char** argv) {
         case LaunchKind::Help:
             std::fputs(UsageText().c_str(), stdout);
             return 0;
+        case LaunchKind::Version:
+            std::fputs(VersionText().c_str(), stdout);
+            return 0;
         case LaunchKind::UsageError:
             std::fprintf(stderr, "zarvella: %s\n\n%s", plan.error.c_str(), UsageText().c_str());
             return 1;
@@ -79,7 +87,8 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
-    const std::string noDisplay = DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"));
+    const std::string noDisplay =
+        DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
     if (!noDisplay.empty()) {
         std::fprintf(stderr, "%s\n", noDisplay.c_str());
         return 1;
