@@ -20,10 +20,11 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
     LaunchPlan plan;
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
-        plan.kind = line.help            ? LaunchKind::Help
-                    : line.version       ? LaunchKind::Version
-                    : line.error.empty() ? LaunchKind::Hack
-                                         : LaunchKind::UsageError;
+        plan.kind = line.help                  ? LaunchKind::Help
+                    : line.version             ? LaunchKind::Version
+                    : line.installXScreenSaver ? LaunchKind::InstallXScreenSaver
+                    : line.error.empty()       ? LaunchKind::Hack
+                                               : LaunchKind::UsageError;
         plan.hack = line.options;
         plan.error = std::move(line.error);
         return plan;
@@ -57,7 +58,7 @@ std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* 
                          const char* waylandName) {
     const bool needsNone =
         plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
-        plan.kind == LaunchKind::UsageError ||
+        plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
         (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
     if (displayOpens || needsNone) return {};
     const bool unset = !displayName || !*displayName;

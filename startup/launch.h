@@ -26,11 +26,12 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
                                CommandLines lines);
 
 enum class LaunchKind {
-    Mode,        // a Windows-style mode: `mode`, with its second argument
-    Hack,        // an XScreenSaver hack: `hack`
-    Help,        // print the usage to standard output, exit 0
-    Version,     // print VersionText() to standard output, exit 0
-    UsageError,  // print `error` and the usage to standard error, exit 1
+    Mode,                 // a Windows-style mode: `mode`, with its second argument
+    Hack,                 // an XScreenSaver hack: `hack`
+    Help,                 // print the usage to standard output, exit 0
+    Version,              // print VersionText() to standard output, exit 0
+    UsageError,           // print `error` and the usage to standard error, exit 1
+    InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
 };
 
 struct LaunchPlan {

@@ -15,6 +15,7 @@ enum class OptionId {
     Delay,
     Fps,
     Alone,
+    Install,
     Version,
     Help,
     Setting,
@@ -41,6 +42,9 @@ constexpr GeneralOption kGeneralOptions[] = {
     {"xscreensaver", OptionId::Alone, "",
      "take the settings from the options alone, and neither read nor write the settings file "
      "(XScreenSaver's settings page adds it)"},
+    {"install-xscreensaver", OptionId::Install, "",
+     "add Zarvella to the programs list in ~/.xscreensaver, keeping the rest of the file, and "
+     "exit"},
     {"version", OptionId::Version, "", "print the program's name and version and exit"},
     {"help", OptionId::Help, "", "print this help and exit"},
 };
@@ -201,6 +205,9 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                 return result;
             case OptionId::Version:
                 result.version = true;
+                return result;
+            case OptionId::Install:
+                result.installXScreenSaver = true;
                 return result;
             case OptionId::Alone:
                 o.optionsAlone = true;

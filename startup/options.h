@@ -59,13 +59,15 @@ bool IsHackOption(std::string_view word);
 struct HackCommandLine {
     bool help = false;
     bool version = false;
+    bool installXScreenSaver = false;
     std::string error;  // set: what is wrong, for standard error
     HackOptions options;
 };
 
 // Reads a command line of XScreenSaver's kind: every argument an option of
 // the list, numbers within their ranges; a later option wins over an earlier
-// one. Reading stops at the first mistake, at -help (or -h) or at -version. windowVariable is
+// one. Reading stops at the first mistake, at -help (or -h), at -version or
+// at -install-xscreensaver. windowVariable is
 // XSCREENSAVER_WINDOW (null when unset): the window for -root, and without
 // -root, -window or -window-id too.
 HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,

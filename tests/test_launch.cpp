@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/launch.h"
+#include "startup/xscreensaver_list.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -174,5 +175,34 @@ TEST(Launch, HackSettingsAreTheStoredOnesUnlessXScreenSaverStartedIt) {
         EXPECT_EQ(store.log.size(), c.storeCalls) << c.args.back();
         EXPECT_EQ(store.Writes().size(), c.storeHasValues ? 0u : c.storeCalls ? 7u : 0u);
         EXPECT_TRUE(errors.messages.empty());
+    }
+}
+
+// -install-xscreensaver: the line goes first in a list as XScreenSaver writes
+// it; a listed Zarvella, or any other shape of file, is left alone.
+TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
+    using R = ProgramsListResult;
+    const std::string line = std::string(kXScreenSaverProgramsLine) + "\n";
+    const struct {
+        std::optional<std::string> file;
+        R result;
+        std::string text;
+    } cases[] = {
+        {"mode:\tone\nprograms:\t\\\n  maze -root \\n\\\n\nlock:\tFalse\n", R::Added,
+         "mode:\tone\nprograms:\t\\\n" + line + "  maze -root \\n\\\n\nlock:\tFalse\n"},
+        {"programs:\t\\\n  zarvellas -root \\n\\\n", R::Added,
+         "programs:\t\\\n" + line + "  zarvellas -root \\n\\\n"},
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\tmaze -root\n", R::Refused, ""},
+        {"mode:\tone\n", R::Refused, ""},
+        {"programs:\t\\", R::Refused, ""},
+        {std::nullopt, R::Refused, ""},
+    };
+    for (const auto& c : cases) {
+        const ProgramsListEdit edit = AddToProgramsList(c.file);
+        EXPECT_EQ(edit.result, c.result) << c.file.value_or("(none)");
+        EXPECT_EQ(edit.text, c.text) << c.file.value_or("(none)");
+        EXPECT_FALSE(edit.message.empty());
     }
 }

@@ -113,23 +113,28 @@ command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
 # XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
 # home of its own that holds only ~/.xscreensaver.
-# Its programs list holds the line README.Debian tells the user to add, with
-# OPTIONS as XScreenSaver's settings page puts them there.
+# The documented step: a ~/.xscreensaver as XScreenSaver writes it, then
+# zarvella -install-xscreensaver run by its user from the PATH; then OPTIONS
+# on Zarvella's line, as XScreenSaver's settings page puts them there.
 new_home() {  # new_home OPTIONS: ~/.xscreensaver picking Zarvella with OPTIONS
   home=$(mktemp -d "$work/home.XXXXXX")
-  local line
-  line=$(sed -n 's/^ *\(GL: zarvella .*\) \\n\\$/\1/p' /usr/share/doc/zarvella/README.Debian)
   {
     printf 'mode:\t\tone\nselected:\t0\nfade:\t\tFalse\nunfade:\t\tFalse\nlock:\t\tFalse\n'
-    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\n'
-    printf 'programs:\t\t\\\n  %s %s \\n\\\n\n' "${line:-README.Debian names no line}" "$1"
+    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\nprograms:\t\t\\\n\t\tmaze -root \\n\\\n\n'
   } >"$home/.xscreensaver"
-  cp "$home/.xscreensaver" "$work/xscreensaver.before"
+  cp "$home/.xscreensaver" "$work/xscreensaver.orig"
   as_user=()
   if [ "$(id -u)" = 0 ]; then
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     chown -R 65534:65534 "$home"
   fi
+  in_home zarvella -install-xscreensaver >>"$work/install.log" 2>&1
+  check "zarvella -install-xscreensaver adds README.Debian's line, the rest kept" [ \
+    "$(diff "$work/xscreensaver.orig" "$home/.xscreensaver" | grep '^[<>]' | sed 's/^> *//')" = \
+    "$(sed -n 's/^ *\(GL: zarvella .*\)$/\1/p' /usr/share/doc/zarvella/README.Debian)" ]
+  sed -i "s|zarvella -root -xscreensaver|& $1|" "$home/.xscreensaver"
+  [ "$(id -u)" = 0 ] && chown 65534:65534 "$home/.xscreensaver"
+  cp "$home/.xscreensaver" "$work/xscreensaver.before"
 }
 # Background starts spell the command out, so that $! is the program itself.
 in_home() { env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" "$@"; }
@@ -168,8 +173,6 @@ case_install() {
   done
   check "the hack is executable" [ -x "$hack" ]
   check "/usr/bin/zarvella is the hack" [ "$(readlink -f /usr/bin/zarvella)" = "$hack" ]
-  check "README.Debian tells how to add it to XScreenSaver" \
-    grep -q 'GL: zarvella -root' /usr/share/doc/zarvella/README.Debian
   check "zarvella --help runs from the PATH" \
     env -C / PATH=/usr/bin:/bin sh -c 'zarvella --help | grep -q "^Usage: zarvella"'
   check "zarvella --version names the package's version" [ "$(env PATH=/usr/bin:/bin zarvella \
@@ -236,6 +239,7 @@ case_settings_dialog() {
   check "the preview gets the listed options (got: $command)" \
     grep -q -- '-detail 20 .*-kind 3\|-kind 3 .*-detail 20' <<<"$command"
   check "the preview gets the dialog's window (got: $command)" grep -q -- '-window-id' <<<"$command"
+  check "the preview's options stand alone (got: $command)" grep -q -- '-xscreensaver' <<<"$command"
   sleep 2
   # Its main window and Zarvella's settings page share the title; the page is
   # the narrow one and shows only after "Settings...".
