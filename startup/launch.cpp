@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#ifndef ZARVELLA_VERSION
+#error "ZARVELLA_VERSION, the project's version, comes from the top CMakeLists.txt"
+#endif
+
 namespace zarvella {
 
 bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char* windowVariable,
@@ -16,9 +20,11 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
     LaunchPlan plan;
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
-        plan.kind = line.help            ? LaunchKind::Help
-                    : line.error.empty() ? LaunchKind::Hack
-                                         : LaunchKind::UsageError;
+        plan.kind = line.help                  ? LaunchKind::Help
+                    : line.version             ? LaunchKind::Version
+                    : line.installXScreenSaver ? LaunchKind::InstallXScreenSaver
+                    : line.error.empty()       ? LaunchKind::Hack
+                                               : LaunchKind::UsageError;
         plan.hack = line.options;
         plan.error = std::move(line.error);
         return plan;
@@ -33,12 +39,33 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
     return plan;
 }
 
-std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName) {
+std::string VersionText() {
+    return std::string("zarvella ") + ZARVELLA_VERSION + "\n";
+}
+
+SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors) {
+    if (hack.optionsAlone) return hack.settings;
+    LoadSettings(store, errors);  // what it cannot read keeps its default
+    SaverSettingsRecord settings = SaverSettings;
+    for (size_t i = 0; i < kSettingsTable.size(); ++i)
+        if (hack.given[i])
+            SetSettingValue(kSettingsTable[i], settings,
+                            SettingValue(kSettingsTable[i], hack.settings));
+    return settings;
+}
+
+std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName,
+                         const char* waylandName) {
     const bool needsNone =
-        plan.kind == LaunchKind::Help || plan.kind == LaunchKind::UsageError ||
+        plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
+        plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
         (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
     if (displayOpens || needsNone) return {};
-    if (!displayName || !*displayName) return "zarvella: cannot open display: DISPLAY is not set";
+    const bool unset = !displayName || !*displayName;
+    if (unset && waylandName && *waylandName)
+        return "zarvella: needs an X display (Xwayland), and DISPLAY is not set in this Wayland "
+               "session";
+    if (unset) return "zarvella: cannot open display: DISPLAY is not set";
     return std::string("zarvella: cannot open display '") + displayName + "'";
 }
 

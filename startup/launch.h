@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
 #include "startup/mode.h"
 #include "startup/options.h"
 
@@ -25,10 +26,12 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
                                CommandLines lines);
 
 enum class LaunchKind {
-    Mode,        // a Windows-style mode: `mode`, with its second argument
-    Hack,        // an XScreenSaver hack: `hack`
-    Help,        // print the usage to standard output, exit 0
-    UsageError,  // print `error` and the usage to standard error, exit 1
+    Mode,                 // a Windows-style mode: `mode`, with its second argument
+    Hack,                 // an XScreenSaver hack: `hack`
+    Help,                 // print the usage to standard output, exit 0
+    Version,              // print VersionText() to standard output, exit 0
+    UsageError,           // print `error` and the usage to standard error, exit 1
+    InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
 };
 
 struct LaunchPlan {
@@ -48,10 +51,24 @@ struct LaunchPlan {
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
                       CommandLines lines);
 
+// "zarvella 1.0.0" and a line break: -version's and --version's output.
+std::string VersionText();
+
+// The settings a hack draws, one rule for every host. Under XScreenSaver
+// (-xscreensaver, which its settings page adds) its page is where the user
+// sets them: the options alone, and the store is never touched. Anywhere
+// else (mate-screensaver, a hand-run -root or -window, an idle daemon's
+// command) the settings window is: the stored settings, loaded as /s loads
+// them, with each option given taking the place of its setting.
+SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors);
+
 // The line to print (then exit with code 1) when the plan needs a display
-// and none opens; empty otherwise. Help, a usage error and changing the
-// password need none. displayName: the DISPLAY variable or null.
-std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName);
+// and none opens; empty otherwise. Help, the version, a usage error and
+// changing the password need none. displayName: the DISPLAY variable or
+// null; waylandName: WAYLAND_DISPLAY or null, for a Wayland session without
+// Xwayland, where nothing says that an X display is what is missing.
+std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName,
+                         const char* waylandName = nullptr);
 
 // The line to print (then exit with code 1) when the hack's window does not
 // exist: there is nothing to draw into, and nothing would end us.

@@ -8,7 +8,19 @@ namespace zarvella {
 
 namespace {
 
-enum class OptionId { Root, Window, WindowId, Delay, Fps, Help, Setting, SettingOff };
+enum class OptionId {
+    Root,
+    Window,
+    WindowId,
+    Delay,
+    Fps,
+    Alone,
+    Install,
+    Version,
+    Help,
+    Setting,
+    SettingOff
+};
 
 // The options every hack takes; the settings' own come from the table.
 struct GeneralOption {
@@ -27,6 +39,13 @@ constexpr GeneralOption kGeneralOptions[] = {
      "draw into the X window ID (decimal, or hexadecimal after 0x)"},
     {"delay", OptionId::Delay, "USECS", nullptr},  // text from the range below
     {"fps", OptionId::Fps, "", "show the frame rate in the lower left corner"},
+    {"xscreensaver", OptionId::Alone, "",
+     "take the settings from the options alone, and neither read nor write the settings file "
+     "(XScreenSaver's settings page adds it)"},
+    {"install-xscreensaver", OptionId::Install, "",
+     "add Zarvella to the programs list in ~/.xscreensaver, keeping the rest of the file, and "
+     "exit"},
+    {"version", OptionId::Version, "", "print the program's name and version and exit"},
     {"help", OptionId::Help, "", "print this help and exit"},
 };
 
@@ -43,8 +62,10 @@ std::string_view WithoutDashes(std::string_view word) {
 }
 
 bool FindOption(std::string_view word, Found& found) {
-    const std::string_view name = WithoutDashes(word);
+    std::string_view name = WithoutDashes(word);
     if (name.empty()) return false;
+    // -h as well, as most programs take it; a letter that starts no mode.
+    if (name == "h") name = "help";
     for (const GeneralOption& g : kGeneralOptions) {
         if (name == g.name) {
             found = {g.id, &g, nullptr};
@@ -119,7 +140,7 @@ std::vector<OptionHelp> OptionHelpList() {
                             ""});
         }
     }
-    list.push_back({std::string("-") + help->name, "", help->text, ""});
+    list.push_back({std::string("-") + help->name, "", help->text, "-h"});
     return list;
 }
 
@@ -129,10 +150,13 @@ std::string UsageText() {
         "       zarvella [OPTION]...\n"
         "\n"
         "A first argument that is one of the options below makes the command line\n"
-        "XScreenSaver's kind: the settings are the options' values, or their defaults,\n"
-        "and the settings file is neither read nor written. Any other command line is\n"
-        "Windows' kind, with the stored settings: /s full screen, /c the settings\n"
-        "window, /p ID the preview in window ID, /a the password (nothing on Linux).\n"
+        "XScreenSaver's kind: the stored settings (those of the settings window, /c),\n"
+        "each option given taking the place of its setting. With -xscreensaver, as\n"
+        "XScreenSaver's settings page starts it, the settings are the options' values,\n"
+        "or their defaults, and the settings file is neither read nor written. Any\n"
+        "other command line is Windows' kind, with the stored settings: /s full screen,\n"
+        "/c the settings window, /p ID the preview in window ID, /a the password\n"
+        "(nothing on Linux).\n"
         "\n"
         "Options (one dash or two):\n";
     // Each option's text in a column from 24, wrapped to 79 characters.
@@ -179,6 +203,15 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
             case OptionId::Help:
                 result.help = true;
                 return result;
+            case OptionId::Version:
+                result.version = true;
+                return result;
+            case OptionId::Install:
+                result.installXScreenSaver = true;
+                return result;
+            case OptionId::Alone:
+                o.optionsAlone = true;
+                break;
             case OptionId::Root:
                 root = true;
                 break;
@@ -208,6 +241,7 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                 ++i;
                 break;
             case OptionId::Setting:
+                o.given[static_cast<size_t>(found.setting - kSettingsTable.data())] = true;
                 if (found.setting->control == SettingControl::CheckBox) {
                     SetSettingValue(*found.setting, o.settings, 1);
                     break;
@@ -221,6 +255,7 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                 ++i;
                 break;
             case OptionId::SettingOff:
+                o.given[static_cast<size_t>(found.setting - kSettingsTable.data())] = true;
                 SetSettingValue(*found.setting, o.settings, 0);
                 break;
         }

@@ -3,6 +3,7 @@
 // parsing, --help, the manual page and XScreenSaver's settings page.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,8 +25,15 @@ inline constexpr int32_t kDelayDefault = 40000;
 enum class HackTarget { OwnWindow, RootWindow, GivenWindow };
 
 struct HackOptions {
-    // The table's defaults, then the options: never the settings file.
+    // The table's defaults, then the options given (see HackSettings in
+    // startup/launch.h for how the settings file joins in).
     SaverSettingsRecord settings = kDefaultSettings;
+    // Which rows of the settings table an option set.
+    std::array<bool, kSettingsTable.size()> given{};
+    // -xscreensaver, which XScreenSaver's settings page puts on every command
+    // line it makes: the options alone are the settings, and the file is
+    // neither read nor written.
+    bool optionsAlone = false;
     int32_t delayMicroseconds = kDelayDefault;
     bool showFrameRate = false;
     HackTarget target = HackTarget::OwnWindow;
@@ -50,13 +58,16 @@ bool IsHackOption(std::string_view word);
 
 struct HackCommandLine {
     bool help = false;
+    bool version = false;
+    bool installXScreenSaver = false;
     std::string error;  // set: what is wrong, for standard error
     HackOptions options;
 };
 
 // Reads a command line of XScreenSaver's kind: every argument an option of
 // the list, numbers within their ranges; a later option wins over an earlier
-// one. Reading stops at the first mistake or at -help. windowVariable is
+// one. Reading stops at the first mistake, at -help (or -h), at -version or
+// at -install-xscreensaver. windowVariable is
 // XSCREENSAVER_WINDOW (null when unset): the window for -root, and without
 // -root, -window or -window-id too.
 HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,

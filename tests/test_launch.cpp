@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "startup/launch.h"
+#include "startup/xscreensaver_list.h"
+#include "tests/fakes/fakes.h"
 
 using namespace zarvella;
 using Args = std::vector<std::string>;
@@ -56,12 +58,18 @@ TEST(Launch, TheFirstArgumentTellsTheTwoKindsApart) {
         {{"-speed", "50"}, "99", kLinux, kHack, kFull, "", kGiven, 99},
         {{"-help"}, nullptr, kLinux, LaunchKind::Help, kFull, "", kOwn, 0},
         {{"--help", "-bogus"}, nullptr, kLinux, LaunchKind::Help, kFull, "", kOwn, 0},
+        {{"-h"}, nullptr, kLinux, LaunchKind::Help, kFull, "", kOwn, 0},
+        {{"--version"}, nullptr, kLinux, LaunchKind::Version, kFull, "", kOwn, 0},
+        {{"-root", "-version"}, "99", kLinux, LaunchKind::Version, kFull, "", kOwn, 0},
+        {{"-v"}, nullptr, kLinux, kMode, kFull, "", kOwn, 0},
         {{"-root", "-bogus"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         {{"-window-id", "abc"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         {{"-window-id"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         // Windows has only its own kind, whatever the words.
         {{"-root"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"--help"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
+        {{"-h"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
+        {{"--version"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"-c"}, nullptr, kWindows, kMode, SaverMode::Settings, "", kOwn, 0},
         {{"-window-id", "5"}, "5", kWindows, kMode, kFull, "5", kOwn, 0},
     };
@@ -125,10 +133,76 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     EXPECT_EQ(DisplayError(plan({"-root"}), false, ""),
               "zarvella: cannot open display: DISPLAY is not set");
     EXPECT_EQ(DisplayError(plan({"/p", "12"}), true, ":0"), "");
+    EXPECT_EQ(DisplayError(plan({"/s"}), false, nullptr, "wayland-0"),
+              "zarvella: needs an X display (Xwayland), and DISPLAY is not set in this Wayland "
+              "session");
+    EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     // Nothing to show needs no display.
-    for (const Args& args : {Args{"/a"}, Args{"--help"}, Args{"-root", "-bogus"}})
+    for (const Args& args : {Args{"/a"}, Args{"--help"}, Args{"-version"}, Args{"-root", "-bogus"}})
         EXPECT_EQ(DisplayError(plan(args), false, nullptr), "") << args[0];
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,
               "XSCREENSAVER_WINDOW holds \"junk\", not an X window id");
+}
+
+// Where a hack's settings come from: the options alone under XScreenSaver's
+// page, else the stored settings with the options given over them.
+TEST(Launch, HackSettingsAreTheStoredOnesUnlessXScreenSaverStartedIt) {
+    using fakes::MemoryStore;
+    const SaverSettingsRecord stored{50, 3, 2, 8, 1, 4, true};
+    const struct {
+        Args args;
+        bool storeHasValues;
+        SaverSettingsRecord drawn;
+        size_t storeCalls;  // 0: the store is never touched
+    } cases[] = {
+        {{"-root"}, true, stored, 9},
+        {{"-window", "-detail", "20", "-no-random"}, true, {50, 3, 2, 8, 20, 4, false}, 9},
+        {{"-root", "-speed", "10"}, false, {10, 9, 7, 5, 10, 1, false}, 11},  // first run
+        {{"-root", "-xscreensaver"}, true, kDefaultSettings, 0},
+        {{"--xscreensaver", "-detail", "3"}, true, {10, 9, 7, 5, 3, 1, false}, 0},
+    };
+    for (const auto& c : cases) {
+        ResetProcessState();
+        MemoryStore store;
+        if (c.storeHasValues) store.SetAll(50, 3, 2, 8, 1, 4, 1);
+        fakes::RecordingErrors errors;
+        const LaunchPlan plan = PlanLaunch(c.args, nullptr, kLinux);
+        const SaverSettingsRecord drawn = HackSettings(plan.hack, store, errors);
+        for (const SettingInfo& info : kSettingsTable)
+            EXPECT_EQ(SettingValue(info, drawn), SettingValue(info, c.drawn))
+                << c.args.back() << " " << info.option;
+        EXPECT_EQ(store.log.size(), c.storeCalls) << c.args.back();
+        EXPECT_EQ(store.Writes().size(), c.storeHasValues ? 0u : c.storeCalls ? 7u : 0u);
+        EXPECT_TRUE(errors.messages.empty());
+    }
+}
+
+// -install-xscreensaver: the line goes first in a list as XScreenSaver writes
+// it; a listed Zarvella, or any other shape of file, is left alone.
+TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
+    using R = ProgramsListResult;
+    const std::string line = std::string(kXScreenSaverProgramsLine) + "\n";
+    const struct {
+        std::optional<std::string> file;
+        R result;
+        std::string text;
+    } cases[] = {
+        {"mode:\tone\nprograms:\t\\\n  maze -root \\n\\\n\nlock:\tFalse\n", R::Added,
+         "mode:\tone\nprograms:\t\\\n" + line + "  maze -root \\n\\\n\nlock:\tFalse\n"},
+        {"programs:\t\\\n  zarvellas -root \\n\\\n", R::Added,
+         "programs:\t\\\n" + line + "  zarvellas -root \\n\\\n"},
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\tmaze -root\n", R::Refused, ""},
+        {"mode:\tone\n", R::Refused, ""},
+        {"programs:\t\\", R::Refused, ""},
+        {std::nullopt, R::Refused, ""},
+    };
+    for (const auto& c : cases) {
+        const ProgramsListEdit edit = AddToProgramsList(c.file);
+        EXPECT_EQ(edit.result, c.result) << c.file.value_or("(none)");
+        EXPECT_EQ(edit.text, c.text) << c.file.value_or("(none)");
+        EXPECT_FALSE(edit.message.empty());
+    }
 }

@@ -98,7 +98,7 @@ TEST(Options, UsageListsEveryOptionOfTheTableWithItsRangeAndDefault) {
                       ")";
         EXPECT_NE(usage.find(facts), std::string::npos) << facts;
     }
-    for (const char* general :
-         {"  -root ", "  -window ", "  -window-id ID ", "  -delay USECS ", "  -fps ", "  -help "})
+    for (const char* general : {"  -root ", "  -window ", "  -window-id ID ", "  -delay USECS ",
+                                "  -fps ", "  -xscreensaver ", "  -version ", "  -help, -h "})
         EXPECT_NE(usage.find(general), std::string::npos) << general;
 }

@@ -40,13 +40,24 @@ std::string Xml(std::string_view text) {
     return out;
 }
 
+// Words on the ends of each slider, as XScreenSaver's own pages have them.
+struct SliderWords {
+    std::string_view option, low, high;
+};
+constexpr SliderWords kSliderWords[] = {
+    {"speed", "Slow", "Fast"},   {"brightness", "Dim", "Bright"}, {"size", "Small", "Large"},
+    {"segments", "Few", "Many"}, {"detail", "Low", "High"},
+};
+
 // Every option as XScreenSaver writes it onto the hack's command line. An
 // option at its default is left out by XScreenSaver, which is why the
-// program takes a missing option as the table's default.
-void WriteXml(std::ostream& out) {
+// program takes a missing option as the table's default. -xscreensaver on
+// every line it makes: there the page alone holds the settings.
+bool WriteXml(std::ostream& out) {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n"
         << "<screensaver name=\"zarvella\" _label=\"Zarvella\" gl=\"yes\">\n\n"
-        << "  <command arg=\"-root\"/>\n\n"
+        << "  <command arg=\"-root\"/>\n"
+        << "  <command arg=\"-xscreensaver\"/>\n\n"
         << "  <number id=\"delay\" type=\"slider\" arg=\"-delay %\"\n"
         << "          _label=\"Frame rate\" _low-label=\"Low\" _high-label=\"High\"\n"
         << "          low=\"" << kDelayMin << "\" high=\"" << kDelayMax << "\" default=\""
@@ -54,39 +65,45 @@ void WriteXml(std::ostream& out) {
         << "          convert=\"invert\"/>\n\n";
     for (const SettingInfo& info : kSettingsTable) {
         if (info.control != SettingControl::TrackBar || info.option == kChoiceOption) continue;
+        const SliderWords* words = nullptr;
+        for (const SliderWords& w : kSliderWords)
+            if (w.option == info.option) words = &w;
+        if (!words) {
+            std::cerr << "zarvella_describe: no words for the ends of -" << info.option << "\n";
+            return false;
+        }
         out << "  <number id=\"" << info.option << "\" type=\"slider\" arg=\"-" << info.option
             << " %\"\n"
-            << "          _label=\"" << Xml(info.label) << "\" _low-label=\"" << info.min
-            << "\" _high-label=\"" << info.max << "\"\n"
+            << "          _label=\"" << Xml(info.label) << "\" _low-label=\"" << words->low
+            << "\" _high-label=\"" << words->high << "\"\n"
             << "          low=\"" << info.min << "\" high=\"" << info.max << "\" default=\""
             << info.defaultValue << "\"/>\n\n";
     }
+    // The picture menu: Random first (the check box's option), then each one.
     for (const SettingInfo& info : kSettingsTable) {
         if (info.option != kChoiceOption) continue;
         out << "  <select id=\"" << info.option << "\">\n";
+        for (const SettingInfo& box : kSettingsTable) {
+            if (box.control != SettingControl::CheckBox) continue;
+            out << "    <option id=\"" << box.option << "\" _label=\"" << Xml(box.label)
+                << "\" arg-set=\"-" << box.option << "\"/>\n";
+        }
         for (int32_t v = info.min; v <= info.max; ++v) {
-            out << "    <option id=\"" << info.option << v << "\" _label=\"" << Xml(info.label)
-                << ": " << v << "\"";
+            out << "    <option id=\"" << info.option << v << "\" _label=\"Picture " << v << "\"";
             if (v != info.defaultValue) out << " arg-set=\"-" << info.option << " " << v << "\"";
             out << "/>\n";
         }
         out << "  </select>\n\n";
     }
-    out << "  <hgroup>\n";
-    for (const SettingInfo& info : kSettingsTable) {
-        if (info.control != SettingControl::CheckBox) continue;
-        out << "    <boolean id=\"" << info.option << "\" _label=\"" << Xml(info.label) << "\" "
-            << (info.defaultValue ? "arg-unset=\"-no-" : "arg-set=\"-") << info.option << "\"/>\n";
-    }
-    out << "    <boolean id=\"showfps\" _label=\"Show frame rate\" arg-set=\"-fps\"/>\n"
-        << "  </hgroup>\n\n"
+    out << "  <boolean id=\"showfps\" _label=\"Show frame rate\" arg-set=\"-fps\"/>\n\n"
         << "  <_description>\n"
         << "A slowly changing, lit, translucent figure: a triangulated surface from one\n"
         << "of ten trigonometric formula sets, drawn several times over, each copy turned\n"
         << "about the viewing axis, like a kaleidoscope of fading teeth.\n\n"
-        << "What this page shows is what draws: the hack reads no settings file.\n"
+        << "Written by The Zarvella developers; 2026.\n"
         << "  </_description>\n"
         << "</screensaver>\n";
+    return true;
 }
 
 // Dashes as roff's minus signs, so that options can be copied and searched.
@@ -120,8 +137,10 @@ void WriteManOptions(std::ostream& out) {
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "xml" && argc == 3) {
+        std::ostringstream page;
+        if (!WriteXml(page)) return 1;
         std::ofstream out(argv[2]);
-        WriteXml(out);
+        out << page.str();
         return out ? 0 : 1;
     }
     if (what == "man" && argc == 4) {

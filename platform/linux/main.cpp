@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "platform/linux/settings_store.h"
 #include "platform/linux/x11_window.h"
 #include "startup/launch.h"
+#include "startup/xscreensaver_list.h"
 
 using namespace zarvella;
 using namespace zarvella::linux_shell;
@@ -31,9 +35,38 @@ int RunHack(const HackOptions& hack) {
         std::fprintf(stderr, "%s\n", MissingHackWindowError(window).c_str());
         return 1;
     }
-    TForm1 form(hack, window);
+    // Where the settings come from is the core's rule (HackSettings).
+    MessageBoxErrors errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    HackOptions drawn = hack;
+    drawn.settings = HackSettings(hack, store, errors);
+    TForm1 form(drawn, window);
     form.show();
     return QApplication::exec();
+}
+
+// -install-xscreensaver: the core makes the new text; this reads and writes it.
+int AddToXScreenSaver() {
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        std::fputs("zarvella: HOME is not set, so there is no ~/.xscreensaver\n", stderr);
+        return 1;
+    }
+    const std::string path = std::string(home) + "/.xscreensaver";
+    std::optional<std::string> text;
+    if (std::ifstream in{path, std::ios::binary}) {
+        std::ostringstream content;
+        content << in.rdbuf();
+        text = content.str();
+    }
+    const ProgramsListEdit edit = AddToProgramsList(text);
+    if (edit.result == ProgramsListResult::Added && !WriteFileAtomically(path, edit.text)) {
+        std::fprintf(stderr, "zarvella: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    const bool refused = edit.result == ProgramsListResult::Refused;
+    std::fprintf(refused ? stderr : stdout, "%s\n", edit.message.c_str());
+    return refused ? 1 : 0;
 }
 
 int RunFullScreen() {
@@ -66,6 +99,11 @@ int main(int argc, char** argv) {
         case LaunchKind::Help:
             std::fputs(UsageText().c_str(), stdout);
             return 0;
+        case LaunchKind::Version:
+            std::fputs(VersionText().c_str(), stdout);
+            return 0;
+        case LaunchKind::InstallXScreenSaver:
+            return AddToXScreenSaver();
         case LaunchKind::UsageError:
             std::fprintf(stderr, "zarvella: %s\n\n%s", plan.error.c_str(), UsageText().c_str());
             return 1;
@@ -79,7 +117,8 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
-    const std::string noDisplay = DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"));
+    const std::string noDisplay =
+        DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
     if (!noDisplay.empty()) {
         std::fprintf(stderr, "%s\n", noDisplay.c_str());
         return 1;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package on this machine, end to end: installs it with apt-get,
-# lets the real XScreenSaver daemon and its settings dialog run the installed
-# hack on a virtual display (Xvfb), checks from the pixels that the options
-# in ~/.xscreensaver took effect and that no settings file appeared, then
-# purges the package and checks that nothing is left behind.
+# checks that zarvella runs from the PATH, lets the real XScreenSaver daemon
+# and its settings dialog run the installed hack on a virtual display (Xvfb)
+# after the step README.Debian documents, and checks from the pixels that the
+# options in ~/.xscreensaver took effect and that no settings file appeared;
+# lets mate-screensaver run it and checks that the saved settings file's
+# settings draw; then purges the package and checks that nothing is left.
 #
 #   run_package.sh DEB [--screenshots DIR]
 #
@@ -23,7 +25,7 @@ if [ "${2:-}" = "--screenshots" ] && [ -n "${3:-}" ]; then
   mkdir -p "$3" && shots_out=$(readlink -f "$3")
 fi
 for program in Xvfb xdotool import convert xscreensaver xscreensaver-command \
-  xscreensaver-settings setpriv; do
+  xscreensaver-settings setpriv mate-screensaver mate-screensaver-command dbus-daemon gsettings; do
   command -v "$program" >/dev/null || { echo "run_package: $program is missing" >&2; exit 2; }
 done
 as_root=()
@@ -39,7 +41,7 @@ fi
 hack=/usr/libexec/xscreensaver/zarvella
 # Where the package puts files; their listings before and after must agree.
 touched=(/usr/libexec/xscreensaver /usr/share/xscreensaver/config /usr/share/applications
-  /usr/share/man/man6 /usr/share/doc /usr/share/lintian/overrides)
+  /usr/share/man/man6 /usr/share/doc /usr/share/lintian/overrides /usr/bin/zarvella)
 work=$(mktemp -d /tmp/zarvella-package.XXXXXX)
 chmod 755 "$work"
 xvfb_pid=""
@@ -111,19 +113,28 @@ command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
 # XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
 # home of its own that holds only ~/.xscreensaver.
+# The documented step: a ~/.xscreensaver as XScreenSaver writes it, then
+# zarvella -install-xscreensaver run by its user from the PATH; then OPTIONS
+# on Zarvella's line, as XScreenSaver's settings page puts them there.
 new_home() {  # new_home OPTIONS: ~/.xscreensaver picking Zarvella with OPTIONS
   home=$(mktemp -d "$work/home.XXXXXX")
   {
     printf 'mode:\t\tone\nselected:\t0\nfade:\t\tFalse\nunfade:\t\tFalse\nlock:\t\tFalse\n'
-    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\n'
-    printf 'programs:\tGL: zarvella -root %s \\n\n' "$1"
+    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\nprograms:\t\t\\\n\t\tmaze -root \\n\\\n\n'
   } >"$home/.xscreensaver"
-  cp "$home/.xscreensaver" "$work/xscreensaver.before"
+  cp "$home/.xscreensaver" "$work/xscreensaver.orig"
   as_user=()
   if [ "$(id -u)" = 0 ]; then
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
     chown -R 65534:65534 "$home"
   fi
+  in_home zarvella -install-xscreensaver >>"$work/install.log" 2>&1
+  check "zarvella -install-xscreensaver adds README.Debian's line, the rest kept" [ \
+    "$(diff "$work/xscreensaver.orig" "$home/.xscreensaver" | grep '^[<>]' | sed 's/^> *//')" = \
+    "$(sed -n 's/^ *\(GL: zarvella .*\)$/\1/p' /usr/share/doc/zarvella/README.Debian)" ]
+  sed -i "s|zarvella -root -xscreensaver|& $1|" "$home/.xscreensaver"
+  [ "$(id -u)" = 0 ] && chown 65534:65534 "$home/.xscreensaver"
+  cp "$home/.xscreensaver" "$work/xscreensaver.before"
 }
 # Background starts spell the command out, so that $! is the program itself.
 in_home() { env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" "$@"; }
@@ -161,6 +172,11 @@ case_install() {
     check "the package holds $path" [ -e "$path" ]
   done
   check "the hack is executable" [ -x "$hack" ]
+  check "/usr/bin/zarvella is the hack" [ "$(readlink -f /usr/bin/zarvella)" = "$hack" ]
+  check "zarvella --help runs from the PATH" \
+    env -C / PATH=/usr/bin:/bin sh -c 'zarvella --help | grep -q "^Usage: zarvella"'
+  check "zarvella --version names the package's version" [ "$(env PATH=/usr/bin:/bin zarvella \
+    --version)" = "zarvella $(dpkg-query -W -f='${Version}' zarvella)" ]
   check "the settings entry opens the settings window" \
     grep -qx "Exec=$hack /c" /usr/share/applications/zarvella-settings.desktop
   local deps
@@ -200,7 +216,8 @@ case_daemon_options() {
   # a picture cover much of it. A run that ignored the option would draw the
   # default ten rows in the first case.
   run_daemon_with "-detail 1" || return
-  check "it runs with the listed option (got: $hack_command)" grep -q -- '-detail 1' <<<"$hack_command"
+  check "it runs with the listed options (got: $hack_command)" \
+    grep -q -- '-xscreensaver -detail 1' <<<"$hack_command"
   check "-detail 1 draws nothing (lit $screen_lit)" below "$screen_lit" 0.001
   run_daemon_with "-detail 30 -kind 3 -segments 10" || return
   check "-detail 30 -kind 3 draws the picture (lit $screen_lit)" above "$screen_lit" 0.02
@@ -222,6 +239,7 @@ case_settings_dialog() {
   check "the preview gets the listed options (got: $command)" \
     grep -q -- '-detail 20 .*-kind 3\|-kind 3 .*-detail 20' <<<"$command"
   check "the preview gets the dialog's window (got: $command)" grep -q -- '-window-id' <<<"$command"
+  check "the preview's options stand alone (got: $command)" grep -q -- '-xscreensaver' <<<"$command"
   sleep 2
   # Its main window and Zarvella's settings page share the title; the page is
   # the narrow one and shows only after "Settings...".
@@ -262,6 +280,54 @@ case_settings_dialog() {
   fi
 }
 
+# mate-screensaver, on a session bus of our own, runs the theme of the
+# package's .desktop file; the settings file (as Save Settings writes it)
+# decides the picture. Detailed 1 ("Color") draws nothing, 30 a picture.
+mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
+  screen_lit=""
+  home=$(mktemp -d "$work/home.XXXXXX")
+  mkdir -p "$home/.config/zarvella"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"Fast"=dword:0000000a\n"Bright"=dword:00000009\n"Size"=dword:00000007\n"Satiation"=dword:00000005\n"Color"=dword:%08x\n"Alpha"=dword:%08x\n"Rands"=dword:00000000\n' \
+    "$1" "$2" >"$home/.config/zarvella/settings.reg"
+  cp "$home/.config/zarvella/settings.reg" "$work/settings.before"
+  local bus
+  bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1) || {
+    check "a session bus starts" false; return 1; }
+  helper_pids+=("$(sed -n 2p <<<"$bus")")
+  local mate=(env -C "$home" -u XDG_CONFIG_HOME HOME="$home" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=keyfile
+    DBUS_SESSION_BUS_ADDRESS="$(head -n1 <<<"$bus")")
+  "${mate[@]}" gsettings set org.mate.screensaver mode single
+  "${mate[@]}" gsettings set org.mate.screensaver themes "['screensavers-zarvella']"
+  "${mate[@]}" gsettings set org.mate.screensaver lock-enabled false
+  "${mate[@]}" mate-screensaver --no-daemon >>"$work/mate.log" 2>&1 &
+  local daemon=$!
+  helper_pids+=("$daemon")
+  for _ in $(seq 50); do
+    "${mate[@]}" mate-screensaver-command --query >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  "${mate[@]}" mate-screensaver-command --activate >>"$work/mate.log" 2>&1
+  local pid
+  pid=$(hack_under "$daemon") || { check "mate-screensaver starts the installed hack" false; return 1; }
+  check "it runs the .desktop file's command (got: $(command_line_of "$pid"))" \
+    [ "$(command_line_of "$pid")" = "$hack -root " ]
+  sleep 2
+  shot "$work/mate.png"
+  screen_lit=$(lit "$work/mate.png" 1600x1000+0+0)
+  "${mate[@]}" mate-screensaver-command --deactivate >>"$work/mate.log" 2>&1
+  check "the settings file is left as it was" \
+    cmp -s "$home/.config/zarvella/settings.reg" "$work/settings.before"
+  stop_helpers
+}
+
+case_mate() {
+  mate_run 1 1 || return
+  check "Detailed 1 in the settings file draws nothing (lit $screen_lit)" below "$screen_lit" 0.001
+  mate_run 30 3 || return
+  check "Detailed 30, picture 3 in the file draw the picture (lit $screen_lit)" \
+    above "$screen_lit" 0.02
+}
+
 case_purge() {
   [ -n "$installed" ] || { check "the package was installed" false; return; }
   "${as_root[@]}" apt-get purge -y -q zarvella >>"$work/apt.log" 2>&1
@@ -283,12 +349,14 @@ mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset XSCREENSAVER_WINDOW
 echo "run_package: $(basename "$deb") on display $DISPLAY, work folder $work"
 
-run_case "apt-get installs the package: files, computed dependencies, Recommends" case_install
+run_case "apt-get installs the package: files, zarvella on the PATH, dependencies, Recommends" \
+  case_install
 if [ -n "$installed" ]; then
   run_case "the daemon runs the installed hack with options from ~/.xscreensaver, no settings file" \
     case_daemon_options
   run_case "XScreenSaver's settings dialog previews Zarvella with the listed options" \
     case_settings_dialog
+  run_case "mate-screensaver runs Zarvella with the settings of the settings file" case_mate
 fi
 run_case "apt-get purge leaves nothing behind" case_purge
 

@@ -1,9 +1,10 @@
 // XScreenSaver's settings page as built (zarvella.xml): every setting of the
 // table is on it with its range and default, and every command line the page
 // can produce, each control at its low, high and default value, is accepted
-// and applied.
+// and applied with the options alone (the page marks its command lines).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -54,6 +55,7 @@ HackOptions Start(const std::string& command, const std::string& fragment) {
     const LaunchPlan plan = PlanLaunch(args, "4711", CommandLines::WindowsAndXScreenSaver);
     EXPECT_EQ(plan.kind, LaunchKind::Hack) << fragment << ": " << plan.error;
     EXPECT_EQ(plan.hack.target, HackTarget::GivenWindow) << fragment;
+    EXPECT_TRUE(plan.hack.optionsAlone) << fragment;
     return plan.hack;
 }
 
@@ -68,10 +70,11 @@ const SettingInfo* SettingFor(const std::string& option) {
 TEST(XScreenSaverPage, EveryControlAtItsEndsAndDefaultIsAcceptedAndApplied) {
     const std::string xml = ReadXml();
     ASSERT_FALSE(xml.empty()) << ZARVELLA_XML_PATH;
-    auto commands = Elements(xml, "command");
-    ASSERT_EQ(commands.size(), 1u);
-    const std::string command = commands[0]["arg"];
+    std::string command;
+    for (auto& c : Elements(xml, "command")) command += c["arg"] + " ";
     std::set<std::string> onPage;
+    EXPECT_NE(xml.find("Written by The Zarvella developers; 2026."), std::string::npos);
+    EXPECT_EQ(Elements(xml, "option").at(0)["arg-set"], "-random");  // first in the menu
 
     for (auto& number : Elements(xml, "number")) {
         const std::string arg = number["arg"];
@@ -82,6 +85,9 @@ TEST(XScreenSaverPage, EveryControlAtItsEndsAndDefaultIsAcceptedAndApplied) {
             EXPECT_EQ(number["low"], std::to_string(info->min)) << option;
             EXPECT_EQ(number["high"], std::to_string(info->max)) << option;
             EXPECT_EQ(number["default"], std::to_string(info->defaultValue)) << option;
+            // Words on the ends, not the numbers.
+            EXPECT_TRUE(std::isalpha(number["_low-label"][0])) << option;
+            EXPECT_TRUE(std::isalpha(number["_high-label"][0])) << option;
         } else {
             ASSERT_EQ(option, "-delay");
             EXPECT_EQ(number["default"], std::to_string(kDelayDefault));
@@ -98,13 +104,16 @@ TEST(XScreenSaverPage, EveryControlAtItsEndsAndDefaultIsAcceptedAndApplied) {
         const std::string id = choice["id"];
         const std::string set = choice["arg-set"];
         const std::vector<std::string> words = Words(set);
-        // The choice's id is its option and value; the default choice adds
-        // nothing to the command line, so the table's default is drawn.
+        // The choice's id is its option and value (a switch's, its option);
+        // the default choice adds nothing to the command line, so the
+        // table's default is drawn.
         const SettingInfo* info = SettingFor("-" + id.substr(0, id.find_first_of("0123456789")));
         ASSERT_NE(info, nullptr) << id;
         onPage.insert(info->option);
-        const int32_t value = words.empty() ? info->defaultValue : std::stoi(words[1]);
-        EXPECT_EQ(id, info->option + std::to_string(value));
+        const int32_t value = words.empty()       ? info->defaultValue
+                              : words.size() == 1 ? 1
+                                                  : std::stoi(words[1]);
+        EXPECT_EQ(id, info->option + (words.size() == 1 ? "" : std::to_string(value)));
         EXPECT_EQ(SettingValue(*info, Start(command, set).settings), value) << id;
     }
 

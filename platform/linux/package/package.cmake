@@ -50,7 +50,12 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zarvella-settings.desktop
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zarvella.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
 install(FILES ${ZARVELLA_PACKAGE_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+              ${ZARVELLA_PACKAGE_DIR}/README.Debian
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zarvella)
+# zarvella on the PATH: the hack itself, through a relative link.
+file(RELATIVE_PATH ZARVELLA_BIN_LINK ${CMAKE_INSTALL_FULL_BINDIR} ${ZARVELLA_HACK_PATH})
+install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}\")
+  file(CREATE_LINK ${ZARVELLA_BIN_LINK} \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/zarvella\" SYMBOLIC)")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zarvella)
@@ -76,5 +81,9 @@ several times over, each copy turned about the viewing axis.
 
 The package holds the XScreenSaver hack with its settings page (speed,
 brightness, size, segments, detail, picture, random picture), the
-stand-alone saver with its own settings window, and the manual page.")
+stand-alone saver with its own settings window, and the manual page.
+
+XScreenSaver cannot be told about the hack automatically: each user adds
+one line to ~/.xscreensaver, as /usr/share/doc/zarvella/README.Debian
+explains. mate-screensaver lists it at once.")
 include(CPack)
