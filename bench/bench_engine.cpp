@@ -46,19 +46,19 @@ class OffscreenScreen {
 
 void StartPicture(const SaverSettingsRecord& settings, int kind) {
     ResetProcessState();
-    SaverSettings = settings;
-    SaverSettings.PictureKind = kind;
+    SaverPicture.settings = settings;
+    SaverPicture.settings.PictureKind = kind;
     SeedRandomWith(20261207u + kind);
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
 }
 
 void BM_BuildSurfaceGrid(benchmark::State& state) {
     StartPicture(kDefaultSettings, static_cast<int>(state.range(0)));
     const int detail = static_cast<int>(state.range(1));
-    SaverSettings.Detail = detail;
+    SaverPicture.settings.Detail = detail;
     for (auto _ : state) {
-        BuildSurfaceGrid();
-        benchmark::DoNotOptimize(SurfaceGrid.GridB[detail][2 * detail]);
+        BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
+        benchmark::DoNotOptimize(SaverPicture.grid.GridB[detail][2 * detail]);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * (detail + 1) * (detail + 1));
@@ -72,10 +72,10 @@ void BM_DrawSurface(benchmark::State& state) {
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
     StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
                  static_cast<int>(state.range(0)));
-    BuildSurfaceGrid();
+    BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawSurface();
+        DrawSurface(SaverPicture.settings, SaverPicture.grid);
         glFinish();
     }
     state.SetItemsProcessed(state.iterations());
@@ -115,16 +115,17 @@ struct FrameArrays {
 };
 
 FrameArrays RecordFrame() {
-    BuildSurfaceGrid();
-    const SurfaceGridRecord& g = SurfaceGrid;
-    const int detail = FrameDetail(), segments = FrameSegments();
+    BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
+    const SurfaceGridRecord& g = SaverPicture.grid;
+    const int detail = FrameDetail(SaverPicture.settings),
+              segments = FrameSegments(SaverPicture.settings);
     const auto finite = [&](int i, int j) {
         return std::isfinite(g.GridX[i][j]) && std::isfinite(g.GridY[i][j]) &&
                std::isfinite(g.GridZ[i][j]);
     };
     const auto channel = [](double c) { return std::isnan(c) ? 0.0f : static_cast<GLfloat>(c); };
-    const GLfloat base = static_cast<GLfloat>(NeighbourAlpha());
-    const GLfloat lift = static_cast<GLfloat>(SaverSettings.Size / 2.0 - 10.0);
+    const GLfloat base = static_cast<GLfloat>(NeighbourAlpha(SaverPicture.settings.Brightness));
+    const GLfloat lift = static_cast<GLfloat>(SaverPicture.settings.Size / 2.0 - 10.0);
     FrameArrays f;
     for (int copy = 0; copy <= segments; ++copy) {
         f.copyStarts.push_back(static_cast<GLsizei>(f.vertices.size() / 3));

@@ -1,29 +1,30 @@
-// Animation state, surface grid and the grid walk: the first two stages of a frame.
+// The first two stages of a frame: the animation's phases move, then the
+// walk fills the surface grid from them. Each takes what it reads and
+// returns (or fills) what it makes.
 #pragma once
 
 #include <cstdint>
 
+#include "engine/frame_limits.h"
 #include "state/process_state.h"
 
 namespace zarvella {
-
-inline constexpr int32_t kMaxFrameDetail = 30;
-inline constexpr int32_t kMaxFrameSegments = 10;
 
 inline constexpr double kHalfPi = 1.5707963267948966;   // nearest double to pi/2
 inline constexpr double kSixthPi = 0.5235987755982989;  // nearest double to pi/6
 inline constexpr double kPi = 3.141592653589793;
 
-// Detail and Segments as a frame uses them (see the limits above).
-int32_t FrameDetail();
-int32_t FrameSegments();
+// A fresh animation: three phases, then three drifts, from the random generator.
+AnimationStateRecord SeedAnimationState();
 
-void SeedAnimationState();
-void AdvancePhases();
-void BuildSurfaceGrid();
+// The phases one frame on at `speed`; a zero drift is drawn anew first.
+AnimationStateRecord AdvancePhases(AnimationStateRecord animation, int32_t speed);
 
-// One frame's picture: AdvancePhases, BuildSurfaceGrid, then DrawSurface on
-// each monitor (engine/surface.h): every monitor shows the same frame.
-void DrawPicture();
+// Fills rows 0 .. FrameDetail of `grid` (points and colours) by the picture
+// the settings select, at the animation's phases; returns the walk's angles
+// where it stopped. Rows beyond, and every point when the picture is outside
+// 1 to 10, keep what they held.
+WalkRecord BuildSurfaceGrid(const SaverSettingsRecord& settings,
+                            const AnimationStateRecord& animation, SurfaceGridRecord& grid);
 
 }  // namespace zarvella

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "engine/animation.h"
-#include "engine/live_settings.h"
 #include "engine/trig.h"
 
 namespace zarvella {
@@ -97,14 +95,13 @@ bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out) {
     }
 }
 
-void ComputePicturePoint(int32_t row, int32_t column) {
-    const AnimationStateRecord& a = AnimationState;
-    const PictureInputs in{Walk.AngleU, Walk.AngleV, a.Phase1, a.Phase2, a.Phase3};
+void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecord& grid,
+                         int32_t row, int32_t column) {
     PicturePoint p;
-    if (!EvaluatePicture(LiveSettings().PictureKind, in, p)) return;
-    SurfaceGrid.GridX[row][column] = p.x;
-    SurfaceGrid.GridY[row][column] = p.y;
-    SurfaceGrid.GridZ[row][column] = p.z;
+    if (!EvaluatePicture(kind, in, p)) return;
+    grid.GridX[row][column] = p.x;
+    grid.GridY[row][column] = p.y;
+    grid.GridZ[row][column] = p.z;
 }
 
 }  // namespace zarvella

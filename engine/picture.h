@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "state/process_state.h"
+
 namespace zarvella {
 
 struct PicturePoint {
@@ -17,8 +19,9 @@ struct PictureInputs {
 // Evaluates set `kind` (1 to 10). False, and `out` untouched, for any other kind.
 bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out);
 
-// Writes GridX/GridY/GridZ[row][column] from the walk's angles and the phases
-// by the set that PictureKind selects; writes nothing for a kind outside 1 to 10.
-void ComputePicturePoint(int32_t row, int32_t column);
+// Writes GridX/GridY/GridZ[row][column] of `grid` from the walk's angles and
+// the phases by set `kind`; writes nothing for a kind outside 1 to 10.
+void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecord& grid,
+                         int32_t row, int32_t column);
 
 }  // namespace zarvella

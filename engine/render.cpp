@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "engine/animation.h"
+#include "engine/surface.h"
 
 namespace zarvella {
 
@@ -44,11 +45,34 @@ void SetFrameOverlay(OverlayFunction overlay) {
     FrameOverlay = overlay;
 }
 
+// One frame, in the order it happens: the window's timer or paint calls
+// RenderFrame, which draws the process's picture (phases, grid, then the
+// surface in each viewport) and swaps.
+
 void RenderFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawPicture();
+    DrawPicture(SaverPicture);
     if (FrameOverlay) FrameOverlay();
     if (BufferSwap) BufferSwap();
+}
+
+void DrawPicture(PictureRecord& picture) {
+    picture.animation = AdvancePhases(picture.animation, picture.settings.Speed);
+    picture.walk = BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);
+
+    // With one viewport (or none) the surface goes into the viewport as it
+    // stands, so a window that is one monitor costs no viewport call.
+    MonitorViewportsRecord& v = picture.viewports;
+    const bool setViewport = v.count > 1 || (v.count == 1 && v.setOnNextFrame);
+    v.setOnNextFrame = false;
+    if (!setViewport) {
+        DrawSurface(picture.settings, picture.grid);
+        return;
+    }
+    for (int k = 0; k < v.count; ++k) {
+        glViewport(v.each[k].x, v.each[k].y, v.each[k].width, v.each[k].height);
+        DrawSurface(picture.settings, picture.grid);
+    }
 }
 
 }  // namespace zarvella

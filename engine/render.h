@@ -1,5 +1,8 @@
-// GL state for the three drawing windows, and the frame routine.
+// GL state for the three drawing windows, and the frame: the picture's
+// draw and the routine the windows' timers and paints call.
 #pragma once
+
+#include "state/process_state.h"
 
 namespace zarvella {
 
@@ -26,7 +29,12 @@ void SetBufferSwap(SwapFunction swap);
 using OverlayFunction = void (*)();
 void SetFrameOverlay(OverlayFunction overlay);
 
-// Clear, DrawPicture (the surface drawn on each monitor), overlay, swap.
+// One frame of `picture`: AdvancePhases, BuildSurfaceGrid, then DrawSurface
+// in each of its viewports, so every monitor shows the same frame.
+void DrawPicture(PictureRecord& picture);
+
+// A window's frame, as its timer or paint asks for it: clear, DrawPicture of
+// SaverPicture, overlay, swap.
 void RenderFrame();
 
 }  // namespace zarvella

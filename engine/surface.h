@@ -8,12 +8,10 @@
 namespace zarvella {
 
 // Alpha of every triangle's two base vertices: Sin(Brightness / 10)^2.
-double NeighbourAlpha();
+double NeighbourAlpha(int32_t brightness);
 
-// Draws the grid once. Issues matrix operations and GL_TRIANGLES.
-void DrawSurface();
-
-// Third stage of DrawPicture: DrawSurface in each of MonitorViewports.
-void DrawSurfaceOnEachMonitor();
+// Draws `grid` once, as the settings place and repeat it. Issues matrix
+// operations and GL_TRIANGLES.
+void DrawSurface(const SaverSettingsRecord& settings, const SurfaceGridRecord& grid);
 
 }  // namespace zarvella

@@ -66,20 +66,20 @@ class FakeSettingsWindow : public SettingsWindowHost {
 };
 
 void DrawFrames(int count) {
-    const SaverSettingsRecord kept = SaverSettings;
+    const SaverSettingsRecord kept = SaverPicture.settings;
     ResetProcessState();
-    SaverSettings = kept;
-    const int32_t detail = FrameDetail();
+    SaverPicture.settings = kept;
+    const int32_t detail = FrameDetail(SaverPicture.settings);
     stress::PoisonOutsideWalk(detail);
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     for (int f = 0; f < count; ++f) {
         stress::ResetGlCounts();
         RenderFrame();
         if (const char* fault = stress::FrameFault())
-            Fail("unsound frame:", std::string(fault) + " " + Show(SaverSettings));
+            Fail("unsound frame:", std::string(fault) + " " + Show(SaverPicture.settings));
     }
     Require(stress::PoisonedCellsChanged(detail) == 0, "frame wrote outside the walk",
-            Show(SaverSettings));
+            Show(SaverPicture.settings));
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         value = (kind & 0x80) ? in.ConsumeIntegral<uint32_t>()
                               : static_cast<uint32_t>(in.ConsumeIntegralInRange<int32_t>(-3, 60));
     }
-    SaverSettingsRecord& s = SaverSettings;
+    SaverSettingsRecord& s = SaverPicture.settings;
     s.Speed = static_cast<int32_t>(values[0]);
     s.Brightness = static_cast<int32_t>(values[1]);
     s.Size = static_cast<int32_t>(values[2]);
@@ -108,19 +108,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The full-screen saver draws the values as loaded, after the random pick.
     SeedRandomWith(static_cast<uint32_t>(size) * 2654435761u);
-    const int32_t storedKind = SaverSettings.PictureKind;
+    const int32_t storedKind = SaverPicture.settings.PictureKind;
     ChooseRandomPicture();
-    if (SaverSettings.RandomPicture) {
-        Require(SaverSettings.PictureKind >= 1 && SaverSettings.PictureKind <= 9,
+    if (SaverPicture.settings.RandomPicture) {
+        Require(SaverPicture.settings.PictureKind >= 1 && SaverPicture.settings.PictureKind <= 9,
                 "random kind outside 1..9");
     } else {
-        Require(SaverSettings.PictureKind == storedKind, "kind changed without Random");
+        Require(SaverPicture.settings.PictureKind == storedKind, "kind changed without Random");
     }
     DrawFrames(1);
 
     // The settings window puts them into its sliders; the picture then uses
     // what the rules leave in the settings.
-    const SaverSettingsRecord loadedSettings = SaverSettings;
+    const SaverSettingsRecord loadedSettings = SaverPicture.settings;
     FakeSettingsWindow window;
     PutSettingsIntoControls(window);
     for (int t = 0; t < 6; ++t) {
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 info.label);
         // A value that had to move the slider is written back; one that left
         // it at its layout position stays as stored.
-        const int32_t now = SettingValue(info, SaverSettings);
+        const int32_t now = SettingValue(info, SaverPicture.settings);
         Require(now == (clamped == info.layoutPosition ? stored : clamped),
                 "setting after the sliders", info.label);
     }

@@ -274,7 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // Loading.
-    SaverSettings = before;
+    SaverPicture.settings = before;
     ScriptedStore store(script);
     CapturedErrors errors;
     const bool loaded = LoadSettings(store, errors);
@@ -285,8 +285,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             [&] { return "got: " + Show(store.calls) + " want: " + Show(want.calls); });
     Require(errors.shown == want.errors, "messages",
             [&] { return "got: " + Show(errors.shown) + " want: " + Show(want.errors); });
-    Require(SameSettings(SaverSettings, want.settings), "settings",
-            [&] { return "got " + Show(SaverSettings) + " want " + Show(want.settings); });
+    Require(SameSettings(SaverPicture.settings, want.settings), "settings",
+            [&] { return "got " + Show(SaverPicture.settings) + " want " + Show(want.settings); });
     if (loaded && script.keyOpens) {
         // On success all seven values were read, in stored order.
         int reads = 0;
@@ -299,10 +299,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ScriptedStore saveStore(script);
         CapturedErrors saveErrors;
         const bool saved = SaveSettings(saveStore, saveErrors);
-        Expected w{true, SaverSettings, {}, {}};
+        Expected w{true, SaverPicture.settings, {}, {}};
         w.calls.Add({Call::Create, -1, 0});
         if (script.keyCreates) {
-            ModelWrites(script, SaverSettings, w);
+            ModelWrites(script, SaverPicture.settings, w);
             w.calls.Add({Call::Close, -1, 0});
         } else {
             w.errors.Add({Message::SetData, 0});  // said, not silent

@@ -33,18 +33,18 @@ bool ReadAll(SettingsStore& store, ErrorSink& errors) {
         if (!ReadOne(store, errors, kSettingsTable[i].storedName, value)) {
             for (size_t rest = i; rest < kSettingsTable.size(); ++rest) {
                 const SettingInfo& info = kSettingsTable[rest];
-                SetSettingValue(info, SaverSettings, info.defaultValue);
+                SetSettingValue(info, SaverPicture.settings, info.defaultValue);
             }
             return false;
         }
-        SetSettingValue(kSettingsTable[i], SaverSettings, static_cast<int32_t>(value));
+        SetSettingValue(kSettingsTable[i], SaverPicture.settings, static_cast<int32_t>(value));
     }
     return true;
 }
 
 bool WriteAll(SettingsStore& store, ErrorSink& errors) {
     for (const SettingInfo& info : kSettingsTable) {
-        const int32_t value = SettingValue(info, SaverSettings);
+        const int32_t value = SettingValue(info, SaverPicture.settings);
         if (!store.WriteValue(info.storedName, static_cast<uint32_t>(value))) {
             errors.ShowError(FailedToSetData(info.storedName));
             return false;
@@ -61,7 +61,7 @@ bool WriteAll(SettingsStore& store, ErrorSink& errors) {
 bool IsFirstRun() {
     // The six numbers all zero; the check box does not count.
     for (const SettingInfo& info : kSettingsTable) {
-        if (info.number && SaverSettings.*info.number != 0) return false;
+        if (info.number && SaverPicture.settings.*info.number != 0) return false;
     }
     return true;
 }
@@ -85,7 +85,7 @@ bool LoadSettings(SettingsStore& store, ErrorSink& errors) {
         if (!read) return false;
     }
     if (IsFirstRun()) {
-        SaverSettings = kDefaultSettings;
+        SaverPicture.settings = kDefaultSettings;
         // A key that cannot be created leaves the defaults in memory, silently.
         // A value that cannot be written is reported, but the defaults are
         // sound, so the window goes on with them.

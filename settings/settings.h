@@ -44,7 +44,7 @@ std::string FailedToGetData(const char* name);
 std::string InvalidDataType(const char* name);
 std::string FailedToSetData(const char* name);
 
-// Fills SaverSettings; on first run writes the defaults. False when a value
+// Fills SaverPicture.settings; on first run writes the defaults. False when a value
 // could not be read: the error has been shown, and that value and the ones
 // after it hold their defaults, so nothing nobody chose is ever saved.
 bool LoadSettings(SettingsStore& store, ErrorSink& errors);

@@ -68,7 +68,7 @@ void TrackBarChange(int track, int position);
 // CheckBox1Click.
 void CheckBox1Click(bool checked);
 
-// Put SaverSettings into the controls: a clamped value that differs from the
+// Put SaverPicture.settings into the controls: a clamped value that differs from the
 // slider's position moves it and runs its change handler.
 void PutSettingsIntoControls(SettingsWindowHost& host);
 

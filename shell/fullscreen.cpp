@@ -22,7 +22,7 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
     SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     ChooseRandomPicture();  // takes the draws after the animation's
     StartCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
@@ -39,7 +39,7 @@ bool ApplyLayout(FullScreenHost& host, bool setOnNextFrame) {
     if (layout.count == 0 || layout == CurrentLayout) return false;
     CurrentLayout = layout;
     host.PlaceWindow(layout.window);
-    MonitorViewports = ViewportsFor(layout, setOnNextFrame);
+    SaverPicture.viewports = ViewportsFor(layout, setOnNextFrame);
     return true;
 }
 }  // namespace

@@ -13,11 +13,11 @@ int HackFrameIntervalMs(int32_t delayMicroseconds) {
 }
 
 void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
-    SaverSettings = settings;
+    SaverPicture.settings = settings;
     SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     ChooseRandomPicture();  // takes the draws after the animation's, as the saver does
     SetFrameOverlay(showFrameRate ? DrawFrameRate : nullptr);
 }

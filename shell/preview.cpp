@@ -8,7 +8,7 @@
 namespace zarvella {
 
 void StorePreviewSettings() {
-    SaverSettingsRecord& s = SaverSettings;
+    SaverSettingsRecord& s = SaverPicture.settings;
     s.Speed = 1;
     s.Brightness = 5;
     s.Size = 7;
@@ -63,7 +63,7 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
 
 void SeedPreviewPicture() {
     SeedRandom();
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
 }
 
 }  // namespace zarvella

@@ -22,7 +22,7 @@ void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
 }
 
 void ChooseRandomPicture() {
-    if (SaverSettings.RandomPicture) SaverSettings.PictureKind = RandomInt(9) + 1;
+    if (SaverPicture.settings.RandomPicture) SaverPicture.settings.PictureKind = RandomInt(9) + 1;
 }
 
 uint32_t DecideSettingsOwner(std::string_view settingsOwner,
@@ -38,7 +38,7 @@ bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSin
     PutSettingsIntoControls(host);
     host.SizeAndCentre();
     host.AttachContext();
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     return loaded;
 }
 

@@ -1,8 +1,10 @@
-// Everything the process keeps between events, in one place: the settings,
-// the picture's animation and grid, the walk and copy counters, and what the
-// full-screen window and the preview remember. One instance each, zero at
-// start; ResetProcessState puts all of it back. Plain data only, so every
-// part of the core can include it without depending on another part.
+// What the process keeps between events, in one place: the picture every
+// window draws (its settings, animation, grid, walk and viewports), and what
+// the full-screen window and the preview remember. These are what the shells
+// and the hosts' callbacks (a paint, a timer, the preview thread) share; a
+// frame's own working values are locals of the engine. One instance each,
+// zero at start; ResetProcessState puts all of it back. Plain data only, so
+// every part of the core can include it without depending on another part.
 #pragma once
 
 #include <atomic>
@@ -37,9 +39,8 @@ struct SurfaceGridRecord {
     double GridB[kGridRows][kGridCols];
 };
 
+// The walk over the grid's angles: where the last grid build stopped.
 struct WalkRecord {
-    int32_t RowIndex = 0;
-    int32_t ColIndex = 0;
     double AngleU = 0;
     double AngleV = 0;
 };
@@ -87,20 +88,25 @@ struct MonitorViewportsRecord {
     bool operator==(const MonitorViewportsRecord&) const = default;
 };
 
-// Read by the picture engine at every use (through LiveSettings), so a
-// slider changes the very next frame.
-extern SaverSettingsRecord SaverSettings;
-extern AnimationStateRecord AnimationState;
-extern SurfaceGridRecord SurfaceGrid;
-extern WalkRecord Walk;
-// Number of the copy being drawn.
-extern int32_t CopyIndex;
+// The picture as one object, as a hack keeps its state: init is
+// SeedAnimationState, draw is DrawPicture, reshape sets the viewports.
+struct PictureRecord {
+    SaverSettingsRecord settings;
+    AnimationStateRecord animation;
+    SurfaceGridRecord grid;
+    WalkRecord walk;
+    MonitorViewportsRecord viewports;
+};
+
+// The one picture the process draws. Loading and the settings window write
+// its settings (a frame reads them at every use, so a slider changes the very
+// next frame); the full-screen window its viewports; RenderFrame draws it.
+extern PictureRecord SaverPicture;
 extern FrameRateRecord FrameRate;
 // Cursor position when the full-screen window was created, screen coordinates.
 extern ScreenPoint StartCursorPos;
-// The full-screen window's monitors and the viewports a frame draws into.
+// The full-screen window's monitors.
 extern DesktopLayoutRecord CurrentLayout;
-extern MonitorViewportsRecord MonitorViewports;
 // The system's "a screen saver runs" notice is in force (given by the
 // full-screen window, withdrawn once whichever way the window goes).
 extern bool SaverNoticeGiven;

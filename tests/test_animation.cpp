@@ -20,22 +20,29 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 class Animation : public ::testing::Test {
   protected:
     void SetUp() override { ResetProcessState(); }
-    AnimationStateRecord& a = AnimationState;
-    SurfaceGridRecord& g = SurfaceGrid;
+    SaverSettingsRecord& s = SaverPicture.settings;
+    AnimationStateRecord& a = SaverPicture.animation;
+    SurfaceGridRecord& g = SaverPicture.grid;
+    WalkRecord w;
+    // The two stages over the process's picture, as DrawPicture runs them.
+    void Advance() { a = AdvancePhases(a, s.Speed); }
+    void Build() { w = BuildSurfaceGrid(s, a, g); }
 };
 
 // Every element of every array set to `value`.
 void FillGrid(double value) {
-    double(*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
-                                     SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
+    double(*arrays[6])[kGridCols] = {SaverPicture.grid.GridX, SaverPicture.grid.GridY,
+                                     SaverPicture.grid.GridZ, SaverPicture.grid.GridR,
+                                     SaverPicture.grid.GridG, SaverPicture.grid.GridB};
     for (auto array : arrays)
         for (int i = 0; i < kGridRows; ++i)
             for (int j = 0; j < kGridCols; ++j) array[i][j] = value;
 }
 
 bool RowsHold(int firstRow, int lastRow, double value) {
-    const double(*arrays[6])[kGridCols] = {SurfaceGrid.GridX, SurfaceGrid.GridY, SurfaceGrid.GridZ,
-                                           SurfaceGrid.GridR, SurfaceGrid.GridG, SurfaceGrid.GridB};
+    const double(*arrays[6])[kGridCols] = {SaverPicture.grid.GridX, SaverPicture.grid.GridY,
+                                           SaverPicture.grid.GridZ, SaverPicture.grid.GridR,
+                                           SaverPicture.grid.GridG, SaverPicture.grid.GridB};
     for (auto array : arrays)
         for (int i = firstRow; i <= lastRow; ++i)
             for (int j = 0; j < kGridCols; ++j)
@@ -52,7 +59,7 @@ double Colour(double coordinate, int brightness) {
 TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
     for (uint32_t seed : {0u, 1u, 4711u, 86399999u, 0xDEADBEEFu}) {
         SeedRandomWith(seed);
-        SeedAnimationState();
+        a = SeedAnimationState();
         ReferenceRandom r{seed};
         EXPECT_EQ(a.Phase1, r.Next(1570) / 1000.0);
         EXPECT_EQ(a.Phase2, r.Next(1570) / 1000.0);
@@ -64,7 +71,7 @@ TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
     }
     for (uint32_t seed = 0; seed < 86400000u; seed += 86413u) {
         SeedRandomWith(seed);
-        SeedAnimationState();
+        a = SeedAnimationState();
         for (double p : {a.Phase1, a.Phase2, a.Phase3}) {
             ASSERT_GE(p, 0.0);
             ASSERT_LE(p, 1.569);
@@ -78,10 +85,10 @@ TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
 }
 
 TEST_F(Animation, ZeroDriftsAreAllReplacedBeforeAnyPhaseMoves) {
-    SaverSettings.Speed = 10;
+    s.Speed = 10;
     a.Phase1 = 2.0;  // beyond the upper bound: reflects after the three new drifts
     SeedRandomWith(99);
-    AdvancePhases();
+    Advance();
     ReferenceRandom r{99};
     const double d1 = r.Drift(), d2 = r.Drift(), d3 = r.Drift();
     const double reflected = -0.00001 - r.Next(1000) / 100000.0;
@@ -101,26 +108,26 @@ TEST_F(Animation, ADriftDrawnAsZeroLeavesThePhaseAndIsDrawnAgainNextFrame) {
         ReferenceRandom r{seed};
         if (r.Drift() == 0.0) break;
     }
-    SaverSettings.Speed = 10;
+    s.Speed = 10;
     a.Phase1 = 0.3;
     a.Drift2 = a.Drift3 = 0.001;
     SeedRandomWith(seed);
-    AdvancePhases();
+    Advance();
     EXPECT_EQ(a.Drift1, 0.0);
     EXPECT_EQ(a.Phase1, 0.3);
     const uint32_t afterFirst = RandomState();
-    AdvancePhases();
+    Advance();
     ReferenceRandom r{afterFirst};
     EXPECT_EQ(a.Drift1, r.Drift());
 }
 
 TEST_F(Animation, ReflectionOnlyStrictlyBeyondTheNearestDoubleToHalfPi) {
-    SaverSettings.Speed = 10;
+    s.Speed = 10;
     a.Drift1 = a.Drift2 = a.Drift3 = 0.005;
     a.Phase1 = 1.5707963267948966;
     a.Phase2 = -1.5707963267948966;
     SeedRandomWith(7);
-    AdvancePhases();
+    Advance();
     EXPECT_EQ(a.Drift1, 0.005);
     EXPECT_EQ(a.Drift2, 0.005);
     EXPECT_EQ(a.Phase1, 1.5707963267948966 + 10 * 0.005 / 20);
@@ -130,7 +137,7 @@ TEST_F(Animation, ReflectionOnlyStrictlyBeyondTheNearestDoubleToHalfPi) {
         a.Drift1 = 0.005;
         a.Phase1 = std::nextafter(kHalfPi, kInf);
         SeedRandomWith(seed);
-        AdvancePhases();
+        Advance();
         ReferenceRandom r{seed};
         ASSERT_EQ(a.Drift1, -0.00001 - r.Next(1000) / 100000.0);
         ASSERT_LE(a.Drift1, -0.00001);
@@ -140,14 +147,14 @@ TEST_F(Animation, ReflectionOnlyStrictlyBeyondTheNearestDoubleToHalfPi) {
 }
 
 TEST_F(Animation, PhaseBelowMinusHalfPiGetsAPositiveDriftAndMovesByHalfOfItAtSpeed10) {
-    SaverSettings.Speed = 10;
+    s.Speed = 10;
     for (uint32_t seed = 0; seed < 300; ++seed) {
         a = {};
         a.Phase1 = -1.6;
         a.Drift1 = -0.004;
         a.Drift2 = a.Drift3 = 0.001;
         SeedRandomWith(seed);
-        AdvancePhases();
+        Advance();
         ReferenceRandom r{seed};
         ASSERT_EQ(a.Drift1, r.Next(1000) / 100000.0 + 0.00001);
         ASSERT_GE(a.Drift1, 0.00001);
@@ -157,14 +164,14 @@ TEST_F(Animation, PhaseBelowMinusHalfPiGetsAPositiveDriftAndMovesByHalfOfItAtSpe
 }
 
 TEST_F(Animation, PhasesAtSpeedZeroStayWhileDriftsAreStillRedrawn) {
-    SaverSettings.Speed = 0;
+    s.Speed = 0;
     a.Phase1 = 1.7;  // beyond the bound: a new drift every frame
     a.Phase2 = 0.25;
     a.Phase3 = -0.5;
     SeedRandomWith(5);
     uint32_t state = RandomState();
     for (int frame = 0; frame < 50; ++frame) {
-        AdvancePhases();
+        Advance();
         ASSERT_EQ(a.Phase1, 1.7);
         ASSERT_EQ(a.Phase2, 0.25);
         ASSERT_EQ(a.Phase3, -0.5);
@@ -177,13 +184,13 @@ TEST_F(Animation, PhasesAtSpeedZeroStayWhileDriftsAreStillRedrawn) {
 }
 
 TEST_F(Animation, NegativeSpeedTurnsTheReflectionIntoARunAway) {
-    SaverSettings.Speed = -10;
+    s.Speed = -10;
     a.Phase1 = 1.6;
     a.Phase2 = -1.6;
     a.Drift1 = a.Drift2 = a.Drift3 = 0.001;
     double previous1 = a.Phase1, previous2 = a.Phase2;
     for (int frame = 0; frame < 200; ++frame) {
-        AdvancePhases();
+        Advance();
         ASSERT_LT(a.Drift1, 0.0);
         ASSERT_GT(a.Drift2, 0.0);
         ASSERT_GT(a.Phase1, previous1);
@@ -195,9 +202,9 @@ TEST_F(Animation, NegativeSpeedTurnsTheReflectionIntoARunAway) {
 
 TEST_F(Animation, WalkPlacesRowsAndColumnsAtTheirAngles) {
     // Kind 4 with zero phases: x = 3 sin U cos V, y = 3 sin U sin V, z = cos V.
-    SaverSettings.PictureKind = 4;
-    SaverSettings.Detail = 3;
-    BuildSurfaceGrid();
+    s.PictureKind = 4;
+    s.Detail = 3;
+    Build();
     for (int i = 1; i <= 3; ++i) {
         const double V = -kPi / 2 + i * kPi / 6;
         for (int j = 0; j <= 2 * i; ++j) {
@@ -210,14 +217,14 @@ TEST_F(Animation, WalkPlacesRowsAndColumnsAtTheirAngles) {
     // Row 0: U = -pi/6, V = -pi/2 as doubles.
     EXPECT_EQ(g.GridZ[0][0], Cos(-1.5707963267948966));
     EXPECT_EQ(g.GridX[0][0], 3 * Sin(-0.5235987755982989) * Cos(-1.5707963267948966));
-    EXPECT_EQ(Walk.AngleU, -0.5235987755982989);
+    EXPECT_EQ(w.AngleU, -0.5235987755982989);
 }
 
 TEST_F(Animation, DetailOneHasFourPointsWithRowOneAtVAboutZero) {
-    SaverSettings.PictureKind = 4;
-    SaverSettings.Detail = 1;
+    s.PictureKind = 4;
+    s.Detail = 1;
     FillGrid(7.0);
-    BuildSurfaceGrid();
+    Build();
     EXPECT_NEAR(g.GridX[1][0], -1.5, 1e-15);
     EXPECT_NEAR(g.GridX[1][1], 0.0, 1e-15);
     EXPECT_NEAR(g.GridX[1][2], 1.5, 1e-15);
@@ -227,44 +234,44 @@ TEST_F(Animation, DetailOneHasFourPointsWithRowOneAtVAboutZero) {
 }
 
 TEST_F(Animation, DetailZeroComputesOnePointAndLeavesAngleVInfinite) {
-    SaverSettings.PictureKind = 4;
-    SaverSettings.Detail = 0;
+    s.PictureKind = 4;
+    s.Detail = 0;
     FillGrid(7.0);
-    BuildSurfaceGrid();
+    Build();
     EXPECT_NE(g.GridX[0][0], 7.0);
     EXPECT_EQ(g.GridX[0][1], 7.0);
     EXPECT_TRUE(RowsHold(1, 50, 7.0));
-    EXPECT_EQ(Walk.AngleV, kInf);
-    SaverSettings.Detail = 10;  // the next frame starts afresh
-    BuildSurfaceGrid();
+    EXPECT_EQ(w.AngleV, kInf);
+    s.Detail = 10;  // the next frame starts afresh
+    Build();
     EXPECT_NEAR(g.GridZ[10][0], 1.0, 1e-15);
-    EXPECT_TRUE(std::isfinite(Walk.AngleV));
+    EXPECT_TRUE(std::isfinite(w.AngleV));
 }
 
 TEST_F(Animation, NegativeDetailWritesNothing) {
-    SaverSettings.PictureKind = 1;
-    SaverSettings.Brightness = 9;
+    s.PictureKind = 1;
+    s.Brightness = 9;
     FillGrid(7.0);
     for (int32_t detail : {-1, -30, std::numeric_limits<int32_t>::min()}) {
-        SaverSettings.Detail = detail;
-        BuildSurfaceGrid();
+        s.Detail = detail;
+        Build();
         EXPECT_TRUE(RowsHold(0, 50, 7.0)) << detail;
-        EXPECT_EQ(Walk.AngleV, -1.5707963267948966);
-        EXPECT_EQ(Walk.AngleU, -0.5235987755982989);
+        EXPECT_EQ(w.AngleV, -1.5707963267948966);
+        EXPECT_EQ(w.AngleU, -0.5235987755982989);
     }
 }
 
 TEST_F(Animation, ColourIsRootOfCosineOfTenTimesTheCoordinateTimesBrightnessThirds) {
-    SaverSettings.PictureKind = 0;  // keeps the coordinates put here
-    SaverSettings.Brightness = 9;
-    SaverSettings.Detail = 2;
+    s.PictureKind = 0;  // keeps the coordinates put here
+    s.Brightness = 9;
+    s.Detail = 2;
     g.GridX[1][0] = 0.0;
     g.GridY[1][0] = kPi / 30;
     g.GridZ[1][0] = kPi / 10;  // cos(pi) < 0: no real root
     g.GridX[2][4] = 0.05;
     g.GridY[2][4] = -0.05;
     g.GridZ[2][4] = 0.2;
-    BuildSurfaceGrid();
+    Build();
     EXPECT_EQ(g.GridR[1][0], 3.0);
     EXPECT_NEAR(g.GridG[1][0], 2.1213203, 1e-7);
     EXPECT_TRUE(std::isnan(g.GridB[1][0]));
@@ -274,17 +281,17 @@ TEST_F(Animation, ColourIsRootOfCosineOfTenTimesTheCoordinateTimesBrightnessThir
 }
 
 TEST_F(Animation, KindsOutsideTheTenKeepCoordinatesAndRecolourThem) {
-    SaverSettings.Brightness = 5;
-    SaverSettings.Detail = 5;
+    s.Brightness = 5;
+    s.Detail = 5;
     for (int32_t kind : {0, 11, -1}) {
-        SaverSettings.PictureKind = kind;
+        s.PictureKind = kind;
         for (int i = 0; i <= 5; ++i)
             for (int j = 0; j <= 2 * i; ++j) {
                 g.GridX[i][j] = 0.01 * j;
                 g.GridY[i][j] = -0.02 * i;
                 g.GridZ[i][j] = 0.0;
             }
-        BuildSurfaceGrid();
+        Build();
         for (int i = 0; i <= 5; ++i)
             for (int j = 0; j <= 2 * i; ++j) {
                 ASSERT_EQ(g.GridX[i][j], 0.01 * j);
@@ -298,17 +305,17 @@ TEST_F(Animation, KindsOutsideTheTenKeepCoordinatesAndRecolourThem) {
 }
 
 TEST_F(Animation, RowsAboveALoweredDetailKeepTheirValues) {
-    SaverSettings.PictureKind = 1;
-    SaverSettings.Brightness = 9;
+    s.PictureKind = 1;
+    s.Brightness = 9;
     a.Phase1 = 0.7;
     a.Phase2 = -0.2;
     a.Phase3 = 1.1;
-    SaverSettings.Detail = 30;
-    BuildSurfaceGrid();
+    s.Detail = 30;
+    Build();
     static SurfaceGridRecord at30;
     at30 = g;
-    SaverSettings.Detail = 10;
-    BuildSurfaceGrid();
+    s.Detail = 10;
+    Build();
     const size_t rowBytes = sizeof(double) * kGridCols;
     EXPECT_EQ(std::memcmp(g.GridX[11], at30.GridX[11], 20 * rowBytes), 0);
     EXPECT_EQ(std::memcmp(g.GridR[11], at30.GridR[11], 20 * rowBytes), 0);
@@ -317,15 +324,15 @@ TEST_F(Animation, RowsAboveALoweredDetailKeepTheirValues) {
 }
 
 TEST_F(Animation, AnyStoredDetailKeepsTheWalkInsideRowsZeroToThirty) {
-    SaverSettings.PictureKind = 2;
-    SaverSettings.Brightness = 9;
+    s.PictureKind = 2;
+    s.Brightness = 9;
     a.Phase1 = 0.4;
     for (int32_t detail : {31, 49, 50, 51, 1000000, std::numeric_limits<int32_t>::max()}) {
         FillGrid(-123.0);
-        SaverSettings.Detail = detail;
-        BuildSurfaceGrid();
-        EXPECT_EQ(SaverSettings.Detail, detail);  // the stored value itself is kept
-        EXPECT_EQ(FrameDetail(), 30);
+        s.Detail = detail;
+        Build();
+        EXPECT_EQ(s.Detail, detail);  // the stored value itself is kept
+        EXPECT_EQ(FrameDetail(s), 30);
         EXPECT_TRUE(RowsHold(31, 50, -123.0)) << detail;
         EXPECT_NE(g.GridX[30][60], -123.0);
         EXPECT_EQ(g.GridX[30][61], -123.0);

@@ -69,13 +69,13 @@ TEST_F(FullScreen, FormCreateRunsItsStepsInOrder) {
         EXPECT_LE(seed, after);
     }
     fakes::ReferenceRandom r{seed};
-    EXPECT_EQ(AnimationState.Phase1, r.Next(1570) / 1000.0);
+    EXPECT_EQ(SaverPicture.animation.Phase1, r.Next(1570) / 1000.0);
     r.Next(1570);
     r.Next(1570);
-    EXPECT_EQ(AnimationState.Drift1, r.Drift());
+    EXPECT_EQ(SaverPicture.animation.Drift1, r.Drift());
     r.Drift();
     r.Drift();
-    EXPECT_EQ(SaverSettings.PictureKind, r.Next(9) + 1);
+    EXPECT_EQ(SaverPicture.settings.PictureKind, r.Next(9) + 1);
 }
 
 TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
@@ -128,10 +128,10 @@ TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
     EXPECT_FALSE(FullScreenFormCreate(host, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Size'"});
     EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
-    EXPECT_EQ(SaverSettings.Speed, 20);
-    EXPECT_EQ(SaverSettings.Brightness, 3);
-    EXPECT_EQ(SaverSettings.Size, kDefaultSettings.Size);
-    EXPECT_EQ(SaverSettings.Detail, kDefaultSettings.Detail);
+    EXPECT_EQ(SaverPicture.settings.Speed, 20);
+    EXPECT_EQ(SaverPicture.settings.Brightness, 3);
+    EXPECT_EQ(SaverPicture.settings.Size, kDefaultSettings.Size);
+    EXPECT_EQ(SaverPicture.settings.Detail, kDefaultSettings.Detail);
 
     // The threshold counts from where the cursor really was.
     host.cursor = {690, 510};
@@ -152,13 +152,13 @@ TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone
         HackFormCreate(host, settings, c.fps);
         EXPECT_EQ(host.log, (Strings{"size", "context"}));
         EXPECT_EQ(host.cursorCount, 0);
-        EXPECT_EQ(SaverSettings.Speed, 55);
-        EXPECT_EQ(SaverSettings.Detail, 30);
+        EXPECT_EQ(SaverPicture.settings.Speed, 55);
+        EXPECT_EQ(SaverPicture.settings.Detail, 30);
         if (c.random) {
-            EXPECT_GE(SaverSettings.PictureKind, 1);
-            EXPECT_LE(SaverSettings.PictureKind, 9);
+            EXPECT_GE(SaverPicture.settings.PictureKind, 1);
+            EXPECT_LE(SaverPicture.settings.PictureKind, 9);
         } else {
-            EXPECT_EQ(SaverSettings.PictureKind, 10);
+            EXPECT_EQ(SaverPicture.settings.PictureKind, 10);
         }
         // The frame rate is drawn after the picture only when asked for.
         glrec::Clear();

@@ -81,8 +81,8 @@ TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
     host.monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
     ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
     EXPECT_EQ(host.window, (PixelRect{0, 0, 2560, 1024}));
-    EXPECT_EQ(MonitorViewports.count, 2);
-    EXPECT_FALSE(MonitorViewports.setOnNextFrame);  // the context is made after the sizing
+    EXPECT_EQ(SaverPicture.viewports.count, 2);
+    EXPECT_FALSE(SaverPicture.viewports.setOnNextFrame);  // the context is made after the sizing
 
     const struct {
         const char* name;
@@ -106,10 +106,11 @@ TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
         EXPECT_EQ(host.window, c.window) << c.name;
         EXPECT_EQ(host.log, (c.changed ? Strings{"size", "cursorpos"} : Strings{})) << c.name;
         if (c.changed) {
-            EXPECT_TRUE(MonitorViewports.setOnNextFrame) << c.name;
+            EXPECT_TRUE(SaverPicture.viewports.setOnNextFrame) << c.name;
         }
     }
-    EXPECT_EQ(ListOf(MonitorViewports), (Viewports{{1280, 0, 1600, 1200}, {0, 176, 1280, 1024}}));
+    EXPECT_EQ(ListOf(SaverPicture.viewports),
+              (Viewports{{1280, 0, 1600, 1200}, {0, 176, 1280, 1024}}));
 }
 
 TEST_F(Desktop, ACursorMovedByChangedMonitorsIsNoMovementOfTheMouse) {

@@ -24,7 +24,7 @@ class Preview : public ::testing::Test {
         ResetProcessState();
         glrec::Clear();
         SetBufferSwap(nullptr);
-        AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+        SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     }
     void TearDown() override { glrec::Clear(); }
     fakes::FakePreviewHost host;
@@ -45,11 +45,11 @@ void ExpectPreviewFrames(size_t frames) {
 }  // namespace
 
 TEST_F(Preview, FixedSettingsLeaveRandomPictureAlone) {
-    SaverSettings.RandomPicture = true;
+    SaverPicture.settings.RandomPicture = true;
     SeedRandomWith(321);
     StorePreviewSettings();
     fakes::ReferenceRandom r{321};
-    const SaverSettingsRecord& s = SaverSettings;
+    const SaverSettingsRecord& s = SaverPicture.settings;
     EXPECT_EQ(s.Speed, 1);
     EXPECT_EQ(s.Brightness, 5);
     EXPECT_EQ(s.Size, 7);
@@ -76,8 +76,8 @@ TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
     EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40",
                                  "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
     ExpectPreviewFrames(4);  // none before the settings were stored
-    EXPECT_GE(SaverSettings.PictureKind, 1);
-    EXPECT_LE(SaverSettings.PictureKind, 9);
+    EXPECT_GE(SaverPicture.settings.PictureKind, 1);
+    EXPECT_LE(SaverPicture.settings.PictureKind, 9);
 }
 
 TEST_F(Preview, TheLoopBodyRunsOnceWhenCloseIsAlreadyRequested) {

@@ -23,14 +23,14 @@ class Settings : public ::testing::Test {
     void SetUp() override { ResetProcessState(); }
     MemoryStore store;
     RecordingErrors errors;
-    SaverSettingsRecord& s = SaverSettings;
+    SaverSettingsRecord& s = SaverPicture.settings;
 };
 
 const Strings kDefaultWrites = {"Fast=10",  "Bright=9", "Size=7", "Satiation=5",
                                 "Color=10", "Alpha=1",  "Rands=0"};
 
 void ExpectDefaults() {
-    const SaverSettingsRecord& s = SaverSettings;
+    const SaverSettingsRecord& s = SaverPicture.settings;
     EXPECT_EQ(s.Speed, 10);
     EXPECT_EQ(s.Brightness, 9);
     EXPECT_EQ(s.Size, 7);

@@ -21,7 +21,7 @@ class SettingsWindow : public ::testing::Test {
     fakes::FakeSettingsHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
-    SaverSettingsRecord& s = SaverSettings;
+    SaverSettingsRecord& s = SaverPicture.settings;
 };
 
 }  // namespace
@@ -104,7 +104,7 @@ TEST_F(SettingsWindow, AfterALoadErrorTheSlidersShowWhatASaveWouldStore) {
     EXPECT_EQ(host.positions[5], kDefaultSettings.Detail);
     EXPECT_EQ(host.positions[6], kDefaultSettings.PictureKind);
     EXPECT_EQ(host.log.back(), "context");
-    EXPECT_NE(AnimationState.Drift1, 0.0);
+    EXPECT_NE(SaverPicture.animation.Drift1, 0.0);
 
     ASSERT_TRUE(SaveSettings(store, errors));
     EXPECT_EQ(store.values["Color"].data, 10u);

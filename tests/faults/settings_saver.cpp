@@ -50,7 +50,7 @@ int Save(const SaverSettingsRecord& values, bool userSave) {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     store.SetUserSave(userSave);
-    SaverSettings = values;
+    SaverPicture.settings = values;
     return SaveSettings(store, errors) ? 0 : 1;
 }
 
@@ -58,7 +58,7 @@ int Loop() {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     for (unsigned long n = 0;; ++n) {
-        SaverSettings = (n % 2 == 0) ? kSetB : kSetA;
+        SaverPicture.settings = (n % 2 == 0) ? kSetB : kSetA;
         if (!SaveSettings(store, errors)) return 1;
     }
 }
@@ -67,7 +67,7 @@ int Load() {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     const bool loaded = LoadSettings(store, errors);
-    const SaverSettingsRecord& s = SaverSettings;
+    const SaverSettingsRecord& s = SaverPicture.settings;
     std::printf("%d %d %d %d %d %d %d\n", s.Speed, s.Brightness, s.Size, s.Segments, s.Detail,
                 s.PictureKind, s.RandomPicture ? 1 : 0);
     return loaded ? 0 : 1;

@@ -123,10 +123,10 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
     for (int kind = 1; kind <= 10; ++kind) {
         Open(256, 256);
         SetupGL(GlVariant::FullScreen);
-        SaverSettings = kDefaultSettings;
-        SaverSettings.PictureKind = kind;
+        SaverPicture.settings = kDefaultSettings;
+        SaverPicture.settings.PictureKind = kind;
         SeedRandomWith(1000u * kind);
-        SeedAnimationState();
+        SaverPicture.animation = SeedAnimationState();
         for (int frame = 0; frame < 3; ++frame) RenderFrame();
         const auto pixels = Read();
         size_t lit = 0;
@@ -150,10 +150,10 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
 TEST_F(Pixels, SettingsFrameStaysAboveTheControls) {
     Open(400, 430);
     SetupWindowGL(GlVariant::Settings, 400, 430);
-    SaverSettings = kDefaultSettings;
-    SaverSettings.Size = 10;  // closest to the eye: the largest picture
+    SaverPicture.settings = kDefaultSettings;
+    SaverPicture.settings.Size = 10;  // closest to the eye: the largest picture
     SeedRandomWith(77);
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     RenderFrame();
     const auto pixels = Read();
     size_t lit = 0;
@@ -174,9 +174,9 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
         ResetProcessState();
         Open(256, 256);
         SetupGL(GlVariant::FullScreen);
-        SaverSettings = kDefaultSettings;
+        SaverPicture.settings = kDefaultSettings;
         SeedRandomWith(5);
-        SeedAnimationState();
+        SaverPicture.animation = SeedAnimationState();
         SetFrameOverlay(overlay ? DrawFrameRate : nullptr);
         RenderFrame();
         first[overlay] = Read();
@@ -211,11 +211,11 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
 TEST_F(Pixels, TwoMonitorsSideBySideShowTheSameWholeFrame) {
     Open(512, 200);
     SetupGL(GlVariant::FullScreen);
-    SaverSettings = kDefaultSettings;
+    SaverPicture.settings = kDefaultSettings;
     SeedRandomWith(4242);
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     const PixelRect two[] = {{0, 0, 256, 200}, {256, 0, 256, 200}};
-    MonitorViewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    SaverPicture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
     RenderFrame();
     const auto pixels = Read();
     size_t lit = 0, differing = 0;

@@ -30,14 +30,14 @@ class GlStream : public ::testing::Test {
         ResetProcessState();
         glrec::Clear();
         SetBufferSwap(nullptr);
-        SaverSettings = kDefaultSettings;
-        AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+        SaverPicture.settings = kDefaultSettings;
+        SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     }
 };
 
 // Each point's coordinates and colours name its position: x = 1000 i + j.
 void FillLabelledGrid() {
-    SurfaceGridRecord& g = SurfaceGrid;
+    SurfaceGridRecord& g = SaverPicture.grid;
     for (int i = 0; i < kGridRows; ++i)
         for (int j = 0; j < kGridCols; ++j) {
             g.GridX[i][j] = 1000 * i + j;
@@ -81,10 +81,10 @@ std::vector<double> ArgsOf(const std::string& name) {
 }  // namespace
 
 TEST_F(GlStream, DetailTwoDrawsExactlyTheTwoTrianglesOfRowOne) {
-    SaverSettings.Detail = 2;
-    SaverSettings.Segments = 0;
+    SaverPicture.settings.Detail = 2;
+    SaverPicture.settings.Segments = 0;
     FillLabelledGrid();
-    DrawSurface();
+    DrawSurface(SaverPicture.settings, SaverPicture.grid);
     const float a = static_cast<float>(std::sin(0.9) * std::sin(0.9));
     const Pos corners[6] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}, {2, 3}, {2, 4}};
     std::vector<Call> expected = {{"glPushMatrix", {}},
@@ -109,9 +109,9 @@ TEST_F(GlStream, DetailTwoDrawsExactlyTheTwoTrianglesOfRowOne) {
 TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
     for (int detail : {1, 3, 10, 30}) {
         glrec::Clear();
-        SaverSettings.Detail = detail;
+        SaverPicture.settings.Detail = detail;
         FillLabelledGrid();
-        DrawSurface();
+        DrawSurface(SaverPicture.settings, SaverPicture.grid);
         const auto copies = glrec::Copies();
         ASSERT_EQ(copies.size(), 6u);
         const std::vector<Pos> expected = ExpectedCorners(detail);
@@ -123,8 +123,9 @@ TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
                 ASSERT_EQ(p, expected[k]) << "detail " << detail << " vertex " << k;
                 ASSERT_EQ(copy.vertices[k].r, static_cast<float>(p.i / 64.0));  // its own colour
                 ASSERT_EQ(copy.vertices[k].g, static_cast<float>(p.j / 128.0));
-                ASSERT_EQ(copy.vertices[k].a,
-                          k % 3 == 0 ? 1.0f : static_cast<float>(NeighbourAlpha()));
+                ASSERT_EQ(copy.vertices[k].a, k % 3 == 0 ? 1.0f
+                                                         : static_cast<float>(NeighbourAlpha(
+                                                               SaverPicture.settings.Brightness)));
             }
         }
     }
@@ -133,14 +134,14 @@ TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
 TEST_F(GlStream, TranslationFollowsSizeAndCopiesTurnByEqualShares) {
     for (int size : {7, 0, 10, 13, -4}) {
         glrec::Clear();
-        SaverSettings.Size = size;
-        DrawSurface();
+        SaverPicture.settings.Size = size;
+        DrawSurface(SaverPicture.settings, SaverPicture.grid);
         ASSERT_EQ(glrec::Count("glTranslatef"), 1u);
         const Call& t = glrec::Calls()[1];
         EXPECT_EQ(t.args, (std::vector<double>{0, 0, size / 2.0 - 10}));
     }
     glrec::Clear();
-    DrawSurface();
+    DrawSurface(SaverPicture.settings, SaverPicture.grid);
     EXPECT_EQ(ArgsOf("glRotatef"), (std::vector<double>{0, 60, 120, 180, 240, 300}));
     for (const Call& c : glrec::Calls()) {
         if (c.name == "glRotatef") {
@@ -149,24 +150,24 @@ TEST_F(GlStream, TranslationFollowsSizeAndCopiesTurnByEqualShares) {
         }
     }
 
-    SaverSettings.Segments = 10;
+    SaverPicture.settings.Segments = 10;
     glrec::Clear();
-    DrawSurface();
+    DrawSurface(SaverPicture.settings, SaverPicture.grid);
     const auto angles = ArgsOf("glRotatef");
     ASSERT_EQ(angles.size(), 11u);
     for (int k = 0; k < 11; ++k) EXPECT_EQ(angles[k], static_cast<float>(k * 360 / 11.0));
 
-    SaverSettings.Segments = 0;
+    SaverPicture.settings.Segments = 0;
     glrec::Clear();
-    DrawSurface();
+    DrawSurface(SaverPicture.settings, SaverPicture.grid);
     EXPECT_EQ(ArgsOf("glRotatef"), std::vector<double>{0});
 }
 
 TEST_F(GlStream, NegativeSegmentsDrawNoCopyButStillPushTranslateAndPop) {
     for (int32_t segments : {-1, -2, std::numeric_limits<int32_t>::min()}) {
         glrec::Clear();
-        SaverSettings.Segments = segments;
-        DrawSurface();
+        SaverPicture.settings.Segments = segments;
+        DrawSurface(SaverPicture.settings, SaverPicture.grid);
         const auto& calls = glrec::Calls();
         ASSERT_EQ(calls.size(), 3u);
         EXPECT_EQ(calls[0].name, "glPushMatrix");
@@ -178,8 +179,8 @@ TEST_F(GlStream, NegativeSegmentsDrawNoCopyButStillPushTranslateAndPop) {
 TEST_F(GlStream, SmallOrNegativeDetailGivesEmptyTriangleLists) {
     for (int32_t detail : {1, 0, -1, std::numeric_limits<int32_t>::min()}) {
         glrec::Clear();
-        SaverSettings.Detail = detail;
-        DrawPicture();
+        SaverPicture.settings.Detail = detail;
+        DrawPicture(SaverPicture);
         EXPECT_EQ(glrec::Count("glBegin"), 6u);
         EXPECT_EQ(glrec::Count("glEnd"), 6u);
         EXPECT_EQ(glrec::Count("glVertex3f"), 0u);
@@ -187,19 +188,19 @@ TEST_F(GlStream, SmallOrNegativeDetailGivesEmptyTriangleLists) {
 }
 
 TEST_F(GlStream, StoredValuesBeyondTheSlidersAreDrawnAsTheirTopValues) {
-    SaverSettings.Segments = 1000000;
-    SaverSettings.Detail = std::numeric_limits<int32_t>::max();
-    SaverSettings.PictureKind = 3;
-    DrawPicture();
+    SaverPicture.settings.Segments = 1000000;
+    SaverPicture.settings.Detail = std::numeric_limits<int32_t>::max();
+    SaverPicture.settings.PictureKind = 3;
+    DrawPicture(SaverPicture);
     EXPECT_EQ(glrec::Count("glRotatef"), 11u);
     EXPECT_EQ(glrec::Count("glVertex3f"), 11u * 870 * 3);
-    EXPECT_EQ(SaverSettings.Segments, 1000000);
-    EXPECT_EQ(SaverSettings.Detail, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(SaverPicture.settings.Segments, 1000000);
+    EXPECT_EQ(SaverPicture.settings.Detail, std::numeric_limits<int32_t>::max());
 
     glrec::Clear();
-    SaverSettings.Segments = 10;
-    SaverSettings.Detail = 30;
-    DrawPicture();
+    SaverPicture.settings.Segments = 10;
+    SaverPicture.settings.Detail = 30;
+    DrawPicture(SaverPicture);
     EXPECT_EQ(glrec::Count("glVertex3f"), 11u * 870 * 3);
 }
 
@@ -210,9 +211,9 @@ TEST_F(GlStream, ApexIsOpaqueAndBaseAlphaIsSineOfBrightnessTenthsSquared) {
     } cases[] = {{9, 0.6136}, {15, 0.995}, {5, 0.2298}, {1, 0.00997}, {0, 0.0}};
     for (const auto& c : cases) {
         glrec::Clear();
-        SaverSettings.Brightness = c.brightness;
-        SaverSettings.PictureKind = 4;
-        DrawPicture();
+        SaverPicture.settings.Brightness = c.brightness;
+        SaverPicture.settings.PictureKind = 4;
+        DrawPicture(SaverPicture);
         const auto copies = glrec::Copies();
         ASSERT_FALSE(copies.front().vertices.empty());
         for (const glrec::Copy& copy : copies)
@@ -227,13 +228,13 @@ TEST_F(GlStream, ApexIsOpaqueAndBaseAlphaIsSineOfBrightnessTenthsSquared) {
 }
 
 TEST_F(GlStream, NaNColoursAreSentAsZeroAndNonFiniteTrianglesLeftOut) {
-    SaverSettings.Detail = 3;
-    SaverSettings.Segments = 0;
+    SaverPicture.settings.Detail = 3;
+    SaverPicture.settings.Segments = 0;
     FillLabelledGrid();
-    SurfaceGrid.GridG[1][2] = kNaN;
-    SurfaceGrid.GridX[2][1] = kNaN;  // a corner of (1,0) and the apex of (2,1)
-    SurfaceGrid.GridZ[3][6] = std::numeric_limits<double>::infinity();  // the last of (2,4)
-    DrawSurface();
+    SaverPicture.grid.GridG[1][2] = kNaN;
+    SaverPicture.grid.GridX[2][1] = kNaN;  // a corner of (1,0) and the apex of (2,1)
+    SaverPicture.grid.GridZ[3][6] = std::numeric_limits<double>::infinity();  // the last of (2,4)
+    DrawSurface(SaverPicture.settings, SaverPicture.grid);
     const auto copies = glrec::Copies();
     ASSERT_EQ(copies.size(), 1u);
     std::vector<Pos> expected = ExpectedCorners(3);
@@ -260,10 +261,10 @@ TEST_F(GlStream, NaNColoursAreSentAsZeroAndNonFiniteTrianglesLeftOut) {
 }
 
 TEST_F(GlStream, ZeroPhase1InKindOneLeavesEveryTriangleOut) {
-    SaverSettings.Speed = 0;
-    SaverSettings.PictureKind = 1;
-    AnimationState.Phase1 = 0.0;
-    for (int frame = 0; frame < 3; ++frame) DrawPicture();
+    SaverPicture.settings.Speed = 0;
+    SaverPicture.settings.PictureKind = 1;
+    SaverPicture.animation.Phase1 = 0.0;
+    for (int frame = 0; frame < 3; ++frame) DrawPicture(SaverPicture);
     EXPECT_EQ(glrec::Count("glBegin"), 18u);
     EXPECT_EQ(glrec::Count("glEnd"), 18u);
     EXPECT_EQ(glrec::Count("glVertex3f"), 0u);
@@ -271,8 +272,8 @@ TEST_F(GlStream, ZeroPhase1InKindOneLeavesEveryTriangleOut) {
 
 TEST_F(GlStream, PushesAndPopsBalanceOverManyFrames) {
     for (int kind = 1; kind <= 10; ++kind) {
-        SaverSettings.PictureKind = kind;
-        for (int frame = 0; frame < 5; ++frame) DrawPicture();
+        SaverPicture.settings.PictureKind = kind;
+        for (int frame = 0; frame < 5; ++frame) DrawPicture(SaverPicture);
     }
     const glrec::Nesting n = glrec::MatrixNesting();
     EXPECT_FALSE(n.underflow);
@@ -284,8 +285,8 @@ TEST_F(GlStream, PushesAndPopsBalanceOverManyFrames) {
 TEST_F(GlStream, DefaultFrameOfEveryKindHasSixEqualCopiesOfNinetyTriangles) {
     for (int kind = 1; kind <= 10; ++kind) {
         glrec::Clear();
-        SaverSettings.PictureKind = kind;
-        DrawPicture();
+        SaverPicture.settings.PictureKind = kind;
+        DrawPicture(SaverPicture);
         const auto copies = glrec::Copies();
         ASSERT_EQ(copies.size(), 6u);
         for (const glrec::Copy& copy : copies)
@@ -367,8 +368,8 @@ TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedes
     const std::vector<Call> plain = glrec::Calls();
 
     ResetProcessState();
-    SaverSettings = kDefaultSettings;
-    AnimationState = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+    SaverPicture.settings = kDefaultSettings;
+    SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     glrec::Clear();
     SetFrameOverlay(DrawFrameRate);
     RenderFrame();
@@ -413,22 +414,22 @@ bool SameCalls(const std::vector<Call>& a, const std::vector<Call>& b) {
 
 TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
     SetBufferSwap([] { glrec::Mark("swap"); });
-    const AnimationStateRecord start = AnimationState;
+    const AnimationStateRecord start = SaverPicture.animation;
     const std::vector<Call> plain = OneFrame();  // no layout at all
-    const AnimationStateRecord once = AnimationState;
+    const AnimationStateRecord once = SaverPicture.animation;
 
-    AnimationState = start;
+    SaverPicture.animation = start;
     const PixelRect one[] = {{0, 0, 1280, 1024}};
-    MonitorViewports = ViewportsFor(LayoutDesktop(one, 1), false);
+    SaverPicture.viewports = ViewportsFor(LayoutDesktop(one, 1), false);
     EXPECT_TRUE(SameCalls(OneFrame(), plain));
     EXPECT_EQ(glrec::Count("glViewport"), 0u);
 
-    AnimationState = start;
+    SaverPicture.animation = start;
     const PixelRect two[] = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
-    MonitorViewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    SaverPicture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
     const std::vector<Call> both = OneFrame();
-    EXPECT_EQ(AnimationState.Phase1, once.Phase1);  // the phases advanced once
-    EXPECT_EQ(AnimationState.Phase3, once.Phase3);
+    EXPECT_EQ(SaverPicture.animation.Phase1, once.Phase1);  // the phases advanced once
+    EXPECT_EQ(SaverPicture.animation.Phase3, once.Phase3);
     EXPECT_EQ(glrec::Count("glClear"), 1u);
     EXPECT_EQ(glrec::Count("swap"), 1u);
     std::vector<size_t> at;
@@ -443,7 +444,7 @@ TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
     EXPECT_TRUE(SameCalls({both.begin() + at[1] + 1, both.end() - 1}, surface));
 
     // After a change to one monitor, the first frame sets its viewport once.
-    MonitorViewports = ViewportsFor(LayoutDesktop(one, 1), true);
+    SaverPicture.viewports = ViewportsFor(LayoutDesktop(one, 1), true);
     OneFrame();
     ASSERT_EQ(glrec::Count("glViewport"), 1u);
     EXPECT_EQ(glrec::Calls()[1].args, (std::vector<double>{0, 0, 1280, 1024}));

@@ -72,7 +72,7 @@ class FileStoreTest : public ::testing::Test {
         root_ = mkdtemp(pattern);
         folder_ = root_ + "/zarvella";
         path_ = folder_ + "/settings.reg";
-        SaverSettings = {};
+        SaverPicture.settings = {};
     }
     void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
 
@@ -100,7 +100,7 @@ TEST_F(FileStoreTest, FirstRunWritesTheSevenDefaults) {
     FileSettingsStore store(path_, errors_);
     ASSERT_TRUE(LoadSettings(store, errors_));
     EXPECT_EQ(ReadFile(path_), kDefaults);
-    EXPECT_EQ(SaverSettings.Speed, 10);
+    EXPECT_EQ(SaverPicture.settings.Speed, 10);
     EXPECT_TRUE(errors_.texts.empty());
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 }
@@ -118,8 +118,8 @@ TEST_F(FileStoreTest, StoredValuesLoadAsTheyAre) {
     Store(StoredWith("dword:00000028"));
     FileSettingsStore store(path_, errors_);
     ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverSettings.Speed, 16);
-    EXPECT_EQ(SaverSettings.Detail, 40);
+    EXPECT_EQ(SaverPicture.settings.Speed, 16);
+    EXPECT_EQ(SaverPicture.settings.Detail, 40);
     EXPECT_EQ(ReadFile(path_), StoredWith("dword:00000028"));  // nothing written
 }
 
@@ -166,7 +166,7 @@ TEST_F(FileStoreTest, ADamagedFileIsReportedOnceAndNeverOverwritten) {
     FileSettingsStore store(path_, errors_);
     EXPECT_TRUE(
         LoadSettings(store, errors_));  // defaults in memory, like a key that cannot be made
-    EXPECT_EQ(SaverSettings.Speed, 10);
+    EXPECT_EQ(SaverPicture.settings.Speed, 10);
     ASSERT_EQ(errors_.texts.size(), 1u);
     EXPECT_NE(errors_.texts[0].find(path_), std::string::npos);
     EXPECT_NE(errors_.texts[0].find("line 3"), std::string::npos);
@@ -182,7 +182,7 @@ TEST_F(FileStoreTest, SavingKeepsOtherLinesAndRewritesOnlyOurValues) {
         "\"Fast\"=dword:00000001\n\"Note\"=\"keep me\"\n\n[HKEY_CURRENT_USER\\Software\\Else]\n"
         "\"Fast\"=dword:00000063\n");
     FileSettingsStore store(path_, errors_);
-    SaverSettings = kDefaultSettings;
+    SaverPicture.settings = kDefaultSettings;
     ASSERT_TRUE(SaveSettings(store, errors_));
     EXPECT_EQ(ReadFile(path_),
               "REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
@@ -203,7 +203,7 @@ TEST_F(FileStoreTest, AFailedWriteReportsAndLeavesNoTemporaryFile) {
     store.CloseKey();
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 
-    SaverSettings = kDefaultSettings;
+    SaverPicture.settings = kDefaultSettings;
     rmdir(path_.c_str());
     FileSettingsStore blocked(root_ + "/file/settings.reg", errors_);
     WriteFile(root_ + "/file", "not a folder");
@@ -226,7 +226,7 @@ TEST_F(FileStoreTest, WriteValueFailureShowsFailedToSetData) {
             return opened;
         }
     } store(path_, errors_);
-    SaverSettings = kDefaultSettings;
+    SaverPicture.settings = kDefaultSettings;
     EXPECT_FALSE(SaveSettings(store, errors_));
     EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to set data for 'Fast'"});
 }
@@ -251,8 +251,8 @@ TEST_F(FileStoreTest, AnExistingFileKeepsItsPermissions) {
     Store(kDefaults);
     chmod(path_.c_str(), 0640);
     FileSettingsStore store(path_, errors_);
-    SaverSettings = kDefaultSettings;
-    SaverSettings.Speed = 50;
+    SaverPicture.settings = kDefaultSettings;
+    SaverPicture.settings.Speed = 50;
     ASSERT_TRUE(SaveSettings(store, errors_));
     struct stat info;
     ASSERT_EQ(stat(path_.c_str(), &info), 0);
@@ -329,7 +329,7 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
 
         FileSettingsStore store(path_, errors_);
         ASSERT_TRUE(LoadSettings(store, errors_));
-        EXPECT_EQ(SaverSettings.Speed, kDefaultSettings.Speed);
+        EXPECT_EQ(SaverPicture.settings.Speed, kDefaultSettings.Speed);
         ASSERT_EQ(errors_.texts.size(), 1u);
         EXPECT_NE(errors_.texts[0].find("'" + path_ + "'"), std::string::npos) << errors_.texts[0];
         EXPECT_NE(errors_.texts[0].find(c.reason), std::string::npos) << errors_.texts[0];
@@ -338,17 +338,17 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
         EXPECT_EQ(Describe(path_), before);
 
         store.SetUserSave(true);
-        SaverSettings.Speed = 42;
+        SaverPicture.settings.Speed = 42;
         EXPECT_TRUE(SaveSettings(store, errors_));
         ASSERT_EQ(errors_.texts.size(), 3u);
         EXPECT_NE(errors_.texts[2].find("kept as '" + path_ + ".damaged'"), std::string::npos)
             << errors_.texts[2];
         EXPECT_EQ(Describe(path_ + ".damaged"), before);
         EXPECT_NE(ReadFile(path_).find("\"Fast\"=dword:0000002a"), std::string::npos);
-        SaverSettings = {};
+        SaverPicture.settings = {};
         FileSettingsStore again(path_, errors_);
         EXPECT_TRUE(LoadSettings(again, errors_));
-        EXPECT_EQ(SaverSettings.Speed, 42);
+        EXPECT_EQ(SaverPicture.settings.Speed, 42);
         EXPECT_EQ(errors_.texts.size(), 3u);
     }
 }
@@ -378,7 +378,7 @@ TEST_F(FileStoreTest, AFileInPlaceOfTheFolderAndAnEmptyFileDoNotTrapTheUser) {
     WriteFile(path_, "");
     FileSettingsStore fresh(path_, errors_);
     errors_.texts.clear();
-    SaverSettings = {};
+    SaverPicture.settings = {};
     ASSERT_TRUE(LoadSettings(fresh, errors_));
     EXPECT_TRUE(errors_.texts.empty());
     EXPECT_EQ(ReadFile(path_), kDefaults);
@@ -396,8 +396,8 @@ TEST_F(FileStoreTest, SavingThroughSymbolicLinksKeepsThem) {
     symlink((folder_ + "/middle").c_str(), path_.c_str());               // absolute
     FileSettingsStore store(path_, errors_);
     ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverSettings.Detail, 40);
-    SaverSettings.Detail = 12;
+    EXPECT_EQ(SaverPicture.settings.Detail, 40);
+    SaverPicture.settings.Detail = 12;
     for (bool userSave : {false, true}) {
         store.SetUserSave(userSave);
         ASSERT_TRUE(SaveSettings(store, errors_));
@@ -420,7 +420,7 @@ TEST_F(FileStoreTest, TheSizeLimitIsExact) {
     Store(within);
     FileSettingsStore store(path_, errors_);
     ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverSettings.Detail, 5);
+    EXPECT_EQ(SaverPicture.settings.Detail, 5);
     EXPECT_TRUE(errors_.texts.empty());
     Store(within + ";");
     EXPECT_TRUE(LoadSettings(store, errors_));

@@ -20,8 +20,9 @@ inline bool OutsideWalk(int32_t detail, int row, int column) {
 using GridArray = double[zarvella::kGridRows][zarvella::kGridCols];
 
 inline GridArray* const kGridArrays[6] = {
-    &zarvella::SurfaceGrid.GridX, &zarvella::SurfaceGrid.GridY, &zarvella::SurfaceGrid.GridZ,
-    &zarvella::SurfaceGrid.GridR, &zarvella::SurfaceGrid.GridG, &zarvella::SurfaceGrid.GridB};
+    &zarvella::SaverPicture.grid.GridX, &zarvella::SaverPicture.grid.GridY,
+    &zarvella::SaverPicture.grid.GridZ, &zarvella::SaverPicture.grid.GridR,
+    &zarvella::SaverPicture.grid.GridG, &zarvella::SaverPicture.grid.GridB};
 
 // First column of a row that lies outside the walk (kGridCols: none).
 inline int FirstOutsideColumn(int32_t detail, int row) {
@@ -61,7 +62,7 @@ inline int PoisonedCellsChanged(int32_t detail) {
 }
 
 inline int ExpectedCopies() {
-    const int32_t segments = zarvella::FrameSegments();
+    const int32_t segments = zarvella::FrameSegments(zarvella::SaverPicture.settings);
     return segments < 0 ? 0 : segments + 1;
 }
 
@@ -69,7 +70,7 @@ inline int ExpectedCopies() {
 // Returns a short reason, or nullptr for a sound frame. Does not allocate.
 inline const char* FrameFault() {
     const uint64_t copies = static_cast<uint64_t>(ExpectedCopies());
-    const int32_t detail = zarvella::FrameDetail();
+    const int32_t detail = zarvella::FrameDetail(zarvella::SaverPicture.settings);
     const uint64_t triangles = Gl.vertices / 3;
     const uint64_t bandTriangles = detail > 1 ? static_cast<uint64_t>(detail) * (detail - 1) : 0;
     if (Gl.calls > kMaxCallsPerFrame) return "more calls than the slider-top frame";

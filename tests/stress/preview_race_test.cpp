@@ -50,7 +50,7 @@ class PreviewRace : public ::testing::Test {
     void SetUp() override {
         ResetProcessState();
         SeedRandomWith(1u);
-        SeedAnimationState();
+        SaverPicture.animation = SeedAnimationState();
     }
     void TearDown() override { ResetProcessState(); }
 };
@@ -77,8 +77,9 @@ TEST_F(PreviewRace, PaintsOnlyWithTheFixedSettingsAndEndsOnCloseRequest) {
                 continue;
             }
             ++drawn;
-            const bool previewFrame = SaverSettings.Detail == 10 && SaverSettings.Segments == 5 &&
-                                      Gl.begins == 6 && Gl.ends == 6 && Gl.pushes == Gl.pops &&
+            const bool previewFrame = SaverPicture.settings.Detail == 10 &&
+                                      SaverPicture.settings.Segments == 5 && Gl.begins == 6 &&
+                                      Gl.ends == 6 && Gl.pushes == Gl.pops &&
                                       Gl.vertices <= 6u * 9u * 10u * 3u && Gl.depth == 0;
             if (!previewFrame) ++wrongFrames;
             // A refused password check changes nothing; an accepted one closes.
@@ -98,11 +99,11 @@ TEST_F(PreviewRace, PaintsOnlyWithTheFixedSettingsAndEndsOnCloseRequest) {
             << "settings stored before the window was shown";
         EXPECT_EQ(host.wrongSleeps.load(), 0);
         EXPECT_EQ(host.invalidates.load(), host.sleeps.load());
-        EXPECT_GE(SaverSettings.PictureKind, 1);
-        EXPECT_LE(SaverSettings.PictureKind, 9);
-        EXPECT_EQ(SaverSettings.Speed, 1);
-        EXPECT_EQ(SaverSettings.Brightness, 5);
-        EXPECT_EQ(SaverSettings.Size, 7);
+        EXPECT_GE(SaverPicture.settings.PictureKind, 1);
+        EXPECT_LE(SaverPicture.settings.PictureKind, 9);
+        EXPECT_EQ(SaverPicture.settings.Speed, 1);
+        EXPECT_EQ(SaverPicture.settings.Brightness, 5);
+        EXPECT_EQ(SaverPicture.settings.Size, 7);
         EXPECT_GT(paints, drawn - 1);
     }
 }
@@ -143,9 +144,11 @@ TEST_F(PreviewRace, ReseedingWhileTheMainThreadDrawsIsRaceFree) {
         }
     });
     for (int f = 0; f < 2000; ++f) {
-        AnimationState.Drift1 = AnimationState.Drift2 = AnimationState.Drift3 = 0;
-        AdvancePhases();  // draws three new drifts
-        if (std::abs(AnimationState.Drift1) > 0.01) ++outOfRange;
+        SaverPicture.animation.Drift1 = SaverPicture.animation.Drift2 =
+            SaverPicture.animation.Drift3 = 0;
+        SaverPicture.animation = AdvancePhases(
+            SaverPicture.animation, SaverPicture.settings.Speed);  // draws three new drifts
+        if (std::abs(SaverPicture.animation.Drift1) > 0.01) ++outOfRange;
     }
     stop.store(true);
     previewSide.join();

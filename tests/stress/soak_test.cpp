@@ -114,7 +114,7 @@ void SetFarState(int index) {
     const FarState& a = kFarStates[index % kFarStateCount];
     const FarState& b = kFarStates[(index + 5) % kFarStateCount];
     const FarState& c = kFarStates[(index + 9) % kFarStateCount];
-    AnimationState = {a.phase, -b.phase, c.phase, a.drift, b.drift, -c.drift};
+    SaverPicture.animation = {a.phase, -b.phase, c.phase, a.drift, b.drift, -c.drift};
 }
 
 std::string Describe(int32_t kind, const StoredValues& v) {
@@ -164,12 +164,12 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
     for (size_t c = 0; c < combos.size(); ++c) {
         const auto& [kind, values] = combos[c];
         ResetProcessState();
-        SaverSettings = {
+        SaverPicture.settings = {
             values.Speed, values.Brightness, values.Size, values.Segments, values.Detail, kind,
             false};
-        const int32_t detail = FrameDetail();
+        const int32_t detail = FrameDetail(SaverPicture.settings);
         PoisonOutsideWalk(detail);
-        SeedAnimationState();
+        SaverPicture.animation = SeedAnimationState();
         // Every third combination starts, and is knocked again halfway, from
         // phases and drifts set far outside anything the drift produces.
         const bool far = c % 3 == 0;
@@ -201,9 +201,9 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
         EXPECT_EQ(PoisonedCellsChanged(detail), 0)
             << Describe(kind, values) << ": rows with cells outside the walk written";
         // The settings are read, never written, by the engine.
-        EXPECT_EQ(SaverSettings.Detail, values.Detail);
-        EXPECT_EQ(SaverSettings.Segments, values.Segments);
-        EXPECT_EQ(SaverSettings.PictureKind, kind);
+        EXPECT_EQ(SaverPicture.settings.Detail, values.Detail);
+        EXPECT_EQ(SaverPicture.settings.Segments, values.Segments);
+        EXPECT_EQ(SaverPicture.settings.PictureKind, kind);
     }
     atEnd = ReadMemory();
 
@@ -257,17 +257,17 @@ TEST_F(Soak, EveryFrameFreshValuesFromTheWhole32BitRange) {
         return (r & 3) == 0 ? static_cast<int32_t>(next()) : kEdges[(r >> 2) % kEdgeCount];
     };
 
-    const SaverSettingsRecord kept = SaverSettings;
+    const SaverSettingsRecord kept = SaverPicture.settings;
     ResetProcessState();
-    SaverSettings = kept;
+    SaverPicture.settings = kept;
     // Only the last row and the columns past the widest row stay untouched
     // whatever Detail does (the frame never goes beyond row 30).
     PoisonOutsideWalk(kMaxFrameDetail);
-    SeedAnimationState();
+    SaverPicture.animation = SeedAnimationState();
     int faultyFrames = 0;
     const char* firstFault = nullptr;
     for (int f = 0; f < 20000; ++f) {
-        SaverSettings = {pick(), pick(), pick(), pick(), pick(), pick(), (next() & 1) != 0};
+        SaverPicture.settings = {pick(), pick(), pick(), pick(), pick(), pick(), (next() & 1) != 0};
         if (f % 97 == 0) SetFarState(f);
         stress::ResetGlCounts();
         RenderFrame();
