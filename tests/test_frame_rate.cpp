@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/frame_rate.h"
@@ -38,4 +41,25 @@ TEST(FrameRate, CountsTheFramesOfEachCompletedSecond) {
         for (double t : c.ticks) CountFrame(meter, t);
         EXPECT_NEAR(meter.rate, c.rate, 1e-9) << c.what;
     }
+}
+
+// Locales with a decimal comma; built from the system's sources when not installed.
+TEST(FrameRate, TextIsTheSameInEveryLocale) {
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    const std::string built = testing::TempDir() + "/locales";
+    for (const char* name : {"de_DE", "tr_TR", "C"}) {
+        const std::string locale = std::string(name) + ".UTF-8";
+        if (!std::setlocale(LC_ALL, locale.c_str()) && std::string(name) != "C") {
+            std::system(("mkdir -p " + built + " && localedef -i " + std::string(name) +
+                         " -f UTF-8 " + built + "/" + locale + " >/dev/null 2>&1")
+                            .c_str());
+            setenv("LOCPATH", built.c_str(), 1);
+            ASSERT_TRUE(std::setlocale(LC_ALL, locale.c_str())) << locale;
+        }
+        EXPECT_EQ(FrameRateText(25), "FPS: 25.0") << name;
+        EXPECT_EQ(FrameRateText(0.44), "FPS: 0.4") << name;
+        EXPECT_EQ(FrameRateText(59.96), "FPS: 60.0") << name;
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+    unsetenv("LOCPATH");
 }

@@ -2,7 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QStringList>
 #include <QSurfaceFormat>
+#include <QWindow>
 
 namespace zarvella::linux_shell {
 
@@ -21,6 +25,43 @@ void SetDefaultSurfaceFormat() {
     format.setDepthBufferSize(16);
     format.setStencilBufferSize(0);
     QSurfaceFormat::setDefaultFormat(format);
+}
+
+void UseDevicePixels() {
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv("QT_SCALE_FACTOR", "1");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+}
+
+namespace {
+QStringList* ProbeWarnings = nullptr;
+}
+
+std::string OpenGlProblem() {
+    QStringList warnings;
+    ProbeWarnings = &warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (ProbeWarnings) ProbeWarnings->append(text.trimmed());
+        });
+    bool ready = false;
+    {
+        QWindow probe;  // never shown: a native window with the GL visual
+        probe.setSurfaceType(QSurface::OpenGLSurface);
+        probe.create();
+        QOpenGLContext context;
+        if (probe.handle() && context.create() && context.makeCurrent(&probe)) {
+            ready = context.functions()->glGetString(GL_VERSION) != nullptr;
+            context.doneCurrent();
+        }
+    }
+    qInstallMessageHandler(previous);
+    ProbeWarnings = nullptr;
+    if (ready) return "";
+    warnings.removeAll(QString());
+    return warnings.isEmpty() ? "no context could be made on this display"
+                              : warnings.join("; ").toStdString();
 }
 
 GlView::GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent)
