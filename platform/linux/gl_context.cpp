@@ -9,7 +9,10 @@
 #include <QSurfaceFormat>
 #include <QWindow>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+
+#include "shell/fullscreen.h"
 
 namespace zarvella::linux_shell {
 
@@ -122,6 +125,14 @@ GlWindow::GlWindow(GlVariant variant)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), variant_(variant) {}
 
 void GlWindow::initializeGL() {
+    // The probe passed, but this window's context may still fail (Qt then
+    // paints anyway): say so and end rather than draw without one.
+    if (!context() || QOpenGLContext::currentContext() != context()) {
+        std::fprintf(stderr, "zarvella: %s\n",
+                     GlStartError("this window's context could not be made current").c_str());
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
     SetupGL(variant_);
 }
 
