@@ -30,16 +30,7 @@ window_geometry() {  # window_geometry TITLE: WxH+X+Y
   echo "${w}x${h}+$x+$y"
 }
 
-# settles WHAT GETTER ARG WANT: "GETTER ARG" prints WANT within 5 s
-settles() {
-  local got
-  for _ in $(seq 50); do
-    got=$("$2" "$3")
-    [ "$got" = "$4" ] && return 0
-    sleep 0.1
-  done
-  check "$1: $4 (got '$got')" false
-}
+is() { [ "$("$1" "$2")" = "$3" ]; }  # is GETTER ARG WANT: "GETTER ARG" prints WANT
 both_centred() {
   shot "$work/scaled.png" && centred "$work/scaled.png" 1280x1024+0+0 &&
     centred "$work/scaled.png" 1280x1024+1280+0
@@ -54,18 +45,18 @@ scaled_row() {
     env=ZARVELLA_ROW=$row
   fi
   start_saver_env "$env" /s
-  settles "$row /s: one window over both monitors" window_geometry Zarvella 2560x1024+0+0
+  check "$row /s: one window over both monitors: 2560x1024+0+0" await 5 is window_geometry Zarvella 2560x1024+0+0
   check "$row /s: the picture in the middle of each monitor" await 5 both_centred
   stop_pid "$saver_pid"; saver_pid=""
   make_parent 400x300+100+100 || { check "$row: the test parent appears" false; return; }
   start_saver_env "$env" /p "$parent"
-  settles "$row /p: the child is the parent's size" child_geometry "$parent" 400x300+0+0
+  check "$row /p: the child is the parent's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
   stop_pid "$saver_pid"; saver_pid=""
-  settles "$row: the preview's child goes" child_geometry "$parent" ""
+  await 5 is child_geometry "$parent" ""  # the preview's child gone
   start_saver_env "$env" -window-id "$parent"
-  settles "$row -window-id: the child is the window's size" child_geometry "$parent" 400x300+0+0
+  check "$row -window-id: the child is the window's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
   "$tool" resize "$parent" 240x150
-  settles "$row -window-id: the child follows the window" child_geometry "$parent" 240x150+0+0
+  check "$row -window-id: the child follows the window: 240x150+0+0" await 5 is child_geometry "$parent" 240x150+0+0
   stop_pid "$saver_pid"; saver_pid=""
   stop_pid "$parent_pid"
   [[ $row == Xft.dpi=* ]] && xrdb -remove

@@ -889,7 +889,7 @@ run_case "/c Color stored as a string" case_settings_color_string
 run_case "/c damaged file: message, left as it was; Save Settings keeps it beside and saves anew" case_settings_damaged_file
 run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11 px right ends" case_fullscreen_picture
 run_case "/s 11 px down ends" case_fullscreen_move_down
-run_case "/s on two monitors: one frame on each, primary left or right, monitors changing, scaled twice" case_monitors
+run_case "/s on two monitors: one frame on each, primary left or right, monitors changing; every window in device pixels at any scale" case_monitors
 run_case "/s a key ends" case_fullscreen_key
 run_case "/S a lone Shift ends" case_fullscreen_shift
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
