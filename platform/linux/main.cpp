@@ -97,10 +97,12 @@ int main(int argc, char** argv) {
     // Embedding into foreign X windows needs X11, whatever the session.
     qputenv("QT_QPA_PLATFORM", "xcb");
     SetDefaultSurfaceFormat();
-    // Only the settings window has widgets to scale, and other things to do
-    // than the picture.
+    // Windows over the monitors or inside another window take device pixels;
+    // the settings window and the hack's own window keep the desktop's scale.
     const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
-    if (!settingsWindow) UseDevicePixels();
+    if (!settingsWindow &&
+        !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
+        UseDevicePixels();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     const std::string glProblem = OpenGlProblem();
