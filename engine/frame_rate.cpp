@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <cmath>
+#include <string>
 
 namespace zarvella {
 
@@ -68,10 +68,17 @@ void CountFrame(FrameRateRecord& meter, double seconds) {
     }
 }
 
+std::string FrameRateText(double rate) {
+    // Whole numbers only: printf's "%.1f" takes the decimal point from the
+    // locale, and the font has no comma.
+    const double tenths = std::isfinite(rate) ? std::round(std::fabs(rate) * 10) : 0;
+    const long long t = tenths < 1e15 ? static_cast<long long>(tenths) : 0;
+    return "FPS: " + std::to_string(t / 10) + "." + std::to_string(t % 10);
+}
+
 void DrawFrameRateText(double rate, int width, int height) {
-    char text[32];
-    std::snprintf(text, sizeof text, "FPS: %.1f", rate);
-    const int length = static_cast<int>(std::strlen(text));
+    const std::string text = FrameRateText(rate);
+    const int length = static_cast<int>(text.size());
 
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);

@@ -3,6 +3,8 @@
 // restores, so the picture's calls and pixels stay as they are.
 #pragma once
 
+#include <string>
+
 #include "state/process_state.h"
 
 namespace zarvella {
@@ -12,7 +14,10 @@ namespace zarvella {
 // changes once a second, so it can be read.
 void CountFrame(FrameRateRecord& meter, double seconds);
 
-// "FPS: 25.0": white on a black box, 8 pixels from the lower left corner of
+// "FPS: 25.0", one decimal, a point in every locale.
+std::string FrameRateText(double rate);
+
+// FrameRateText: white on a black box, 8 pixels from the lower left corner of
 // the viewport (width by height pixels). GL 1.1; every state it changes is
 // restored (attributes and both matrices pushed and popped).
 void DrawFrameRateText(double rate, int width, int height);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "settings/settings.h"
@@ -14,6 +15,10 @@ inline constexpr int kFullScreenTimerMs = 40;
 inline constexpr int kMovementThreshold = 10;  // pixels, on either axis
 inline constexpr int kFullScreenLayoutWidth = 400;
 inline constexpr int kFullScreenLayoutHeight = 300;
+
+// No GL context: said on stderr, or in a message box by the settings window
+// (which stays usable, without its picture), with the platform's reason.
+std::string GlStartError(const std::string& why);
 
 class FullScreenHost {
   public:

@@ -55,6 +55,11 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
         start.kind = PreviewStart::Kind::EndAtOnce;
         return start;
     }
+    start.error = UndrawableWindowError(start.parent, host.Target(start.parent));
+    if (!start.error.empty()) {
+        start.kind = PreviewStart::Kind::Refuse;
+        return start;
+    }
     start.kind = PreviewStart::Kind::Child;
     start.width = area->width;
     start.height = area->height;

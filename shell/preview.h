@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "shell/window_handle.h"
 #include "state/process_state.h"
 
 namespace zarvella {
@@ -52,10 +54,11 @@ bool PreviewTakesKey(bool altHeld);
 
 // Where the preview draws, from the handle on the command line.
 struct PreviewStart {
-    enum class Kind { EndAtOnce, Child, StandAlone };
+    enum class Kind { EndAtOnce, Child, StandAlone, Refuse };
     Kind kind = Kind::StandAlone;
     uint32_t parent = 0;
     int width = kStandAloneWidth, height = kStandAloneHeight;
+    std::string error;  // Refuse: the line for stderr; the exit code is 1
 };
 
 struct AreaSize {
@@ -70,12 +73,15 @@ class PreviewParentHost {
     virtual std::optional<AreaSize> ParentArea(uint32_t parent) = 0;
     // The root (desktop) window: a handle that names no dialog's area.
     virtual bool IsDesktop(uint32_t window) = 0;
+    // Whether an existing window can be drawn into (Windows: always).
+    virtual DrawTarget Target(uint32_t) { return {}; }
 };
 
 // No handle (or 0): the stand-alone window. A handle that names no window,
 // or the desktop (a preview the size of the screen that nothing would end):
 // nothing to draw into, and nothing would ever end us, so end at once.
-// Otherwise a child of the parent's size.
+// A window that exists but cannot be drawn into (InputOnly, another
+// screen): refused, with what is wrong. Otherwise a child of the parent's size.
 PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host);
 
 // Once the window exists: the generator seeded, then the animation.

@@ -1,5 +1,7 @@
 #include "shell/window_handle.h"
 
+#include <cstdio>
+
 namespace zarvella {
 
 namespace {
@@ -50,6 +52,17 @@ uint32_t ParseWindowHandle(std::string_view text) {
         return ParseHex(text.substr(1));
     }
     return ParseDecimal(text);
+}
+
+std::string UndrawableWindowError(uint32_t window, DrawTarget target) {
+    const char* why = target.inputOnly ? "is an InputOnly window, which cannot be drawn into"
+                      : target.otherScreen
+                          ? "is on another screen of the display than its default one"
+                          : nullptr;
+    if (!why) return "";
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%x", static_cast<unsigned>(window));
+    return std::string("zarvella: the X window ") + id + " " + why;
 }
 
 }  // namespace zarvella

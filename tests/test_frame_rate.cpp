@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/frame_rate.h"
@@ -38,4 +41,21 @@ TEST(FrameRate, CountsTheFramesOfEachCompletedSecond) {
         for (double t : c.ticks) CountFrame(meter, t);
         EXPECT_NEAR(meter.rate, c.rate, 1e-9) << c.what;
     }
+}
+
+// Locales with a decimal comma, built from the system's sources.
+TEST(FrameRate, TextIsTheSameInEveryLocale) {
+    const std::string built = testing::TempDir() + "locales",
+                      saved = std::setlocale(LC_ALL, nullptr);
+    setenv("LOCPATH", built.c_str(), 1);
+    for (const std::string name : {"de_DE", "tr_TR"}) {
+        std::system(("mkdir -p " + built + " && localedef -i " + name + " -f UTF-8 " + built + "/" +
+                     name + ".UTF-8 2>/dev/null")
+                        .c_str());
+        ASSERT_TRUE(std::setlocale(LC_ALL, (name + ".UTF-8").c_str())) << name;
+        EXPECT_EQ(FrameRateText(25), "FPS: 25.0") << name;
+        EXPECT_EQ(FrameRateText(59.96), "FPS: 60.0") << name;
+    }
+    std::setlocale(LC_ALL, saved.c_str());
+    unsetenv("LOCPATH");
 }

@@ -124,10 +124,14 @@ TEST(PreviewStartRule, StandAloneChildOrEndAtOnce) {
     host.windows[0x1234] = {152, 112};
     host.windows[0x1e3] = {1280, 1024};
     host.desktop = 0x1e3;  // a window of the screen's size, but no dialog's area
+    host.windows[0x20] = host.windows[0x21] = {300, 200};
+    host.targets[0x20].inputOnly = true;
+    host.targets[0x21].otherScreen = true;
     const struct {
         const char* argument;
         Kind kind;
         int width, height;
+        std::string error = "";
     } cases[] = {
         {"", Kind::StandAlone, kStandAloneWidth, kStandAloneHeight},
         {"0", Kind::StandAlone, kStandAloneWidth, kStandAloneHeight},
@@ -136,12 +140,17 @@ TEST(PreviewStartRule, StandAloneChildOrEndAtOnce) {
         {"0x1234", Kind::Child, 152, 112},
         {"4661", Kind::EndAtOnce, kStandAloneWidth, kStandAloneHeight},
         {"0x1e3", Kind::EndAtOnce, kStandAloneWidth, kStandAloneHeight},
+        {"0x20", Kind::Refuse, kStandAloneWidth, kStandAloneHeight,
+         "zarvella: the X window 0x20 is an InputOnly window, which cannot be drawn into"},
+        {"0x21", Kind::Refuse, kStandAloneWidth, kStandAloneHeight,
+         "zarvella: the X window 0x21 is on another screen of the display than its default one"},
     };
     for (const auto& c : cases) {
         const PreviewStart start = DecidePreviewStart(c.argument, host);
         EXPECT_EQ(start.kind, c.kind) << c.argument;
         EXPECT_EQ(start.width, c.width) << c.argument;
         EXPECT_EQ(start.height, c.height) << c.argument;
+        EXPECT_EQ(start.error, c.error) << c.argument;
     }
-    EXPECT_EQ(host.asked, (std::vector<uint32_t>{0x1234, 0x1234, 0x1235}));
+    EXPECT_EQ(host.asked, (std::vector<uint32_t>{0x1234, 0x1234, 0x1235, 0x20, 0x21}));
 }

@@ -23,14 +23,24 @@ TForm1::TForm1(SettingsStore& store, ErrorSink& errors)
 }
 
 TForm1::TForm1(const HackOptions& hack, unsigned long embedInto)
-    : GlWindow(GlVariant::FullScreen), hack_(hack), embedInto_(embedInto) {
+    : GlWindow(GlVariant::FullScreen),
+      hack_(hack),
+      embedInto_(hack.target == HackTarget::GivenWindow ? embedInto : 0),
+      desktop_(hack.target == HackTarget::RootWindow) {
     Build();
 }
 
 void TForm1::Build() {
     setTitle(QString::fromUtf8(kApplicationTitle));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    if (hack_ && !embedInto_) {
+    if (desktop_) {
+        // -root without XScreenSaver: the desktop's background, over every
+        // monitor. Unmanaged and kept below every other window, deaf to
+        // keys and the mouse: it never covers a program or takes its input.
+        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
+                 Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput |
+                 Qt::WindowDoesNotAcceptFocus);
+    } else if (hack_ && !embedInto_) {
         // A window like any other: framed, resizable, centred.
         setFlags(Qt::Window);
         resize(kHackWindowWidth, kHackWindowHeight);
@@ -61,10 +71,15 @@ void TForm1::Build() {
     FormCreate();
 
     if (embedInto_) {
-        EndWithForeignWindow(embedInto_);
-    } else if (!hack_) {
+        // XScreenSaver resizes its preview pane, other hosts their window:
+        // the picture follows.
+        EndWithWindows(embedInto_, 0, [this](int, int) {
+            QMetaObject::invokeMethod(this, &TForm1::ScreensChanged, Qt::QueuedConnection);
+        });
+    } else if (!hack_ || desktop_) {
         FollowScreens();
     }
+    if (desktop_) lower();
 }
 
 void TForm1::FollowScreens() {
@@ -141,7 +156,7 @@ std::vector<PixelRect> TForm1::Monitors() {
         const ForeignWindow target = QueryForeignWindow(embedInto_);
         return {{0, 0, target.width, target.height}};
     }
-    if (hack_) return {};  // its own window keeps its size
+    if (hack_ && !desktop_) return {};  // its own window keeps its size
     std::vector<PixelRect> monitors;
     QList<QScreen*> screens = QGuiApplication::screens();
     screens.removeOne(QGuiApplication::primaryScreen());

@@ -25,8 +25,9 @@ class TForm1 : public GlWindow, private FullScreenHost {
     // The saver: full screen, with the stored settings.
     TForm1(SettingsStore& store, ErrorSink& errors);
     // The hack, with the command line's settings: embedInto is the X window
-    // to draw into (XSCREENSAVER_WINDOW, -window-id, the root), or 0 for a
-    // resizable window of its own.
+    // to draw into (XSCREENSAVER_WINDOW, -window-id), followed in its size.
+    // The root (-root by hand) gets a window below every other one, over
+    // every monitor; otherwise a resizable window of its own.
     TForm1(const HackOptions& hack, unsigned long embedInto);
 
     QTimer* Timer;
@@ -67,6 +68,7 @@ class TForm1 : public GlWindow, private FullScreenHost {
     ErrorSink* errors_ = nullptr;
     std::optional<HackOptions> hack_;
     unsigned long embedInto_ = 0;
+    bool desktop_ = false;  // -root by hand: below every other window
 };
 
 }  // namespace zarvella::linux_shell

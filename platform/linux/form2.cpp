@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "shell/fullscreen.h"
 #include "shell/window_place.h"
 
 namespace zarvella::linux_shell {
@@ -55,12 +56,13 @@ class TrackBarSlider : public QSlider {
 
 }  // namespace
 
-TForm2::TForm2(SettingsStore& store, ErrorSink& errors)
+TForm2::TForm2(SettingsStore& store, ErrorSink& errors, std::string glProblem)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       store_(store),
-      errors_(errors) {
+      errors_(errors),
+      glProblem_(std::move(glProblem)) {
     setWindowTitle(QString::fromUtf8(kSettingsTitle));
     setFixedSize(kSettingsWindowWidth, kSettingsWindowHeight);
     setAutoFillBackground(true);
@@ -131,6 +133,7 @@ void TForm2::CreateControls() {
     for (int track = 1; track <= kTrackBarCount; ++track) {
         const SettingInfo& info = TrackBarSetting(track);
         QLabel* label = new QLabel(QString::fromUtf8(info.label), this);
+        label->setTextFormat(Qt::PlainText);
         label->setGeometry(ToQRect(info.labelRect));
         label->setFont(labelFont);
         label->setPalette(white);
@@ -226,6 +229,10 @@ void TForm2::SizeAndCentre() {
 }
 
 void TForm2::AttachContext() {
+    if (!glProblem_.empty()) {
+        errors_.ShowError(GlStartError(glProblem_));
+        return;
+    }
     // The GL surface stands for the client area a Windows frame leaves inside
     // the 400x430 outer size: the picture's viewport then puts the picture in
     // its top 300 pixels, above the controls, exactly as on Windows.

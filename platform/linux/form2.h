@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <string>
 
 #include "platform/linux/gl_context.h"
 #include "settings/settings_window.h"
@@ -19,7 +20,9 @@ namespace zarvella::linux_shell {
 class TForm2 : public QWidget, private SettingsWindowHost {
     Q_OBJECT
   public:
-    TForm2(SettingsStore& store, ErrorSink& errors);
+    // glProblem: why no GL context can be made (empty: it can); the window
+    // then says so and works without its picture.
+    TForm2(SettingsStore& store, ErrorSink& errors, std::string glProblem = "");
 
     QCheckBox* CheckBox1;
     // StaticText1 to 6 and TrackBar1 to 6, at [0] to [5].
@@ -56,6 +59,7 @@ class TForm2 : public QWidget, private SettingsWindowHost {
 
     SettingsStore& store_;
     ErrorSink& errors_;
+    std::string glProblem_;
     GlView* view_ = nullptr;
 };
 

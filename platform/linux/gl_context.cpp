@@ -1,8 +1,18 @@
 #include "platform/linux/gl_context.h"
 
 #include <GL/gl.h>
+#include <unistd.h>
 
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QStringList>
 #include <QSurfaceFormat>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "shell/fullscreen.h"
 
 namespace zarvella::linux_shell {
 
@@ -21,6 +31,72 @@ void SetDefaultSurfaceFormat() {
     format.setDepthBufferSize(16);
     format.setStencilBufferSize(0);
     QSurfaceFormat::setDefaultFormat(format);
+}
+
+void UseDevicePixels() {
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv("QT_SCALE_FACTOR", "1");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    qunsetenv("QT_AUTO_SCREEN_SCALE_FACTOR");
+}
+
+namespace {
+
+QStringList* ProbeWarnings = nullptr;
+
+// What the GL driver writes straight to stderr while `probe` runs, as lines,
+// instead of on stderr.
+QStringList DriverLines(const std::function<void()>& probe) {
+    std::FILE* capture = std::tmpfile();
+    const int saved = capture ? dup(STDERR_FILENO) : -1;
+    if (saved < 0 || dup2(fileno(capture), STDERR_FILENO) < 0) {
+        if (saved >= 0) close(saved);
+        if (capture) std::fclose(capture);
+        probe();
+        return {};
+    }
+    probe();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    QByteArray text;
+    char buffer[4096];
+    std::rewind(capture);
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, capture)) > 0 && text.size() < 65536;)
+        text.append(buffer, static_cast<qsizetype>(n));
+    std::fclose(capture);
+    return QString::fromLocal8Bit(text).split('\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+std::string OpenGlProblem() {
+    QStringList warnings;
+    ProbeWarnings = &warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (ProbeWarnings) ProbeWarnings->append(text);
+        });
+    bool ready = false;
+    warnings += DriverLines([&ready] {
+        QWindow probe;  // never shown: a native window with the GL visual
+        probe.setSurfaceType(QSurface::OpenGLSurface);
+        probe.create();
+        QOpenGLContext context;
+        if (probe.handle() && context.create() && context.makeCurrent(&probe)) {
+            ready = context.functions()->glGetString(GL_VERSION) != nullptr;
+            context.doneCurrent();
+        }
+    });
+    qInstallMessageHandler(previous);
+    ProbeWarnings = nullptr;
+    if (ready) return "";
+    QStringList reasons;
+    for (const QString& line : warnings)
+        if (!line.trimmed().isEmpty()) reasons += line.trimmed();
+    reasons.removeDuplicates();
+    return reasons.isEmpty() ? "no context could be made on this display"
+                             : reasons.join("; ").toStdString();
 }
 
 GlView::GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent)
@@ -49,6 +125,14 @@ GlWindow::GlWindow(GlVariant variant)
     : QOpenGLWindow(QOpenGLWindow::NoPartialUpdate), variant_(variant) {}
 
 void GlWindow::initializeGL() {
+    // The probe passed, but this window's context may still fail (Qt then
+    // paints anyway): say so and end rather than draw without one.
+    if (!context() || QOpenGLContext::currentContext() != context()) {
+        std::fprintf(stderr, "zarvella: %s\n",
+                     GlStartError("this window's context could not be made current").c_str());
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
     SetupGL(variant_);
 }
 

@@ -7,6 +7,7 @@
 #include <QOpenGLWidget>
 #include <QOpenGLWindow>
 #include <QSize>
+#include <string>
 
 #include "engine/render.h"
 
@@ -16,6 +17,18 @@ namespace zarvella::linux_shell {
 // Set before the application object exists, so every context and every
 // GL window gets it.
 void SetDefaultSurfaceFormat();
+
+// For a process whose windows are only GL pictures (full screen, preview,
+// hack): Qt's scaling off, so a window's geometry is in device pixels and
+// covers its monitors or its parent exactly at any QT_SCALE_FACTOR or
+// Xft.dpi; a scaled size is rounded and a scaled position is taken from the
+// screen the window is thought to be on. Before the application object.
+void UseDevicePixels();
+
+// Empty when an OpenGL context can be made and made current on a window of
+// the display; otherwise why not, from Qt's own warnings (which are taken
+// here, not printed). After the application object, before any GL window.
+std::string OpenGlProblem();
 
 // The settings window's surface: a GL widget, since the window's sliders
 // and buttons lie on top of it.

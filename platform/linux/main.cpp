@@ -12,11 +12,13 @@
 #include "engine/fpu.h"
 #include "platform/linux/form1.h"
 #include "platform/linux/form2.h"
+#include "platform/linux/gl_context.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/x11_window.h"
+#include "shell/window_handle.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 
@@ -31,8 +33,15 @@ int RunHack(const HackOptions& hack) {
     if (hack.target == HackTarget::GivenWindow) window = hack.window;
     if (hack.target == HackTarget::RootWindow) window = RootWindowId();
     // Nothing to draw into, and nothing would ever end us.
-    if (hack.target != HackTarget::OwnWindow && !QueryForeignWindow(window).exists) {
+    const ForeignWindow target = QueryForeignWindow(window);
+    if (hack.target != HackTarget::OwnWindow && !target.exists) {
         std::fprintf(stderr, "%s\n", MissingHackWindowError(window).c_str());
+        return 1;
+    }
+    const std::string undrawable = UndrawableWindowError(static_cast<uint32_t>(window),
+                                                         {target.inputOnly, target.otherScreen});
+    if (hack.target != HackTarget::OwnWindow && !undrawable.empty()) {
+        std::fprintf(stderr, "%s\n", undrawable.c_str());
         return 1;
     }
     // Where the settings come from is the core's rule (HackSettings).
@@ -79,10 +88,10 @@ int RunFullScreen() {
     return QApplication::exec();
 }
 
-int RunSettings() {
+int RunSettings(const std::string& glProblem) {
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    TForm2 form(store, errors);
+    TForm2 form(store, errors, glProblem);
     form.show();
     form.activateWindow();
     return QApplication::exec();
@@ -127,13 +136,24 @@ int main(int argc, char** argv) {
     // Embedding into foreign X windows needs X11, whatever the session.
     qputenv("QT_QPA_PLATFORM", "xcb");
     SetDefaultSurfaceFormat();
+    // Windows over the monitors or inside another window take device pixels;
+    // the settings window and the hack's own window keep the desktop's scale.
+    const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
+    if (!settingsWindow &&
+        !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
+        UseDevicePixels();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+    const std::string glProblem = OpenGlProblem();
+    if (!glProblem.empty() && !settingsWindow) {
+        std::fprintf(stderr, "zarvella: %s\n", GlStartError(glProblem).c_str());
+        return 1;
+    }
 
     if (plan.kind == LaunchKind::Hack) return RunHack(plan.hack);
     switch (plan.mode) {
         case SaverMode::Settings:
-            return RunSettings();
+            return RunSettings(glProblem);
         case SaverMode::Preview:
             return RunPreview(plan.secondArgument);
         case SaverMode::ChangePassword:

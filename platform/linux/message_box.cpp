@@ -16,8 +16,12 @@ void MessageBoxErrors::ShowError(const std::string& text) {
             std::fclose(file);
         }
     }
-    QMessageBox::critical(nullptr, QString::fromUtf8(kApplicationTitle),
-                          QString::fromStdString(text));
+    // Plain text: a path may hold markup, and it must read as it is, never
+    // load an image or a link.
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+                    QString::fromStdString(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 }  // namespace zarvella::linux_shell

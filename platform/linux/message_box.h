@@ -7,7 +7,7 @@
 
 namespace zarvella::linux_shell {
 
-// QMessageBox::critical. Test hook: when the environment variable
+// A critical QMessageBox, its text plain (never markup). Test hook: when the environment variable
 // ZARVELLA_TEST_MESSAGE_LOG names a file, each text shown is also appended to
 // it as one line, so the end-to-end tests can check the wording.
 class MessageBoxErrors : public ErrorSink {

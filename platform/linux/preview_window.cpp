@@ -68,6 +68,10 @@ class X11ParentHost : public PreviewParentHost {
         if (!area.exists) return std::nullopt;
         return AreaSize{area.width, area.height};
     }
+    DrawTarget Target(uint32_t window) override {
+        const ForeignWindow area = QueryForeignWindow(window);
+        return {area.inputOnly, area.otherScreen};
+    }
 };
 
 }  // namespace
@@ -76,6 +80,10 @@ int RunPreview(std::string_view secondArgument) {
     X11ParentHost parents;
     const PreviewStart start = DecidePreviewStart(secondArgument, parents);
     if (start.kind == PreviewStart::Kind::EndAtOnce) return 0;
+    if (start.kind == PreviewStart::Kind::Refuse) {
+        std::fprintf(stderr, "%s\n", start.error.c_str());
+        return 1;
+    }
     const unsigned long parent = start.parent;
 
     // Both live until the process ends: PreviewThread is never joined.

@@ -143,6 +143,19 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& path) 
     closedir(dir);
 }
 
+// The user's "do not change": no write permission for us, or none for
+// anyone (which root, who may write anyway, must respect as well).
+bool ReadOnly(const std::string& path, const struct stat& info) {
+    return (info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+bool ReadOnlyFile(const std::string& link) {
+    std::string path;
+    struct stat info;
+    return FollowLinks(link, path) && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ReadOnly(path, info);
+}
+
 }  // namespace
 
 std::string DefaultSettingsPath() {
@@ -171,6 +184,11 @@ bool WriteFileAtomically(const std::string& link, std::string_view content) {
     // An existing file keeps its permissions.
     struct stat old;
     const bool keepMode = stat(path.c_str(), &old) == 0;
+    if (keepMode && ReadOnly(path, old)) {
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    }
     const bool written = (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) &&
                          WriteAll(fd, content) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
@@ -305,6 +323,8 @@ bool FileSettingsStore::FlushKey() {
 bool FileSettingsStore::WriteUserSave(const std::string& content) {
     std::string kept, what = "The settings file '" + path_ + "' could not be read";
     if (replaceUnreadable_) {
+        // A read-only file stays, damaged or not.
+        if (ReadOnlyFile(path_)) return false;
         kept = MoveAside(path_);
         if (kept.empty()) return false;
         replaceUnreadable_ = false;

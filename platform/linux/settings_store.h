@@ -24,7 +24,8 @@ std::string DefaultSettingsPath();
 // Writes a temporary file next to `path`, flushes it to disk and renames it
 // over `path`, creating missing folders first. When `path` is a symbolic link
 // (as dotfile managers make it) the file it points to is replaced and the link
-// kept. On any failure the old file is untouched, the temporary file is
+// kept. A read-only file (no write permission) is refused: the user's way of
+// keeping it as it is. On any failure the old file is untouched, the temporary file is
 // removed and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 

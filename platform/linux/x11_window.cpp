@@ -13,9 +13,12 @@ namespace {
 
 constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 
+// The display's default screen: the one Qt draws on.
+int DefaultScreen = 0;
+
 xcb_connection_t* OwnConnection() {
     static xcb_connection_t* connection = [] {
-        xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+        xcb_connection_t* c = xcb_connect(nullptr, &DefaultScreen);
         if (xcb_connection_has_error(c)) {
             xcb_disconnect(c);
             return static_cast<xcb_connection_t*>(nullptr);
@@ -23,6 +26,12 @@ xcb_connection_t* OwnConnection() {
         return c;
     }();
     return connection;
+}
+
+xcb_window_t DefaultRoot(xcb_connection_t* connection) {
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int k = 0; k < DefaultScreen && screens.rem > 0; ++k) xcb_screen_next(&screens);
+    return screens.rem > 0 ? screens.data->root : 0;
 }
 
 }  // namespace
@@ -45,6 +54,8 @@ ForeignWindow QueryForeignWindow(unsigned long id) {
         result.exists = true;
         result.width = geometry->width;
         result.height = geometry->height;
+        result.inputOnly = attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY;
+        result.otherScreen = geometry->root != DefaultRoot(connection);
     }
     std::free(attributes);
     std::free(geometry);
@@ -57,9 +68,7 @@ bool DisplayOpens() {
 
 unsigned long RootWindowId() {
     xcb_connection_t* connection = OwnConnection();
-    if (!connection) return 0;
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    return screen ? screen->root : 0;
+    return connection ? DefaultRoot(connection) : 0;
 }
 
 void EndWithForeignWindow(unsigned long id) {

@@ -10,6 +10,8 @@ struct ForeignWindow {
     bool exists = false;
     int width = 0;
     int height = 0;
+    bool inputOnly = false;    // of class InputOnly: nothing can be drawn into it
+    bool otherScreen = false;  // of another screen than the display's default one
 };
 
 // On an X connection of our own (xcb, so an error is an answer, not a
@@ -20,6 +22,7 @@ ForeignWindow QueryForeignWindow(unsigned long id);
 // True when the display (DISPLAY) can be opened at all.
 bool DisplayOpens();
 
+// The root window of the display's default screen.
 unsigned long RootWindowId();
 
 // Ends the process (exit code 0) once the window no longer exists, checked

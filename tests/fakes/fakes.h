@@ -275,6 +275,8 @@ class FakeParentHost : public PreviewParentHost {
         return it->second;
     }
     bool IsDesktop(uint32_t window) override { return window == desktop; }
+    std::map<uint32_t, DrawTarget> targets;  // the others can be drawn into
+    DrawTarget Target(uint32_t window) override { return targets[window]; }
 };
 
 }  // namespace zarvella::fakes

@@ -17,14 +17,10 @@ two_monitors_lit() {
   check "$2: both show the same frame ($d pixels differ)" below "$d" 2000
 }
 
-# balanced SHOT GEOMETRY WHAT: the picture sits in the middle of the region
-# (a viewport in scaled instead of device pixels would put it in a corner).
-balanced() {
-  local w h x y left right
+centred() {  # centred SHOT WxH+X+Y: the picture lit on both halves of the region
+  local w h x y
   IFS='x+' read -r w h x y <<<"$2"
-  left=$(lit "$1" "$((w / 2))x$h+$x+$y")
-  right=$(lit "$1" "$((w / 2))x$h+$((x + w / 2))+$y")
-  check "$3: lit on both halves ($left, $right)" above "$(awk -v a="$left" -v b="$right" 'BEGIN { print (a < b ? a : b) }')" 0.01
+  above "$(lit "$1" "$((w / 2))x$h+$x+$y")" 0.01 && above "$(lit "$1" "$((w / 2))x$h+$((x + w / 2))+$y")" 0.01
 }
 
 window_geometry() {  # window_geometry TITLE: WxH+X+Y
@@ -32,6 +28,38 @@ window_geometry() {  # window_geometry TITLE: WxH+X+Y
   wid=$(find_window "$1") || return 1
   read -r x y w h < <(geometry_of "$wid")
   echo "${w}x${h}+$x+$y"
+}
+
+is() { [ "$("$1" "$2")" = "$3" ]; }  # is GETTER ARG WANT: "GETTER ARG" prints WANT
+both_centred() {
+  shot "$work/scaled.png" && centred "$work/scaled.png" 1280x1024+0+0 &&
+    centred "$work/scaled.png" 1280x1024+1280+0
+}
+
+# scaled_row VAR=VALUE (or Xft.dpi=N): the full screen, the preview and the
+# hack's child (also after its window is resized) in device pixels.
+scaled_row() {
+  local row=$1 env=$1
+  if [[ $row == Xft.dpi=* ]]; then
+    echo "Xft.dpi: ${row#*=}" | xrdb -merge
+    env=ZARVELLA_ROW=$row
+  fi
+  start_saver_env "$env" /s
+  check "$row /s: one window over both monitors: 2560x1024+0+0" await 5 is window_geometry Zarvella 2560x1024+0+0
+  check "$row /s: the picture in the middle of each monitor" await 5 both_centred
+  stop_pid "$saver_pid"; saver_pid=""
+  make_parent 400x300+100+100 || { check "$row: the test parent appears" false; return; }
+  start_saver_env "$env" /p "$parent"
+  check "$row /p: the child is the parent's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
+  stop_pid "$saver_pid"; saver_pid=""
+  await 5 is child_geometry "$parent" ""  # the preview's child gone
+  start_saver_env "$env" -window-id "$parent"
+  check "$row -window-id: the child is the window's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
+  "$tool" resize "$parent" 240x150
+  check "$row -window-id: the child follows the window: 240x150+0+0" await 5 is child_geometry "$parent" 240x150+0+0
+  stop_pid "$saver_pid"; saver_pid=""
+  stop_pid "$parent_pid"
+  [[ $row == Xft.dpi=* ]] && xrdb -remove
 }
 
 case_monitors() {
@@ -88,15 +116,11 @@ case_monitors() {
   wait_exit 3 && check "a key ends it (exit $exit_code)" [ "$exit_code" = 0 ] ||
     check "a key ends it" false
 
-  # Scaled twice: every viewport in device pixels.
-  start_saver_env QT_SCALE_FACTOR=2 /s
-  find_window Zarvella >/dev/null
-  sleep 1.5
-  shot "$work/scaled.png"
-  two_monitors_lit "$work/scaled.png" "QT_SCALE_FACTOR=2"
-  balanced "$work/scaled.png" 1280x1024+0+0 "QT_SCALE_FACTOR=2 full screen"
-  stop_pid "$saver_pid"
-  saver_pid=""
+  # Scaled: every window in device pixels, the picture centred on each monitor.
+  local row
+  for row in QT_SCALE_FACTOR=1.5 QT_SCALE_FACTOR=1.75 QT_SCALE_FACTOR=2 QT_SCALE_FACTOR=3 Xft.dpi=144; do
+    scaled_row "$row"
+  done
   start_saver_env QT_SCALE_FACTOR=2 /c
   g=$(window_geometry "Zarvella Settings")
   check "QT_SCALE_FACTOR=2: the settings window is 800x860 (got ${g%%+*})" [ "${g%%+*}" = 800x860 ]
@@ -105,7 +129,8 @@ case_monitors() {
   local x y
   IFS='x+' read -r _ _ x y <<<"$g"
   # The picture's viewport: 800x600 device pixels, 60 below the window's top.
-  balanced "$work/scaled-settings.png" "800x600+$x+$((y + 60))" "QT_SCALE_FACTOR=2 settings picture"
+  check "QT_SCALE_FACTOR=2: the settings picture sits in the middle of its viewport" \
+    centred "$work/scaled-settings.png" "800x600+$x+$((y + 60))"
   focus "$(find_window "Zarvella Settings")"
   xdotool key Escape
   wait_exit 3 || check "Esc closes the scaled settings window" false

@@ -131,9 +131,9 @@ changed_pixels() {  # changed_pixels A B GEOMETRY
     compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 | awk '{print int($1)}'
 }
 
-make_parent() {  # make_parent GEOMETRY: a grey top-level window; its id in $parent
+make_parent() {  # make_parent GEOMETRY [input-only]: a grey top-level window; its id in $parent
   local out="$work/parent.$RANDOM"
-  "$tool" create "$1" 808080 >"$out" 2>>"$work/tool.log" &
+  "$tool" create "$1" "${2:-808080}" >"$out" 2>>"$work/tool.log" &
   helper_pids+=($!)
   parent_pid=$!
   parent=""
@@ -617,12 +617,16 @@ case_xscreensaver_damaged_file() {
   wait_exit 2 || check "it ends when its window is destroyed" false
 }
 
-# No display, or a window id that is garbage, 0 or names no window: what is
-# wrong in the first line on stderr (a usage may follow), exit code 1.
+# No display, or a window id that is garbage, 0, names no window or one that
+# cannot be drawn into: what is wrong in the first line on stderr (a usage
+# may follow), exit code 1.
 case_no_display_or_window() {
   new_config
-  local run out code
-  for run in "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
+  make_parent 100x100+0+0 input-only || { check "the InputOnly window appears" false; return; }
+  local run out code io
+  io="the X window $(printf 0x%x "$parent") is an InputOnly window, which cannot be drawn into"
+  for run in "env|-window-id $parent|$io" "env XSCREENSAVER_WINDOW=$parent|-root|$io" "env|/p $parent|$io" \
+             "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
              "env -u DISPLAY WAYLAND_DISPLAY=wayland-0|-window|needs an X display (Xwayland), and DISPLAY is not set in this Wayland session" \
              "env DISPLAY=:149|/c|cannot open display ':149'" \
              "env XSCREENSAVER_WINDOW=junk|-root|XSCREENSAVER_WINDOW holds \"junk\", not an X window id" \
@@ -636,6 +640,48 @@ case_no_display_or_window() {
     check "${part[1]} (${part[0]}): \"zarvella: ${part[2]}\" (got '$(head -1 <<<"$out")')" \
       [ "$(head -1 <<<"$out")" = "zarvella: ${part[2]}" ]
   done
+}
+
+# -root by hand: the desktop's background, below every other window, deaf to input.
+root_lit() { shot "$work/root.png" && above "$(lit "$work/root.png" 800x900+420+60)" 0.01; }
+case_root_by_hand() {
+  new_config
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  start_saver -root
+  local wid g
+  wid=$(find_window Zarvella) || { check "-root opens its window" false; return; }
+  check "its window takes no input" takes_no_input "$wid"
+  check "the picture is drawn on the desktop around the other window" await 5 root_lit
+  g=$(grey_share "$work/root.png" 320x240+50+60)
+  check "the other window stays uncovered ($g grey)" above "$g" 0.99
+  stop_pid "$saver_pid"; saver_pid=""
+}
+
+# No OpenGL (no Mesa driver): one line saying so and why, exit code 1, no
+# file written; the settings window says it in a box and still saves.
+saved_fast_11() { cmp -s "$settings" <(defaults_file 11); }
+one_gl_line() { [[ $1 == "zarvella: OpenGL could not be started: "?* && $1 != *$'\n'* ]]; }
+case_no_opengl() {
+  new_config
+  make_parent 320x240+50+60 || { check "the test window appears" false; return; }
+  local args out code wid
+  for args in /s "/p $parent" "-window-id $parent" -root; do
+    # shellcheck disable=SC2086
+    out=$(XDG_CONFIG_HOME="$config" GALLIUM_DRIVER=bogus timeout 10 "$zarvella" $args 2>&1 >/dev/null)
+    code=$?
+    check "$args: exit code 1 (got $code)" [ "$code" = 1 ]
+    check "$args: one line that says so and why (got '$out')" one_gl_line "$out"
+  done
+  check "no settings file is written" [ -z "$(ls -A "$config")" ]
+  start_saver_env GALLIUM_DRIVER=bogus /c
+  expect_message "OpenGL could not be started: " || return
+  wid=$(find_window "Zarvella Settings") || { check "the settings window opens after it" false; return; }
+  focus "$wid"
+  xdotool key Right Tab space
+  check "Save Settings still saves (Fast 11)" await 5 saved_fast_11
+  focus "$wid"
+  xdotool key Escape
+  wait_exit 5 || check "Esc ends the settings window" false
 }
 
 children_of() {  # the ids of a process's children, from /proc (no procps needed)
@@ -844,7 +890,7 @@ run_case "/c Color stored as a string" case_settings_color_string
 run_case "/c damaged file: message, left as it was; Save Settings keeps it beside and saves anew" case_settings_damaged_file
 run_case "/s covers the screen, picture on black, cursor hidden, 10 px stays, 11 px right ends" case_fullscreen_picture
 run_case "/s 11 px down ends" case_fullscreen_move_down
-run_case "/s on two monitors: one frame on each, primary left or right, monitors changing, scaled twice" case_monitors
+run_case "/s on two monitors: one frame on each, primary left or right, monitors changing; every window in device pixels at any scale" case_monitors
 run_case "/s a key ends" case_fullscreen_key
 run_case "/S a lone Shift ends" case_fullscreen_shift
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
@@ -856,6 +902,8 @@ run_case "XSCREENSAVER_WINDOW: the picture appears in that window" case_xscreens
 run_case "-window-id ID: the picture appears in that window" case_xscreensaver_window_id
 run_case "XScreenSaver window with a damaged file: no box, the defaults drawn" case_xscreensaver_damaged_file
 run_case "no display, or a window id that is garbage, 0 or no window: what is wrong, exit code 1" case_no_display_or_window
+run_case "-root by hand: the desktop's background, below other windows, no input" case_root_by_hand
+run_case "no OpenGL: one line and exit code 1; the settings window says so and saves" case_no_opengl
 run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
 run_case "--help on stdout with code 0; mistakes on stderr with code 1" case_help_and_mistakes
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option

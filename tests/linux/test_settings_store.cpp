@@ -334,7 +334,8 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
         EXPECT_NE(errors_.texts[0].find("'" + path_ + "'"), std::string::npos) << errors_.texts[0];
         EXPECT_NE(errors_.texts[0].find(c.reason), std::string::npos) << errors_.texts[0];
         EXPECT_FALSE(SaveSettings(store, errors_));
-        EXPECT_EQ(errors_.texts.back(), "Failed to set data for 'Fast'");
+        EXPECT_EQ(errors_.texts.empty() ? "" : errors_.texts.back(),
+                  "Failed to set data for 'Fast'");
         EXPECT_EQ(Describe(path_), before);
 
         store.SetUserSave(true);
@@ -425,4 +426,23 @@ TEST_F(FileStoreTest, TheSizeLimitIsExact) {
     Store(within + ";");
     EXPECT_TRUE(LoadSettings(store, errors_));
     EXPECT_EQ(errors_.texts.size(), 1u);
+}
+
+// A read-only file (even for root) is the user's "do not change": Save
+// Settings says it failed and leaves it, damaged or not.
+TEST_F(FileStoreTest, SaveSettingsRefusesAReadOnlyFile) {
+    for (const std::string& stored : {kDefaults, std::string("REGEDIT4\n\"Fast\"=dword:zz\n")}) {
+        Store(stored);
+        chmod(path_.c_str(), 0444);
+        errors_.texts.clear();
+        FileSettingsStore store(path_, errors_);
+        SaverSettings = kDefaultSettings;
+        SaverSettings.Speed = 3;
+        EXPECT_FALSE(SaveSettingsForUser(store, errors_));
+        EXPECT_EQ(errors_.texts.empty() ? "" : errors_.texts.back(),
+                  "Failed to set data for 'Fast'");
+        EXPECT_EQ(ReadFile(path_), stored);
+        EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
+        unlink(path_.c_str());
+    }
 }

@@ -2,7 +2,8 @@
 // saver is embedded into, destroys them, asks windows to close as a window
 // manager would, and tells whether the pointer's cursor is blank.
 //
-//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB]   print the id, live until killed
+//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB|input-only]
+//                                                        print the id, live until killed
 //   x11_test_window destroy ID
 //   x11_test_window resize ID WIDTHxHEIGHT
 //   x11_test_window close ID                             send WM_DELETE_WINDOW
@@ -30,13 +31,15 @@ int Create(Display* display, const char* geometry, const char* colour) {
     int x = 0, y = 0;
     unsigned width = 200, height = 150;
     XParseGeometry(geometry, &x, &y, &width, &height);
+    const bool inputOnly = colour && !std::strcmp(colour, "input-only");
     const unsigned long background = colour ? std::strtoul(colour, nullptr, 16) : 0x808080;
     XSetWindowAttributes attributes{};
     attributes.background_pixel = background;
     attributes.override_redirect = True;  // placed where asked, whatever the window manager
-    const Window window =
-        XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window window = XCreateWindow(
+        display, DefaultRootWindow(display), x, y, width, height, 0, inputOnly ? 0 : CopyFromParent,
+        inputOnly ? InputOnly : InputOutput, CopyFromParent,
+        inputOnly ? CWOverrideRedirect : CWBackPixel | CWOverrideRedirect, &attributes);
     XStoreName(display, window, "zarvella-test-parent");
     XMapRaised(display, window);
     XSync(display, False);

@@ -48,3 +48,8 @@ check() {  # check DESCRIPTION COMMAND...: records a failure of this case
 
 above() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > b)}'; }
 below() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a < b)}'; }
+
+await() {  # await SECONDS COMMAND...: true as soon as COMMAND is, false at the deadline
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do [ "$SECONDS" -lt "$deadline" ] || return 1; sleep 0.1; done
+}
