@@ -291,7 +291,8 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
     "$1" "$2" >"$home/.config/zarvella/settings.reg"
   cp "$home/.config/zarvella/settings.reg" "$work/settings.before"
   local bus
-  bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1) || {
+  bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1 \
+    2>>"$work/mate.log") || {
     check "a session bus starts" false; return 1; }
   helper_pids+=("$(sed -n 2p <<<"$bus")")
   local mate=(env -C "$home" -u XDG_CONFIG_HOME HOME="$home" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=keyfile
