@@ -109,6 +109,19 @@ hack_under() {
   done
   return 1
 }
+# peak_lit: the highest lit share of the screen over about 5 s, done early
+# once a picture shows (a figure can be thin for a moment; black stays black).
+peak_lit() {
+  local peak=0 l
+  for _ in $(seq 10); do
+    shot "$work/screen.png"
+    l=$(lit "$work/screen.png" 1600x1000+0+0)
+    above "$l" "$peak" && peak=$l
+    above "$peak" 0.02 && break
+    sleep 0.5
+  done
+  echo "$peak"
+}
 command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
 # XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
@@ -196,9 +209,7 @@ run_daemon_with() {
   local pid
   pid=$(hack_under "$daemon") || { check "XScreenSaver starts the installed hack" false; return 1; }
   hack_command=$(command_line_of "$pid")
-  sleep 2
-  shot "$work/daemon.png"
-  screen_lit=$(lit "$work/daemon.png" 1600x1000+0+0)
+  screen_lit=$(peak_lit)
   in_home xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
   local ended=""
   for _ in $(seq 50); do
@@ -312,9 +323,7 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
   pid=$(hack_under "$daemon") || { check "mate-screensaver starts the installed hack" false; return 1; }
   check "it runs the .desktop file's command (got: $(command_line_of "$pid"))" \
     [ "$(command_line_of "$pid")" = "$hack -root " ]
-  sleep 2
-  shot "$work/mate.png"
-  screen_lit=$(lit "$work/mate.png" 1600x1000+0+0)
+  screen_lit=$(peak_lit)
   "${mate[@]}" mate-screensaver-command --deactivate >>"$work/mate.log" 2>&1
   check "the settings file is left as it was" \
     cmp -s "$home/.config/zarvella/settings.reg" "$work/settings.before"
