@@ -235,7 +235,8 @@ case_daemon_options() {
 }
 
 # XScreenSaver's settings dialog runs the hack in its preview pane with the
-# options listed; with --screenshots its settings page is photographed beside it.
+# options listed; its settings page saves a new line that keeps -xscreensaver.
+# With --screenshots the page is photographed beside the dialog.
 case_settings_dialog() {
   new_home "-kind 3 -detail 20"
   start_daemon || { check "the XScreenSaver daemon starts" false; return; }
@@ -270,25 +271,29 @@ case_settings_dialog() {
   # The preview pane fills the right part of the dialog's upper half.
   l=$(lit "$work/dialog.png" "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))")
   check "the picture shows in the preview pane (lit $l)" above "$l" 0.02
-  if [ -n "$shots_out" ]; then
-    # "Settings..." sits below the preview pane, at three quarters of its width.
-    xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
-    local page=""
-    for _ in $(seq 30); do
-      page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
-        grep -vx "$main" | head -n1)
-      [ -n "$page" ] && break
-      sleep 0.1
-    done
-    check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
-    xdotool windowmove "$page" $((x + w + 8)) "$y"
-    sleep 1.5
-    shot "$work/page.png"
-    local pw ph
-    read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
-    convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" +repage \
-      "$shots_out/linux-xscreensaver-settings.png"
-  fi
+  # "Settings..." sits below the preview pane, at three quarters of its width.
+  xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
+  local page=""
+  for _ in $(seq 30); do
+    page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
+      grep -vx "$main" | head -n1)
+    [ -n "$page" ] && break
+    sleep 0.1
+  done
+  check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
+  xdotool windowmove "$page" $((x + w + 8)) "$y"
+  sleep 1.5
+  shot "$work/page.png"
+  local pw ph
+  read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
+  [ -z "$shots_out" ] || convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" \
+    +repage "$shots_out/linux-xscreensaver-settings.png"
+  # The page's Save writes its line anew: Speed moved, the marker kept.
+  xdotool mousemove --window "$page" $((pw * 64 / 100)) 145 click 1 sleep 0.5 \
+    mousemove --window "$page" $((pw - 57)) $((ph - 20)) click 1
+  for _ in $(seq 50); do grep -q -- '-xscreensaver -speed' "$home/.xscreensaver" && break; sleep 0.1; done
+  check "Save on the page keeps -xscreensaver (got: $(grep zarvella "$home/.xscreensaver"))" \
+    grep -q -- '-root -xscreensaver -speed' "$home/.xscreensaver"
 }
 
 # mate-screensaver, on a session bus of our own, runs the theme of the
@@ -364,7 +369,7 @@ run_case "apt-get installs the package: files, zarvella on the PATH, dependencie
 if [ -n "$installed" ]; then
   run_case "the daemon runs the installed hack with options from ~/.xscreensaver, no settings file" \
     case_daemon_options
-  run_case "XScreenSaver's settings dialog previews Zarvella with the listed options" \
+  run_case "XScreenSaver's dialog previews Zarvella with the listed options; Save keeps the marker" \
     case_settings_dialog
   run_case "mate-screensaver runs Zarvella with the settings of the settings file" case_mate
 fi
