@@ -27,6 +27,16 @@ using namespace zarvella::linux_shell;
 
 namespace {
 
+// A hack draws inside another program's window, where a message box could
+// hide behind it and wait forever: what is wrong with the settings file goes
+// to standard error (the host's log) instead.
+class StandardErrorSink : public ErrorSink {
+  public:
+    void ShowError(const std::string& text) override {
+        std::fprintf(stderr, "zarvella: %s\n", text.c_str());
+    }
+};
+
 // The hack: into the window it was given, the root, or a window of its own.
 int RunHack(const HackOptions& hack) {
     unsigned long window = 0;
@@ -45,7 +55,7 @@ int RunHack(const HackOptions& hack) {
         return 1;
     }
     // Where the settings come from is the core's rule (HackSettings).
-    MessageBoxErrors errors;
+    StandardErrorSink errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     HackOptions drawn = hack;
     drawn.settings = HackSettings(hack, store, errors);

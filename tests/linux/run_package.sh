@@ -109,6 +109,19 @@ hack_under() {
   done
   return 1
 }
+# peak_lit: the highest lit share of the screen over about 5 s, done early
+# once a picture shows (a figure can be thin for a moment; black stays black).
+peak_lit() {
+  local peak=0 l
+  for _ in $(seq 10); do
+    shot "$work/screen.png"
+    l=$(lit "$work/screen.png" 1600x1000+0+0)
+    above "$l" "$peak" && peak=$l
+    above "$peak" 0.02 && break
+    sleep 0.5
+  done
+  echo "$peak"
+}
 command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
 # XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
@@ -196,9 +209,7 @@ run_daemon_with() {
   local pid
   pid=$(hack_under "$daemon") || { check "XScreenSaver starts the installed hack" false; return 1; }
   hack_command=$(command_line_of "$pid")
-  sleep 2
-  shot "$work/daemon.png"
-  screen_lit=$(lit "$work/daemon.png" 1600x1000+0+0)
+  screen_lit=$(peak_lit)
   in_home xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
   local ended=""
   for _ in $(seq 50); do
@@ -224,7 +235,8 @@ case_daemon_options() {
 }
 
 # XScreenSaver's settings dialog runs the hack in its preview pane with the
-# options listed; with --screenshots its settings page is photographed beside it.
+# options listed; its settings page saves a new line that keeps -xscreensaver.
+# With --screenshots the page is photographed beside the dialog.
 case_settings_dialog() {
   new_home "-kind 3 -detail 20"
   start_daemon || { check "the XScreenSaver daemon starts" false; return; }
@@ -259,25 +271,29 @@ case_settings_dialog() {
   # The preview pane fills the right part of the dialog's upper half.
   l=$(lit "$work/dialog.png" "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))")
   check "the picture shows in the preview pane (lit $l)" above "$l" 0.02
-  if [ -n "$shots_out" ]; then
-    # "Settings..." sits below the preview pane, at three quarters of its width.
-    xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
-    local page=""
-    for _ in $(seq 30); do
-      page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
-        grep -vx "$main" | head -n1)
-      [ -n "$page" ] && break
-      sleep 0.1
-    done
-    check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
-    xdotool windowmove "$page" $((x + w + 8)) "$y"
-    sleep 1.5
-    shot "$work/page.png"
-    local pw ph
-    read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
-    convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" +repage \
-      "$shots_out/linux-xscreensaver-settings.png"
-  fi
+  # "Settings..." sits below the preview pane, at three quarters of its width.
+  xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
+  local page=""
+  for _ in $(seq 30); do
+    page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
+      grep -vx "$main" | head -n1)
+    [ -n "$page" ] && break
+    sleep 0.1
+  done
+  check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
+  xdotool windowmove "$page" $((x + w + 8)) "$y"
+  sleep 1.5
+  shot "$work/page.png"
+  local pw ph
+  read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
+  [ -z "$shots_out" ] || convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" \
+    +repage "$shots_out/linux-xscreensaver-settings.png"
+  # The page's Save writes its line anew: Speed moved, the marker kept.
+  xdotool mousemove --window "$page" $((pw * 64 / 100)) 145 click 1 sleep 0.5 \
+    mousemove --window "$page" $((pw - 57)) $((ph - 20)) click 1
+  for _ in $(seq 50); do grep -q -- '-xscreensaver -speed' "$home/.xscreensaver" && break; sleep 0.1; done
+  check "Save on the page keeps -xscreensaver (got: $(grep zarvella "$home/.xscreensaver"))" \
+    grep -q -- '-root -xscreensaver -speed' "$home/.xscreensaver"
 }
 
 # mate-screensaver, on a session bus of our own, runs the theme of the
@@ -291,7 +307,8 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
     "$1" "$2" >"$home/.config/zarvella/settings.reg"
   cp "$home/.config/zarvella/settings.reg" "$work/settings.before"
   local bus
-  bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1) || {
+  bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1 \
+    2>>"$work/mate.log") || {
     check "a session bus starts" false; return 1; }
   helper_pids+=("$(sed -n 2p <<<"$bus")")
   local mate=(env -C "$home" -u XDG_CONFIG_HOME HOME="$home" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=keyfile
@@ -311,9 +328,7 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
   pid=$(hack_under "$daemon") || { check "mate-screensaver starts the installed hack" false; return 1; }
   check "it runs the .desktop file's command (got: $(command_line_of "$pid"))" \
     [ "$(command_line_of "$pid")" = "$hack -root " ]
-  sleep 2
-  shot "$work/mate.png"
-  screen_lit=$(lit "$work/mate.png" 1600x1000+0+0)
+  screen_lit=$(peak_lit)
   "${mate[@]}" mate-screensaver-command --deactivate >>"$work/mate.log" 2>&1
   check "the settings file is left as it was" \
     cmp -s "$home/.config/zarvella/settings.reg" "$work/settings.before"
@@ -354,7 +369,7 @@ run_case "apt-get installs the package: files, zarvella on the PATH, dependencie
 if [ -n "$installed" ]; then
   run_case "the daemon runs the installed hack with options from ~/.xscreensaver, no settings file" \
     case_daemon_options
-  run_case "XScreenSaver's settings dialog previews Zarvella with the listed options" \
+  run_case "XScreenSaver's dialog previews Zarvella with the listed options; Save keeps the marker" \
     case_settings_dialog
   run_case "mate-screensaver runs Zarvella with the settings of the settings file" case_mate
 fi
