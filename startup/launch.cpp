@@ -46,7 +46,7 @@ std::string VersionText() {
 SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors) {
     if (hack.optionsAlone) return hack.settings;
     LoadSettings(store, errors);  // what it cannot read keeps its default
-    SaverSettingsRecord settings = SaverSettings;
+    SaverSettingsRecord settings = SaverPicture.settings;
     for (size_t i = 0; i < kSettingsTable.size(); ++i)
         if (hack.given[i])
             SetSettingValue(kSettingsTable[i], settings,

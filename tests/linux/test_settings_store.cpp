@@ -436,8 +436,8 @@ TEST_F(FileStoreTest, SaveSettingsRefusesAReadOnlyFile) {
         chmod(path_.c_str(), 0444);
         errors_.texts.clear();
         FileSettingsStore store(path_, errors_);
-        SaverSettings = kDefaultSettings;
-        SaverSettings.Speed = 3;
+        SaverPicture.settings = kDefaultSettings;
+        SaverPicture.settings.Speed = 3;
         EXPECT_FALSE(SaveSettingsForUser(store, errors_));
         EXPECT_EQ(errors_.texts.empty() ? "" : errors_.texts.back(),
                   "Failed to set data for 'Fast'");
