@@ -17,11 +17,9 @@ struct ControlRect {
 enum class SettingControl { TrackBar, CheckBox };
 
 struct SettingInfo {
-    // The stored value's name. Historical, and not always its meaning
-    // ("Color" holds Detail): it is the stored format.
-    const char* storedName;
-    const char* label;   // the caption in the settings window
-    const char* option;  // the command-line option, without its dash
+    const char* storedName;  // the stored value's name (see the table)
+    const char* label;       // the caption in the settings window
+    const char* option;      // the command-line option, without its dash
     SettingControl control;
     int32_t min, max;                      // the slider's range; 0 to 1 for the check box
     int32_t layoutPosition;                // the slider's position before a value is put in
@@ -33,92 +31,27 @@ struct SettingInfo {
 };
 
 // In stored order, which is also TrackBar1 to TrackBar6, then CheckBox1.
+//
+// The stored names are historical and stay, since they are the stored format
+// (the registry, the settings file, its exports) and renaming one would lose
+// the user's value. Only some say what they hold:
+//   "Fast"      the speed             "Bright"  the brightness
+//   "Size"      the size              "Color"   the Detail (rows of the grid)
+//   "Satiation" the segments (copies) "Alpha"   the picture (formula set 1 to 10)
+//   "Rands"     a random picture at each start
+//
+// clang-format off
 inline constexpr std::array<SettingInfo, 7> kSettingsTable = {{
-    {"Fast",
-     "Speed",
-     "speed",
-     SettingControl::TrackBar,
-     0,
-     100,
-     1,
-     10,
-     &SaverSettingsRecord::Speed,
-     nullptr,
-     {10, 309, 45, 20},
-     {3, 327, 120, 10}},
-    {"Bright",
-     "Brightness",
-     "brightness",
-     SettingControl::TrackBar,
-     1,
-     15,
-     1,
-     9,
-     &SaverSettingsRecord::Brightness,
-     nullptr,
-     {10, 342, 70, 20},
-     {3, 359, 120, 10}},
-    {"Size",
-     "Size",
-     "size",
-     SettingControl::TrackBar,
-     0,
-     10,
-     5,
-     7,
-     &SaverSettingsRecord::Size,
-     nullptr,
-     {143, 309, 32, 20},
-     {136, 327, 120, 10}},
-    {"Satiation",
-     "Segment",
-     "segments",
-     SettingControl::TrackBar,
-     0,
-     10,
-     1,
-     5,
-     &SaverSettingsRecord::Segments,
-     nullptr,
-     {143, 342, 61, 20},
-     {136, 359, 120, 10}},
-    {"Color",
-     "Detailed",
-     "detail",
-     SettingControl::TrackBar,
-     1,
-     30,
-     1,
-     10,
-     &SaverSettingsRecord::Detail,
-     nullptr,
-     {277, 309, 57, 20},
-     {270, 327, 120, 10}},
-    {"Alpha",
-     "Pictures",
-     "kind",
-     SettingControl::TrackBar,
-     1,
-     10,
-     1,
-     1,
-     &SaverSettingsRecord::PictureKind,
-     nullptr,
-     {277, 342, 55, 20},
-     {270, 359, 120, 10}},
-    {"Rands",
-     "Random",
-     "random",
-     SettingControl::CheckBox,
-     0,
-     1,
-     0,
-     0,
-     nullptr,
-     &SaverSettingsRecord::RandomPicture,
-     {0, 0, 0, 0},
-     {10, 290, 375, 17}},
+  // stored       label         option        control                   min  max  layout  default  field                              flag                                 caption             control
+    {"Fast",      "Speed",      "speed",      SettingControl::TrackBar, 0,   100, 1,      10,      &SaverSettingsRecord::Speed,       nullptr,                             {10, 309, 45, 20},  {3, 327, 120, 10}},
+    {"Bright",    "Brightness", "brightness", SettingControl::TrackBar, 1,   15,  1,      9,       &SaverSettingsRecord::Brightness,  nullptr,                             {10, 342, 70, 20},  {3, 359, 120, 10}},
+    {"Size",      "Size",       "size",       SettingControl::TrackBar, 0,   10,  5,      7,       &SaverSettingsRecord::Size,        nullptr,                             {143, 309, 32, 20}, {136, 327, 120, 10}},
+    {"Satiation", "Segment",    "segments",   SettingControl::TrackBar, 0,   10,  1,      5,       &SaverSettingsRecord::Segments,    nullptr,                             {143, 342, 61, 20}, {136, 359, 120, 10}},
+    {"Color",     "Detailed",   "detail",     SettingControl::TrackBar, 1,   30,  1,      10,      &SaverSettingsRecord::Detail,      nullptr,                             {277, 309, 57, 20}, {270, 327, 120, 10}},
+    {"Alpha",     "Pictures",   "kind",       SettingControl::TrackBar, 1,   10,  1,      1,       &SaverSettingsRecord::PictureKind, nullptr,                             {277, 342, 55, 20}, {270, 359, 120, 10}},
+    {"Rands",     "Random",     "random",     SettingControl::CheckBox, 0,   1,   0,      0,       nullptr,                           &SaverSettingsRecord::RandomPicture, {0, 0, 0, 0},       {10, 290, 375, 17}},
 }};
+// clang-format on
 
 // TrackBar1 to TrackBar6 are the table's first six rows.
 inline constexpr int kTrackBarCount = 6;

@@ -1,5 +1,6 @@
 // The system's screen-saver password: asking before the saver ends, and the
-// change-password mode. The decisions live here; the calls are the system's.
+// change-password mode. The decisions live here (when to ask, what a missing
+// facility means); the system offers three capabilities behind PasswordSystem.
 #pragma once
 
 #include <cstdint>
@@ -7,38 +8,30 @@
 
 namespace zarvella {
 
-using LibraryHandle = uintptr_t;
-using ProcAddress = void*;
 using WindowHandle = uintptr_t;
 
-inline constexpr const char* kDesktopKey = "Control Panel\\Desktop";
-inline constexpr const char* kUsePasswordValue = "ScreenSaveUsePassword";
-inline constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
-inline constexpr const char* kVerifyFunction = "VerifyScreenSavePwd";
-inline constexpr const char* kChangeLibrary = "MPR.DLL";
-inline constexpr const char* kChangeFunction = "PwdChangePasswordA";
-inline constexpr const char* kPasswordName = "SCRSAVE";
+// What the system said when asked for the password.
+enum class PasswordAnswer {
+    Accepted,
+    Refused,
+    Unavailable,  // the facility is missing: no library, or no function in it
+};
 
 class PasswordSystem {
   public:
     virtual ~PasswordSystem() = default;
-    virtual bool OpenDesktopKey() = 0;
-    // Reads the value into `buffer` with its size given as 4. False when it is
-    // missing or does not fit.
-    virtual bool QueryUsePassword(uint8_t (&buffer)[4]) = 0;
-    virtual void CloseDesktopKey() = 0;
-    virtual LibraryHandle LoadLibrary(const char* name) = 0;
-    virtual ProcAddress GetProcAddress(LibraryHandle library, const char* name) = 0;
-    virtual void FreeLibrary(LibraryHandle library) = 0;
-    virtual void ShowCursor(bool show) = 0;
-    virtual int32_t CallVerify(ProcAddress function, WindowHandle owner) = 0;
-    virtual void CallChange(ProcAddress function, const char* passwordName, WindowHandle owner) = 0;
+    // The system's "use a password" switch is on.
+    virtual bool IsPasswordInUse() = 0;
+    // Asks the user for the password in the system's dialog, owned by `owner`.
+    virtual PasswordAnswer VerifyBeforeEnding(WindowHandle owner) = 0;
+    // Lets the system change the saver's password in its dialog, owned by `owner`.
+    virtual void ChangePassword(WindowHandle owner) = 0;
 };
 
-// A handle of 32 or less is a failed load.
-inline bool LibraryLoaded(LibraryHandle h) {
-    return h > 32;
-}
+// The switch as the system stores it: a value of up to four bytes, read into
+// `value` zeroed beforehand (a short one fills only its first bytes). On when
+// it was read and is not zero; a missing value, or one that does not fit, is off.
+bool PasswordSwitchOn(bool read, const uint8_t (&value)[4]);
 
 // True when the saver may end: no password in use, the facility missing, or
 // the password given correctly.

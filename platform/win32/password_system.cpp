@@ -3,56 +3,65 @@
 namespace zarvella::win32 {
 
 namespace {
+
+constexpr const char* kDesktopKey = "Control Panel\\Desktop";
+constexpr const char* kUsePasswordValue = "ScreenSaveUsePassword";
+constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
+constexpr const char* kVerifyFunction = "VerifyScreenSavePwd";
+constexpr const char* kChangeLibrary = "MPR.DLL";
+constexpr const char* kChangeFunction = "PwdChangePasswordA";
+constexpr const char* kPasswordName = "SCRSAVE";
+
 // The libraries' functions, with the system's calling convention.
 using VerifyScreenSavePwdProc = BOOL(WINAPI*)(HWND owner);
 using PwdChangePasswordAProc = DWORD(WINAPI*)(LPCSTR passwordName, HWND owner, DWORD reserved1,
                                               LPVOID reserved2);
+
+// The libraries are loaded by name, as the system has always offered them; a
+// handle of 32 or less is a failed load (the old error codes).
+HMODULE LoadPasswordLibrary(const char* name) {
+    const HMODULE library = LoadLibraryA(name);
+    return reinterpret_cast<uintptr_t>(library) > 32 ? library : nullptr;
+}
+
 }  // namespace
 
-bool SaverPasswordSystem::OpenDesktopKey() {
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &desktop_) != ERROR_SUCCESS) {
-        desktop_ = nullptr;
+bool SaverPasswordSystem::IsPasswordInUse() {
+    HKEY desktop = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &desktop) != ERROR_SUCCESS) {
+        return false;
     }
-    return desktop_ != nullptr;
+    uint8_t value[4] = {0, 0, 0, 0};
+    DWORD size = sizeof value;
+    const bool read = RegQueryValueExA(desktop, kUsePasswordValue, nullptr, nullptr, value,
+                                       &size) == ERROR_SUCCESS;
+    RegCloseKey(desktop);
+    return PasswordSwitchOn(read, value);
 }
 
-bool SaverPasswordSystem::QueryUsePassword(uint8_t (&buffer)[4]) {
-    DWORD size = 4;
-    return RegQueryValueExA(desktop_, kUsePasswordValue, nullptr, nullptr, buffer, &size) ==
-           ERROR_SUCCESS;
+PasswordAnswer SaverPasswordSystem::VerifyBeforeEnding(WindowHandle owner) {
+    const HMODULE library = LoadPasswordLibrary(kVerifyLibrary);
+    if (!library) return PasswordAnswer::Unavailable;
+    const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, kVerifyFunction)));
+    PasswordAnswer answer = PasswordAnswer::Unavailable;
+    ShowCursor(TRUE);  // visible over the saver while the dialog runs
+    if (verify) {
+        answer = verify(reinterpret_cast<HWND>(owner)) ? PasswordAnswer::Accepted
+                                                       : PasswordAnswer::Refused;
+    }
+    ShowCursor(FALSE);
+    FreeLibrary(library);
+    return answer;
 }
 
-void SaverPasswordSystem::CloseDesktopKey() {
-    if (desktop_) RegCloseKey(desktop_);
-    desktop_ = nullptr;
-}
-
-LibraryHandle SaverPasswordSystem::LoadLibrary(const char* name) {
-    return reinterpret_cast<LibraryHandle>(LoadLibraryA(name));
-}
-
-ProcAddress SaverPasswordSystem::GetProcAddress(LibraryHandle library, const char* name) {
-    return reinterpret_cast<ProcAddress>(
-        ::GetProcAddress(reinterpret_cast<HMODULE>(library), name));
-}
-
-void SaverPasswordSystem::FreeLibrary(LibraryHandle library) {
-    ::FreeLibrary(reinterpret_cast<HMODULE>(library));
-}
-
-void SaverPasswordSystem::ShowCursor(bool show) {
-    ::ShowCursor(show ? TRUE : FALSE);
-}
-
-int32_t SaverPasswordSystem::CallVerify(ProcAddress function, WindowHandle owner) {
-    const auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(function);
-    return verify(reinterpret_cast<HWND>(owner));
-}
-
-void SaverPasswordSystem::CallChange(ProcAddress function, const char* passwordName,
-                                     WindowHandle owner) {
-    const auto change = reinterpret_cast<PwdChangePasswordAProc>(function);
-    change(passwordName, ToHwnd(static_cast<uint32_t>(owner)), 0, nullptr);
+void SaverPasswordSystem::ChangePassword(WindowHandle owner) {
+    const HMODULE library = LoadPasswordLibrary(kChangeLibrary);
+    if (!library) return;
+    const auto change = reinterpret_cast<PwdChangePasswordAProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, kChangeFunction)));
+    if (change) change(kPasswordName, ToHwnd(static_cast<uint32_t>(owner)), 0, nullptr);
+    FreeLibrary(library);
 }
 
 }  // namespace zarvella::win32

@@ -1,4 +1,5 @@
-// The system's screen-saver password libraries and switch, through the real calls.
+// The system's screen-saver password: its switch in the registry, and the
+// libraries that ask for it and change it, loaded for each use.
 #pragma once
 
 #include "platform/win32/win32.h"
@@ -8,18 +9,9 @@ namespace zarvella::win32 {
 
 class SaverPasswordSystem : public PasswordSystem {
   public:
-    bool OpenDesktopKey() override;
-    bool QueryUsePassword(uint8_t (&buffer)[4]) override;
-    void CloseDesktopKey() override;
-    LibraryHandle LoadLibrary(const char* name) override;
-    ProcAddress GetProcAddress(LibraryHandle library, const char* name) override;
-    void FreeLibrary(LibraryHandle library) override;
-    void ShowCursor(bool show) override;
-    int32_t CallVerify(ProcAddress function, WindowHandle owner) override;
-    void CallChange(ProcAddress function, const char* passwordName, WindowHandle owner) override;
-
-  private:
-    HKEY desktop_ = nullptr;
+    bool IsPasswordInUse() override;
+    PasswordAnswer VerifyBeforeEnding(WindowHandle owner) override;
+    void ChangePassword(WindowHandle owner) override;
 };
 
 // A window handle as the core passes it, and back.

@@ -173,69 +173,20 @@ class FakeFullScreenHost : public FullScreenHost {
 
 class FakePasswordSystem : public PasswordSystem {
   public:
-    bool keyOpens = true;
-    std::optional<std::vector<uint8_t>> storedValue;  // the value's raw bytes; none: missing
-    LibraryHandle libraryHandle = 0x10000000;
-    bool functionFound = true;
-    int32_t verifyResult = 1;
-    uint8_t bufferOnQuery[4] = {0xAA, 0xAA, 0xAA, 0xAA};
-    int cursorCount = 0;
-    int openKeys = 0;
+    bool inUse = false;
+    PasswordAnswer answer = PasswordAnswer::Accepted;
     std::vector<std::string> log;
-    WindowHandle owner = 0;
-    std::string passwordName;
 
-    static std::vector<uint8_t> Dword(uint32_t v) {
-        std::vector<uint8_t> b(4);
-        std::memcpy(b.data(), &v, 4);
-        return b;
+    bool IsPasswordInUse() override {
+        log.push_back("in use?");
+        return inUse;
     }
-    static std::vector<uint8_t> Text(const std::string& s) {  // with its terminating zero
-        return std::vector<uint8_t>(s.c_str(), s.c_str() + s.size() + 1);
+    PasswordAnswer VerifyBeforeEnding(WindowHandle owner) override {
+        log.push_back("verify " + std::to_string(owner));
+        return answer;
     }
-
-    bool OpenDesktopKey() override {
-        log.push_back("openkey");
-        if (keyOpens) ++openKeys;
-        return keyOpens;
-    }
-    bool QueryUsePassword(uint8_t (&buffer)[4]) override {
-        log.push_back("query");
-        std::memcpy(bufferOnQuery, buffer, 4);
-        if (!storedValue) return false;
-        // A value that does not fit may leave part of itself behind.
-        std::memcpy(buffer, storedValue->data(), std::min<size_t>(4, storedValue->size()));
-        return storedValue->size() <= 4;
-    }
-    void CloseDesktopKey() override {
-        log.push_back("closekey");
-        --openKeys;
-    }
-    LibraryHandle LoadLibrary(const char* name) override {
-        log.push_back(std::string("load ") + name);
-        return libraryHandle;
-    }
-    ProcAddress GetProcAddress(LibraryHandle library, const char* name) override {
-        log.push_back(std::string("find ") + name +
-                      (library == libraryHandle ? "" : " (bad handle)"));
-        return functionFound ? reinterpret_cast<ProcAddress>(this) : nullptr;
-    }
-    void FreeLibrary(LibraryHandle library) override {
-        log.push_back(library == libraryHandle ? "free" : "free (bad handle)");
-    }
-    void ShowCursor(bool show) override {
-        cursorCount += show ? 1 : -1;
-        log.push_back(show ? "showcursor" : "hidecursor");
-    }
-    int32_t CallVerify(ProcAddress function, WindowHandle ownerWindow) override {
-        log.push_back(function == this ? "verify" : "verify (bad function)");
-        owner = ownerWindow;
-        return verifyResult;
-    }
-    void CallChange(ProcAddress function, const char* name, WindowHandle ownerWindow) override {
-        log.push_back(function == this ? "change" : "change (bad function)");
-        passwordName = name;
-        owner = ownerWindow;
+    void ChangePassword(WindowHandle owner) override {
+        log.push_back("change " + std::to_string(owner));
     }
 };
 
