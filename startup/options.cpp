@@ -31,7 +31,8 @@ struct GeneralOption {
 };
 constexpr GeneralOption kGeneralOptions[] = {
     {"root", OptionId::Root, "",
-     "draw into the root window, or into XSCREENSAVER_WINDOW when it is set"},
+     "draw on the desktop's background, below every other window, or into "
+     "XSCREENSAVER_WINDOW when it is set"},
     {"window", OptionId::Window, "",
      "draw into a resizable window of its own, which keys do not end and closing does (the "
      "default when XSCREENSAVER_WINDOW is unset)"},
