@@ -4,8 +4,12 @@
 # X has no negative coordinates, so "left of the primary" is a primary
 # monitor on the right with the other at 0,0.
 
-# two_monitors_lit SHOT WHAT: both monitors lit, showing one frame (few pixels differ).
+both_lit() { lit_above "$1" 1280x1024+0+0 0.02 && lit_above "$1" 1280x1024+1280+0 0.02; }
+
+# two_monitors_lit SHOT WHAT: once both monitors are lit, they show one frame
+# (few pixels differ).
 two_monitors_lit() {
+  wait_shot 15 "$1" both_lit "$1"
   local l r d
   l=$(lit "$1" 1280x1024+0+0)
   r=$(lit "$1" 1280x1024+1280+0)
@@ -17,98 +21,82 @@ two_monitors_lit() {
   check "$2: both show the same frame ($d pixels differ)" below "$d" 2000
 }
 
+halves() {  # halves GEOMETRY: the left and the right half of a region
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$1"
+  echo "$((w / 2))x$h+$x+$y $((w / 2))x$h+$((x + w / 2))+$y"
+}
+halves_lit() { local l r; read -r l r < <(halves "$2"); lit_above "$1" "$l" 0.01 && lit_above "$1" "$r" 0.01; }
+
 # balanced SHOT GEOMETRY WHAT: the picture sits in the middle of the region
 # (a viewport in scaled instead of device pixels would put it in a corner).
 balanced() {
-  local w h x y left right
-  IFS='x+' read -r w h x y <<<"$2"
-  left=$(lit "$1" "$((w / 2))x$h+$x+$y")
-  right=$(lit "$1" "$((w / 2))x$h+$((x + w / 2))+$y")
-  check "$3: lit on both halves ($left, $right)" above "$(awk -v a="$left" -v b="$right" 'BEGIN { print (a < b ? a : b) }')" 0.01
+  local l r
+  wait_shot 15 "$1" halves_lit "$1" "$2"
+  read -r l r < <(halves "$2")
+  l=$(lit "$1" "$l")
+  r=$(lit "$1" "$r")
+  check "$3: lit on both halves ($l, $r)" above "$(awk -v a="$l" -v b="$r" 'BEGIN { print (a < b ? a : b) }')" 0.01
 }
 
-window_geometry() {  # window_geometry TITLE: WxH+X+Y
-  local wid x y w h
-  wid=$(find_window "$1") || return 1
-  read -r x y w h < <(geometry_of "$wid")
-  echo "${w}x${h}+$x+$y"
-}
+saver_placement() { placement "$(window_named Zarvella)"; }
 
 case_monitors() {
-  local saved_display=$DISPLAY n desk_pid="" g
-  for n in $(seq 120 160); do
-    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-    Xvfb ":$n" -screen 0 2560x1024x24 -nolisten tcp -noreset >"$work/desk.log" 2>&1 &
-    desk_pid=$!
-    for _ in $(seq 50); do DISPLAY=":$n" xrandr >/dev/null 2>&1 && break; sleep 0.1; done
-    [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$desk_pid" ] && break
-    stop_pid "$desk_pid"
-    desk_pid=""
-  done
-  [ -n "$desk_pid" ] || { check "a display of two monitors starts" false; return; }
-  helper_pids+=("$desk_pid")
-  export DISPLAY=":$n"
+  local saved_display=$DISPLAY saved_xvfb=$xvfb_pid
+  if start_display 2560x1024x24; then
+    helper_pids+=("$xvfb_pid")
+    xvfb_pid=$saved_xvfb
+    monitors_on_this_display
+  else
+    xvfb_pid=$saved_xvfb
+    check "a display of two monitors starts" false
+  fi
+  export DISPLAY=$saved_display
+}
+
+monitors_on_this_display() {
   xrandr --setmonitor L 1280/339x1024/271+0+0 screen >/dev/null
   xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
   new_config
 
   # Side by side: one window over both, the same frame on each, the threshold.
-  xdotool mousemove 640 512
+  pointer 640 512
   start_saver /s
-  g=$(window_geometry Zarvella)
-  check "/s: one window over both monitors (got $g)" [ "$g" = 2560x1024+0+0 ]
-  sleep 1
-  shot "$work/two.png"
+  wait_window Zarvella >/dev/null || { check "/s opens its window" false; return; }
+  expect_output 10 "/s: one window over both monitors" 2560x1024+0+0 saver_placement
   two_monitors_lit "$work/two.png" "side by side"
   [ -n "$shots_out" ] && convert "$work/two.png" -resize 50% "$shots_out/linux-two-monitors.png"
-  xdotool mousemove 650 522; sleep 0.8
-  check "/s: a move of 10 keeps it running" running
-  xdotool mousemove 640 523
-  wait_exit 3 && check "/s: 11 down ends it (exit $exit_code)" [ "$exit_code" = 0 ] ||
-    check "/s: 11 down ends it" false
+  keeps_then_ends "mousemove --sync 650 522" "mousemove 640 523" "/s: 11 px down ends it"
 
   # The primary on the right; a monitor removed, then added, while it runs.
   xrandr --delmonitor R >/dev/null
   xrandr --setmonitor '*R' 1280/339x1024/271+1280+0 none >/dev/null
-  xdotool mousemove 1900 500
+  pointer 1900 500
   start_saver /s
-  g=$(window_geometry Zarvella)
-  check "primary on the right: the window covers both (got $g)" [ "$g" = 2560x1024+0+0 ]
-  xrandr --delmonitor R >/dev/null; sleep 1
-  g=$(window_geometry Zarvella)
-  check "the right monitor removed: the window follows (got $g)" [ "$g" = 1280x1024+0+0 ]
-  xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null; sleep 1
-  g=$(window_geometry Zarvella)
-  check "added again: the window covers both (got $g)" [ "$g" = 2560x1024+0+0 ]
-  shot "$work/changed.png"
+  wait_window Zarvella >/dev/null || { check "/s opens its window" false; return; }
+  expect_output 10 "primary on the right: the window covers both" 2560x1024+0+0 saver_placement
+  xrandr --delmonitor R >/dev/null
+  expect_output 10 "the right monitor removed: the window follows" 1280x1024+0+0 saver_placement
+  xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
+  expect_output 10 "added again: the window covers both" 2560x1024+0+0 saver_placement
   two_monitors_lit "$work/changed.png" "after the changes"
   check "the saver still runs" running
-  focus "$(find_window Zarvella)"
+  focus "$(window_named Zarvella)"
   xdotool key a
-  wait_exit 3 && check "a key ends it (exit $exit_code)" [ "$exit_code" = 0 ] ||
-    check "a key ends it" false
+  expect_exit 10 "a key ends it"
 
   # Scaled twice: every viewport in device pixels.
-  start_saver_env QT_SCALE_FACTOR=2 /s
-  find_window Zarvella >/dev/null
-  sleep 1.5
-  shot "$work/scaled.png"
+  start_saver QT_SCALE_FACTOR=2 /s
+  wait_window Zarvella >/dev/null || { check "QT_SCALE_FACTOR=2: /s opens its window" false; return; }
   two_monitors_lit "$work/scaled.png" "QT_SCALE_FACTOR=2"
   balanced "$work/scaled.png" 1280x1024+0+0 "QT_SCALE_FACTOR=2 full screen"
-  stop_pid "$saver_pid"
-  saver_pid=""
-  start_saver_env QT_SCALE_FACTOR=2 /c
-  g=$(window_geometry "Zarvella Settings")
-  check "QT_SCALE_FACTOR=2: the settings window is 800x860 (got ${g%%+*})" [ "${g%%+*}" = 800x860 ]
-  sleep 1.5
-  shot "$work/scaled-settings.png"
-  local x y
-  IFS='x+' read -r _ _ x y <<<"$g"
+  stop_saver
+  start_saver QT_SCALE_FACTOR=2 /c
+  local wid x y
+  wid=$(settings_window) || return
+  expect_output 10 "QT_SCALE_FACTOR=2: the settings window is 800x860" 800x860 size_of "$wid"
+  read -r x y _ < <(geometry_of "$wid")
   # The picture's viewport: 800x600 device pixels, 60 below the window's top.
   balanced "$work/scaled-settings.png" "800x600+$x+$((y + 60))" "QT_SCALE_FACTOR=2 settings picture"
-  focus "$(find_window "Zarvella Settings")"
-  xdotool key Escape
-  wait_exit 3 || check "Esc closes the scaled settings window" false
-
-  export DISPLAY=$saved_display
+  close_settings "$wid"
 }

@@ -43,19 +43,10 @@ touched=(/usr/libexec/xscreensaver /usr/share/xscreensaver/config /usr/share/app
 work=$(mktemp -d /tmp/zarvella-package.XXXXXX)
 chmod 755 "$work"
 xvfb_pid=""
-helper_pids=()
 installed=""
-passed=0
-failed=0
-
-stop_helpers() {
-  local pid
-  for pid in "${helper_pids[@]}"; do stop_pid "$pid"; done
-  helper_pids=()
-}
 
 cleanup() {
-  stop_helpers
+  stop_case_processes
   stop_pid "$xvfb_pid"
   if [ -n "$installed" ]; then
     "${as_root[@]}" apt-get purge -y -q zarvella >>"$work/apt.log" 2>&1 || true
@@ -65,84 +56,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-
-
-run_case() {  # run_case NAME FUNCTION
-  local name=$1 fn=$2
-  case_failures=()
-  "$fn"
-  stop_helpers
-  if [ ${#case_failures[@]} -eq 0 ]; then
-    echo "PASS $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name"
-    local f
-    for f in "${case_failures[@]}"; do echo "     - $f"; done
-    failed=$((failed + 1))
-  fi
-}
-
 listing() { find "${touched[@]}" 2>/dev/null | sort; }
-shot() { import -window root "$1" 2>/dev/null; }
-# lit FILE GEOMETRY: share of pixels brighter than 10 % grey in the region
-lit() {
-  convert "$1" -crop "$2" +repage -colorspace gray -threshold 10% -format '%[fx:mean]' info:
-}
 
 # hack_under PID: the installed hack running below that process (XScreenSaver
-# runs it through xscreensaver-gfx, or through a shell), waiting up to 8 s.
-hack_under() {
-  local top=$1 pid p
-  for _ in $(seq 80); do
-    for pid in $(ls /proc | grep -x '[0-9]*'); do  # no procps needed
-      [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$hack" ] || continue
-      p=$pid
-      while [ -n "$p" ] && [ "$p" -gt 1 ]; do
-        [ "$p" = "$top" ] && { echo "$pid"; return 0; }
-        p=$(awk '/^PPid:/ {print $2}' "/proc/$p/status" 2>/dev/null)
-      done
-    done
-    sleep 0.1
-  done
-  return 1
-}
+# runs it through xscreensaver-gfx, or through a shell), waiting up to 10 s.
+hack_under() { wait_descendant 10 "$1" "$hack"; }
 command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
-# XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
-# home of its own that holds only ~/.xscreensaver.
+# A home of its own that holds only ~/.xscreensaver, as nobody when root
+# (xscreensaver_home, in_home, start_daemon and zarvella_files are in x_lib.sh).
 new_home() {  # new_home OPTIONS: ~/.xscreensaver picking Zarvella with OPTIONS
-  home=$(mktemp -d "$work/home.XXXXXX")
-  {
-    printf 'mode:\t\tone\nselected:\t0\nfade:\t\tFalse\nunfade:\t\tFalse\nlock:\t\tFalse\n'
-    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\n'
-    printf 'programs:\tGL: zarvella -root %s \\n\n' "$1"
-  } >"$home/.xscreensaver"
+  xscreensaver_home "GL: zarvella -root $1"
   cp "$home/.xscreensaver" "$work/xscreensaver.before"
-  as_user=()
-  if [ "$(id -u)" = 0 ]; then
-    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-    chown -R 65534:65534 "$home"
-  fi
 }
-# Background starts spell the command out, so that $! is the program itself.
-in_home() { env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" "$@"; }
-
-start_daemon() {
-  env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" xscreensaver -no-splash \
-    >>"$work/xscreensaver.log" 2>&1 &
-  daemon=$!
-  helper_pids+=("$daemon")
-  for _ in $(seq 50); do
-    in_home xscreensaver-command -time >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# The files the home holds besides ~/.xscreensaver and what XScreenSaver
-# itself keeps there: a settings file of ours would show here.
-zarvella_files() { find "$home" -mindepth 1 -printf '%P\n' 2>/dev/null | grep -i zarvella; }
 
 # ---- cases ---------------------------------------------------------------------------
 
@@ -171,7 +97,8 @@ case_install() {
 }
 
 # The daemon runs Zarvella with OPTIONS; the lit share of the screen is left
-# in $screen_lit, the hack's command line in $hack_command.
+# in $screen_lit, the hack's command line in $hack_command. A picture is
+# awaited, unless the second argument is "dark" (then time passes instead).
 run_daemon_with() {
   screen_lit="" hack_command=""
   new_home "$1"
@@ -180,31 +107,42 @@ run_daemon_with() {
   local pid
   pid=$(hack_under "$daemon") || { check "XScreenSaver starts the installed hack" false; return 1; }
   hack_command=$(command_line_of "$pid")
-  sleep 2
-  shot "$work/daemon.png"
+  if [ "${2:-}" = dark ]; then
+    sleep 2  # time must pass to show that it draws nothing
+    shot "$work/daemon.png"
+  else
+    wait_shot 15 "$work/daemon.png" lit_above "$work/daemon.png" 1600x1000+0+0 0.02
+  fi
   screen_lit=$(lit "$work/daemon.png" 1600x1000+0+0)
   in_home xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
-  local ended=""
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
-    sleep 0.1
-  done
-  check "XScreenSaver stops the hack on deactivation" [ -n "$ended" ]
+  check "XScreenSaver stops the hack on deactivation" wait_gone 5 "$pid"
   check "no settings file appears (found: $(zarvella_files | tr '\n' ' '))" [ -z "$(zarvella_files)" ]
   check "~/.xscreensaver is left as it was" cmp -s "$home/.xscreensaver" "$work/xscreensaver.before"
-  stop_helpers
+  stop_case_processes
 }
 
 case_daemon_options() {
   # One row of the grid draws no band at all: a black screen. Thirty rows of
   # a picture cover much of it. A run that ignored the option would draw the
   # default ten rows in the first case.
-  run_daemon_with "-detail 1" || return
+  run_daemon_with "-detail 1" dark || return
   check "it runs with the listed option (got: $hack_command)" grep -q -- '-detail 1' <<<"$hack_command"
   check "-detail 1 draws nothing (lit $screen_lit)" below "$screen_lit" 0.001
   run_daemon_with "-detail 30 -kind 3 -segments 10" || return
   check "-detail 30 -kind 3 draws the picture (lit $screen_lit)" above "$screen_lit" 0.02
 }
+
+# Its main window and Zarvella's settings page share the title; the page is
+# the narrow one and shows only after "Settings...".
+dialog_windows() { xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null; }
+dialog_main() {
+  local id
+  for id in $(dialog_windows); do
+    [ "$(xwininfo -id "$id" | awk '/^ *Width:/ {print $NF}')" -ge 900 ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+dialog_page() { dialog_windows | grep -vx "$1" | head -n1 | grep .; }  # dialog_page MAIN
 
 # XScreenSaver's settings dialog runs the hack in its preview pane with the
 # options listed; with --screenshots its settings page is photographed beside it.
@@ -222,41 +160,28 @@ case_settings_dialog() {
   check "the preview gets the listed options (got: $command)" \
     grep -q -- '-detail 20 .*-kind 3\|-kind 3 .*-detail 20' <<<"$command"
   check "the preview gets the dialog's window (got: $command)" grep -q -- '-window-id' <<<"$command"
-  sleep 2
-  # Its main window and Zarvella's settings page share the title; the page is
-  # the narrow one and shows only after "Settings...".
-  local main="" id
-  for id in $(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null); do
-    [ "$(xwininfo -id "$id" | awk '/^ *Width:/ {print $NF}')" -ge 900 ] && main=$id
-  done
+  local main
+  main=$(wait_until 15 dialog_main)
   check "the dialog opens" [ -n "$main" ] || return
   # It takes the screen's width; narrower, Zarvella's settings page fits beside it.
   xdotool windowsize "$main" 1150 746
-  sleep 1
-  shot "$work/dialog.png"
-  local x y w h l
-  read -r x y w h < <(xwininfo -id "$main" |
-    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-         /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}')
+  expect_output 10 "the dialog takes its new size" 1150x746 size_of "$main"
+  local x y w h
+  read -r x y w h < <(geometry_of "$main")
   # The preview pane fills the right part of the dialog's upper half.
-  l=$(lit "$work/dialog.png" "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))")
-  check "the picture shows in the preview pane (lit $l)" above "$l" 0.02
+  expect_lit 15 "the picture shows in the preview pane" "$work/dialog.png" \
+    "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))" 0.02
   if [ -n "$shots_out" ]; then
     # "Settings..." sits below the preview pane, at three quarters of its width.
     xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
-    local page=""
-    for _ in $(seq 30); do
-      page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
-        grep -vx "$main" | head -n1)
-      [ -n "$page" ] && break
-      sleep 0.1
-    done
+    local page pw ph
+    page=$(wait_until 10 dialog_page "$main")
     check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
     xdotool windowmove "$page" $((x + w + 8)) "$y"
-    sleep 1.5
-    shot "$work/page.png"
-    local pw ph
-    read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
+    read -r _ _ pw ph < <(geometry_of "$page")
+    wait_until 10 output_is "${pw}x${ph}+$((x + w + 8))+$y" placement "$page"
+    # Drawn at its new place: a settings page is mostly light.
+    wait_shot 10 "$work/page.png" lit_above "$work/page.png" "${pw}x${ph}+$((x + w + 8))+$y" 0.3
     convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" +repage \
       "$shots_out/linux-xscreensaver-settings.png"
   fi
@@ -292,6 +217,4 @@ if [ -n "$installed" ]; then
 fi
 run_case "apt-get purge leaves nothing behind" case_purge
 
-echo
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
