@@ -68,12 +68,13 @@ wait_descendant() { wait_until "$1" descendant "$2" "$3"; }
 # start_display SIZE: the first free display from :61 with one screen of SIZE
 # (WxHxD); exports DISPLAY, the server's pid in $xvfb_pid. -noreset: without
 # it the server resets whenever its last client leaves (as between two
-# cases), and a client connecting then is refused.
+# cases), and a client connecting then is refused. -br: a black root, so that
+# a lit region is one something drew (the default weave is half lit).
 start_display() {
   local size=$1 n
   for n in $(seq 61 99); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "$size" -nolisten tcp -noreset >"$work/xvfb.$n.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp -noreset -br >"$work/xvfb.$n.log" 2>&1 &
     xvfb_pid=$!
     # Ours only when the lock names our server: another run may have taken
     # the number a moment before us, and then our Xvfb is about to give up.
@@ -179,6 +180,13 @@ expect_lit() {
   wait_shot "$1" "$3" lit_above "$3" "$4" "$5" && return 0
   check "$2 (lit $(lit "$3" "$4"))" false
 }
+# expect_drawn SECONDS WHAT FILE GEOMETRY SHARE: the same, and none of the
+# test parent's grey shows in the region any more (grey itself is lit).
+expect_drawn() {
+  wait_shot "$1" "$3" drawn "$3" "$4" "$5" && return 0
+  check "$2 (lit $(lit "$3" "$4"), grey $(grey_share "$3" "$4"))" false
+}
+drawn() { grey_below "$1" "$2" 0.001 && lit_above "$1" "$2" "$3"; }
 # expect_change SECONDS WHAT BEFORE AFTER GEOMETRY PIXELS: waits for a
 # screenshot AFTER in which more than PIXELS pixels of the region differ from
 # BEFORE; else records WHAT with the count seen.
