@@ -34,7 +34,7 @@ for program in Xvfb xdotool import convert xwininfo xrandr; do
   command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
 done
 
-work=$(mktemp -d /tmp/zarvella-e2e.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-e2e.XXXXXX")
 chmod 755 "$work"  # the XScreenSaver case's daemon may run as nobody
 xvfb_pid=""
 saver_pid=""
