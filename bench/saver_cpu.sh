@@ -13,27 +13,32 @@
 #   - the stand-alone preview (/p without a parent, 320x240), native and under
 #     Wine, one after the other: both draw one frame per repaint request of
 #     the preview thread, every 40 ms;
+#   - what a second monitor costs: zarvella /s at the defaults on one
+#     1280x1024 monitor and on two side by side (a 2560x1024 Xvfb screen
+#     divided by xrandr --setmonitor);
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
-#     GL calls going to a do-nothing GL (the engine's own work, noise-free).
+#     GL calls going to a do-nothing GL (the engine's own work, noise-free),
+#     for one and for two monitors.
 # Prints a Markdown table (also kept in build/perf/results.md).
 #
 #   bench/saver_cpu.sh [SECONDS]
 #   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, preview,
-#                                                       callgrind)
+#                                                       monitors, callgrind)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-parts=${SAVER_CPU_PARTS:-runs qt preview callgrind}
+parts=${SAVER_CPU_PARTS:-runs qt preview monitors callgrind}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
 mkdir -p "$perf"
 
-pids=()
+# shellcheck source=../tests/linux/x_lib.sh
+. "$root/tests/linux/x_lib.sh"   # start_display, stop_pid
+xvfb_pid=""
 cleanup() {
-  local pid
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  stop_pid "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -55,21 +60,8 @@ scr=$(find "$perf/win32" -iname 'zarvella.scr' | head -1)
 counter="$perf/swap_counter.so"
 
 # ------------------------------------------------------------ display
-display=""
-for n in 71 72 73 74 75 76 77 78 79; do
-  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-  pid=$!
-  for _ in $(seq 50); do
-    DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then display=":$n"; pids+=("$pid"); break; fi
-  kill "$pid" 2>/dev/null
-done
-[ -n "$display" ] || die "no Xvfb on :71-:79"
-export DISPLAY=$display
+start_display 1280x1024x24 || die "no virtual display"
+display=$DISPLAY
 
 # ------------------------------------------------------------ settings
 # name: Fast Bright Size Satiation Color Alpha Rands
@@ -173,24 +165,38 @@ if [[ " $parts " == *" qt "* ]] && [ -x "$perf/qt_empty_view" ]; then
   measure "qt-window" swap "$perf/qt_empty_view" window
 fi
 
+if [[ " $parts " == *" monitors "* ]]; then
+  linux_settings "$work/config-monitors" default
+  XDG_CONFIG_HOME="$work/config-monitors" HOME="$work" measure "monitors-1" swap "$linux_saver" /s
+  stop_pid "$xvfb_pid"
+  start_display 2560x1024x24 || die "no 2560x1024 virtual display"
+  xrandr --setmonitor left 1280/339x1024/271+0+0 screen >/dev/null &&
+    xrandr --setmonitor right 1280/339x1024/271+1280+0 none >/dev/null || die "xrandr --setmonitor failed"
+  XDG_CONFIG_HOME="$work/config-monitors" HOME="$work" measure "monitors-2" swap "$linux_saver" /s
+fi
+
 # ------------------------------------------------------------ callgrind
 # Instructions per frame: the difference between 60 and 10 frames, over 50,
 # so start-up does not count; DrawSurface's share from the inclusive profile.
 declare -A ipf draw
-if [[ " $parts " == *" callgrind "* ]]; then
-echo "saver_cpu: callgrind" >&2
-for level in default top; do
+cg_frame_cost() {  # cg_frame_cost KEY LEVEL MONITORS
+  local n a b da db
   for n in 10 60; do
-    valgrind --tool=callgrind --callgrind-out-file="$work/cg-$level-$n" "$perf/frame_loop" "$level" "$n" \
+    valgrind --tool=callgrind --callgrind-out-file="$work/cg-$1-$n" "$perf/frame_loop" "$2" "$n" "$3" \
       >/dev/null 2>&1 || die "callgrind failed"
   done
-  a=$(sed -n 's/^totals: //p' "$work/cg-$level-10" | awk '{print $1}')
-  b=$(sed -n 's/^totals: //p' "$work/cg-$level-60" | awk '{print $1}')
-  ipf[$level]=$(( (b - a) / 50 ))
-  da=$(callgrind_annotate --inclusive=yes "$work/cg-$level-10" 2>/dev/null | awk '/zarvella::DrawSurface\(\)/ { gsub(",", "", $1); print $1; exit }')
-  db=$(callgrind_annotate --inclusive=yes "$work/cg-$level-60" 2>/dev/null | awk '/zarvella::DrawSurface\(\)/ { gsub(",", "", $1); print $1; exit }')
-  draw[$level]=$(( (${db:-0} - ${da:-0}) / 50 ))
-done
+  a=$(sed -n 's/^totals: //p' "$work/cg-$1-10" | awk '{print $1}')
+  b=$(sed -n 's/^totals: //p' "$work/cg-$1-60" | awk '{print $1}')
+  ipf[$1]=$(( (b - a) / 50 ))
+  da=$(callgrind_annotate --inclusive=yes "$work/cg-$1-10" 2>/dev/null | awk '/zarvella::DrawSurface\(/ { gsub(",", "", $1); print $1; exit }')
+  db=$(callgrind_annotate --inclusive=yes "$work/cg-$1-60" 2>/dev/null | awk '/zarvella::DrawSurface\(/ { gsub(",", "", $1); print $1; exit }')
+  draw[$1]=$(( (${db:-0} - ${da:-0}) / 50 ))
+}
+if [[ " $parts " == *" callgrind "* ]]; then
+  echo "saver_cpu: callgrind" >&2
+  cg_frame_cost default default 1
+  cg_frame_cost top top 1
+  cg_frame_cost two default 2
 fi
 
 # ------------------------------------------------------------ table
@@ -214,6 +220,8 @@ fi
       wine-*) prog="Zarvella.scr /s (32-bit, Wine)"; set=${n#wine-} ;;
       qt-widget) prog="QOpenGLWidget, full-screen, clear only"; set="25 frames/s" ;;
       qt-window) prog="QOpenGLWindow, full-screen, clear only"; set="25 frames/s" ;;
+      monitors-1) prog="zarvella /s, one 1280x1024 monitor"; set="default" ;;
+      monitors-2) prog="zarvella /s, two 1280x1024 monitors"; set="default" ;;
       *) prog="$n -root"; set="its defaults" ;;
     esac
     awk -v p="$prog" -v set="$set" -v c="$c" -v f="$f" -v m="$m" -v s="$seconds" -v first="$s" \
@@ -229,10 +237,10 @@ fi
   if [ -n "${ipf[default]:-}" ]; then
     echo "| RenderFrame loop on a do-nothing GL (callgrind) | instructions per frame | of which DrawSurface | of which the rest (drift, walk, colours) |"
     echo "|---|---:|---:|---:|"
-    for level in default top; do
-      label="default settings (Detail 10, Segments 5, kind 1)"
-      [ "$level" = top ] && label="sliders' top (Detail 30, Segments 10, kind 10)"
-      echo "| $label | ${ipf[$level]} | ${draw[$level]} | $(( ipf[$level] - draw[$level] )) |"
+    declare -A label=([default]="default settings (Detail 10, Segments 5, kind 1)"
+      [top]="sliders' top (Detail 30, Segments 10, kind 10)" [two]="default settings, two monitors")
+    for key in default top two; do
+      echo "| ${label[$key]} | ${ipf[$key]} | ${draw[$key]} | $(( ipf[$key] - draw[$key] )) |"
     done
   fi
 } | tee "$perf/results.md"

@@ -42,10 +42,11 @@ if ! { cmake -S "$root/tests/faults" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebIn
 fi
 saver="$build/settings_saver"
 
-# run_saver CONFIG_HOME ARGS... : stdout to $work/out, stderr to $work/err
+# run_saver CONFIG_HOME ARGS... : stdout to $work/out, stderr to $work/err;
+# a driver still running after 30 s is stopped and counts as failed (124)
 run_saver() {
   local config=$1; shift
-  XDG_CONFIG_HOME="$config" HOME="$work/home" "$saver" "$@" >"$work/out" 2>"$work/err"
+  XDG_CONFIG_HOME="$config" HOME="$work/home" timeout 30 "$saver" "$@" >"$work/out" 2>"$work/err"
 }
 settings_file() { echo "$1/zarvella/settings.reg"; }
 leftovers() { find "$1/zarvella" -maxdepth 1 -name 'settings.reg.*' 2>/dev/null | wc -l; }
@@ -117,7 +118,8 @@ for i in $(seq "$kills"); do
   XDG_CONFIG_HOME="$config" HOME="$work/home" "$saver" loop >/dev/null 2>"$work/loop.err" &
   pid=$!
   pids=("$pid")
-  # 0 to 60 ms: inside the first saves, where most of the time goes to writing.
+  # A deliberate random delay, not a wait: the kill lands 0 to 60 ms in,
+  # inside the first saves, where most of the time goes to writing.
   sleep "0.0$(printf '%02d' $((RANDOM % 60)))"
   kill -9 "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null

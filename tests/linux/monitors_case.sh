@@ -4,8 +4,12 @@
 # X has no negative coordinates, so "left of the primary" is a primary
 # monitor on the right with the other at 0,0.
 
-# two_monitors_lit SHOT WHAT: both monitors lit, showing one frame (few pixels differ).
+both_lit() { lit_above "$1" 1280x1024+0+0 0.02 && lit_above "$1" 1280x1024+1280+0 0.02; }
+
+# two_monitors_lit SHOT WHAT: once both monitors are lit, they show one frame
+# (few pixels differ).
 two_monitors_lit() {
+  wait_shot 15 "$1" both_lit "$1"
   local l r d
   l=$(lit "$1" 1280x1024+0+0)
   r=$(lit "$1" 1280x1024+1280+0)
@@ -17,123 +21,114 @@ two_monitors_lit() {
   check "$2: both show the same frame ($d pixels differ)" below "$d" 2000
 }
 
-centred() {  # centred SHOT WxH+X+Y: the picture lit on both halves of the region
+halves() {  # halves GEOMETRY: the left and the right half of a region
   local w h x y
-  IFS='x+' read -r w h x y <<<"$2"
-  above "$(lit "$1" "$((w / 2))x$h+$x+$y")" 0.01 && above "$(lit "$1" "$((w / 2))x$h+$((x + w / 2))+$y")" 0.01
+  IFS='x+' read -r w h x y <<<"$1"
+  echo "$((w / 2))x$h+$x+$y $((w / 2))x$h+$((x + w / 2))+$y"
+}
+halves_lit() {  # halves_lit SHOT GEOMETRY...: each region lit on both its halves
+  local shot=$1 g l r; shift
+  for g; do
+    read -r l r < <(halves "$g")
+    lit_above "$shot" "$l" 0.01 && lit_above "$shot" "$r" 0.01 || return 1
+  done
 }
 
-window_geometry() {  # window_geometry TITLE: WxH+X+Y
-  local wid x y w h
-  wid=$(find_window "$1") || return 1
-  read -r x y w h < <(geometry_of "$wid")
-  echo "${w}x${h}+$x+$y"
+# balanced SHOT WHAT GEOMETRY...: the picture sits in the middle of each region
+# (a viewport in scaled instead of device pixels would put it in a corner).
+balanced() {
+  local shot=$1 what=$2 g l r seen=""; shift 2
+  wait_shot 15 "$shot" halves_lit "$shot" "$@" && return 0
+  for g; do read -r l r < <(halves "$g"); seen+=" $(lit "$shot" "$l"), $(lit "$shot" "$r");"; done
+  check "$what: lit on both halves ($seen )" false
 }
 
-is() { [ "$("$1" "$2")" = "$3" ]; }  # is GETTER ARG WANT: "GETTER ARG" prints WANT
-both_centred() {
-  shot "$work/scaled.png" && centred "$work/scaled.png" 1280x1024+0+0 &&
-    centred "$work/scaled.png" 1280x1024+1280+0
-}
+saver_placement() { placement "$(window_named Zarvella)"; }
 
 # scaled_row VAR=VALUE (or Xft.dpi=N): the full screen, the preview and the
 # hack's child (also after its window is resized) in device pixels.
 scaled_row() {
-  local row=$1 env=$1
+  local row=$1 vars=("$1")
   if [[ $row == Xft.dpi=* ]]; then
     echo "Xft.dpi: ${row#*=}" | xrdb -merge
-    env=ZARVELLA_ROW=$row
+    vars=()
   fi
-  start_saver_env "$env" /s
-  check "$row /s: one window over both monitors: 2560x1024+0+0" await 5 is window_geometry Zarvella 2560x1024+0+0
-  check "$row /s: the picture in the middle of each monitor" await 5 both_centred
-  stop_pid "$saver_pid"; saver_pid=""
+  start_saver "${vars[@]}" /s
+  wait_window Zarvella >/dev/null || { check "$row: /s opens its window" false; stop_saver; return; }
+  expect_output 10 "$row /s: one window over both monitors" 2560x1024+0+0 saver_placement
+  two_monitors_lit "$work/scaled.png" "$row /s"
+  balanced "$work/scaled.png" "$row /s: the picture in the middle of each monitor" \
+    1280x1024+0+0 1280x1024+1280+0
+  stop_saver
   make_parent 400x300+100+100 || { check "$row: the test parent appears" false; return; }
-  start_saver_env "$env" /p "$parent"
-  check "$row /p: the child is the parent's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
-  stop_pid "$saver_pid"; saver_pid=""
-  await 5 is child_geometry "$parent" ""  # the preview's child gone
-  start_saver_env "$env" -window-id "$parent"
-  check "$row -window-id: the child is the window's size: 400x300+0+0" await 5 is child_geometry "$parent" 400x300+0+0
+  start_saver "${vars[@]}" /p "$parent"
+  expect_output 10 "$row /p: the child is the parent's size" 400x300+0+0 child_geometry "$parent"
+  stop_saver
+  wait_until 5 no_child "$parent"
+  start_saver "${vars[@]}" -window-id "$parent"
+  expect_output 10 "$row -window-id: the child is the window's size" 400x300+0+0 child_geometry "$parent"
   "$tool" resize "$parent" 240x150
-  check "$row -window-id: the child follows the window: 240x150+0+0" await 5 is child_geometry "$parent" 240x150+0+0
-  stop_pid "$saver_pid"; saver_pid=""
+  expect_output 10 "$row -window-id: the child follows the window" 240x150+0+0 child_geometry "$parent"
+  stop_saver
   stop_pid "$parent_pid"
-  [[ $row == Xft.dpi=* ]] && xrdb -remove
+  if [[ $row == Xft.dpi=* ]]; then xrdb -remove; fi
 }
 
 case_monitors() {
-  local saved_display=$DISPLAY n desk_pid="" g
-  for n in $(seq 120 160); do
-    { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-    Xvfb ":$n" -screen 0 2560x1024x24 -nolisten tcp -noreset >"$work/desk.log" 2>&1 &
-    desk_pid=$!
-    for _ in $(seq 50); do DISPLAY=":$n" xrandr >/dev/null 2>&1 && break; sleep 0.1; done
-    [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$desk_pid" ] && break
-    stop_pid "$desk_pid"
-    desk_pid=""
-  done
-  [ -n "$desk_pid" ] || { check "a display of two monitors starts" false; return; }
-  helper_pids+=("$desk_pid")
-  export DISPLAY=":$n"
+  local saved_display=$DISPLAY saved_xvfb=$xvfb_pid
+  if start_display 2560x1024x24; then
+    helper_pids+=("$xvfb_pid")
+    xvfb_pid=$saved_xvfb
+    monitors_on_this_display
+  else
+    xvfb_pid=$saved_xvfb
+    check "a display of two monitors starts" false
+  fi
+  export DISPLAY=$saved_display
+}
+
+monitors_on_this_display() {
   xrandr --setmonitor L 1280/339x1024/271+0+0 screen >/dev/null
   xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
   new_config
 
   # Side by side: one window over both, the same frame on each, the threshold.
-  xdotool mousemove 640 512
+  pointer 640 512
   start_saver /s
-  g=$(window_geometry Zarvella)
-  check "/s: one window over both monitors (got $g)" [ "$g" = 2560x1024+0+0 ]
-  sleep 1
-  shot "$work/two.png"
+  wait_window Zarvella >/dev/null || { check "/s opens its window" false; return; }
+  expect_output 10 "/s: one window over both monitors" 2560x1024+0+0 saver_placement
   two_monitors_lit "$work/two.png" "side by side"
   [ -n "$shots_out" ] && convert "$work/two.png" -resize 50% "$shots_out/linux-two-monitors.png"
-  xdotool mousemove 650 522; sleep 0.8
-  check "/s: a move of 10 keeps it running" running
-  xdotool mousemove 640 523
-  wait_exit 3 && check "/s: 11 down ends it (exit $exit_code)" [ "$exit_code" = 0 ] ||
-    check "/s: 11 down ends it" false
+  keeps_then_ends "mousemove --sync 650 522" "mousemove 640 523" "/s: 11 px down ends it"
 
   # The primary on the right; a monitor removed, then added, while it runs.
   xrandr --delmonitor R >/dev/null
   xrandr --setmonitor '*R' 1280/339x1024/271+1280+0 none >/dev/null
-  xdotool mousemove 1900 500
+  pointer 1900 500
   start_saver /s
-  g=$(window_geometry Zarvella)
-  check "primary on the right: the window covers both (got $g)" [ "$g" = 2560x1024+0+0 ]
-  xrandr --delmonitor R >/dev/null; sleep 1
-  g=$(window_geometry Zarvella)
-  check "the right monitor removed: the window follows (got $g)" [ "$g" = 1280x1024+0+0 ]
-  xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null; sleep 1
-  g=$(window_geometry Zarvella)
-  check "added again: the window covers both (got $g)" [ "$g" = 2560x1024+0+0 ]
-  shot "$work/changed.png"
+  wait_window Zarvella >/dev/null || { check "/s opens its window" false; return; }
+  expect_output 10 "primary on the right: the window covers both" 2560x1024+0+0 saver_placement
+  xrandr --delmonitor R >/dev/null
+  expect_output 10 "the right monitor removed: the window follows" 1280x1024+0+0 saver_placement
+  xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
+  expect_output 10 "added again: the window covers both" 2560x1024+0+0 saver_placement
   two_monitors_lit "$work/changed.png" "after the changes"
   check "the saver still runs" running
-  focus "$(find_window Zarvella)"
+  focus "$(window_named Zarvella)"
   xdotool key a
-  wait_exit 3 && check "a key ends it (exit $exit_code)" [ "$exit_code" = 0 ] ||
-    check "a key ends it" false
+  expect_exit 10 "a key ends it"
 
   # Scaled: every window in device pixels, the picture centred on each monitor.
   local row
   for row in QT_SCALE_FACTOR=1.5 QT_SCALE_FACTOR=1.75 QT_SCALE_FACTOR=2 QT_SCALE_FACTOR=3 Xft.dpi=144; do
     scaled_row "$row"
   done
-  start_saver_env QT_SCALE_FACTOR=2 /c
-  g=$(window_geometry "Zarvella Settings")
-  check "QT_SCALE_FACTOR=2: the settings window is 800x860 (got ${g%%+*})" [ "${g%%+*}" = 800x860 ]
-  sleep 1.5
-  shot "$work/scaled-settings.png"
-  local x y
-  IFS='x+' read -r _ _ x y <<<"$g"
+  start_saver QT_SCALE_FACTOR=2 /c
+  local wid x y
+  wid=$(settings_window) || return
+  expect_output 10 "QT_SCALE_FACTOR=2: the settings window is 800x860" 800x860 size_of "$wid"
+  read -r x y _ < <(geometry_of "$wid")
   # The picture's viewport: 800x600 device pixels, 60 below the window's top.
-  check "QT_SCALE_FACTOR=2: the settings picture sits in the middle of its viewport" \
-    centred "$work/scaled-settings.png" "800x600+$x+$((y + 60))"
-  focus "$(find_window "Zarvella Settings")"
-  xdotool key Escape
-  wait_exit 3 || check "Esc closes the scaled settings window" false
-
-  export DISPLAY=$saved_display
+  balanced "$work/scaled-settings.png" "QT_SCALE_FACTOR=2 settings picture" "800x600+$x+$((y + 60))"
+  close_settings "$wid"
 }

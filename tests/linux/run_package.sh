@@ -45,19 +45,10 @@ touched=(/usr/libexec/xscreensaver /usr/share/xscreensaver/config /usr/share/app
 work=$(mktemp -d /tmp/zarvella-package.XXXXXX)
 chmod 755 "$work"
 xvfb_pid=""
-helper_pids=()
 installed=""
-passed=0
-failed=0
-
-stop_helpers() {
-  local pid
-  for pid in "${helper_pids[@]}"; do stop_pid "$pid"; done
-  helper_pids=()
-}
 
 cleanup() {
-  stop_helpers
+  stop_case_processes
   stop_pid "$xvfb_pid"
   if [ -n "$installed" ]; then
     "${as_root[@]}" apt-get purge -y -q zarvella >>"$work/apt.log" 2>&1 || true
@@ -67,80 +58,32 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-
-
-run_case() {  # run_case NAME FUNCTION
-  local name=$1 fn=$2
-  case_failures=()
-  "$fn"
-  stop_helpers
-  if [ ${#case_failures[@]} -eq 0 ]; then
-    echo "PASS $name"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name"
-    local f
-    for f in "${case_failures[@]}"; do echo "     - $f"; done
-    failed=$((failed + 1))
-  fi
-}
-
 listing() { find "${touched[@]}" 2>/dev/null | sort; }
-shot() { import -window root "$1" 2>/dev/null; }
-# lit FILE GEOMETRY: share of pixels brighter than 10 % grey in the region
-lit() {
-  convert "$1" -crop "$2" +repage -colorspace gray -threshold 10% -format '%[fx:mean]' info:
-}
 
 # hack_under PID: the installed hack running below that process (XScreenSaver
-# runs it through xscreensaver-gfx, or through a shell), waiting up to 8 s.
-hack_under() {
-  local top=$1 pid p
-  for _ in $(seq 80); do
-    for pid in $(ls /proc | grep -x '[0-9]*'); do  # no procps needed
-      [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$hack" ] || continue
-      p=$pid
-      while [ -n "$p" ] && [ "$p" -gt 1 ]; do
-        [ "$p" = "$top" ] && { echo "$pid"; return 0; }
-        p=$(awk '/^PPid:/ {print $2}' "/proc/$p/status" 2>/dev/null)
-      done
-    done
-    sleep 0.1
-  done
-  return 1
-}
-# peak_lit: the highest lit share of the screen over about 5 s, done early
-# once a picture shows (a figure can be thin for a moment; black stays black).
-peak_lit() {
-  local peak=0 l
-  for _ in $(seq 10); do
-    shot "$work/screen.png"
-    l=$(lit "$work/screen.png" 1600x1000+0+0)
-    above "$l" "$peak" && peak=$l
-    above "$peak" 0.02 && break
-    sleep 0.5
-  done
-  echo "$peak"
-}
+# runs it through xscreensaver-gfx, or through a shell), waiting up to 10 s.
+hack_under() { wait_descendant 10 "$1" "$hack"; }
 command_line_of() { tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null; }
 
-# XScreenSaver runs no hacks for root, so as root it all runs as nobody, in a
-# home of its own that holds only ~/.xscreensaver.
+# screen_peak SECONDS: the highest lit share of the screen within SECONDS in
+# $screen_lit, done early once a picture shows (a figure can be thin for a
+# moment; black stays black, so a dark run takes all of SECONDS).
+screen_peak() { screen_lit=0; wait_shot "$1" "$work/screen.png" peak_above "$work/screen.png" 0.02; }
+peak_above() {  # peak_above SHOT SHARE: keeps the peak; true once it is above SHARE
+  local l
+  l=$(lit "$1" 1600x1000+0+0)
+  above "$l" "$screen_lit" && screen_lit=$l
+  above "$screen_lit" "$2"
+}
+
+# A home of its own that holds only ~/.xscreensaver, as nobody when root
+# (xscreensaver_home, in_home, start_daemon and zarvella_files are in x_lib.sh).
 # The documented step: a ~/.xscreensaver as XScreenSaver writes it, then
 # zarvella -install-xscreensaver run by its user from the PATH; then OPTIONS
 # on Zarvella's line, as XScreenSaver's settings page puts them there.
 new_home() {  # new_home OPTIONS: ~/.xscreensaver picking Zarvella with OPTIONS
-  home=$(mktemp -d "$work/home.XXXXXX")
-  {
-    printf 'mode:\t\tone\nselected:\t0\nfade:\t\tFalse\nunfade:\t\tFalse\nlock:\t\tFalse\n'
-    printf 'splash:\t\tFalse\ntimeout:\t0:30:00\nprograms:\t\t\\\n\t\tmaze -root \\n\\\n\n'
-  } >"$home/.xscreensaver"
+  xscreensaver_home "maze -root"
   cp "$home/.xscreensaver" "$work/xscreensaver.orig"
-  as_user=()
-  if [ "$(id -u)" = 0 ]; then
-    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-    chown -R 65534:65534 "$home"
-  fi
   in_home zarvella -install-xscreensaver >>"$work/install.log" 2>&1
   check "zarvella -install-xscreensaver adds README.Debian's line, the rest kept" [ \
     "$(diff "$work/xscreensaver.orig" "$home/.xscreensaver" | grep '^[<>]' | sed 's/^> *//')" = \
@@ -149,24 +92,6 @@ new_home() {  # new_home OPTIONS: ~/.xscreensaver picking Zarvella with OPTIONS
   [ "$(id -u)" = 0 ] && chown 65534:65534 "$home/.xscreensaver"
   cp "$home/.xscreensaver" "$work/xscreensaver.before"
 }
-# Background starts spell the command out, so that $! is the program itself.
-in_home() { env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" "$@"; }
-
-start_daemon() {
-  env -C "$home" -u XDG_CONFIG_HOME HOME="$home" "${as_user[@]}" xscreensaver -no-splash \
-    >>"$work/xscreensaver.log" 2>&1 &
-  daemon=$!
-  helper_pids+=("$daemon")
-  for _ in $(seq 50); do
-    in_home xscreensaver-command -time >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# The files the home holds besides ~/.xscreensaver and what XScreenSaver
-# itself keeps there: a settings file of ours would show here.
-zarvella_files() { find "$home" -mindepth 1 -printf '%P\n' 2>/dev/null | grep -i zarvella; }
 
 # ---- cases ---------------------------------------------------------------------------
 
@@ -200,7 +125,9 @@ case_install() {
 }
 
 # The daemon runs Zarvella with OPTIONS; the lit share of the screen is left
-# in $screen_lit, the hack's command line in $hack_command.
+# in $screen_lit, the hack's command line in $hack_command. A picture is
+# awaited, unless the second argument is "dark" (then time passes instead,
+# the peak taken over it).
 run_daemon_with() {
   screen_lit="" hack_command=""
   new_home "$1"
@@ -209,30 +136,38 @@ run_daemon_with() {
   local pid
   pid=$(hack_under "$daemon") || { check "XScreenSaver starts the installed hack" false; return 1; }
   hack_command=$(command_line_of "$pid")
-  screen_lit=$(peak_lit)
+  screen_peak "$([ "${2:-}" = dark ] && echo 4 || echo 15)"
   in_home xscreensaver-command -deactivate >>"$work/xscreensaver.log" 2>&1
-  local ended=""
-  for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
-    sleep 0.1
-  done
-  check "XScreenSaver stops the hack on deactivation" [ -n "$ended" ]
+  check "XScreenSaver stops the hack on deactivation" wait_gone 5 "$pid"
   check "no settings file appears (found: $(zarvella_files | tr '\n' ' '))" [ -z "$(zarvella_files)" ]
   check "~/.xscreensaver is left as it was" cmp -s "$home/.xscreensaver" "$work/xscreensaver.before"
-  stop_helpers
+  stop_case_processes
 }
 
 case_daemon_options() {
   # One row of the grid draws no band at all: a black screen. Thirty rows of
   # a picture cover much of it. A run that ignored the option would draw the
   # default ten rows in the first case.
-  run_daemon_with "-detail 1" || return
+  run_daemon_with "-detail 1" dark || return
   check "it runs with the listed options (got: $hack_command)" \
     grep -q -- '-xscreensaver -detail 1' <<<"$hack_command"
   check "-detail 1 draws nothing (lit $screen_lit)" below "$screen_lit" 0.001
   run_daemon_with "-detail 30 -kind 3 -segments 10" || return
   check "-detail 30 -kind 3 draws the picture (lit $screen_lit)" above "$screen_lit" 0.02
 }
+
+# Its main window and Zarvella's settings page share the title; the page is
+# the narrow one and shows only after "Settings...".
+dialog_windows() { xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null; }
+dialog_main() {
+  local id
+  for id in $(dialog_windows); do
+    [ "$(xwininfo -id "$id" | awk '/^ *Width:/ {print $NF}')" -ge 900 ] && { echo "$id"; return 0; }
+  done
+  return 1
+}
+narrower() { local s; s=$(size_of "$1") && [ "${s%%x*}" -lt 1600 ]; }  # its minimum may be wider
+dialog_page() { dialog_windows | grep -vx "$1" | head -n1 | grep .; }  # dialog_page MAIN
 
 # XScreenSaver's settings dialog runs the hack in its preview pane with the
 # options listed; its settings page saves a new line that keeps -xscreensaver.
@@ -252,54 +187,42 @@ case_settings_dialog() {
     grep -q -- '-detail 20 .*-kind 3\|-kind 3 .*-detail 20' <<<"$command"
   check "the preview gets the dialog's window (got: $command)" grep -q -- '-window-id' <<<"$command"
   check "the preview's options stand alone (got: $command)" grep -q -- '-xscreensaver' <<<"$command"
-  sleep 2
-  # Its main window and Zarvella's settings page share the title; the page is
-  # the narrow one and shows only after "Settings...".
-  local main="" id
-  for id in $(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null); do
-    [ "$(xwininfo -id "$id" | awk '/^ *Width:/ {print $NF}')" -ge 900 ] && main=$id
-  done
+  local main
+  main=$(wait_until 15 dialog_main)
   check "the dialog opens" [ -n "$main" ] || return
   # It takes the screen's width; narrower, Zarvella's settings page fits beside it.
   xdotool windowsize "$main" 1150 746
-  sleep 1
-  shot "$work/dialog.png"
-  local x y w h l
-  read -r x y w h < <(xwininfo -id "$main" |
-    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-         /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}')
+  expect 10 "the dialog gets narrower than the screen" narrower "$main"
+  local x y w h
+  read -r x y w h < <(geometry_of "$main")
   # The preview pane fills the right part of the dialog's upper half.
-  l=$(lit "$work/dialog.png" "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))")
-  check "the picture shows in the preview pane (lit $l)" above "$l" 0.02
+  expect_lit 15 "the picture shows in the preview pane" "$work/dialog.png" \
+    "$((w * 55 / 100))x$((h * 45 / 100))+$((x + w * 36 / 100))+$((y + h * 16 / 100))" 0.02
   # "Settings..." sits below the preview pane, at three quarters of its width.
   xdotool mousemove $((x + w * 776 / 1000)) $((y + h * 844 / 1000)) click 1
-  local page=""
-  for _ in $(seq 30); do
-    page=$(xdotool search --onlyvisible --name '^XScreenSaver: Zarvella Settings$' 2>/dev/null |
-      grep -vx "$main" | head -n1)
-    [ -n "$page" ] && break
-    sleep 0.1
-  done
+  local page pw ph
+  page=$(wait_until 10 dialog_page "$main")
   check "its Settings button opens Zarvella's settings page" [ -n "$page" ] || return
   xdotool windowmove "$page" $((x + w + 8)) "$y"
-  sleep 1.5
-  shot "$work/page.png"
-  local pw ph
-  read -r pw ph < <(xwininfo -id "$page" | awk '/^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print w, h}')
+  read -r _ _ pw ph < <(geometry_of "$page")
+  local at="${pw}x${ph}+$((x + w + 8))+$y"
+  wait_until 10 output_is "$at" placement "$page"
+  # Drawn at its new place: a settings page is mostly light.
+  wait_shot 10 "$work/page.png" lit_above "$work/page.png" "$at" 0.3
   [ -z "$shots_out" ] || convert "$work/page.png" -crop "$((w + 8 + pw))x$((h > ph ? h : ph))+$x+$y" \
     +repage "$shots_out/linux-xscreensaver-settings.png"
   # The page's Save writes its line anew: Speed moved, the marker kept.
-  xdotool mousemove --window "$page" $((pw * 64 / 100)) 145 click 1 sleep 0.5 \
-    mousemove --window "$page" $((pw - 57)) $((ph - 20)) click 1
-  for _ in $(seq 50); do grep -q -- '-xscreensaver -speed' "$home/.xscreensaver" && break; sleep 0.1; done
-  check "Save on the page keeps -xscreensaver (got: $(grep zarvella "$home/.xscreensaver"))" \
-    grep -q -- '-root -xscreensaver -speed' "$home/.xscreensaver"
+  xdotool mousemove --window "$page" $((pw * 64 / 100)) 145 click 1
+  expect_change 10 "a click on Speed moves its slider" "$work/page.png" "$work/page2.png" "$at" 20
+  xdotool mousemove --window "$page" $((pw - 57)) $((ph - 20)) click 1
+  wait_until 10 grep -q -- '-root -xscreensaver -speed' "$home/.xscreensaver" ||
+    check "Save on the page keeps -xscreensaver (got: $(grep zarvella "$home/.xscreensaver"))" false
 }
 
 # mate-screensaver, on a session bus of our own, runs the theme of the
 # package's .desktop file; the settings file (as Save Settings writes it)
 # decides the picture. Detailed 1 ("Color") draws nothing, 30 a picture.
-mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
+mate_run() {  # mate_run COLOR ALPHA [dark]: the lit share in $screen_lit
   screen_lit=""
   home=$(mktemp -d "$work/home.XXXXXX")
   mkdir -p "$home/.config/zarvella"
@@ -308,8 +231,7 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
   cp "$home/.config/zarvella/settings.reg" "$work/settings.before"
   local bus
   bus=$(env -C "$home" HOME="$home" dbus-daemon --session --fork --print-address=1 --print-pid=1 \
-    2>>"$work/mate.log") || {
-    check "a session bus starts" false; return 1; }
+    2>>"$work/mate.log") || { check "a session bus starts" false; return 1; }
   helper_pids+=("$(sed -n 2p <<<"$bus")")
   local mate=(env -C "$home" -u XDG_CONFIG_HOME HOME="$home" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=keyfile
     DBUS_SESSION_BUS_ADDRESS="$(head -n1 <<<"$bus")")
@@ -319,24 +241,23 @@ mate_run() {  # mate_run COLOR ALPHA: the lit share in $screen_lit
   "${mate[@]}" mate-screensaver --no-daemon >>"$work/mate.log" 2>&1 &
   local daemon=$!
   helper_pids+=("$daemon")
-  for _ in $(seq 50); do
-    "${mate[@]}" mate-screensaver-command --query >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  wait_until 10 "${mate[@]}" mate-screensaver-command --query >/dev/null 2>&1 ||
+    { check "mate-screensaver answers" false; return 1; }
   "${mate[@]}" mate-screensaver-command --activate >>"$work/mate.log" 2>&1
   local pid
   pid=$(hack_under "$daemon") || { check "mate-screensaver starts the installed hack" false; return 1; }
   check "it runs the .desktop file's command (got: $(command_line_of "$pid"))" \
     [ "$(command_line_of "$pid")" = "$hack -root " ]
-  screen_lit=$(peak_lit)
+  screen_peak "$([ "${3:-}" = dark ] && echo 4 || echo 15)"
   "${mate[@]}" mate-screensaver-command --deactivate >>"$work/mate.log" 2>&1
+  check "mate-screensaver stops the hack on deactivation" wait_gone 10 "$pid"
   check "the settings file is left as it was" \
     cmp -s "$home/.config/zarvella/settings.reg" "$work/settings.before"
-  stop_helpers
+  stop_case_processes
 }
 
 case_mate() {
-  mate_run 1 1 || return
+  mate_run 1 1 dark || return
   check "Detailed 1 in the settings file draws nothing (lit $screen_lit)" below "$screen_lit" 0.001
   mate_run 30 3 || return
   check "Detailed 30, picture 3 in the file draw the picture (lit $screen_lit)" \
@@ -375,6 +296,4 @@ if [ -n "$installed" ]; then
 fi
 run_case "apt-get purge leaves nothing behind" case_purge
 
-echo
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary
