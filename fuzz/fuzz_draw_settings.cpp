@@ -45,20 +45,23 @@ class FakeSettingsWindow : public SettingsWindowHost {
     FakeSettingsWindow() {
         for (int t = 0; t < 6; ++t) positions[t] = kSettingsTable[t].layoutPosition;
     }
-    int TrackBarPosition(int track) override { return positions[Track(track)]; }
-    void SetTrackBarPosition(int track, int position) override {
-        const SettingInfo& info = kSettingsTable[Track(track)];
+    int SliderPosition(int row) override { return positions[Row(row)]; }
+    void SetSliderPosition(int row, int position) override {
+        const SettingInfo& info = kSettingsTable[Row(row)];
         Require(position >= info.min && position <= info.max, "slider set outside its range");
-        positions[Track(track)] = position;
+        positions[Row(row)] = position;
     }
-    void SetCheckBox(bool checked) override { checkBox = checked; }
+    void SetCheckBox(int row, bool checked) override {
+        Require(row == kRandomPictureRow, "check box row out of range");
+        checkBox = checked;
+    }
     void SizeAndCentre() override { ++sized; }
     void AttachContext() override {
         SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
     }
-    static int Track(int track) {
-        Require(track >= 1 && track <= 6, "slider number out of range");
-        return track - 1;
+    static int Row(int row) {
+        Require(row >= 0 && row < kSliderCount, "slider row out of range");
+        return row;
     }
     int positions[6];
     bool checkBox = false;

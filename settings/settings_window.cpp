@@ -4,29 +4,30 @@
 
 namespace zarvella {
 
-void TrackBarChange(int track, int position) {
-    if (track < 1 || track > kTrackBarCount) return;
-    SetSettingValue(TrackBarSetting(track), SaverPicture.settings, position);
+void SliderChange(int row, int position) {
+    if (row < 0 || row >= kSliderCount) return;
+    SetSettingValue(kSettingsTable[static_cast<size_t>(row)], SaverPicture.settings, position);
 }
 
-void CheckBox1Click(bool checked) {
-    SaverPicture.settings.RandomPicture = checked;
+void CheckBoxClick(int row, bool checked) {
+    if (row != kRandomPictureRow) return;
+    SetSettingValue(kSettingsTable[kRandomPictureRow], SaverPicture.settings, checked ? 1 : 0);
 }
 
 void PutSettingsIntoControls(SettingsWindowHost& host) {
-    for (int track = 1; track <= kTrackBarCount; ++track) {
-        const SettingInfo& info = TrackBarSetting(track);
+    for (int row = 0; row < kSliderCount; ++row) {
+        const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
         const int clamped =
             std::clamp(SettingValue(info, SaverPicture.settings), info.min, info.max);
         // A slider only notifies when it actually moves.
-        if (clamped != host.TrackBarPosition(track)) {
-            host.SetTrackBarPosition(track, clamped);
-            TrackBarChange(track, clamped);
+        if (clamped != host.SliderPosition(row)) {
+            host.SetSliderPosition(row, clamped);
+            SliderChange(row, clamped);
         }
     }
     if (SaverPicture.settings.RandomPicture) {
-        host.SetCheckBox(true);
-        CheckBox1Click(true);
+        host.SetCheckBox(kRandomPictureRow, true);
+        CheckBoxClick(kRandomPictureRow, true);
     }
 }
 

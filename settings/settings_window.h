@@ -10,7 +10,7 @@
 
 namespace zarvella {
 
-inline constexpr int kSettingsWindowWidth = 400;  // client and outer, set in FormCreate
+inline constexpr int kSettingsWindowWidth = 400;  // client and outer, set in OnCreate
 inline constexpr int kSettingsWindowHeight = 430;
 inline constexpr int kSettingsTimerMs = 40;
 inline constexpr const char* kSettingsTitle = "Zarvella Settings";
@@ -20,53 +20,57 @@ inline constexpr const char* kSettingsTitle = "Zarvella Settings";
 inline constexpr const char* kProductSite =
     ZARVELLA_HOMEPAGE[0] != '\0' ? ZARVELLA_HOMEPAGE : "https://opensource.org/license/mit";
 
-inline constexpr ControlRect kButton1Rect{11, 380, 105, 17};
-inline constexpr const char* kButton1Caption = "Save Settings";
-inline constexpr ControlRect kButton2Rect{144, 380, 105, 17};
-inline constexpr const char* kButton2Caption = "Our Site";
+inline constexpr ControlRect kSaveButtonRect{11, 380, 105, 17};
+inline constexpr const char* kSaveButtonCaption = "Save Settings";
+inline constexpr ControlRect kSiteButtonRect{144, 380, 105, 17};
+inline constexpr const char* kSiteButtonCaption = "Our Site";
+
+// The controls: first one per row of the settings table, in its order, then
+// the two buttons.
+enum class ControlId {
+    SpeedSlider,
+    BrightnessSlider,
+    SizeSlider,
+    SegmentsSlider,
+    DetailSlider,
+    PictureSlider,
+    RandomCheckBox,
+    SaveButton,
+    SiteButton
+};
+static_assert(static_cast<int>(ControlId::RandomCheckBox) == kRandomPictureRow);
 
 // Keyboard order of the controls.
-enum class ControlId {
-    TrackBar1,
-    TrackBar2,
-    TrackBar3,
-    TrackBar4,
-    TrackBar5,
-    TrackBar6,
-    CheckBox1,
-    Button1,
-    Button2
-};
 inline constexpr std::array<ControlId, 9> kTabOrder = {
-    ControlId::TrackBar1, ControlId::Button1,   ControlId::Button2,
-    ControlId::TrackBar2, ControlId::TrackBar3, ControlId::TrackBar4,
-    ControlId::TrackBar5, ControlId::TrackBar6, ControlId::CheckBox1};
+    ControlId::SpeedSlider,      ControlId::SaveButton,    ControlId::SiteButton,
+    ControlId::BrightnessSlider, ControlId::SizeSlider,    ControlId::SegmentsSlider,
+    ControlId::DetailSlider,     ControlId::PictureSlider, ControlId::RandomCheckBox};
 
-// 1 to 6 for a slider's id, 0 for the other controls.
-constexpr int TrackNumber(ControlId id) {
-    const int n = static_cast<int>(id) - static_cast<int>(ControlId::TrackBar1) + 1;
-    return n >= 1 && n <= kTrackBarCount ? n : 0;
+// The control's row of the settings table; -1 for a button.
+constexpr int SettingRow(ControlId id) {
+    return id < ControlId::SaveButton ? static_cast<int>(id) : -1;
 }
 
 // What the settings window's platform side does for the rules below.
 class SettingsWindowHost {
   public:
     virtual ~SettingsWindowHost() = default;
-    // Sliders are numbered 1 to 6. Setting a position must not raise the
-    // change handler: the rules decide which handlers run.
-    virtual int TrackBarPosition(int track) = 0;
-    virtual void SetTrackBarPosition(int track, int position) = 0;
-    virtual void SetCheckBox(bool checked) = 0;
+    // A control is addressed by its row of the settings table. Setting a
+    // position must not raise the change handler: the rules decide which
+    // handlers run.
+    virtual int SliderPosition(int row) = 0;
+    virtual void SetSliderPosition(int row, int position) = 0;
+    virtual void SetCheckBox(int row, bool checked) = 0;
     // 400x430 client then outer size, centred by CentredOrigin.
     virtual void SizeAndCentre() = 0;
     // Pixel format, context, SetupGL(Settings variant). May fail silently.
     virtual void AttachContext() = 0;
 };
 
-// TrackBarNChange: the slider's position becomes its setting.
-void TrackBarChange(int track, int position);
-// CheckBox1Click.
-void CheckBox1Click(bool checked);
+// A slider's change handler: its position becomes its row's setting.
+void SliderChange(int row, int position);
+// A check box's click handler.
+void CheckBoxClick(int row, bool checked);
 
 // Put SaverPicture.settings into the controls: a clamped value that differs from the
 // slider's position moves it and runs its change handler.

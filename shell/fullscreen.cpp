@@ -21,7 +21,7 @@ std::string GlStartError(const std::string& why) {
     return "OpenGL could not be started: " + (why.empty() ? std::string("no reason given") : why);
 }
 
-bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
+bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
     const bool loaded = LoadSettings(store, errors);
     SizeToDesktop(host);
     host.AttachContext();

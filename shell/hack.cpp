@@ -12,7 +12,7 @@ int HackFrameIntervalMs(int32_t delayMicroseconds) {
     return delayMicroseconds / 1000;
 }
 
-void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
+void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
     SaverPicture.settings = settings;
     SizeToDesktop(host);
     host.AttachContext();

@@ -31,7 +31,7 @@ uint32_t DecideSettingsOwner(std::string_view settingsOwner,
     return owner != 0 && windowExists(owner) ? owner : 0;
 }
 
-bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {
+bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {
     const bool loaded = LoadSettings(store, errors);
     SeedRandom();
     ChooseRandomPicture();

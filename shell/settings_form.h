@@ -1,4 +1,4 @@
-// The settings window's start and its keys: TForm2 on each platform turns
+// The settings window's start and its keys: the settings window on each platform turns
 // its events into these calls.
 #pragma once
 
@@ -30,11 +30,11 @@ void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
 // With RandomPicture on, PictureKind becomes 1 to 9 (never 10).
 void ChooseRandomPicture();
 
-// TForm2.FormCreate. Loads the settings (a value that cannot be read is
+// The settings window's OnCreate. Loads the settings (a value that cannot be read is
 // shown and keeps its default), then puts them into the controls, sizes and
 // centres the window and attaches the picture. False when a value could
 // not be read; the window is set up all the same.
-bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
+bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
 
 // The window that owns the settings window, from LaunchPlan::settingsOwner:
 // 0, none, when the text is no number or names no window (windowExists), so
@@ -44,7 +44,7 @@ uint32_t DecideSettingsOwner(std::string_view settingsOwner, bool (*windowExists
 // The keys a window's rules tell apart.
 enum class SaverKey { Escape, Other };
 
-// FormKeyDown: true when the key ends the settings window (Esc).
+// OnKeyDown: true when the key ends the settings window (Esc).
 bool SettingsKeyEndsWindow(SaverKey key);
 
 }  // namespace zarvella

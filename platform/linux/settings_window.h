@@ -1,4 +1,4 @@
-// TForm2: the settings window: the live picture above six
+// SettingsWindow: "Zarvella Settings", the live picture above six
 // sliders, a check box and two buttons.
 #pragma once
 
@@ -17,43 +17,37 @@
 
 namespace zarvella::linux_shell {
 
-class TForm2 : public QWidget, private SettingsWindowHost {
+class SettingsWindow : public QWidget, private SettingsWindowHost {
     Q_OBJECT
   public:
     // glProblem: why no GL context can be made (empty: it can); the window
     // then says so and works without its picture.
-    TForm2(SettingsStore& store, ErrorSink& errors, std::string glProblem = "");
-
-    QCheckBox* CheckBox1;
-    // StaticText1 to 6 and TrackBar1 to 6, at [0] to [5].
-    std::array<QLabel*, kTrackBarCount> StaticText{};
-    std::array<QSlider*, kTrackBarCount> TrackBar{};
-    QPushButton* Button1;
-    QPushButton* Button2;
-    QTimer* Timer;
+    SettingsWindow(SettingsStore& store, ErrorSink& errors, std::string glProblem = "");
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private slots:
-    void TimerTimer();
-    void CheckBox1Click();
-    void Button1Click();
-    void Button2Click();
+    void OnTimer();
+    // One handler per kind of control; a setting's control is addressed by
+    // its row of the settings table.
+    void OnSliderChange(int row);
+    void OnCheckBoxClick(int row);
+    void OnSaveClick();
+    void OnSiteClick();
 
   private:
-    void FormCreate();
-    void FormKeyDown(int key);
-    void FormClose();
+    void OnCreate();
+    void OnKeyDown(int key);
+    void OnClose();
     void CreateControls();
-    void TrackBarChange(int track);
     QWidget* Control(ControlId id) const;
 
     // SettingsWindowHost
-    int TrackBarPosition(int track) override;
-    void SetTrackBarPosition(int track, int position) override;
-    void SetCheckBox(bool checked) override;
+    int SliderPosition(int row) override;
+    void SetSliderPosition(int row, int position) override;
+    void SetCheckBox(int row, bool checked) override;
     void SizeAndCentre() override;
     void AttachContext() override;
 
@@ -61,6 +55,12 @@ class TForm2 : public QWidget, private SettingsWindowHost {
     ErrorSink& errors_;
     std::string glProblem_;
     GlView* view_ = nullptr;
+    std::array<QSlider*, kSliderCount> sliders_{};  // by row
+    std::array<QLabel*, kSliderCount> labels_{};    // the sliders' captions
+    QCheckBox* randomCheckBox_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* siteButton_ = nullptr;
+    QTimer* timer_ = nullptr;
 };
 
 }  // namespace zarvella::linux_shell

@@ -106,21 +106,21 @@ class RecordingErrors : public ErrorSink {
 
 class FakeSettingsHost : public SettingsWindowHost {
   public:
-    int positions[7] = {};
+    int positions[6] = {};  // by row
     bool checkBox = false;
-    std::vector<std::string> log;
+    std::vector<std::string> log;  // "option=value"
 
     FakeSettingsHost() {
-        for (int t = 1; t <= 6; ++t) positions[t] = kSettingsTable[t - 1].layoutPosition;
+        for (int row = 0; row < 6; ++row) positions[row] = kSettingsTable[row].layoutPosition;
     }
-    int TrackBarPosition(int track) override { return positions[track]; }
-    void SetTrackBarPosition(int track, int position) override {
-        positions[track] = position;
-        log.push_back("TrackBar" + std::to_string(track) + "=" + std::to_string(position));
+    int SliderPosition(int row) override { return positions[row]; }
+    void SetSliderPosition(int row, int position) override {
+        positions[row] = position;
+        log.push_back(std::string(kSettingsTable[row].option) + "=" + std::to_string(position));
     }
-    void SetCheckBox(bool checked) override {
+    void SetCheckBox(int row, bool checked) override {
         checkBox = checked;
-        log.push_back(checked ? "CheckBox1=on" : "CheckBox1=off");
+        log.push_back(std::string(kSettingsTable[row].option) + (checked ? "=on" : "=off"));
     }
     void SizeAndCentre() override { log.push_back("size"); }
     void AttachContext() override { log.push_back("context"); }
