@@ -1,11 +1,11 @@
-#include "shell/fullscreen.h"
+#include "behaviour/fullscreen_window.h"
 
 #include <cstdlib>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_form.h"
 #include "engine/animation.h"
 #include "engine/random.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 
 namespace zarvella {
 

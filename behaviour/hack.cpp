@@ -1,10 +1,10 @@
-#include "shell/hack.h"
+#include "behaviour/hack.h"
 
+#include "behaviour/settings_form.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "shell/settings_form.h"
 
 namespace zarvella {
 

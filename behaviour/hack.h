@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/fullscreen.h"
+#include "behaviour/fullscreen_window.h"
 
 namespace zarvella {
 

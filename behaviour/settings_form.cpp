@@ -1,9 +1,9 @@
-#include "shell/settings_form.h"
+#include "behaviour/settings_form.h"
 
+#include "behaviour/monitors.h"
+#include "behaviour/window_handle.h"
 #include "engine/animation.h"
 #include "engine/random.h"
-#include "shell/monitors.h"
-#include "shell/window_handle.h"
 
 namespace zarvella {
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "behaviour/settings_form.h"
 #include "counting_gl.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
@@ -17,7 +18,6 @@
 #include "frame_checks.h"
 #include "settings/settings.h"
 #include "settings/settings_window.h"
-#include "shell/settings_form.h"
 
 using namespace zarvella;
 

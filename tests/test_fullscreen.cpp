@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/hack.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "shell/fullscreen.h"
-#include "shell/hack.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 

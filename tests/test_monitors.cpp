@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/fullscreen.h"
-#include "shell/monitors.h"
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/monitors.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;

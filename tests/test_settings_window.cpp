@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/preview_window.h"
+#include "behaviour/settings_form.h"
+#include "behaviour/window_place.h"
 #include "engine/animation.h"
 #include "settings/settings_window.h"
-#include "shell/preview.h"
-#include "shell/settings_form.h"
-#include "shell/window_place.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;

@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <cmath>
 
+#include "behaviour/hack.h"
+#include "behaviour/window_place.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
-#include "shell/hack.h"
-#include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {

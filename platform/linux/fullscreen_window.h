@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <optional>
 
+#include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
-#include "shell/fullscreen.h"
 #include "startup/options.h"
 
 class QCloseEvent;

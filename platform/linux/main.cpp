@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/window_handle.h"
 #include "engine/fpu.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
@@ -18,7 +19,6 @@
 #include "platform/linux/settings_store.h"
 #include "platform/linux/settings_window.h"
 #include "platform/linux/x11_window.h"
-#include "shell/window_handle.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 

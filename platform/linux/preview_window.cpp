@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <thread>
 
+#include "behaviour/preview_window.h"
+#include "behaviour/window_handle.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
-#include "shell/preview.h"
-#include "shell/window_handle.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {

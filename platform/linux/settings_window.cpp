@@ -11,8 +11,8 @@
 #include <QStyle>
 #include <QUrl>
 
-#include "shell/fullscreen.h"
-#include "shell/window_place.h"
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/window_place.h"
 
 namespace zarvella::linux_shell {
 

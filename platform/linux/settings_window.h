@@ -11,9 +11,9 @@
 #include <array>
 #include <string>
 
+#include "behaviour/settings_form.h"
 #include "platform/linux/gl_context.h"
 #include "settings/settings_window.h"
-#include "shell/settings_form.h"
 
 namespace zarvella::linux_shell {
 

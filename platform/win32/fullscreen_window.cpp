@@ -1,9 +1,9 @@
 #include "platform/win32/fullscreen_window.h"
 
+#include "behaviour/window_place.h"
 #include "engine/render.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/window_proc.h"
-#include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::win32 {

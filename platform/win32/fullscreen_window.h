@@ -1,11 +1,11 @@
 // FullScreenWindow: the full-screen saver window. Win32 events become the core's calls.
 #pragma once
 
+#include "behaviour/fullscreen_window.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
-#include "shell/fullscreen.h"
 
 namespace zarvella::win32 {
 

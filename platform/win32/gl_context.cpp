@@ -1,6 +1,6 @@
 #include "platform/win32/gl_context.h"
 
-#include "shell/settings_form.h"
+#include "behaviour/settings_form.h"
 
 namespace zarvella::win32 {
 

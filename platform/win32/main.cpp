@@ -1,6 +1,7 @@
 // Zarvella.scr: the entry point. Reads the mode word and runs the one mode.
 #include <float.h>
 
+#include "behaviour/settings_form.h"
 #include "engine/fpu.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/fullscreen_window.h"
@@ -8,7 +9,6 @@
 #include "platform/win32/preview_window.h"
 #include "platform/win32/settings_window.h"
 #include "platform/win32/win32.h"
-#include "shell/settings_form.h"
 #include "startup/launch.h"
 
 using namespace zarvella;

@@ -1,9 +1,9 @@
 #include "platform/win32/preview_window.h"
 
+#include "behaviour/preview_window.h"
+#include "behaviour/window_handle.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/password_system.h"
-#include "shell/preview.h"
-#include "shell/window_handle.h"
 
 namespace zarvella::win32 {
 

@@ -3,13 +3,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_form.h"
+#include "behaviour/window_place.h"
 #include "engine/render.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/window_proc.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
-#include "shell/window_place.h"
 
 namespace zarvella::win32 {
 

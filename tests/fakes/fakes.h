@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/password.h"
+#include "behaviour/preview_window.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
 #include "settings/settings_window.h"
-#include "shell/fullscreen.h"
-#include "shell/password.h"
-#include "shell/preview.h"
 #include "state/process_state.h"
 
 namespace zarvella::fakes {

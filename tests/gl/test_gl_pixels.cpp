@@ -6,13 +6,13 @@
 #include <set>
 #include <vector>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_form.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_form.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/render.h"
 #include "engine/surface.h"
 #include "settings/settings.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
