@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "behaviour/monitors.h"
-#include "behaviour/settings_form.h"
 #include "engine/animation.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 
 namespace zarvella {
@@ -27,7 +27,7 @@ bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& erro
     host.AttachContext();
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture();  // takes the draws after the animation's
+    ChooseRandomPicture(SaverPicture.settings);  // takes the draws after the animation's
     StartCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
     SaverNoticeGiven = true;

@@ -1,8 +1,8 @@
 #include "behaviour/hack.h"
 
-#include "behaviour/settings_form.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 #include "engine/render.h"
 
@@ -18,7 +18,8 @@ void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool s
     host.AttachContext();
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture();  // takes the draws after the animation's, as the saver does
+    ChooseRandomPicture(
+        SaverPicture.settings);  // takes the draws after the animation's, as the saver does
     SetFrameOverlay(showFrameRate ? DrawFrameRate : nullptr);
 }
 

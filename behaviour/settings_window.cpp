@@ -1,6 +1,12 @@
-#include "settings/settings_window.h"
+#include "behaviour/settings_window.h"
 
 #include <algorithm>
+
+#include "behaviour/monitors.h"
+#include "behaviour/window_handle.h"
+#include "engine/animation.h"
+#include "engine/picture.h"
+#include "engine/random.h"
 
 namespace zarvella {
 
@@ -29,6 +35,36 @@ void PutSettingsIntoControls(SettingsWindowHost& host) {
         host.SetCheckBox(kRandomPictureRow, true);
         CheckBoxClick(kRandomPictureRow, true);
     }
+}
+
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
+    const int strip = ScaleForDpi(kControlStripHeight, dpi);
+    return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
+}
+
+void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
+    SetViewport(SettingsPictureViewport(outerWidth, outerHeight, dpi));
+}
+
+uint32_t DecideSettingsOwner(std::string_view settingsOwner,
+                             bool (*windowExists)(uint32_t handle)) {
+    const uint32_t owner = ParseWindowHandle(settingsOwner);
+    return owner != 0 && windowExists(owner) ? owner : 0;
+}
+
+bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {
+    const bool loaded = LoadSettings(store, errors);
+    SeedRandom();
+    ChooseRandomPicture(SaverPicture.settings);
+    PutSettingsIntoControls(host);
+    host.SizeAndCentre();
+    host.AttachContext();
+    SaverPicture.animation = SeedAnimationState();
+    return loaded;
+}
+
+bool SettingsKeyEndsWindow(SaverKey key) {
+    return key == SaverKey::Escape;
 }
 
 }  // namespace zarvella

@@ -9,15 +9,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "behaviour/settings_form.h"
+#include "behaviour/settings_window.h"
 #include "counting_gl.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "frame_checks.h"
 #include "settings/settings.h"
-#include "settings/settings_window.h"
 
 using namespace zarvella;
 
@@ -57,7 +57,9 @@ class FakeSettingsWindow : public SettingsWindowHost {
     }
     void SizeAndCentre() override { ++sized; }
     void AttachContext() override {
-        SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+        const GlViewport picture =
+            SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
+        SetupGL(GlVariant::Settings, &picture);
     }
     static int Row(int row) {
         Require(row >= 0 && row < kSliderCount, "slider row out of range");
@@ -112,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The full-screen saver draws the values as loaded, after the random pick.
     SeedRandomWith(static_cast<uint32_t>(size) * 2654435761u);
     const int32_t storedKind = SaverPicture.settings.PictureKind;
-    ChooseRandomPicture();
+    ChooseRandomPicture(SaverPicture.settings);
     if (SaverPicture.settings.RandomPicture) {
         Require(SaverPicture.settings.PictureKind >= 1 && SaverPicture.settings.PictureKind <= 9,
                 "random kind outside 1..9");
@@ -141,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "setting after the sliders", info.label);
     }
     Require(window.checkBox == loadedSettings.RandomPicture, "check box");
-    SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+    const GlViewport picture = SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
+    SetupGL(GlVariant::Settings, &picture);
     DrawFrames(1);
     return 0;
 }

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "behaviour/preview_window.h"
-#include "behaviour/settings_form.h"
+#include "behaviour/settings_window.h"
 #include "behaviour/window_place.h"
 #include "engine/animation.h"
-#include "settings/settings_window.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;

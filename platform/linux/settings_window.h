@@ -11,9 +11,8 @@
 #include <array>
 #include <string>
 
-#include "behaviour/settings_form.h"
+#include "behaviour/settings_window.h"
 #include "platform/linux/gl_context.h"
-#include "settings/settings_window.h"
 
 namespace zarvella::linux_shell {
 

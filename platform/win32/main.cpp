@@ -1,7 +1,7 @@
 // Zarvella.scr: the entry point. Reads the mode word and runs the one mode.
 #include <float.h>
 
-#include "behaviour/settings_form.h"
+#include "behaviour/settings_window.h"
 #include "engine/fpu.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/fullscreen_window.h"

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "behaviour/monitors.h"
-#include "behaviour/settings_form.h"
+#include "behaviour/settings_window.h"
 #include "behaviour/window_place.h"
 #include "engine/render.h"
 #include "platform/win32/gl_context.h"
@@ -307,7 +307,11 @@ void SettingsWindow::SizeAndCentre() {
 }
 
 void SettingsWindow::AttachContext() {
-    AttachGLContext(Handle, GlVariant::Settings, dpi_);
+    RECT outer{};
+    GetWindowRect(Handle, &outer);
+    const GlViewport picture =
+        SettingsPictureViewport(outer.right - outer.left, outer.bottom - outer.top, dpi_);
+    AttachGLContext(Handle, GlVariant::Settings, &picture);
 }
 
 }  // namespace zarvella::win32

@@ -5,10 +5,10 @@
 #include <array>
 #include <vector>
 
+#include "behaviour/settings_window.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
-#include "settings/settings_window.h"
 
 namespace zarvella::win32 {
 

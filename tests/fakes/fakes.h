@@ -14,10 +14,10 @@
 #include "behaviour/fullscreen_window.h"
 #include "behaviour/password.h"
 #include "behaviour/preview_window.h"
+#include "behaviour/settings_window.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
-#include "settings/settings_window.h"
 #include "state/process_state.h"
 
 namespace zarvella::fakes {
@@ -229,5 +229,12 @@ class FakeParentHost : public PreviewParentHost {
     std::map<uint32_t, DrawTarget> targets;  // the others can be drawn into
     DrawTarget Target(uint32_t window) override { return targets[window]; }
 };
+
+// What a shell's gl_context does for a new context of a window of this
+// outer size: SetupGL, with the picture's viewport for the settings window.
+inline void SetupWindowContext(GlVariant variant, int outerWidth, int outerHeight, int dpi = 96) {
+    const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight, dpi);
+    SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
+}
 
 }  // namespace zarvella::fakes
