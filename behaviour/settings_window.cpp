@@ -10,14 +10,23 @@
 
 namespace zarvella {
 
+namespace {
+// The setting behind a control of this kind at `row`; none for any other row.
+const SettingInfo* RowOf(int row, SettingControl control) {
+    if (row < 0 || static_cast<size_t>(row) >= kSettingsTable.size()) return nullptr;
+    const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
+    return info.control == control ? &info : nullptr;
+}
+}  // namespace
+
 void SliderChange(int row, int position) {
-    if (row < 0 || row >= kSliderCount) return;
-    SetSettingValue(kSettingsTable[static_cast<size_t>(row)], SaverPicture.settings, position);
+    if (const SettingInfo* info = RowOf(row, SettingControl::Slider))
+        SetSettingValue(*info, SaverPicture.settings, position);
 }
 
 void CheckBoxClick(int row, bool checked) {
-    if (row != kRandomPictureRow) return;
-    SetSettingValue(kSettingsTable[kRandomPictureRow], SaverPicture.settings, checked ? 1 : 0);
+    if (const SettingInfo* info = RowOf(row, SettingControl::CheckBox))
+        SetSettingValue(*info, SaverPicture.settings, checked ? 1 : 0);
 }
 
 void PutSettingsIntoControls(SettingsWindowHost& host) {
