@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/random.h"
 #include "engine/trig.h"
 
 namespace zarvella {
@@ -102,6 +103,10 @@ void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecor
     grid.GridX[row][column] = p.x;
     grid.GridY[row][column] = p.y;
     grid.GridZ[row][column] = p.z;
+}
+
+void ChooseRandomPicture(SaverSettingsRecord& settings) {
+    if (settings.RandomPicture) settings.PictureKind = RandomInt(9) + 1;
 }
 
 }  // namespace zarvella

@@ -9,15 +9,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "behaviour/settings_window.h"
 #include "counting_gl.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "frame_checks.h"
 #include "settings/settings.h"
-#include "settings/settings_window.h"
-#include "shell/settings_form.h"
 
 using namespace zarvella;
 
@@ -45,20 +45,25 @@ class FakeSettingsWindow : public SettingsWindowHost {
     FakeSettingsWindow() {
         for (int t = 0; t < 6; ++t) positions[t] = kSettingsTable[t].layoutPosition;
     }
-    int TrackBarPosition(int track) override { return positions[Track(track)]; }
-    void SetTrackBarPosition(int track, int position) override {
-        const SettingInfo& info = kSettingsTable[Track(track)];
+    int SliderPosition(int row) override { return positions[Row(row)]; }
+    void SetSliderPosition(int row, int position) override {
+        const SettingInfo& info = kSettingsTable[Row(row)];
         Require(position >= info.min && position <= info.max, "slider set outside its range");
-        positions[Track(track)] = position;
+        positions[Row(row)] = position;
     }
-    void SetCheckBox(bool checked) override { checkBox = checked; }
+    void SetCheckBox(int row, bool checked) override {
+        Require(row == kRandomPictureRow, "check box row out of range");
+        checkBox = checked;
+    }
     void SizeAndCentre() override { ++sized; }
     void AttachContext() override {
-        SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+        const GlViewport picture =
+            SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
+        SetupGL(GlVariant::Settings, &picture);
     }
-    static int Track(int track) {
-        Require(track >= 1 && track <= 6, "slider number out of range");
-        return track - 1;
+    static int Row(int row) {
+        Require(row >= 0 && row < kSliderCount, "slider row out of range");
+        return row;
     }
     int positions[6];
     bool checkBox = false;
@@ -109,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The full-screen saver draws the values as loaded, after the random pick.
     SeedRandomWith(static_cast<uint32_t>(size) * 2654435761u);
     const int32_t storedKind = SaverPicture.settings.PictureKind;
-    ChooseRandomPicture();
+    ChooseRandomPicture(SaverPicture.settings);
     if (SaverPicture.settings.RandomPicture) {
         Require(SaverPicture.settings.PictureKind >= 1 && SaverPicture.settings.PictureKind <= 9,
                 "random kind outside 1..9");
@@ -138,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "setting after the sliders", info.label);
     }
     Require(window.checkBox == loadedSettings.RandomPicture, "check box");
-    SetupWindowGL(GlVariant::Settings, kSettingsWindowWidth, kSettingsWindowHeight);
+    const GlViewport picture = SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
+    SetupGL(GlVariant::Settings, &picture);
     DrawFrames(1);
     return 0;
 }

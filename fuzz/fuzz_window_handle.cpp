@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/window_handle.h"
+#include "behaviour/window_handle.h"
 
 namespace {
 

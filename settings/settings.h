@@ -53,7 +53,7 @@ bool LoadSettings(SettingsStore& store, ErrorSink& errors);
 // which has been shown (a key that cannot be opened as the first value's).
 bool SaveSettings(SettingsStore& store, ErrorSink& errors);
 
-// "Save Settings" (Button1Click): SaveSettings as the user's own save.
+// "Save Settings" (the save button): SaveSettings as the user's own save.
 bool SaveSettingsForUser(SettingsStore& store, ErrorSink& errors);
 
 }  // namespace zarvella

@@ -14,7 +14,7 @@ struct ControlRect {
     int left, top, width, height;
 };
 
-enum class SettingControl { TrackBar, CheckBox };
+enum class SettingControl { Slider, CheckBox };
 
 struct SettingInfo {
     const char* storedName;  // the stored value's name (see the table)
@@ -30,7 +30,8 @@ struct SettingInfo {
     ControlRect rect;                      // the control
 };
 
-// In stored order, which is also TrackBar1 to TrackBar6, then CheckBox1.
+// In stored order, which is also the settings window's six sliders, then its
+// check box. A control is addressed by its row.
 //
 // The stored names are historical and stay, since they are the stored format
 // (the registry, the settings file, its exports) and renaming one would lose
@@ -43,24 +44,20 @@ struct SettingInfo {
 // clang-format off
 inline constexpr std::array<SettingInfo, 7> kSettingsTable = {{
   // stored       label         option        control                   min  max  layout  default  field                              flag                                 caption             control
-    {"Fast",      "Speed",      "speed",      SettingControl::TrackBar, 0,   100, 1,      10,      &SaverSettingsRecord::Speed,       nullptr,                             {10, 309, 45, 20},  {3, 327, 120, 10}},
-    {"Bright",    "Brightness", "brightness", SettingControl::TrackBar, 1,   15,  1,      9,       &SaverSettingsRecord::Brightness,  nullptr,                             {10, 342, 70, 20},  {3, 359, 120, 10}},
-    {"Size",      "Size",       "size",       SettingControl::TrackBar, 0,   10,  5,      7,       &SaverSettingsRecord::Size,        nullptr,                             {143, 309, 32, 20}, {136, 327, 120, 10}},
-    {"Satiation", "Segment",    "segments",   SettingControl::TrackBar, 0,   10,  1,      5,       &SaverSettingsRecord::Segments,    nullptr,                             {143, 342, 61, 20}, {136, 359, 120, 10}},
-    {"Color",     "Detailed",   "detail",     SettingControl::TrackBar, 1,   30,  1,      10,      &SaverSettingsRecord::Detail,      nullptr,                             {277, 309, 57, 20}, {270, 327, 120, 10}},
-    {"Alpha",     "Pictures",   "kind",       SettingControl::TrackBar, 1,   10,  1,      1,       &SaverSettingsRecord::PictureKind, nullptr,                             {277, 342, 55, 20}, {270, 359, 120, 10}},
+    {"Fast",      "Speed",      "speed",      SettingControl::Slider,   0,   100, 1,      10,      &SaverSettingsRecord::Speed,       nullptr,                             {10, 309, 45, 20},  {3, 327, 120, 10}},
+    {"Bright",    "Brightness", "brightness", SettingControl::Slider,   1,   15,  1,      9,       &SaverSettingsRecord::Brightness,  nullptr,                             {10, 342, 70, 20},  {3, 359, 120, 10}},
+    {"Size",      "Size",       "size",       SettingControl::Slider,   0,   10,  5,      7,       &SaverSettingsRecord::Size,        nullptr,                             {143, 309, 32, 20}, {136, 327, 120, 10}},
+    {"Satiation", "Segment",    "segments",   SettingControl::Slider,   0,   10,  1,      5,       &SaverSettingsRecord::Segments,    nullptr,                             {143, 342, 61, 20}, {136, 359, 120, 10}},
+    {"Color",     "Detailed",   "detail",     SettingControl::Slider,   1,   30,  1,      10,      &SaverSettingsRecord::Detail,      nullptr,                             {277, 309, 57, 20}, {270, 327, 120, 10}},
+    {"Alpha",     "Pictures",   "kind",       SettingControl::Slider,   1,   10,  1,      1,       &SaverSettingsRecord::PictureKind, nullptr,                             {277, 342, 55, 20}, {270, 359, 120, 10}},
     {"Rands",     "Random",     "random",     SettingControl::CheckBox, 0,   1,   0,      0,       nullptr,                           &SaverSettingsRecord::RandomPicture, {0, 0, 0, 0},       {10, 290, 375, 17}},
 }};
 // clang-format on
 
-// TrackBar1 to TrackBar6 are the table's first six rows.
-inline constexpr int kTrackBarCount = 6;
-inline constexpr const SettingInfo& kCheckBox1Setting = kSettingsTable[6];
-
-// Slider `track` (1 to 6).
-constexpr const SettingInfo& TrackBarSetting(int track) {
-    return kSettingsTable[static_cast<size_t>(track - 1)];
-}
+// The sliders are the table's first six rows; the check box, Random, is the last.
+inline constexpr int kSliderCount = 6;
+inline constexpr int kRandomPictureRow = 6;
+static_assert(kSettingsTable[kRandomPictureRow].control == SettingControl::CheckBox);
 
 // The setting's value in a record, a check box as 0 or 1.
 constexpr int32_t SettingValue(const SettingInfo& info, const SaverSettingsRecord& record) {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "shell/window_handle.h"
+#include "behaviour/window_handle.h"
 
 namespace zarvella {
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/hack.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "shell/fullscreen.h"
-#include "shell/hack.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -50,11 +50,11 @@ TEST_F(FullScreen, ThresholdIsMoreThanTenPixelsOnEitherAxis) {
     EXPECT_TRUE(MovedBeyondThreshold({0, hi}, {0, lo}));
 }
 
-TEST_F(FullScreen, FormCreateRunsItsStepsInOrder) {
+TEST_F(FullScreen, StartRunsItsStepsInOrder) {
     store.SetAll(10, 9, 7, 5, 10, 10, 1);
     host.cursor = {640, 512};
     const uint32_t before = TimeOfDayMs();
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     const uint32_t after = TimeOfDayMs();
     EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
     EXPECT_EQ(StartCursorPos.x, 640);
@@ -81,7 +81,7 @@ TEST_F(FullScreen, FormCreateRunsItsStepsInOrder) {
 TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
     host.cursor = {100, 100};
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     host.log.clear();
     EXPECT_FALSE(FullScreenMouseMove(host));  // a click in place
     for (int step = 1; step <= 3; ++step) {
@@ -101,7 +101,7 @@ TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
 TEST_F(FullScreen, RefusedPasswordLeavesEverythingAsItWas) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
     host.cursor = {300, 200};
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     host.passwordAnswer = false;
     host.log.clear();
     EXPECT_FALSE(FullScreenKeyDown(host));
@@ -125,7 +125,7 @@ TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
     store.SetAll(20, 3, 7, 5, 10, 1, 0);
     store.values["Size"].kind = fakes::MemoryStore::Kind::OtherType;
     host.cursor = {700, 500};
-    EXPECT_FALSE(FullScreenFormCreate(host, store, errors));
+    EXPECT_FALSE(StartFullScreen(host, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Size'"});
     EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
     EXPECT_EQ(SaverPicture.settings.Speed, 20);
@@ -149,7 +149,7 @@ TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone
         host.log.clear();
         SaverSettingsRecord settings = given;
         settings.RandomPicture = c.random;
-        HackFormCreate(host, settings, c.fps);
+        StartHack(host, settings, c.fps);
         EXPECT_EQ(host.log, (Strings{"size", "context"}));
         EXPECT_EQ(host.cursorCount, 0);
         EXPECT_EQ(SaverPicture.settings.Speed, 55);
@@ -187,7 +187,7 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     FullScreenWindowEnded(host);  // never announced: nothing to withdraw
     EXPECT_EQ(withdrawals(), 0);
 
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     ASSERT_TRUE(host.saverRunning);
     FullScreenWindowEnded(host);  // WM_CLOSE from the system
     FullScreenWindowEnded(host);  // then WM_DESTROY
@@ -196,7 +196,7 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     EXPECT_FALSE(host.terminated);  // the window's own end ends the application
 
     // The ending steps withdraw it, and the destruction after them does not again.
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     ASSERT_TRUE(FullScreenKeyDown(host));
     FullScreenWindowEnded(host);
     EXPECT_EQ(withdrawals(), 2);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/fullscreen.h"
-#include "shell/monitors.h"
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/monitors.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -77,9 +77,9 @@ TEST(Monitors, BeyondTheLimitTheWindowStillCoversEveryMonitor) {
     EXPECT_EQ(LayoutDesktop(far, 2).window, (PixelRect{lo, lo, hi, hi}));  // saturated
 }
 
-TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
+TEST_F(Desktop, StartCoversEveryMonitorAndChangesKeepThemCovered) {
     host.monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     EXPECT_EQ(host.window, (PixelRect{0, 0, 2560, 1024}));
     EXPECT_EQ(SaverPicture.viewports.count, 2);
     EXPECT_FALSE(SaverPicture.viewports.setOnNextFrame);  // the context is made after the sizing
@@ -116,7 +116,7 @@ TEST_F(Desktop, FormCreateCoversEveryMonitorAndChangesKeepThemCovered) {
 TEST_F(Desktop, ACursorMovedByChangedMonitorsIsNoMovementOfTheMouse) {
     host.monitors = {{0, 0, 1280, 1024}, {-1280, 0, 1280, 1024}};
     host.cursor = {-1000, 500};
-    ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
     host.monitors = {{0, 0, 1280, 1024}};  // the left one removed; the cursor put on the primary
     host.cursor = {640, 512};
     EXPECT_FALSE(FullScreenMouseMove(host));
@@ -138,7 +138,7 @@ TEST_F(Desktop, TheThresholdHoldsLeftOfAndAboveThePrimaryMonitor) {
         host = {};
         host.monitors = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
         host.cursor = start;
-        ASSERT_TRUE(FullScreenFormCreate(host, store, errors));
+        ASSERT_TRUE(StartFullScreen(host, store, errors));
         const struct {
             int dx, dy;
             bool ends;
@@ -167,10 +167,10 @@ TEST(Dpi, ScalesAsMulDivDoes) {
 }
 
 TEST(Dpi, TheSettingsLayoutScalesAndEveryControlStaysInside) {
-    std::vector<ControlRect> controls = {kButton1Rect, kButton2Rect};
+    std::vector<ControlRect> controls = {kSaveButtonRect, kSiteButtonRect};
     for (const SettingInfo& s : kSettingsTable) {
         controls.push_back(s.rect);
-        if (s.control == SettingControl::TrackBar) controls.push_back(s.labelRect);
+        if (s.control == SettingControl::Slider) controls.push_back(s.labelRect);
     }
     for (int dpi : {96, 120, 144, 192, 240}) {
         const int width = ScaleForDpi(kSettingsWindowWidth, dpi);

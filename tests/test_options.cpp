@@ -15,7 +15,7 @@ HackCommandLine Parse(const Args& args) {
 
 TEST(Options, EverySliderTakesItsRangeAndRefusesWhatLiesBeyond) {
     for (const SettingInfo& info : kSettingsTable) {
-        if (info.control != SettingControl::TrackBar) continue;
+        if (info.control != SettingControl::Slider) continue;
         for (const std::string dash : {"-", "--"}) {
             const std::string option = dash + info.option;
             for (int32_t v : {info.min, info.max, info.defaultValue}) {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/null_password.h"
-#include "shell/password.h"
-#include "shell/window_handle.h"
+#include "behaviour/null_password.h"
+#include "behaviour/password.h"
+#include "behaviour/window_handle.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;

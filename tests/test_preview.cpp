@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "behaviour/preview_window.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
-#include "shell/preview.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/preview_window.h"
+#include "behaviour/settings_window.h"
+#include "behaviour/window_place.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 #include "settings/settings.h"
-#include "shell/preview.h"
-#include "shell/settings_form.h"
-#include "shell/window_place.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -199,7 +200,7 @@ TEST_F(Settings, RandomPictureIsOneToNineAndNeverTen) {
         s.PictureKind = 10;
         s.RandomPicture = true;
         SeedRandomWith(seed * 4321u);
-        ChooseRandomPicture();
+        ChooseRandomPicture(SaverPicture.settings);
         fakes::ReferenceRandom r{seed * 4321u};
         ASSERT_EQ(s.PictureKind, r.Next(9) + 1);
         seen.insert(s.PictureKind);
@@ -209,7 +210,7 @@ TEST_F(Settings, RandomPictureIsOneToNineAndNeverTen) {
     s.PictureKind = 3;
     s.RandomPicture = false;
     SeedRandomWith(42);
-    ChooseRandomPicture();
+    ChooseRandomPicture(SaverPicture.settings);
     EXPECT_EQ(s.PictureKind, 3);
     EXPECT_EQ(RandomState(), 42u);  // no draw
 }

@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/preview_window.h"
+#include "behaviour/settings_window.h"
+#include "behaviour/window_place.h"
 #include "engine/animation.h"
-#include "settings/settings_window.h"
-#include "shell/preview.h"
-#include "shell/settings_form.h"
-#include "shell/window_place.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -29,22 +28,22 @@ class SettingsWindow : public ::testing::Test {
 TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers) {
     s = {-5, 0, 5, 11, 40, 0, false};
     PutSettingsIntoControls(host);
-    EXPECT_EQ(host.log, (Strings{"TrackBar1=0", "TrackBar4=10", "TrackBar5=30"}));
+    EXPECT_EQ(host.log, (Strings{"speed=0", "segments=10", "detail=30"}));
     EXPECT_EQ(s.Speed, 0);       // below the minimum, slider moved from 1: handler ran
     EXPECT_EQ(s.Brightness, 0);  // below the minimum 1 = layout position: slider not moved
-    EXPECT_EQ(host.positions[2], 1);
+    EXPECT_EQ(host.positions[1], 1);
     EXPECT_EQ(s.Size, 5);  // equals the layout position: no handler
     EXPECT_EQ(s.Segments, 10);
     EXPECT_EQ(s.Detail, 30);
     EXPECT_EQ(s.PictureKind, 0);
-    EXPECT_EQ(host.positions[6], 1);
+    EXPECT_EQ(host.positions[5], 1);
     EXPECT_FALSE(host.checkBox);
 
     fakes::FakeSettingsHost other;
     s = {50, 15, -3, 0, 1, 11, true};
     PutSettingsIntoControls(other);
-    EXPECT_EQ(other.log, (Strings{"TrackBar1=50", "TrackBar2=15", "TrackBar3=0", "TrackBar4=0",
-                                  "TrackBar6=10", "CheckBox1=on"}));
+    EXPECT_EQ(other.log, (Strings{"speed=50", "brightness=15", "size=0", "segments=0", "kind=10",
+                                  "random=on"}));
     EXPECT_EQ(s.Size, 0);
     EXPECT_EQ(s.PictureKind, 10);
     EXPECT_EQ(s.Speed, 50);
@@ -57,34 +56,34 @@ TEST_F(SettingsWindow, HandlersCopyPositionsIntoTheirSettings) {
         &SaverSettingsRecord::Speed,  &SaverSettingsRecord::Brightness,
         &SaverSettingsRecord::Size,   &SaverSettingsRecord::Segments,
         &SaverSettingsRecord::Detail, &SaverSettingsRecord::PictureKind};
-    for (int track = 1; track <= 6; ++track) {
+    for (int row = 0; row < 6; ++row) {
         s = {};
-        TrackBarChange(track, 7 + track);
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.*fields[k], k == track - 1 ? 7 + track : 0);
+        SliderChange(row, 8 + row);
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.*fields[k], k == row ? 8 + row : 0);
     }
     s = {};
-    TrackBarChange(0, 5);
-    TrackBarChange(7, 5);
+    SliderChange(-1, 5);
+    SliderChange(6, 5);
     EXPECT_EQ(s.Speed, 0);
     EXPECT_EQ(s.PictureKind, 0);
 
     s.PictureKind = 4;
-    CheckBox1Click(true);
+    CheckBoxClick(kRandomPictureRow, true);
     EXPECT_TRUE(s.RandomPicture);
     EXPECT_EQ(s.PictureKind, 4);  // the random choice waits for the next start
-    CheckBox1Click(false);
+    CheckBoxClick(kRandomPictureRow, false);
     EXPECT_FALSE(s.RandomPicture);
 }
 
-TEST_F(SettingsWindow, FormCreateLoadsPicksFillsSizesAttachesAndSeeds) {
+TEST_F(SettingsWindow, StartLoadsPicksFillsSizesAttachesAndSeeds) {
     store.SetAll(10, 9, 7, 5, 40, 10, 1);
-    ASSERT_TRUE(SettingsFormCreate(host, store, errors));
+    ASSERT_TRUE(StartSettingsWindow(host, store, errors));
     EXPECT_GE(s.PictureKind, 1);
     EXPECT_LE(s.PictureKind, 9);
     EXPECT_EQ(s.Detail, 30);
-    EXPECT_EQ(host.positions[6], s.PictureKind);
+    EXPECT_EQ(host.positions[5], s.PictureKind);
     ASSERT_GE(host.log.size(), 4u);
-    EXPECT_EQ(host.log[host.log.size() - 3], "CheckBox1=on");
+    EXPECT_EQ(host.log[host.log.size() - 3], "random=on");
     EXPECT_EQ(host.log[host.log.size() - 2], "size");
     EXPECT_EQ(host.log.back(), "context");
 
@@ -98,11 +97,11 @@ TEST_F(SettingsWindow, FormCreateLoadsPicksFillsSizesAttachesAndSeeds) {
 TEST_F(SettingsWindow, AfterALoadErrorTheSlidersShowWhatASaveWouldStore) {
     store.SetAll(40, 9, 7, 5, 10, 1, 0);
     store.values["Color"].kind = fakes::MemoryStore::Kind::OtherType;  // "Color"="40"
-    EXPECT_FALSE(SettingsFormCreate(host, store, errors));
+    EXPECT_FALSE(StartSettingsWindow(host, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Color'"});
-    EXPECT_EQ(host.positions[1], 40);
-    EXPECT_EQ(host.positions[5], kDefaultSettings.Detail);
-    EXPECT_EQ(host.positions[6], kDefaultSettings.PictureKind);
+    EXPECT_EQ(host.positions[0], 40);
+    EXPECT_EQ(host.positions[4], kDefaultSettings.Detail);
+    EXPECT_EQ(host.positions[5], kDefaultSettings.PictureKind);
     EXPECT_EQ(host.log.back(), "context");
     EXPECT_NE(SaverPicture.animation.Drift1, 0.0);
 

@@ -11,12 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "behaviour/monitors.h"
 #include "engine/animation.h"
 #include "engine/fpu.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
-#include "shell/monitors.h"
 
 using namespace zarvella;
 

@@ -64,7 +64,7 @@ bool WriteXml(std::ostream& out) {
         << kDelayDefault << "\"\n"
         << "          convert=\"invert\"/>\n\n";
     for (const SettingInfo& info : kSettingsTable) {
-        if (info.control != SettingControl::TrackBar || info.option == kChoiceOption) continue;
+        if (info.control != SettingControl::Slider || info.option == kChoiceOption) continue;
         const SliderWords* words = nullptr;
         for (const SliderWords& w : kSliderWords)
             if (w.option == info.option) words = &w;

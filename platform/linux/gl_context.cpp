@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "shell/fullscreen.h"
+#include "behaviour/fullscreen_window.h"
 
 namespace zarvella::linux_shell {
 

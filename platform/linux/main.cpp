@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/window_handle.h"
 #include "engine/fpu.h"
-#include "platform/linux/form1.h"
-#include "platform/linux/form2.h"
+#include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
 #include "platform/linux/settings_store.h"
+#include "platform/linux/settings_window.h"
 #include "platform/linux/x11_window.h"
-#include "shell/window_handle.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 
@@ -59,8 +59,8 @@ int RunHack(const HackOptions& hack) {
     FileSettingsStore store(DefaultSettingsPath(), errors);
     HackOptions drawn = hack;
     drawn.settings = HackSettings(hack, store, errors);
-    TForm1 form(drawn, window);
-    form.show();
+    FullScreenWindow hackWindow(drawn, window);
+    hackWindow.show();
     return QApplication::exec();
 }
 
@@ -91,19 +91,19 @@ int AddToXScreenSaver() {
 int RunFullScreen() {
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    TForm1 form(store, errors);
-    form.show();
-    form.raise();
-    form.requestActivate();
+    FullScreenWindow window(store, errors);
+    window.show();
+    window.raise();
+    window.requestActivate();
     return QApplication::exec();
 }
 
 int RunSettings(const std::string& glProblem) {
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    TForm2 form(store, errors, glProblem);
-    form.show();
-    form.activateWindow();
+    SettingsWindow window(store, errors, glProblem);
+    window.show();
+    window.activateWindow();
     return QApplication::exec();
 }
 

@@ -3,7 +3,7 @@
 // system answers: the saver may always end, and changing does nothing.
 #pragma once
 
-#include "shell/null_password.h"
+#include "behaviour/null_password.h"
 
 namespace zarvella::linux_shell {
 

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <thread>
 
+#include "behaviour/preview_window.h"
+#include "behaviour/window_handle.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
-#include "shell/preview.h"
-#include "shell/window_handle.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
@@ -21,9 +21,9 @@ namespace {
 
 // The preview window: draws a core frame on every paint; the stand-alone
 // window ends on a key, as the password check allows.
-class PreviewView : public GlWindow {
+class PreviewWindow : public GlWindow {
   public:
-    PreviewView() : GlWindow(GlVariant::Preview) {}
+    PreviewWindow() : GlWindow(GlVariant::Preview) {}
 
   protected:
     void paintGL() override { PreviewPaint(); }
@@ -38,9 +38,9 @@ class PreviewView : public GlWindow {
 // What PreviewThread asks of the window, posted to the main thread, which
 // owns the window and makes every GL call. Slots by name: nothing is
 // allocated here that the main thread would have to free.
-class QtPreviewHost : public PreviewHost {
+class PreviewThreadHost : public PreviewHost {
   public:
-    explicit QtPreviewHost(PreviewView* view) : view_(view) {}
+    explicit PreviewThreadHost(PreviewWindow* view) : view_(view) {}
 
     // Showing exposes the window, and an exposed window is painted at once.
     void ShowAndUpdate() override {
@@ -56,11 +56,11 @@ class QtPreviewHost : public PreviewHost {
     }
 
   private:
-    PreviewView* view_;
+    PreviewWindow* view_;
 };
 
 // The parent's size, asked of the X server.
-class X11ParentHost : public PreviewParentHost {
+class PreviewParent : public PreviewParentHost {
   public:
     bool IsDesktop(uint32_t window) override { return window == RootWindowId(); }
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
@@ -77,7 +77,7 @@ class X11ParentHost : public PreviewParentHost {
 }  // namespace
 
 int RunPreview(std::string_view secondArgument) {
-    X11ParentHost parents;
+    PreviewParent parents;
     const PreviewStart start = DecidePreviewStart(secondArgument, parents);
     if (start.kind == PreviewStart::Kind::EndAtOnce) return 0;
     if (start.kind == PreviewStart::Kind::Refuse) {
@@ -87,7 +87,7 @@ int RunPreview(std::string_view secondArgument) {
     const unsigned long parent = start.parent;
 
     // Both live until the process ends: PreviewThread is never joined.
-    auto* view = new PreviewView;
+    auto* view = new PreviewWindow;
     view->setTitle(QString::fromUtf8(kPreviewWindowTitle));
     if (parent != 0) {
         // A child of the dialog's area, its size, and deaf to input. The
@@ -113,7 +113,7 @@ int RunPreview(std::string_view secondArgument) {
     }
     SeedPreviewPicture();
 
-    auto* host = new QtPreviewHost(view);
+    auto* host = new PreviewThreadHost(view);
     std::thread([host] { PreviewThread(*host); }).detach();
     qApp->exec();
 

@@ -1,7 +1,5 @@
 #include "platform/win32/gl_context.h"
 
-#include "shell/settings_form.h"
-
 namespace zarvella::win32 {
 
 namespace {
@@ -46,15 +44,13 @@ int WindowDpi(HWND window) {
     return dpi;
 }
 
-void AttachGLContext(HWND window, GlVariant variant, int dpi) {
+void AttachGLContext(HWND window, GlVariant variant, const GlViewport* picture) {
     // Kept for the life of the window: the process ends with it.
     HDC dc = GetDC(window);
     SetupPixelFormat(dc);
     HGLRC context = wglCreateContext(dc);
     wglMakeCurrent(dc, context);
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    SetupWindowGL(variant, outer.right - outer.left, outer.bottom - outer.top, dpi);
+    SetupGL(variant, picture);
     SetBufferSwap(SwapCurrentBuffers);
 }
 

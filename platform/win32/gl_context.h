@@ -8,8 +8,9 @@ namespace zarvella::win32 {
 
 // GetDC, ChoosePixelFormat/SetPixelFormat, wglCreateContext, wglMakeCurrent,
 // SetupGL. Nothing is checked: a window without a format simply shows no picture.
-// dpi: the window's, for the settings window's picture viewport.
-void AttachGLContext(HWND window, GlVariant variant, int dpi = 96);
+// picture: the settings window's picture viewport; none for a window whose
+// picture covers all of it.
+void AttachGLContext(HWND window, GlVariant variant, const GlViewport* picture = nullptr);
 
 // The window's DPI (Windows 10 on), else the system's.
 int WindowDpi(HWND window);

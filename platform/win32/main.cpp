@@ -1,14 +1,14 @@
 // Zarvella.scr: the entry point. Reads the mode word and runs the one mode.
 #include <float.h>
 
+#include "behaviour/settings_window.h"
 #include "engine/fpu.h"
 #include "platform/win32/command_line.h"
-#include "platform/win32/form1.h"
-#include "platform/win32/form2.h"
+#include "platform/win32/fullscreen_window.h"
 #include "platform/win32/password_system.h"
 #include "platform/win32/preview_window.h"
+#include "platform/win32/settings_window.h"
 #include "platform/win32/win32.h"
-#include "shell/settings_form.h"
 #include "startup/launch.h"
 
 using namespace zarvella;
@@ -27,7 +27,7 @@ void SetUpFloatingPoint() {
 
 // The application's message loop; the settings window sees keys first and
 // lets the dialog manager walk its controls with Tab.
-void RunMessageLoop(TForm2* settingsWindow) {
+void RunMessageLoop(SettingsWindow* settingsWindow) {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (settingsWindow) {
@@ -46,18 +46,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const LaunchPlan plan = PlanLaunch(ProgramArguments(), nullptr, CommandLines::WindowsOnly);
     switch (plan.mode) {
         case SaverMode::FullScreen: {
-            static TForm1 form1;
-            form1.Create(instance);
+            static FullScreenWindow fullScreen;
+            fullScreen.Create(instance);
             RunMessageLoop(nullptr);
             break;
         }
         case SaverMode::Settings: {
-            static TForm2 form2;
+            static SettingsWindow settings;
             const uint32_t owner = DecideSettingsOwner(plan.settingsOwner, [](uint32_t handle) {
                 return IsWindow(ToHwnd(handle)) != FALSE;
             });
-            form2.Create(instance, ToHwnd(owner));
-            RunMessageLoop(&form2);
+            settings.Create(instance, ToHwnd(owner));
+            RunMessageLoop(&settings);
             break;
         }
         case SaverMode::Preview:

@@ -2,8 +2,8 @@
 // libraries that ask for it and change it, loaded for each use.
 #pragma once
 
+#include "behaviour/password.h"
 #include "platform/win32/win32.h"
-#include "shell/password.h"
 
 namespace zarvella::win32 {
 

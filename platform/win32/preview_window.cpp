@@ -1,9 +1,9 @@
 #include "platform/win32/preview_window.h"
 
+#include "behaviour/preview_window.h"
+#include "behaviour/window_handle.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/password_system.h"
-#include "shell/preview.h"
-#include "shell/window_handle.h"
 
 namespace zarvella::win32 {
 
@@ -13,22 +13,22 @@ constexpr const char* kClassName = "ZarvellaPreview";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x58000000
 constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
 
-HWND SaverWindow = nullptr;  // written before PreviewThread starts, read-only after
+HWND PreviewWindowHandle = nullptr;  // written before PreviewThread starts, read-only after
 
 // What PreviewThread does to the window, from its own thread.
-class Win32PreviewHost : public PreviewHost {
+class PreviewThreadHost : public PreviewHost {
   public:
     void ShowAndUpdate() override {
-        ShowWindow(SaverWindow, SW_SHOW);
-        UpdateWindow(SaverWindow);
+        ShowWindow(PreviewWindowHandle, SW_SHOW);
+        UpdateWindow(PreviewWindowHandle);
     }
-    void Invalidate() override { InvalidateRect(SaverWindow, nullptr, FALSE); }
+    void Invalidate() override { InvalidateRect(PreviewWindowHandle, nullptr, FALSE); }
     void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
-    void PostDestroy() override { PostMessageA(SaverWindow, WM_DESTROY, 0, 0); }
+    void PostDestroy() override { PostMessageA(PreviewWindowHandle, WM_DESTROY, 0, 0); }
 };
 
 // The parent's outer size.
-class Win32ParentHost : public PreviewParentHost {
+class PreviewParent : public PreviewParentHost {
   public:
     bool IsDesktop(uint32_t window) override { return ToHwnd(window) == GetDesktopWindow(); }
     std::optional<AreaSize> ParentArea(uint32_t parent) override {
@@ -41,15 +41,15 @@ class Win32ParentHost : public PreviewParentHost {
 };
 
 DWORD WINAPI PreviewThreadProc(LPVOID) {
-    Win32PreviewHost host;
+    PreviewThreadHost host;
     PreviewThread(host);
     return 0;
 }
 
-void RegisterSaverClass(HINSTANCE instance) {
+void RegisterPreviewClass(HINSTANCE instance) {
     WNDCLASSA wc{};
     wc.style = CS_PARENTDC;
-    wc.lpfnWndProc = SaverWndProc;
+    wc.lpfnWndProc = PreviewWindowProc;
     wc.hInstance = instance;
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
@@ -57,26 +57,26 @@ void RegisterSaverClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND CreateSaverWindow(int width, int height, HWND parent) {
+HWND CreatePreviewWindow(int width, int height, HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterSaverClass(instance);
+    RegisterPreviewClass(instance);
     HWND window =
         CreateWindowExA(0, kClassName, kPreviewWindowTitle, parent ? kChildStyle : kStandAloneStyle,
                         0, 0, width, height, parent, nullptr, instance, nullptr);
     if (!parent) {
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }
-    SaverWindow = window;
+    PreviewWindowHandle = window;
     AttachGLContext(window, GlVariant::Preview);
     SeedPreviewPicture();
     return window;
 }
 
 void RunPreview(std::string_view secondArgument) {
-    Win32ParentHost parents;
+    PreviewParent parents;
     const PreviewStart start = DecidePreviewStart(secondArgument, parents);
     if (start.kind == PreviewStart::Kind::EndAtOnce) return;
-    CreateSaverWindow(start.width, start.height, ToHwnd(start.parent));
+    CreatePreviewWindow(start.width, start.height, ToHwnd(start.parent));
     CreateThread(nullptr, 0, PreviewThreadProc, nullptr, 0, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -85,7 +85,7 @@ void RunPreview(std::string_view secondArgument) {
     }
 }
 
-LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -1,4 +1,4 @@
-// The preview mode: a raw window class with SaverWndProc, a child of the
+// The preview mode: a raw window class with PreviewWindowProc, a child of the
 // system dialog's preview area (or a stand-alone pop-up), and PreviewThread.
 #pragma once
 
@@ -12,8 +12,8 @@ namespace zarvella::win32 {
 // parent's handle.
 void RunPreview(std::string_view secondArgument);
 
-HWND CreateSaverWindow(int width, int height, HWND parent);
+HWND CreatePreviewWindow(int width, int height, HWND parent);
 
-LRESULT CALLBACK SaverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace zarvella::win32

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/password.h"
+#include "behaviour/preview_window.h"
+#include "behaviour/settings_window.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
-#include "settings/settings_window.h"
-#include "shell/fullscreen.h"
-#include "shell/password.h"
-#include "shell/preview.h"
 #include "state/process_state.h"
 
 namespace zarvella::fakes {
@@ -106,21 +106,21 @@ class RecordingErrors : public ErrorSink {
 
 class FakeSettingsHost : public SettingsWindowHost {
   public:
-    int positions[7] = {};
+    int positions[6] = {};  // by row
     bool checkBox = false;
-    std::vector<std::string> log;
+    std::vector<std::string> log;  // "option=value"
 
     FakeSettingsHost() {
-        for (int t = 1; t <= 6; ++t) positions[t] = kSettingsTable[t - 1].layoutPosition;
+        for (int row = 0; row < 6; ++row) positions[row] = kSettingsTable[row].layoutPosition;
     }
-    int TrackBarPosition(int track) override { return positions[track]; }
-    void SetTrackBarPosition(int track, int position) override {
-        positions[track] = position;
-        log.push_back("TrackBar" + std::to_string(track) + "=" + std::to_string(position));
+    int SliderPosition(int row) override { return positions[row]; }
+    void SetSliderPosition(int row, int position) override {
+        positions[row] = position;
+        log.push_back(std::string(kSettingsTable[row].option) + "=" + std::to_string(position));
     }
-    void SetCheckBox(bool checked) override {
+    void SetCheckBox(int row, bool checked) override {
         checkBox = checked;
-        log.push_back(checked ? "CheckBox1=on" : "CheckBox1=off");
+        log.push_back(std::string(kSettingsTable[row].option) + (checked ? "=on" : "=off"));
     }
     void SizeAndCentre() override { log.push_back("size"); }
     void AttachContext() override { log.push_back("context"); }
@@ -229,5 +229,12 @@ class FakeParentHost : public PreviewParentHost {
     std::map<uint32_t, DrawTarget> targets;  // the others can be drawn into
     DrawTarget Target(uint32_t window) override { return targets[window]; }
 };
+
+// What a shell's gl_context does for a new context of a window of this
+// outer size: SetupGL, with the picture's viewport for the settings window.
+inline void SetupWindowContext(GlVariant variant, int outerWidth, int outerHeight, int dpi = 96) {
+    const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight, dpi);
+    SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
+}
 
 }  // namespace zarvella::fakes

@@ -6,13 +6,13 @@
 #include <set>
 #include <vector>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_window.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 
 using namespace zarvella;
@@ -83,7 +83,7 @@ TEST_F(Pixels, SettingsAndFullScreenShowHalfTheColourPreviewAboutOnePointZeroEig
         {GlVariant::Settings, 0.5}, {GlVariant::FullScreen, 0.5}, {GlVariant::Preview, front}};
     for (const auto& c : cases) {
         Open(400, 430);
-        SetupWindowGL(c.variant, 400, 430);
+        fakes::SetupWindowContext(c.variant, 400, 430);
         const int cx = 200, cy = c.variant == GlVariant::Settings ? 250 : 215;
 
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -106,7 +106,7 @@ TEST_F(Pixels, SettingsAndFullScreenShowHalfTheColourPreviewAboutOnePointZeroEig
 
 TEST_F(Pixels, SettingsViewportKeepsTheLowestHundredRowsFree) {
     Open(400, 430);
-    SetupWindowGL(GlVariant::Settings, 400, 430);
+    fakes::SetupWindowContext(GlVariant::Settings, 400, 430);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
     DrawTestTriangle(100.0f);  // covers the whole view
@@ -149,7 +149,7 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
 
 TEST_F(Pixels, SettingsFrameStaysAboveTheControls) {
     Open(400, 430);
-    SetupWindowGL(GlVariant::Settings, 400, 430);
+    fakes::SetupWindowContext(GlVariant::Settings, 400, 430);
     SaverPicture.settings = kDefaultSettings;
     SaverPicture.settings.Size = 10;  // closest to the eye: the largest picture
     SeedRandomWith(77);

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_window.h"
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/render.h"
 #include "engine/surface.h"
 #include "settings/settings.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -329,7 +329,7 @@ TEST_F(GlStream, SetupSendsTheVariantsExactSequence) {
                  {GlVariant::Preview, sequence(false, {-5, 5, 5, 0})}};
     for (const auto& c : cases) {
         glrec::Clear();
-        SetupWindowGL(c.variant, 400, 430);
+        fakes::SetupWindowContext(c.variant, 400, 430);
         const auto& got = glrec::Calls();
         ASSERT_EQ(got.size(), c.expected.size());
         for (size_t k = 0; k < got.size(); ++k) {
@@ -461,7 +461,7 @@ TEST_F(GlStream, SettingsViewportScalesWithTheDpi) {
                  {192, 800, 860, {0, 200, 800, 600}}};
     for (const auto& c : cases) {
         glrec::Clear();
-        SetupWindowGL(GlVariant::Settings, c.outerWidth, c.outerHeight, c.dpi);
+        fakes::SetupWindowContext(GlVariant::Settings, c.outerWidth, c.outerHeight, c.dpi);
         EXPECT_EQ(glrec::Calls()[1].args, c.viewport) << c.dpi;
         glrec::Clear();
         SettingsDpiChanged(c.outerWidth, c.outerHeight, c.dpi);

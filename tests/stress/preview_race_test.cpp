@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "behaviour/preview_window.h"
 #include "counting_gl.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
-#include "shell/preview.h"
 
 using namespace zarvella;
 using stress::Gl;

@@ -1,11 +1,11 @@
-// TForm1 as an XScreenSaver hack: the picture with the command line's
+// The full-screen window as an XScreenSaver hack: the picture with the command line's
 // settings, at its pace, with or without the frame rate. XScreenSaver, or
 // closing the hack's own window, ends it; input never does.
 #pragma once
 
 #include <cstdint>
 
-#include "shell/fullscreen.h"
+#include "behaviour/fullscreen_window.h"
 
 namespace zarvella {
 
@@ -16,11 +16,11 @@ inline constexpr int kHackWindowHeight = 480;
 // The timer's interval: -delay's microseconds in whole milliseconds.
 int HackFrameIntervalMs(int32_t delayMicroseconds);
 
-// TForm1.FormCreate for a hack: the command line's settings (no store, so no
+// The full-screen window's OnCreate for a hack: the command line's settings (no store, so no
 // file is read or written), the window sized, the context attached, the
 // generator and the animation seeded, the random picture chosen, the frame
 // rate's overlay set or cleared. The cursor and the saver notice are left
 // alone.
-void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate);
+void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate);
 
 }  // namespace zarvella

@@ -1,4 +1,4 @@
-#include "platform/linux/form2.h"
+#include "platform/linux/settings_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,8 +11,8 @@
 #include <QStyle>
 #include <QUrl>
 
-#include "shell/fullscreen.h"
-#include "shell/window_place.h"
+#include "behaviour/fullscreen_window.h"
+#include "behaviour/window_place.h"
 
 namespace zarvella::linux_shell {
 
@@ -32,9 +32,9 @@ QFont BoldFont(const char* family) {
 // A slider drawn to fit the 10-pixel-high strip the layout gives it: a thin
 // track, a small thumb and a tick for every value below the track, like the
 // Windows trackbar it stands for. Input is QSlider's own.
-class TrackBarSlider : public QSlider {
+class StripSlider : public QSlider {
   public:
-    explicit TrackBarSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+    explicit StripSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
 
   protected:
     void paintEvent(QPaintEvent*) override {
@@ -56,7 +56,7 @@ class TrackBarSlider : public QSlider {
 
 }  // namespace
 
-TForm2::TForm2(SettingsStore& store, ErrorSink& errors, std::string glProblem)
+SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::string glProblem)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
@@ -71,19 +71,19 @@ TForm2::TForm2(SettingsStore& store, ErrorSink& errors, std::string glProblem)
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
     CreateControls();
-    // Keyboard preview: the form sees keys before the focused control.
+    // Keyboard preview: the window sees keys before the focused control.
     qApp->installEventFilter(this);
 
-    Timer = new QTimer(this);
-    Timer->setInterval(kSettingsTimerMs);
-    connect(Timer, &QTimer::timeout, this, &TForm2::TimerTimer);
-    Timer->start();
+    timer_ = new QTimer(this);
+    timer_->setInterval(kSettingsTimerMs);
+    connect(timer_, &QTimer::timeout, this, &SettingsWindow::OnTimer);
+    timer_->start();
 
-    FormCreate();
+    OnCreate();
 }
 
 // Created in keyboard order, so Tab walks them in that order.
-void TForm2::CreateControls() {
+void SettingsWindow::CreateControls() {
     const QFont labelFont = BoldFont("Arial");
     const QFont buttonFont = BoldFont("Sans Serif");
     QPalette white = palette();
@@ -93,51 +93,53 @@ void TForm2::CreateControls() {
 
     for (ControlId id : kTabOrder) {
         switch (id) {
-            case ControlId::Button1:
-                Button1 = new QPushButton(QString::fromUtf8(kButton1Caption), this);
-                Button1->setGeometry(ToQRect(kButton1Rect));
-                Button1->setFont(buttonFont);
-                connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+            case ControlId::SaveButton:
+                saveButton_ = new QPushButton(QString::fromUtf8(kSaveButtonCaption), this);
+                saveButton_->setGeometry(ToQRect(kSaveButtonRect));
+                saveButton_->setFont(buttonFont);
+                connect(saveButton_, &QPushButton::clicked, this, &SettingsWindow::OnSaveClick);
                 break;
-            case ControlId::Button2:
-                Button2 = new QPushButton(QString::fromUtf8(kButton2Caption), this);
-                Button2->setGeometry(ToQRect(kButton2Rect));
-                Button2->setFont(buttonFont);
-                connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+            case ControlId::SiteButton:
+                siteButton_ = new QPushButton(QString::fromUtf8(kSiteButtonCaption), this);
+                siteButton_->setGeometry(ToQRect(kSiteButtonRect));
+                siteButton_->setFont(buttonFont);
+                connect(siteButton_, &QPushButton::clicked, this, &SettingsWindow::OnSiteClick);
                 break;
-            case ControlId::CheckBox1:
-                CheckBox1 = new QCheckBox(QString::fromUtf8(kCheckBox1Setting.label), this);
-                CheckBox1->setGeometry(ToQRect(kCheckBox1Setting.rect));
-                CheckBox1->setFont(labelFont);
-                CheckBox1->setPalette(white);
-                connect(CheckBox1, &QCheckBox::toggled, this, &TForm2::CheckBox1Click);
+            case ControlId::RandomCheckBox: {
+                const SettingInfo& info = kSettingsTable[kRandomPictureRow];
+                randomCheckBox_ = new QCheckBox(QString::fromUtf8(info.label), this);
+                randomCheckBox_->setGeometry(ToQRect(info.rect));
+                randomCheckBox_->setFont(labelFont);
+                randomCheckBox_->setPalette(white);
+                connect(randomCheckBox_, &QCheckBox::toggled, this,
+                        [this] { OnCheckBoxClick(kRandomPictureRow); });
                 break;
+            }
             default: {
-                const int track = TrackNumber(id);
-                const SettingInfo& info = TrackBarSetting(track);
-                QSlider* slider = new TrackBarSlider(this);
+                const int row = SettingRow(id);
+                const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
+                QSlider* slider = new StripSlider(this);
                 slider->setGeometry(ToQRect(info.rect));
                 slider->setRange(info.min, info.max);
                 slider->setSingleStep(1);
                 slider->setTickPosition(QSlider::TicksBelow);
                 slider->setTickInterval(1);
                 slider->setValue(info.layoutPosition);
-                connect(slider, &QSlider::valueChanged, this,
-                        [this, track] { TrackBarChange(track); });
-                TrackBar[track - 1] = slider;
+                connect(slider, &QSlider::valueChanged, this, [this, row] { OnSliderChange(row); });
+                sliders_[static_cast<size_t>(row)] = slider;
                 break;
             }
         }
         Control(id)->setFocusPolicy(Qt::StrongFocus);
     }
-    for (int track = 1; track <= kTrackBarCount; ++track) {
-        const SettingInfo& info = TrackBarSetting(track);
+    for (int row = 0; row < kSliderCount; ++row) {
+        const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
         QLabel* label = new QLabel(QString::fromUtf8(info.label), this);
         label->setTextFormat(Qt::PlainText);
         label->setGeometry(ToQRect(info.labelRect));
         label->setFont(labelFont);
         label->setPalette(white);
-        StaticText[track - 1] = label;
+        labels_[static_cast<size_t>(row)] = label;
     }
     for (size_t i = 0; i + 1 < kTabOrder.size(); ++i) {
         setTabOrder(Control(kTabOrder[i]), Control(kTabOrder[i + 1]));
@@ -145,82 +147,82 @@ void TForm2::CreateControls() {
     Control(kTabOrder[0])->setFocus();
 }
 
-QWidget* TForm2::Control(ControlId id) const {
+QWidget* SettingsWindow::Control(ControlId id) const {
     switch (id) {
-        case ControlId::CheckBox1:
-            return CheckBox1;
-        case ControlId::Button1:
-            return Button1;
-        case ControlId::Button2:
-            return Button2;
+        case ControlId::RandomCheckBox:
+            return randomCheckBox_;
+        case ControlId::SaveButton:
+            return saveButton_;
+        case ControlId::SiteButton:
+            return siteButton_;
         default:
-            return TrackBar[TrackNumber(id) - 1];
+            return sliders_[static_cast<size_t>(SettingRow(id))];
     }
 }
 
-void TForm2::FormCreate() {
-    SettingsFormCreate(*this, store_, errors_);
+void SettingsWindow::OnCreate() {
+    StartSettingsWindow(*this, store_, errors_);
 }
 
-void TForm2::TimerTimer() {
+void SettingsWindow::OnTimer() {
     if (view_) view_->update();  // the view's paint is RenderFrame
 }
 
-void TForm2::TrackBarChange(int track) {
-    zarvella::TrackBarChange(track, TrackBar[track - 1]->value());
+void SettingsWindow::OnSliderChange(int row) {
+    SliderChange(row, SliderPosition(row));
 }
 
-void TForm2::CheckBox1Click() {
-    zarvella::CheckBox1Click(CheckBox1->isChecked());
+void SettingsWindow::OnCheckBoxClick(int row) {
+    CheckBoxClick(row, randomCheckBox_->isChecked());
 }
 
-void TForm2::Button1Click() {
+void SettingsWindow::OnSaveClick() {
     SaveSettingsForUser(store_, errors_);
 }
 
-void TForm2::Button2Click() {
+void SettingsWindow::OnSiteClick() {
     QDesktopServices::openUrl(QUrl(QString::fromUtf8(kProductSite)));
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        OnKeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm2::FormKeyDown(int key) {
+void SettingsWindow::OnKeyDown(int key) {
     if (SettingsKeyEndsWindow(key == Qt::Key_Escape ? SaverKey::Escape : SaverKey::Other)) {
         QCoreApplication::exit(0);
     }
 }
 
-void TForm2::closeEvent(QCloseEvent* event) {
+void SettingsWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    FormClose();
+    OnClose();
 }
 
-void TForm2::FormClose() {
+void SettingsWindow::OnClose() {
     QCoreApplication::exit(0);
 }
 
-int TForm2::TrackBarPosition(int track) {
-    return TrackBar[track - 1]->value();
+int SettingsWindow::SliderPosition(int row) {
+    return sliders_[static_cast<size_t>(row)]->value();
 }
 
-void TForm2::SetTrackBarPosition(int track, int position) {
+void SettingsWindow::SetSliderPosition(int row, int position) {
     // The core runs the change handler itself when it should.
-    const QSignalBlocker quiet(TrackBar[track - 1]);
-    TrackBar[track - 1]->setValue(position);
+    const QSignalBlocker quiet(sliders_[static_cast<size_t>(row)]);
+    sliders_[static_cast<size_t>(row)]->setValue(position);
 }
 
-void TForm2::SetCheckBox(bool checked) {
-    const QSignalBlocker quiet(CheckBox1);
-    CheckBox1->setChecked(checked);
+void SettingsWindow::SetCheckBox(int, bool checked) {
+    const QSignalBlocker quiet(randomCheckBox_);
+    randomCheckBox_->setChecked(checked);
 }
 
-void TForm2::SizeAndCentre() {
+void SettingsWindow::SizeAndCentre() {
     // Qt sizes the client area; on X11 the window manager's frame lies outside it.
     setFixedSize(kSettingsWindowWidth, kSettingsWindowHeight);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -228,7 +230,7 @@ void TForm2::SizeAndCentre() {
          CentredOrigin(screen.height(), kSettingsWindowHeight));
 }
 
-void TForm2::AttachContext() {
+void SettingsWindow::AttachContext() {
     if (!glProblem_.empty()) {
         errors_.ShowError(GlStartError(glProblem_));
         return;

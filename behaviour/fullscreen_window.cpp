@@ -1,11 +1,11 @@
-#include "shell/fullscreen.h"
+#include "behaviour/fullscreen_window.h"
 
 #include <cstdlib>
 
+#include "behaviour/monitors.h"
 #include "engine/animation.h"
+#include "engine/picture.h"
 #include "engine/random.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
 
 namespace zarvella {
 
@@ -21,13 +21,13 @@ std::string GlStartError(const std::string& why) {
     return "OpenGL could not be started: " + (why.empty() ? std::string("no reason given") : why);
 }
 
-bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
+bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
     const bool loaded = LoadSettings(store, errors);
     SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture();  // takes the draws after the animation's
+    ChooseRandomPicture(SaverPicture.settings);  // takes the draws after the animation's
     StartCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
     SaverNoticeGiven = true;

@@ -1,9 +1,9 @@
-#include "shell/preview.h"
+#include "behaviour/preview_window.h"
 
+#include "behaviour/window_handle.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "shell/window_handle.h"
 
 namespace zarvella {
 

@@ -1,19 +1,20 @@
-#include "platform/win32/form2.h"
+#include "platform/win32/settings_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "behaviour/monitors.h"
+#include "behaviour/settings_window.h"
+#include "behaviour/window_place.h"
 #include "engine/render.h"
-#include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
 #include "platform/win32/resource.h"
-#include "shell/monitors.h"
-#include "shell/settings_form.h"
-#include "shell/window_place.h"
+#include "platform/win32/window_proc.h"
 
 namespace zarvella::win32 {
 
 namespace {
+// The window class name other programs find the window by; kept as it always was.
 constexpr const char* kClassName = "TForm2";
 constexpr UINT_PTR kTimerId = 1;
 // A fixed single border with system menu and minimise box. Clipping the
@@ -21,11 +22,12 @@ constexpr UINT_PTR kTimerId = 1;
 // the context is made.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-constexpr int kTrackBarId = 100;  // + 1 to 6
-constexpr int kCheckBox1Id = 200;
-constexpr int kButton1Id = 301;
-constexpr int kButton2Id = 302;
-constexpr int kStaticTextId = 400;  // + 1 to 6
+// Control ids, as other programs see them.
+constexpr int kFirstSliderId = 101;  // + the row
+constexpr int kRandomCheckBoxId = 200;
+constexpr int kSaveButtonId = 301;
+constexpr int kSiteButtonId = 302;
+constexpr int kFirstLabelId = 401;  // + the row
 
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
@@ -46,7 +48,7 @@ void DrawWithoutTheme(HWND control) {
 }  // namespace
 
 // The frame's size at the window's DPI (Windows 10 on), else the system's.
-SIZE TForm2::OuterSize(int clientWidth, int clientHeight) const {
+SIZE SettingsWindow::OuterSize(int clientWidth, int clientHeight) const {
     using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
@@ -59,7 +61,7 @@ SIZE TForm2::OuterSize(int clientWidth, int clientHeight) const {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-void TForm2::CreateLabelFont() {
+void SettingsWindow::CreateLabelFont() {
     HFONT old = labelFont_;
     labelFont_ = CreateFontA(-ScaleForDpi(13, dpi_), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                              ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -72,7 +74,7 @@ void TForm2::CreateLabelFont() {
 
 // Moved to a monitor of another DPI: the system suggests the place; the
 // layout, the font and the picture's viewport scale to the new DPI.
-void TForm2::DpiChanged(int dpi, const RECT& suggested) {
+void SettingsWindow::DpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -86,13 +88,13 @@ void TForm2::DpiChanged(int dpi, const RECT& suggested) {
     InvalidateRect(Handle, nullptr, TRUE);
 }
 
-void TForm2::Create(HINSTANCE instance, HWND owner) {
+void SettingsWindow::Create(HINSTANCE instance, HWND owner) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     background_ = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 
     WNDCLASSA wc{};
-    wc.lpfnWndProc = FormWindowProc<TForm2>;
+    wc.lpfnWndProc = WindowObjectProc<SettingsWindow>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hIcon = LoadIcon(instance, MAKEINTRESOURCE(IDI_ZARVELLA));
@@ -100,7 +102,7 @@ void TForm2::Create(HINSTANCE instance, HWND owner) {
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
 
-    // Layout size, centred; FormCreate gives it its final size and place.
+    // Layout size, centred; OnCreate gives it its final size and place.
     dpi_ = WindowDpi(nullptr);
     const SIZE layout = OuterSize(ScaleForDpi(kSettingsWindowWidth, dpi_),
                                   ScaleForDpi(kSettingsWindowHeight, dpi_));
@@ -111,16 +113,16 @@ void TForm2::Create(HINSTANCE instance, HWND owner) {
     dpi_ = WindowDpi(Handle);  // the monitor it opened on
     CreateLabelFont();
     CreateControls(instance);
-    FormCreate();
+    OnCreate();
     SetTimer(Handle, kTimerId, kSettingsTimerMs, nullptr);
     ShowWindow(Handle, SW_SHOW);
     SetForegroundWindow(Handle);
-    SetFocus(trackBars_[0]);  // the first control of the keyboard order
+    SetFocus(rowControls_[0]);  // the first control of the keyboard order
     UpdateWindow(Handle);
 }
 
-HWND TForm2::CreateControl(HINSTANCE instance, const char* className, const char* caption,
-                           DWORD style, const ControlRect& rect, int id) {
+HWND SettingsWindow::CreateControl(HINSTANCE instance, const char* className, const char* caption,
+                                   DWORD style, const ControlRect& rect, int id) {
     const ControlRect r = ScaleForDpi(rect, dpi_);
     HWND control = CreateWindowExA(
         0, className, caption, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width, r.height,
@@ -131,71 +133,74 @@ HWND TForm2::CreateControl(HINSTANCE instance, const char* className, const char
 }
 
 // Created in keyboard order, so Tab walks them in that order.
-void TForm2::CreateControls(HINSTANCE instance) {
+void SettingsWindow::CreateControls(HINSTANCE instance) {
     for (ControlId id : kTabOrder) {
         switch (id) {
-            case ControlId::Button1:
-                CreateControl(instance, "BUTTON", kButton1Caption, WS_TABSTOP | BS_PUSHBUTTON,
-                              kButton1Rect, kButton1Id);
+            case ControlId::SaveButton:
+                CreateControl(instance, "BUTTON", kSaveButtonCaption, WS_TABSTOP | BS_PUSHBUTTON,
+                              kSaveButtonRect, kSaveButtonId);
                 break;
-            case ControlId::Button2:
-                CreateControl(instance, "BUTTON", kButton2Caption, WS_TABSTOP | BS_PUSHBUTTON,
-                              kButton2Rect, kButton2Id);
+            case ControlId::SiteButton:
+                CreateControl(instance, "BUTTON", kSiteButtonCaption, WS_TABSTOP | BS_PUSHBUTTON,
+                              kSiteButtonRect, kSiteButtonId);
                 break;
-            case ControlId::CheckBox1:
-                checkBox1_ = CreateControl(instance, "BUTTON", kCheckBox1Setting.label,
-                                           WS_TABSTOP | BS_AUTOCHECKBOX, kCheckBox1Setting.rect,
-                                           kCheckBox1Id);
-                DrawWithoutTheme(checkBox1_);
+            case ControlId::RandomCheckBox: {
+                const SettingInfo& info = kSettingsTable[kRandomPictureRow];
+                HWND box =
+                    CreateControl(instance, "BUTTON", info.label, WS_TABSTOP | BS_AUTOCHECKBOX,
+                                  info.rect, kRandomCheckBoxId);
+                DrawWithoutTheme(box);
+                rowControls_[kRandomPictureRow] = box;
                 break;
+            }
             default: {
-                const int i = TrackNumber(id) - 1;
-                const SettingInfo& info = TrackBarSetting(i + 1);
+                const int i = SettingRow(id);
+                const SettingInfo& info = kSettingsTable[static_cast<size_t>(i)];
                 HWND bar = CreateControl(instance, TRACKBAR_CLASSA, "",
                                          WS_TABSTOP | TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM,
-                                         info.rect, kTrackBarId + i + 1);
+                                         info.rect, kFirstSliderId + i);
                 SendMessageA(bar, TBM_SETRANGEMIN, FALSE, info.min);
                 SendMessageA(bar, TBM_SETRANGEMAX, FALSE, info.max);
                 SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
                 SendMessageA(bar, TBM_SETTICFREQ, 1, 0);
                 SendMessageA(bar, TBM_SETPOS, TRUE, info.layoutPosition);
-                trackBars_[i] = bar;
-                trackPositions_[i] = info.layoutPosition;
+                rowControls_[static_cast<size_t>(i)] = bar;
+                sliderPositions_[static_cast<size_t>(i)] = info.layoutPosition;
                 break;
             }
         }
     }
-    for (int track = 1; track <= kTrackBarCount; ++track) {
-        const SettingInfo& info = TrackBarSetting(track);
-        CreateControl(instance, "STATIC", info.label, SS_LEFT, info.labelRect,
-                      kStaticTextId + track);
+    for (int row = 0; row < kSliderCount; ++row) {
+        const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
+        CreateControl(instance, "STATIC", info.label, SS_LEFT, info.labelRect, kFirstLabelId + row);
     }
 }
 
-LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
-            TimerTimer();
+            OnTimer();
             return 0;
         case kDpiChanged:
             DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_HSCROLL:
-            for (int track = 1; track <= kTrackBarCount; ++track) {
-                if (trackBars_[track - 1] == reinterpret_cast<HWND>(lParam)) TrackBarChange(track);
+            for (int row = 0; row < kSliderCount; ++row) {
+                if (rowControls_[static_cast<size_t>(row)] == reinterpret_cast<HWND>(lParam))
+                    OnSliderChange(row);
             }
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) {
                 switch (LOWORD(wParam)) {
-                    case kCheckBox1Id:
-                        CheckBox1Click();
+                    case kRandomCheckBoxId:
+                        OnCheckBoxClick(kRandomPictureRow);
                         return 0;
-                    case kButton1Id:
-                        Button1Click();
+                    case kSaveButtonId:
+                        OnSaveClick();
                         return 0;
-                    case kButton2Id:
-                        Button2Click();
+                    case kSiteButtonId:
+                        OnSiteClick();
                         return 0;
                 }
             }
@@ -208,7 +213,7 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(background_);
         }
         case WM_CLOSE:
-            FormClose();
+            OnClose();
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -217,75 +222,77 @@ LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(Handle, message, wParam, lParam);
 }
 
-bool TForm2::PreviewKey(const MSG& message) {
+bool SettingsWindow::PreviewKey(const MSG& message) {
     if (message.message != WM_KEYDOWN) return false;
     if (message.hwnd != Handle && !IsChild(Handle, message.hwnd)) return false;
-    return FormKeyDown(message.wParam);
+    return OnKeyDown(message.wParam);
 }
 
-void TForm2::FormCreate() {
-    SettingsFormCreate(*this, store_, errors_);
+void SettingsWindow::OnCreate() {
+    StartSettingsWindow(*this, store_, errors_);
 }
 
-bool TForm2::FormKeyDown(WPARAM key) {
+bool SettingsWindow::OnKeyDown(WPARAM key) {
     if (!SettingsKeyEndsWindow(key == VK_ESCAPE ? SaverKey::Escape : SaverKey::Other)) return false;
     Terminate();
     return true;
 }
 
-void TForm2::FormClose() {
+void SettingsWindow::OnClose() {
     Terminate();
 }
 
 // The window's WM_DESTROY terminates the application. The system would hand
 // the activation to the next window down, which need not be the owner.
-void TForm2::Terminate() {
+void SettingsWindow::Terminate() {
     HWND owner = GetWindow(Handle, GW_OWNER);
     if (owner && GetForegroundWindow() == Handle) SetForegroundWindow(owner);
     DestroyWindow(Handle);
 }
 
-void TForm2::TimerTimer() {
+void SettingsWindow::OnTimer() {
     RenderFrame();
 }
 
 // Trackbars report every scroll step, moved or not; a change handler runs
 // only when the position really changed, as it does for a slider's OnChange.
-void TForm2::TrackBarChange(int track) {
-    const int position = TrackBarPosition(track);
-    if (position == trackPositions_[track - 1]) return;
-    trackPositions_[track - 1] = position;
-    zarvella::TrackBarChange(track, position);
+void SettingsWindow::OnSliderChange(int row) {
+    const int position = SliderPosition(row);
+    if (position == sliderPositions_[static_cast<size_t>(row)]) return;
+    sliderPositions_[static_cast<size_t>(row)] = position;
+    SliderChange(row, position);
 }
 
-void TForm2::CheckBox1Click() {
-    zarvella::CheckBox1Click(SendMessageA(checkBox1_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+void SettingsWindow::OnCheckBoxClick(int row) {
+    const HWND box = rowControls_[static_cast<size_t>(row)];
+    CheckBoxClick(row, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
-void TForm2::Button1Click() {
+void SettingsWindow::OnSaveClick() {
     SaveSettingsForUser(store_, errors_);
 }
 
-void TForm2::Button2Click() {
+void SettingsWindow::OnSiteClick() {
     ShellExecuteA(Handle, "open", kProductSite, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-int TForm2::TrackBarPosition(int track) {
-    return static_cast<int>(SendMessageA(trackBars_[track - 1], TBM_GETPOS, 0, 0));
+int SettingsWindow::SliderPosition(int row) {
+    return static_cast<int>(SendMessageA(rowControls_[static_cast<size_t>(row)], TBM_GETPOS, 0, 0));
 }
 
 // TBM_SETPOS does not notify: the caller decides whether the change handler runs.
-void TForm2::SetTrackBarPosition(int track, int position) {
-    SendMessageA(trackBars_[track - 1], TBM_SETPOS, TRUE, position);
-    trackPositions_[track - 1] = position;
+void SettingsWindow::SetSliderPosition(int row, int position) {
+    SendMessageA(rowControls_[static_cast<size_t>(row)], TBM_SETPOS, TRUE, position);
+    sliderPositions_[static_cast<size_t>(row)] = position;
 }
 
-void TForm2::SetCheckBox(bool checked) {
-    SendMessageA(checkBox1_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void SettingsWindow::SetCheckBox(int row, bool checked) {
+    SendMessageA(rowControls_[static_cast<size_t>(row)], BM_SETCHECK,
+                 checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // Client size first, then the outer size, then centred by the client size.
-void TForm2::SizeAndCentre() {
+void SettingsWindow::SizeAndCentre() {
     const int width = ScaleForDpi(kSettingsWindowWidth, dpi_);
     const int height = ScaleForDpi(kSettingsWindowHeight, dpi_);
     const SIZE outer = OuterSize(width, height);
@@ -299,8 +306,12 @@ void TForm2::SizeAndCentre() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm2::AttachContext() {
-    AttachGLContext(Handle, GlVariant::Settings, dpi_);
+void SettingsWindow::AttachContext() {
+    RECT outer{};
+    GetWindowRect(Handle, &outer);
+    const GlViewport picture =
+        SettingsPictureViewport(outer.right - outer.left, outer.bottom - outer.top, dpi_);
+    AttachGLContext(Handle, GlVariant::Settings, &picture);
 }
 
 }  // namespace zarvella::win32

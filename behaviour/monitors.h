@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "settings/settings_window.h"
+#include "settings/settings_table.h"
 #include "state/process_state.h"
 
 namespace zarvella {

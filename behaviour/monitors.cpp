@@ -1,4 +1,4 @@
-#include "shell/monitors.h"
+#include "behaviour/monitors.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,25 +1,25 @@
-// TForm2: the settings window "Zarvella Settings". Win32 events become the
+// SettingsWindow: the settings window "Zarvella Settings". Win32 events become the
 // core's calls; the controls are plain Win32 controls at the layout's places.
 #pragma once
 
 #include <array>
 #include <vector>
 
+#include "behaviour/settings_window.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
-#include "settings/settings_window.h"
 
 namespace zarvella::win32 {
 
-class TForm2 : public SettingsWindowHost {
+class SettingsWindow : public SettingsWindowHost {
   public:
-    // Creates the window and its controls, runs FormCreate and shows it. An
+    // Creates the window and its controls, runs OnCreate and shows it. An
     // owner (the dialog that asked for the settings) keeps it above itself
     // and gets the focus back when it closes.
     void Create(HINSTANCE instance, HWND owner = nullptr);
     HWND Handle = nullptr;
-    // Every message of the window, through FormWindowProc.
+    // Every message of the window, through WindowObjectProc.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // The key preview: the window sees every key before its focused control.
@@ -27,9 +27,9 @@ class TForm2 : public SettingsWindowHost {
     bool PreviewKey(const MSG& message);
 
     // SettingsWindowHost
-    int TrackBarPosition(int track) override;
-    void SetTrackBarPosition(int track, int position) override;
-    void SetCheckBox(bool checked) override;
+    int SliderPosition(int row) override;
+    void SetSliderPosition(int row, int position) override;
+    void SetCheckBox(int row, bool checked) override;
     void SizeAndCentre() override;
     void AttachContext() override;
 
@@ -42,19 +42,20 @@ class TForm2 : public SettingsWindowHost {
     void CreateLabelFont();
     void DpiChanged(int dpi, const RECT& suggested);
 
-    void FormCreate();
-    bool FormKeyDown(WPARAM key);
-    void FormClose();
+    void OnCreate();
+    bool OnKeyDown(WPARAM key);
+    void OnClose();
     void Terminate();
-    void TimerTimer();
-    void TrackBarChange(int track);
-    void CheckBox1Click();
-    void Button1Click();
-    void Button2Click();
+    void OnTimer();
+    // One handler per kind of control; a setting's control is addressed by
+    // its row of the settings table.
+    void OnSliderChange(int row);
+    void OnCheckBoxClick(int row);
+    void OnSaveClick();
+    void OnSiteClick();
 
-    std::array<HWND, kTrackBarCount> trackBars_{};
-    std::array<int, kTrackBarCount> trackPositions_{};  // what the sliders last reported
-    HWND checkBox1_ = nullptr;
+    std::array<HWND, kSettingsTable.size()> rowControls_{};  // by row: the sliders, the check box
+    std::array<int, kSliderCount> sliderPositions_{};        // what the sliders last reported
     HFONT labelFont_ = nullptr;
     int dpi_ = 96;  // the window's; the layout's numbers are for 96
     struct PlacedControl {

@@ -1,5 +1,5 @@
 // The full-screen saver's rules: its set-up, the movement threshold and the
-// ending steps. TForm1 on each platform turns its events into these calls.
+// ending steps. The full-screen window on each platform turns its events into these calls.
 #pragma once
 
 #include <cstdint>
@@ -38,13 +38,13 @@ class FullScreenHost {
     virtual void Terminate() = 0;
 };
 
-// TForm1.FormCreate. A value that cannot be read is shown and keeps its
+// The full-screen window's OnCreate. A value that cannot be read is shown and keeps its
 // default; the screen is covered all the same, and the start position is
 // taken after the message. False when a value could not be read.
-bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
+bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
 
 // Covers every monitor: the window over them all, the picture on each.
-// FormCreate's sizing step; with no monitor reported the window keeps its
+// OnCreate's sizing step; with no monitor reported the window keeps its
 // size. The context is made after it, so its own viewport fits the window.
 void SizeToDesktop(FullScreenHost& host);
 
@@ -56,9 +56,9 @@ bool FullScreenDisplayChange(FullScreenHost& host);
 // More than the threshold away from the start on at least one axis.
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
 
-// FormMouseMove: reads the cursor and ends the saver past the threshold,
+// OnMouseMove: reads the cursor and ends the saver past the threshold,
 // unless the monitors changed (FullScreenDisplayChange).
-// FormKeyDown: ends the saver. Both return true when the saver ended.
+// OnKeyDown: ends the saver. Both return true when the saver ended.
 bool FullScreenMouseMove(FullScreenHost& host);
 bool FullScreenKeyDown(FullScreenHost& host);
 

@@ -1,4 +1,4 @@
-#include "shell/window_place.h"
+#include "behaviour/window_place.h"
 
 namespace zarvella {
 

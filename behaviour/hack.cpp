@@ -1,10 +1,10 @@
-#include "shell/hack.h"
+#include "behaviour/hack.h"
 
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
+#include "engine/picture.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "shell/settings_form.h"
 
 namespace zarvella {
 
@@ -12,13 +12,14 @@ int HackFrameIntervalMs(int32_t delayMicroseconds) {
     return delayMicroseconds / 1000;
 }
 
-void HackFormCreate(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
+void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
     SaverPicture.settings = settings;
     SizeToDesktop(host);
     host.AttachContext();
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture();  // takes the draws after the animation's, as the saver does
+    ChooseRandomPicture(
+        SaverPicture.settings);  // takes the draws after the animation's, as the saver does
     SetFrameOverlay(showFrameRate ? DrawFrameRate : nullptr);
 }
 

@@ -1,4 +1,4 @@
-#include "shell/window_handle.h"
+#include "behaviour/window_handle.h"
 
 #include <cstdio>
 

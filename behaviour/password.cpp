@@ -1,8 +1,8 @@
-#include "shell/password.h"
+#include "behaviour/password.h"
 
 #include <cstring>
 
-#include "shell/window_handle.h"
+#include "behaviour/window_handle.h"
 
 namespace zarvella {
 

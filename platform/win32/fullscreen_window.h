@@ -1,20 +1,20 @@
-// TForm1: the full-screen saver window. Win32 events become the core's calls.
+// FullScreenWindow: the full-screen saver window. Win32 events become the core's calls.
 #pragma once
 
+#include "behaviour/fullscreen_window.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
-#include "shell/fullscreen.h"
 
 namespace zarvella::win32 {
 
-class TForm1 : public FullScreenHost {
+class FullScreenWindow : public FullScreenHost {
   public:
-    // Creates the window, runs FormCreate and shows it.
+    // Creates the window, runs OnCreate and shows it.
     void Create(HINSTANCE instance);
     HWND Handle = nullptr;
-    // Every message of the window, through FormWindowProc.
+    // Every message of the window, through WindowObjectProc.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // FullScreenHost
@@ -29,13 +29,13 @@ class TForm1 : public FullScreenHost {
     void Terminate() override;
 
   private:
-    void FormCreate();
-    void FormPaint();
-    void FormKeyDown();
-    void FormMouseMove();
-    void FormCloseQuery();
-    void TimerTimer();
-    void DisplayChanged();
+    void OnCreate();
+    void OnPaint();
+    void OnKeyDown();
+    void OnMouseMove();
+    void OnClose();
+    void OnTimer();
+    void OnDisplayChange();
 
     RegistryStore store_;
     MessageBoxErrors errors_;

@@ -1,4 +1,4 @@
-// TForm1: the full-screen saver window. As an XScreenSaver hack it draws the
+// FullScreenWindow: the full-screen saver window. As an XScreenSaver hack it draws the
 // same picture into the window XScreenSaver hands us, or into a window of its
 // own; then XScreenSaver, or closing that window, ends it.
 #pragma once
@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <optional>
 
+#include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
-#include "shell/fullscreen.h"
 #include "startup/options.h"
 
 class QCloseEvent;
@@ -16,21 +16,19 @@ class QMouseEvent;
 
 namespace zarvella::linux_shell {
 
-// The window is its own GL surface: every paint (FormPaint) is RenderFrame,
+// The window is its own GL surface: every paint (OnPaint) is RenderFrame,
 // drawn into the window's back buffer. One window covers every monitor; each
 // monitor shows the picture in its own viewport of it.
-class TForm1 : public GlWindow, private FullScreenHost {
+class FullScreenWindow : public GlWindow, private FullScreenHost {
     Q_OBJECT
   public:
     // The saver: full screen, with the stored settings.
-    TForm1(SettingsStore& store, ErrorSink& errors);
+    FullScreenWindow(SettingsStore& store, ErrorSink& errors);
     // The hack, with the command line's settings: embedInto is the X window
     // to draw into (XSCREENSAVER_WINDOW, -window-id), followed in its size.
     // The root (-root by hand) gets a window below every other one, over
     // every monitor; otherwise a resizable window of its own.
-    TForm1(const HackOptions& hack, unsigned long embedInto);
-
-    QTimer* Timer;
+    FullScreenWindow(const HackOptions& hack, unsigned long embedInto);
 
   protected:
     void paintGL() override;
@@ -39,17 +37,17 @@ class TForm1 : public GlWindow, private FullScreenHost {
     void closeEvent(QCloseEvent* event) override;
 
   private slots:
-    void TimerTimer();
+    void OnTimer();
 
   private:
-    void FormCreate();
-    void FormPaint();
-    void FormKeyDown();
-    void FormMouseMove();
-    void FormCloseQuery(QCloseEvent* event);
+    void OnCreate();
+    void OnPaint();
+    void OnKeyDown();
+    void OnMouseMove();
+    void OnClose(QCloseEvent* event);
     // Screens added, removed or changed: keep covering them all.
     void FollowScreens();
-    void ScreensChanged();
+    void OnScreensChange();
 
     // FullScreenHost
     std::vector<PixelRect> Monitors() override;
@@ -64,6 +62,7 @@ class TForm1 : public GlWindow, private FullScreenHost {
 
     void Build();
 
+    QTimer* timer_ = nullptr;
     SettingsStore* store_ = nullptr;
     ErrorSink* errors_ = nullptr;
     std::optional<HackOptions> hack_;

@@ -1,4 +1,4 @@
-#include "platform/linux/form1.h"
+#include "platform/linux/fullscreen_window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,20 +9,20 @@
 #include <QScreen>
 #include <cmath>
 
+#include "behaviour/hack.h"
+#include "behaviour/window_place.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/x11_window.h"
-#include "shell/hack.h"
-#include "shell/window_place.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
 
-TForm1::TForm1(SettingsStore& store, ErrorSink& errors)
+FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors)
     : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors) {
     Build();
 }
 
-TForm1::TForm1(const HackOptions& hack, unsigned long embedInto)
+FullScreenWindow::FullScreenWindow(const HackOptions& hack, unsigned long embedInto)
     : GlWindow(GlVariant::FullScreen),
       hack_(hack),
       embedInto_(hack.target == HackTarget::GivenWindow ? embedInto : 0),
@@ -30,7 +30,7 @@ TForm1::TForm1(const HackOptions& hack, unsigned long embedInto)
     Build();
 }
 
-void TForm1::Build() {
+void FullScreenWindow::Build() {
     setTitle(QString::fromUtf8(kApplicationTitle));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     if (desktop_) {
@@ -48,7 +48,7 @@ void TForm1::Build() {
                     CentredOrigin(screen.height(), kHackWindowHeight));
     } else {
         setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        // The layout size, centred; FormCreate replaces it with the screen's.
+        // The layout size, centred; OnCreate replaces it with the screen's.
         resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
         setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
                     CentredOrigin(screen.height(), kFullScreenLayoutHeight));
@@ -63,18 +63,19 @@ void TForm1::Build() {
         setFlag(Qt::WindowTransparentForInput, true);
     }
 
-    Timer = new QTimer(this);
-    Timer->setInterval(hack_ ? HackFrameIntervalMs(hack_->delayMicroseconds) : kFullScreenTimerMs);
-    connect(Timer, &QTimer::timeout, this, &TForm1::TimerTimer);
-    Timer->start();
+    timer_ = new QTimer(this);
+    timer_->setInterval(hack_ ? HackFrameIntervalMs(hack_->delayMicroseconds) : kFullScreenTimerMs);
+    connect(timer_, &QTimer::timeout, this, &FullScreenWindow::OnTimer);
+    timer_->start();
 
-    FormCreate();
+    OnCreate();
 
     if (embedInto_) {
         // XScreenSaver resizes its preview pane, other hosts their window:
         // the picture follows.
         EndWithWindows(embedInto_, 0, [this](int, int) {
-            QMetaObject::invokeMethod(this, &TForm1::ScreensChanged, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &FullScreenWindow::OnScreensChange,
+                                      Qt::QueuedConnection);
         });
     } else if (!hack_ || desktop_) {
         FollowScreens();
@@ -82,68 +83,68 @@ void TForm1::Build() {
     if (desktop_) lower();
 }
 
-void TForm1::FollowScreens() {
+void FullScreenWindow::FollowScreens() {
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
     const auto follow = [this](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, &TForm1::ScreensChanged);
+        connect(screen, &QScreen::geometryChanged, this, &FullScreenWindow::OnScreensChange);
     };
     for (QScreen* screen : QGuiApplication::screens()) follow(screen);
     connect(app, &QGuiApplication::screenAdded, this, [this, follow](QScreen* screen) {
         follow(screen);
-        ScreensChanged();
+        OnScreensChange();
     });
     // Queued: while the signal runs, the screen still counts among them.
-    connect(app, &QGuiApplication::screenRemoved, this, &TForm1::ScreensChanged,
+    connect(app, &QGuiApplication::screenRemoved, this, &FullScreenWindow::OnScreensChange,
             Qt::QueuedConnection);
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &TForm1::ScreensChanged);
+    connect(app, &QGuiApplication::primaryScreenChanged, this, &FullScreenWindow::OnScreensChange);
 }
 
-void TForm1::ScreensChanged() {
+void FullScreenWindow::OnScreensChange() {
     if (FullScreenDisplayChange(*this)) update();
 }
 
-void TForm1::FormCreate() {
+void FullScreenWindow::OnCreate() {
     if (hack_) {
-        HackFormCreate(*this, hack_->settings, hack_->showFrameRate);
+        StartHack(*this, hack_->settings, hack_->showFrameRate);
     } else {
-        FullScreenFormCreate(*this, *store_, *errors_);
+        StartFullScreen(*this, *store_, *errors_);
     }
 }
 
-void TForm1::paintGL() {
-    FormPaint();
+void FullScreenWindow::paintGL() {
+    OnPaint();
 }
 
-void TForm1::FormPaint() {
+void FullScreenWindow::OnPaint() {
     RenderFrame();
 }
 
-void TForm1::TimerTimer() {
-    update();  // the paint is FormPaint
+void FullScreenWindow::OnTimer() {
+    update();  // the paint is OnPaint
 }
 
 // Input ends the saver only; a hack's window is a picture to look at.
-void TForm1::keyPressEvent(QKeyEvent*) {
-    if (!hack_) FormKeyDown();
+void FullScreenWindow::keyPressEvent(QKeyEvent*) {
+    if (!hack_) OnKeyDown();
 }
 
-void TForm1::mouseMoveEvent(QMouseEvent*) {
-    if (!hack_) FormMouseMove();
+void FullScreenWindow::mouseMoveEvent(QMouseEvent*) {
+    if (!hack_) OnMouseMove();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    FormCloseQuery(event);
+void FullScreenWindow::closeEvent(QCloseEvent* event) {
+    OnClose(event);
 }
 
-void TForm1::FormKeyDown() {
+void FullScreenWindow::OnKeyDown() {
     FullScreenKeyDown(*this);
 }
 
-void TForm1::FormMouseMove() {
+void FullScreenWindow::OnMouseMove() {
     FullScreenMouseMove(*this);
 }
 
-void TForm1::FormCloseQuery(QCloseEvent* event) {
+void FullScreenWindow::OnClose(QCloseEvent* event) {
     event->accept();
     FullScreenWindowEnded(*this);
     QCoreApplication::exit(0);
@@ -151,7 +152,7 @@ void TForm1::FormCloseQuery(QCloseEvent* event) {
 
 // Device pixels: Qt gives a screen's place in them but its size in
 // scaled pixels.
-std::vector<PixelRect> TForm1::Monitors() {
+std::vector<PixelRect> FullScreenWindow::Monitors() {
     if (embedInto_) {
         const ForeignWindow target = QueryForeignWindow(embedInto_);
         return {{0, 0, target.width, target.height}};
@@ -170,26 +171,26 @@ std::vector<PixelRect> TForm1::Monitors() {
     return monitors;
 }
 
-void TForm1::PlaceWindow(const PixelRect& rect) {
+void FullScreenWindow::PlaceWindow(const PixelRect& rect) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const qreal ratio = primary ? primary->devicePixelRatio() : 1.0;
     const auto scaled = [ratio](int extent) { return static_cast<int>(std::ceil(extent / ratio)); };
     setGeometry(rect.x, rect.y, scaled(rect.width), scaled(rect.height));
 }
 
-void TForm1::AttachContext() {
+void FullScreenWindow::AttachContext() {
     // The native window, with the visual of the GL format. Qt makes the
     // context current on it and runs SetupGL (initializeGL) before the first
     // frame is drawn.
     create();
 }
 
-ScreenPoint TForm1::CursorPos() {
+ScreenPoint FullScreenWindow::CursorPos() {
     const QPoint pos = QCursor::pos();
     return {pos.x(), pos.y()};
 }
 
-void TForm1::ShowCursor(bool show) {
+void FullScreenWindow::ShowCursor(bool show) {
     if (show) {
         unsetCursor();
     } else {
@@ -198,18 +199,18 @@ void TForm1::ShowCursor(bool show) {
 }
 
 // No "a screen saver runs" notice on Linux.
-void TForm1::SetSaverRunning(bool) {}
+void FullScreenWindow::SetSaverRunning(bool) {}
 
-bool TForm1::VerifySaverPassword() {
+bool FullScreenWindow::VerifySaverPassword() {
     SaverPasswordSystem system;
     return zarvella::VerifySaverPassword(system, 0);
 }
 
-void TForm1::HideWindow() {
+void FullScreenWindow::HideWindow() {
     hide();
 }
 
-void TForm1::Terminate() {
+void FullScreenWindow::Terminate() {
     QCoreApplication::exit(0);
 }
 

@@ -3,7 +3,7 @@
 // core's rules then answer "may end" and the change-password mode does nothing.
 #pragma once
 
-#include "shell/password.h"
+#include "behaviour/password.h"
 
 namespace zarvella {
 

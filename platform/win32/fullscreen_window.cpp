@@ -1,14 +1,15 @@
-#include "platform/win32/form1.h"
+#include "platform/win32/fullscreen_window.h"
 
+#include "behaviour/window_place.h"
 #include "engine/render.h"
-#include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
-#include "shell/window_place.h"
+#include "platform/win32/window_proc.h"
 #include "startup/mode.h"
 
 namespace zarvella::win32 {
 
 namespace {
+// The window class name other programs find the saver by; kept as it always was.
 constexpr const char* kClassName = "TForm1";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
@@ -31,21 +32,21 @@ void SetOuterRect(HWND window, int width, int height) {
 }
 }  // namespace
 
-void TForm1::Create(HINSTANCE instance) {
+void FullScreenWindow::Create(HINSTANCE instance) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = FormWindowProc<TForm1>;
+    wc.lpfnWndProc = WindowObjectProc<FullScreenWindow>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
 
-    // Border-less and top-most, at its layout size until FormCreate sizes it.
+    // Border-less and top-most, at its layout size until OnCreate sizes it.
     CreateWindowExA(WS_EX_TOPMOST, kClassName, kApplicationTitle, WS_POPUP, 0, 0,
                     kFullScreenLayoutWidth, kFullScreenLayoutHeight, nullptr, nullptr, instance,
                     this);
     SetOuterRect(Handle, kFullScreenLayoutWidth, kFullScreenLayoutHeight);
-    FormCreate();
+    OnCreate();
     SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
     ShowWindow(Handle, SW_SHOW);
     SetForegroundWindow(Handle);
@@ -53,31 +54,31 @@ void TForm1::Create(HINSTANCE instance) {
     UpdateWindow(Handle);
 }
 
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FullScreenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:
-            FormPaint();
+            OnPaint();
             return 0;
         case WM_ERASEBKGND:
             return 1;  // every frame clears the whole picture
         case WM_TIMER:
-            TimerTimer();
+            OnTimer();
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            FormKeyDown();
+            OnKeyDown();
             return 0;
         case WM_MOUSEMOVE:
-            FormMouseMove();
+            OnMouseMove();
             return 0;
         case WM_DISPLAYCHANGE:
-            DisplayChanged();
+            OnDisplayChange();
             return 0;
         case kDpiChanged:  // the window keeps covering the desktop, not the suggested place
-            DisplayChanged();
+            OnDisplayChange();
             return 0;
         case WM_CLOSE:
-            FormCloseQuery();
+            OnClose();
             return 0;
         case WM_ENDSESSION:
             // The session may end the process before the window is destroyed.
@@ -91,77 +92,77 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(Handle, message, wParam, lParam);
 }
 
-void TForm1::FormCreate() {
-    FullScreenFormCreate(*this, store_, errors_);
+void FullScreenWindow::OnCreate() {
+    StartFullScreen(*this, store_, errors_);
 }
 
-void TForm1::FormPaint() {
+void FullScreenWindow::OnPaint() {
     PAINTSTRUCT ps;
     BeginPaint(Handle, &ps);
     RenderFrame();
     EndPaint(Handle, &ps);
 }
 
-void TForm1::TimerTimer() {
+void FullScreenWindow::OnTimer() {
     RenderFrame();
 }
 
-void TForm1::FormKeyDown() {
+void FullScreenWindow::OnKeyDown() {
     FullScreenKeyDown(*this);
 }
 
-void TForm1::FormMouseMove() {
+void FullScreenWindow::OnMouseMove() {
     FullScreenMouseMove(*this);
 }
 
 // The saver may always close; the main window's end ends the application.
-void TForm1::FormCloseQuery() {
+void FullScreenWindow::OnClose() {
     DestroyWindow(Handle);
 }
 
 // Monitors added, removed or changed: keep covering them all.
-void TForm1::DisplayChanged() {
+void FullScreenWindow::OnDisplayChange() {
     if (FullScreenDisplayChange(*this)) InvalidateRect(Handle, nullptr, FALSE);
 }
 
 // Device pixels: the program is aware of every monitor's DPI (manifest).
-std::vector<PixelRect> TForm1::Monitors() {
+std::vector<PixelRect> FullScreenWindow::Monitors() {
     std::vector<PixelRect> monitors;
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
 }
 
-void TForm1::PlaceWindow(const PixelRect& rect) {
+void FullScreenWindow::PlaceWindow(const PixelRect& rect) {
     SetWindowPos(Handle, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
 }
 
-void TForm1::AttachContext() {
+void FullScreenWindow::AttachContext() {
     AttachGLContext(Handle, GlVariant::FullScreen);
 }
 
-ScreenPoint TForm1::CursorPos() {
+ScreenPoint FullScreenWindow::CursorPos() {
     POINT p{};
     GetCursorPos(&p);
     return ScreenPoint{p.x, p.y};
 }
 
-void TForm1::ShowCursor(bool show) {
+void FullScreenWindow::ShowCursor(bool show) {
     ::ShowCursor(show ? TRUE : FALSE);
 }
 
-void TForm1::SetSaverRunning(bool running) {
+void FullScreenWindow::SetSaverRunning(bool running) {
     SystemParametersInfoA(kScreenSaverRunning, running ? 1 : 0, nullptr, 0);
 }
 
-bool TForm1::VerifySaverPassword() {
+bool FullScreenWindow::VerifySaverPassword() {
     return zarvella::VerifySaverPassword(password_, ToWindowHandle(Handle));
 }
 
-void TForm1::HideWindow() {
+void FullScreenWindow::HideWindow() {
     ShowWindow(Handle, SW_HIDE);
 }
 
-void TForm1::Terminate() {
+void FullScreenWindow::Terminate() {
     PostQuitMessage(0);
 }
 

@@ -1,0 +1,79 @@
+#include "behaviour/settings_window.h"
+
+#include <algorithm>
+
+#include "behaviour/monitors.h"
+#include "behaviour/window_handle.h"
+#include "engine/animation.h"
+#include "engine/picture.h"
+#include "engine/random.h"
+
+namespace zarvella {
+
+namespace {
+// The setting behind a control of this kind at `row`; none for any other row.
+const SettingInfo* RowOf(int row, SettingControl control) {
+    if (row < 0 || static_cast<size_t>(row) >= kSettingsTable.size()) return nullptr;
+    const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
+    return info.control == control ? &info : nullptr;
+}
+}  // namespace
+
+void SliderChange(int row, int position) {
+    if (const SettingInfo* info = RowOf(row, SettingControl::Slider))
+        SetSettingValue(*info, SaverPicture.settings, position);
+}
+
+void CheckBoxClick(int row, bool checked) {
+    if (const SettingInfo* info = RowOf(row, SettingControl::CheckBox))
+        SetSettingValue(*info, SaverPicture.settings, checked ? 1 : 0);
+}
+
+void PutSettingsIntoControls(SettingsWindowHost& host) {
+    for (int row = 0; row < kSliderCount; ++row) {
+        const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
+        const int clamped =
+            std::clamp(SettingValue(info, SaverPicture.settings), info.min, info.max);
+        // A slider only notifies when it actually moves.
+        if (clamped != host.SliderPosition(row)) {
+            host.SetSliderPosition(row, clamped);
+            SliderChange(row, clamped);
+        }
+    }
+    if (SaverPicture.settings.RandomPicture) {
+        host.SetCheckBox(kRandomPictureRow, true);
+        CheckBoxClick(kRandomPictureRow, true);
+    }
+}
+
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
+    const int strip = ScaleForDpi(kControlStripHeight, dpi);
+    return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
+}
+
+void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
+    SetViewport(SettingsPictureViewport(outerWidth, outerHeight, dpi));
+}
+
+uint32_t DecideSettingsOwner(std::string_view settingsOwner,
+                             bool (*windowExists)(uint32_t handle)) {
+    const uint32_t owner = ParseWindowHandle(settingsOwner);
+    return owner != 0 && windowExists(owner) ? owner : 0;
+}
+
+bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {
+    const bool loaded = LoadSettings(store, errors);
+    SeedRandom();
+    ChooseRandomPicture(SaverPicture.settings);
+    PutSettingsIntoControls(host);
+    host.SizeAndCentre();
+    host.AttachContext();
+    SaverPicture.animation = SeedAnimationState();
+    return loaded;
+}
+
+bool SettingsKeyEndsWindow(SaverKey key) {
+    return key == SaverKey::Escape;
+}
+
+}  // namespace zarvella

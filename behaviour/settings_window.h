@@ -1,0 +1,113 @@
+// The settings window's rules: its layout and picture, its start, how stored
+// values reach its controls, what their handlers do, its owner and its keys.
+// The settings window on each platform turns its events into these calls.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "engine/render.h"
+#include "settings/settings.h"
+#include "settings/settings_table.h"
+
+namespace zarvella {
+
+inline constexpr int kSettingsWindowWidth = 400;  // client and outer, set in OnCreate
+inline constexpr int kSettingsWindowHeight = 430;
+inline constexpr int kSettingsTimerMs = 40;
+inline constexpr const char* kSettingsTitle = "Zarvella Settings";
+// The project's home page (ZARVELLA_HOMEPAGE, set in CMake). Until there is
+// one, Our Site opens the licence the program comes under, a page that exists
+// and says what the user may do with it.
+inline constexpr const char* kProductSite =
+    ZARVELLA_HOMEPAGE[0] != '\0' ? ZARVELLA_HOMEPAGE : "https://opensource.org/license/mit";
+
+inline constexpr ControlRect kSaveButtonRect{11, 380, 105, 17};
+inline constexpr const char* kSaveButtonCaption = "Save Settings";
+inline constexpr ControlRect kSiteButtonRect{144, 380, 105, 17};
+inline constexpr const char* kSiteButtonCaption = "Our Site";
+
+// The controls: first one per row of the settings table, in its order, then
+// the two buttons.
+enum class ControlId {
+    SpeedSlider,
+    BrightnessSlider,
+    SizeSlider,
+    SegmentsSlider,
+    DetailSlider,
+    PictureSlider,
+    RandomCheckBox,
+    SaveButton,
+    SiteButton
+};
+static_assert(static_cast<int>(ControlId::RandomCheckBox) == kRandomPictureRow);
+
+// Keyboard order of the controls.
+inline constexpr std::array<ControlId, 9> kTabOrder = {
+    ControlId::SpeedSlider,      ControlId::SaveButton,    ControlId::SiteButton,
+    ControlId::BrightnessSlider, ControlId::SizeSlider,    ControlId::SegmentsSlider,
+    ControlId::DetailSlider,     ControlId::PictureSlider, ControlId::RandomCheckBox};
+
+// The control's row of the settings table; -1 for a button.
+constexpr int SettingRow(ControlId id) {
+    return id < ControlId::SaveButton ? static_cast<int>(id) : -1;
+}
+
+// What the settings window's platform side does for the rules below.
+class SettingsWindowHost {
+  public:
+    virtual ~SettingsWindowHost() = default;
+    // A control is addressed by its row of the settings table. Setting a
+    // position must not raise the change handler: the rules decide which
+    // handlers run.
+    virtual int SliderPosition(int row) = 0;
+    virtual void SetSliderPosition(int row, int position) = 0;
+    virtual void SetCheckBox(int row, bool checked) = 0;
+    // 400x430 client then outer size, centred by CentredOrigin.
+    virtual void SizeAndCentre() = 0;
+    // Pixel format, context, SetupGL(Settings variant). May fail silently.
+    virtual void AttachContext() = 0;
+};
+
+// A slider's change handler: its position becomes its row's setting.
+void SliderChange(int row, int position);
+// A check box's click handler.
+void CheckBoxClick(int row, bool checked);
+
+// Put SaverPicture.settings into the controls: a clamped value that differs from the
+// slider's position moves it and runs its change handler.
+void PutSettingsIntoControls(SettingsWindowHost& host);
+
+// The picture lies above a strip of controls 100 px high. The outer size a
+// Windows frame has also holds 30 px of frame, which the picture leaves out.
+inline constexpr int kControlStripHeight = 100;
+inline constexpr int kSettingsFrameExtra = 30;
+
+// The picture's viewport, which its context gets at set-up (SetupGL):
+// (0, 100, outer width, outer height - 130) at 96 DPI; the strip and the
+// frame grow with the window's DPI (the outer size is in device pixels).
+GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96);
+
+// The settings window moved to another DPI and took this outer size: its
+// picture's viewport follows.
+void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
+
+// The settings window's OnCreate. Loads the settings (a value that cannot be read is
+// shown and keeps its default), then puts them into the controls, sizes and
+// centres the window and attaches the picture. False when a value could
+// not be read; the window is set up all the same.
+bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
+
+// The window that owns the settings window, from LaunchPlan::settingsOwner:
+// 0, none, when the text is no number or names no window (windowExists), so
+// the window then opens as with a bare /c.
+uint32_t DecideSettingsOwner(std::string_view settingsOwner, bool (*windowExists)(uint32_t handle));
+
+// The keys a window's rules tell apart.
+enum class SaverKey { Escape, Other };
+
+// OnKeyDown: true when the key ends the settings window (Esc).
+bool SettingsKeyEndsWindow(SaverKey key);
+
+}  // namespace zarvella

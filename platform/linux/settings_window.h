@@ -1,0 +1,65 @@
+// SettingsWindow: "Zarvella Settings", the live picture above six
+// sliders, a check box and two buttons.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "behaviour/settings_window.h"
+#include "platform/linux/gl_context.h"
+
+namespace zarvella::linux_shell {
+
+class SettingsWindow : public QWidget, private SettingsWindowHost {
+    Q_OBJECT
+  public:
+    // glProblem: why no GL context can be made (empty: it can); the window
+    // then says so and works without its picture.
+    SettingsWindow(SettingsStore& store, ErrorSink& errors, std::string glProblem = "");
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private slots:
+    void OnTimer();
+    // One handler per kind of control; a setting's control is addressed by
+    // its row of the settings table.
+    void OnSliderChange(int row);
+    void OnCheckBoxClick(int row);
+    void OnSaveClick();
+    void OnSiteClick();
+
+  private:
+    void OnCreate();
+    void OnKeyDown(int key);
+    void OnClose();
+    void CreateControls();
+    QWidget* Control(ControlId id) const;
+
+    // SettingsWindowHost
+    int SliderPosition(int row) override;
+    void SetSliderPosition(int row, int position) override;
+    void SetCheckBox(int row, bool checked) override;
+    void SizeAndCentre() override;
+    void AttachContext() override;
+
+    SettingsStore& store_;
+    ErrorSink& errors_;
+    std::string glProblem_;
+    GlView* view_ = nullptr;
+    std::array<QSlider*, kSliderCount> sliders_{};  // by row
+    std::array<QLabel*, kSliderCount> labels_{};    // the sliders' captions
+    QCheckBox* randomCheckBox_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* siteButton_ = nullptr;
+    QTimer* timer_ = nullptr;
+};
+
+}  // namespace zarvella::linux_shell
