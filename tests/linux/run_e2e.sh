@@ -178,7 +178,7 @@ case_settings_color_40() {
   local wid x y w h
   wid=$(settings_window) || return
   read -r x y w h < <(geometry_of "$wid")
-  # TrackBar5 (Detailed, 1 to 30) at 270,327: at 30 its thumb sits at the right end.
+  # The Detailed slider (1 to 30) at 270,327: at 30 its thumb sits at the right end.
   local right="5x5+$((x + 384))+$((y + 328))" left="5x5+$((x + 271))+$((y + 328))" r l
   wait_shot 15 "$work/color40.png" brighter "$work/color40.png" "$right" 0.6
   r=$(mean "$work/color40.png" "$right")
