@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "settings/settings.h"
 #include "settings/settings_table.h"
@@ -55,8 +56,10 @@ class SettingsWindowHost {
     virtual void SetCheckBox(bool checked) = 0;
     // 400x430 client then outer size, centred by CentredOrigin.
     virtual void SizeAndCentre() = 0;
-    // Pixel format, context, SetupGL(Settings variant). May fail silently.
+    // Pixel format, context, SetupGL(Settings variant).
     virtual void AttachContext() = 0;
+    // Why AttachContext made no context; empty when it made one.
+    virtual std::string ContextFailure() { return {}; }
 };
 
 // TrackBarNChange: the slider's position becomes its setting.

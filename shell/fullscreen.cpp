@@ -21,6 +21,11 @@ bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink&
     const bool loaded = LoadSettings(store, errors);
     SizeToDesktop(host);
     host.AttachContext();
+    if (const std::string why = host.ContextFailure(); !why.empty()) {
+        errors.ShowError(GlStartFailedText(why));
+        host.Terminate();  // before the notice is given or the cursor hidden
+        return loaded;
+    }
     SeedRandom();
     SeedAnimationState();
     ChooseRandomPicture();  // takes the draws after the animation's

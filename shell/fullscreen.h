@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "settings/settings.h"
@@ -22,8 +23,10 @@ class FullScreenHost {
     virtual std::vector<PixelRect> Monitors() = 0;
     // Border-less window at this rectangle of the desktop, device pixels.
     virtual void PlaceWindow(const PixelRect& rect) = 0;
-    // Pixel format, context, SetupGL(FullScreen). May fail silently.
+    // Pixel format, context, SetupGL(FullScreen).
     virtual void AttachContext() = 0;
+    // Why AttachContext made no context; empty when it made one.
+    virtual std::string ContextFailure() { return {}; }
     virtual ScreenPoint CursorPos() = 0;
     virtual void ShowCursor(bool show) = 0;
     // The system's "a screen saver runs" notice (none on some platforms).
@@ -35,7 +38,8 @@ class FullScreenHost {
 
 // TForm1.FormCreate. A value that cannot be read is shown and keeps its
 // default; the screen is covered all the same, and the start position is
-// taken after the message. False when a value could not be read.
+// taken after the message. False when a value could not be read. Without a
+// GL context the failure is shown and the saver ends (GlStartFailedText).
 bool FullScreenFormCreate(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
 
 // Covers every monitor: the window over them all, the picture on each.

@@ -21,6 +21,10 @@ void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
     SetViewport(SettingsPictureViewport(outerWidth, outerHeight, dpi));
 }
 
+std::string GlStartFailedText(std::string_view why) {
+    return "OpenGL could not be started: " + std::string(why);
+}
+
 void ChooseRandomPicture() {
     if (SaverSettings.RandomPicture) SaverSettings.PictureKind = RandomInt(9) + 1;
 }
@@ -38,6 +42,9 @@ bool SettingsFormCreate(SettingsWindowHost& host, SettingsStore& store, ErrorSin
     PutSettingsIntoControls(host);
     host.SizeAndCentre();
     host.AttachContext();
+    if (const std::string why = host.ContextFailure(); !why.empty()) {
+        errors.ShowError(GlStartFailedText(why));
+    }
     SeedAnimationState();
     return loaded;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/render.h"
@@ -29,6 +30,13 @@ void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
 
 // With RandomPicture on, PictureKind becomes 1 to 9 (never 10).
 void ChooseRandomPicture();
+
+// No OpenGL context could be made for a window. The full-screen saver and
+// the preview have nothing else to show: they show this text and end with
+// kGlStartFailedExitCode. The settings window shows it and keeps its
+// controls without a picture, so Save Settings still works.
+inline constexpr int kGlStartFailedExitCode = 1;
+std::string GlStartFailedText(std::string_view why);
 
 // TForm2.FormCreate. Loads the settings (a value that cannot be read is
 // shown and keeps its default), then puts them into the controls, sizes and

@@ -3,6 +3,7 @@
 #include "engine/render.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/gl_context.h"
+#include "shell/settings_form.h"
 #include "shell/window_place.h"
 #include "startup/mode.h"
 
@@ -46,6 +47,7 @@ void TForm1::Create(HINSTANCE instance) {
                     this);
     SetOuterRect(Handle, kFullScreenLayoutWidth, kFullScreenLayoutHeight);
     FormCreate();
+    if (!contextFailure_.empty()) return;  // shown, and the loop already asked to end
     SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
     ShowWindow(Handle, SW_SHOW);
     SetForegroundWindow(Handle);
@@ -136,7 +138,11 @@ void TForm1::PlaceWindow(const PixelRect& rect) {
 }
 
 void TForm1::AttachContext() {
-    AttachGLContext(Handle, GlVariant::FullScreen);
+    contextFailure_ = AttachGLContext(Handle, GlVariant::FullScreen);
+}
+
+int TForm1::ExitCode() const {
+    return contextFailure_.empty() ? 0 : kGlStartFailedExitCode;
 }
 
 ScreenPoint TForm1::CursorPos() {

@@ -1,6 +1,8 @@
 // TForm1: the full-screen saver window. Win32 events become the core's calls.
 #pragma once
 
+#include <string>
+
 #include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
 #include "platform/win32/settings_store.h"
@@ -21,12 +23,15 @@ class TForm1 : public FullScreenHost {
     std::vector<PixelRect> Monitors() override;
     void PlaceWindow(const PixelRect& rect) override;
     void AttachContext() override;
+    std::string ContextFailure() override { return contextFailure_; }
     ScreenPoint CursorPos() override;
     void ShowCursor(bool show) override;
     void SetSaverRunning(bool running) override;
     bool VerifySaverPassword() override;
     void HideWindow() override;
     void Terminate() override;
+    // The process's exit code once the message loop has ended.
+    int ExitCode() const;
 
   private:
     void FormCreate();
@@ -40,6 +45,7 @@ class TForm1 : public FullScreenHost {
     RegistryStore store_;
     MessageBoxErrors errors_;
     SaverPasswordSystem password_;
+    std::string contextFailure_;
 };
 
 }  // namespace zarvella::win32

@@ -82,7 +82,9 @@ void TForm2::DpiChanged(int dpi, const RECT& suggested) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateLabelFont();
-    SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top, dpi_);
+    if (contextFailure_.empty())
+        SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           dpi_);
     InvalidateRect(Handle, nullptr, TRUE);
 }
 
@@ -246,7 +248,7 @@ void TForm2::Terminate() {
 }
 
 void TForm2::TimerTimer() {
-    RenderFrame();
+    if (contextFailure_.empty()) RenderFrame();
 }
 
 // Trackbars report every scroll step, moved or not; a change handler runs
@@ -300,7 +302,7 @@ void TForm2::SizeAndCentre() {
 }
 
 void TForm2::AttachContext() {
-    AttachGLContext(Handle, GlVariant::Settings, dpi_);
+    contextFailure_ = AttachGLContext(Handle, GlVariant::Settings, dpi_);
 }
 
 }  // namespace zarvella::win32

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "platform/win32/message_box.h"
@@ -32,6 +33,7 @@ class TForm2 : public SettingsWindowHost {
     void SetCheckBox(bool checked) override;
     void SizeAndCentre() override;
     void AttachContext() override;
+    std::string ContextFailure() override { return contextFailure_; }
 
   private:
     void CreateControls(HINSTANCE instance);
@@ -65,6 +67,7 @@ class TForm2 : public SettingsWindowHost {
     HBRUSH background_ = nullptr;
     RegistryStore store_;
     MessageBoxErrors errors_;
+    std::string contextFailure_;  // no picture is drawn when set
 };
 
 }  // namespace zarvella::win32

@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             static TForm1 form1;
             form1.Create(instance);
             RunMessageLoop(nullptr);
-            break;
+            return form1.ExitCode();
         }
         case SaverMode::Settings: {
             static TForm2 form2;
@@ -61,8 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             break;
         }
         case SaverMode::Preview:
-            RunPreview(plan.secondArgument);
-            break;
+            return RunPreview(plan.secondArgument);
         case SaverMode::ChangePassword: {
             SaverPasswordSystem system;
             ChangeSaverPassword(system, plan.secondArgument);
