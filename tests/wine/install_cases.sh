@@ -127,8 +127,8 @@ install_round_trip() {
 
   [ "$other" = keep-other ] && reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"SCRNSAVE.EXE"="C:\\windows\\system32\\other.scr"'
   uninstall
-  [ ! -e "$SYSTEM32/Zarvella.scr" ] || fail "the saver is still in system32"
-  [ ! -e "$PROGRAM_DIR" ] || fail "$PROGRAM_DIR is still there"
+  await test ! -e "$SYSTEM32/Zarvella.scr" || fail "the saver is still in system32"
+  await test ! -e "$PROGRAM_DIR" || fail "$PROGRAM_DIR is still there"  # the copy finishes later
   # shellcheck disable=SC2086
   [ "$(uninstall_entries $views)" = 0 ] || fail "an uninstall entry is left"
   if [ "$other" = keep-other ]; then
