@@ -25,6 +25,11 @@ bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& erro
     const bool loaded = LoadSettings(store, errors);
     SizeToDesktop(host);
     host.AttachContext();
+    if (const std::string why = host.ContextFailure(); !why.empty()) {
+        errors.ShowError(GlStartError(why));
+        host.Terminate();  // before the notice is given or the cursor hidden
+        return loaded;
+    }
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
     ChooseRandomPicture(SaverPicture.settings);  // takes the draws after the animation's

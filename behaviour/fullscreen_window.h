@@ -18,7 +18,11 @@ inline constexpr int kFullScreenLayoutHeight = 300;
 
 // No GL context: said on stderr, or in a message box by the settings window
 // (which stays usable, without its picture), with the platform's reason.
+// The full-screen saver and the preview have nothing else to show: they
+// end with kGlStartFailedExitCode. The settings window keeps its controls
+// without a picture, so Save Settings still works.
 std::string GlStartError(const std::string& why);
+inline constexpr int kGlStartFailedExitCode = 1;
 
 class FullScreenHost {
   public:
@@ -27,8 +31,10 @@ class FullScreenHost {
     virtual std::vector<PixelRect> Monitors() = 0;
     // Border-less window at this rectangle of the desktop, device pixels.
     virtual void PlaceWindow(const PixelRect& rect) = 0;
-    // Pixel format, context, SetupGL(FullScreen). May fail silently.
+    // Pixel format, context, SetupGL(FullScreen).
     virtual void AttachContext() = 0;
+    // Why AttachContext made no context; empty when it made one.
+    virtual std::string ContextFailure() { return {}; }
     virtual ScreenPoint CursorPos() = 0;
     virtual void ShowCursor(bool show) = 0;
     // The system's "a screen saver runs" notice (none on some platforms).
@@ -40,7 +46,9 @@ class FullScreenHost {
 
 // The full-screen window's OnCreate. A value that cannot be read is shown and keeps its
 // default; the screen is covered all the same, and the start position is
-// taken after the message. False when a value could not be read.
+// taken after the message. False when a value could not be read. Without a
+// GL context the failure is shown and the saver ends (GlStartError,
+// kGlStartFailedExitCode).
 bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
 
 // Covers every monitor: the window over them all, the picture on each.

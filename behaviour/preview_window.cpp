@@ -29,7 +29,7 @@ void PreviewThread(PreviewHost& host) {
     do {
         host.Invalidate();
         host.Sleep(kPreviewRepaintMs);
-    } while (!CloseRequested.load());
+    } while (!CloseRequested.load() && !host.WindowGone());
     host.PostDestroy();
 }
 

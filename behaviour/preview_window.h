@@ -29,6 +29,9 @@ class PreviewHost {
     virtual void Sleep(int milliseconds) = 0;
     // Post the destroy message that ends the main thread's loop.
     virtual void PostDestroy() = 0;
+    // The window, or the parent it was made in, no longer exists: the
+    // parent's process was killed, which sends no message at all.
+    virtual bool WindowGone() { return false; }
 };
 
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
@@ -40,7 +43,7 @@ void StorePreviewSettings();
 // the settings are never read while being written.
 bool PreviewSettingsStored();
 
-// The body of the preview thread.
+// The body of the preview thread; it also ends when the window is gone.
 void PreviewThread(PreviewHost& host);
 
 // WM_PAINT on the main thread: a frame, once the settings are in place.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "behaviour/fullscreen_window.h"
 #include "behaviour/monitors.h"
 #include "behaviour/window_handle.h"
 #include "engine/animation.h"
@@ -68,6 +69,9 @@ bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSi
     PutSettingsIntoControls(host);
     host.SizeAndCentre();
     host.AttachContext();
+    if (const std::string why = host.ContextFailure(); !why.empty()) {
+        errors.ShowError(GlStartError(why));
+    }
     SaverPicture.animation = SeedAnimationState();
     return loaded;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/render.h"
@@ -66,8 +67,10 @@ class SettingsWindowHost {
     virtual void SetCheckBox(int row, bool checked) = 0;
     // 400x430 client then outer size, centred by CentredOrigin.
     virtual void SizeAndCentre() = 0;
-    // Pixel format, context, SetupGL(Settings variant). May fail silently.
+    // Pixel format, context, SetupGL(Settings variant).
     virtual void AttachContext() = 0;
+    // Why AttachContext made no context; empty when it made one.
+    virtual std::string ContextFailure() { return {}; }
 };
 
 // A slider's change handler: its position becomes its row's setting.
@@ -96,7 +99,8 @@ void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
 // The settings window's OnCreate. Loads the settings (a value that cannot be read is
 // shown and keeps its default), then puts them into the controls, sizes and
 // centres the window and attaches the picture. False when a value could
-// not be read; the window is set up all the same.
+// not be read; the window is set up all the same. Without a GL context the
+// failure is shown (GlStartError) and the controls stay.
 bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
 
 // The window that owns the settings window, from LaunchPlan::settingsOwner:

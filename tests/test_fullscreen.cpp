@@ -141,6 +141,16 @@ TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
     EXPECT_TRUE(host.terminated);
 }
 
+TEST_F(FullScreen, WithoutAContextTheFailureIsShownAndTheSaverEndsWithNothingHidden) {
+    store.SetAll(10, 9, 7, 5, 10, 1, 0);
+    host.contextFailure = "SetPixelFormat failed (error 2000)";
+    StartFullScreen(host, store, errors);
+    EXPECT_EQ(errors.messages,
+              Strings{"OpenGL could not be started: SetPixelFormat failed (error 2000)"});
+    EXPECT_EQ(host.log, (Strings{"size", "context", "terminate"}));
+    EXPECT_FALSE(SaverNoticeGiven);
+}
+
 TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone) {
     const SaverSettingsRecord given{55, 15, 0, 10, 30, 10, false};
     const struct { bool random, fps; } cases[] = {{false, false}, {false, true}, {true, false}};

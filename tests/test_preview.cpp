@@ -80,6 +80,14 @@ TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
     EXPECT_LE(SaverPicture.settings.PictureKind, 9);
 }
 
+// The parent's process killed: no message comes, the window is simply gone.
+TEST_F(Preview, ThreadEndsOnceTheWindowIsGone) {
+    host.onSleep = [&](int n) { host.gone = n == 2; };
+    PreviewThread(host);
+    EXPECT_EQ(host.log,
+              (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
+}
+
 TEST_F(Preview, TheLoopBodyRunsOnceWhenCloseIsAlreadyRequested) {
     PreviewKeyDown(true);
     PreviewThread(host);

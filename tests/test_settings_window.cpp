@@ -92,6 +92,13 @@ TEST_F(SettingsWindow, StartLoadsPicksFillsSizesAttachesAndSeeds) {
     ASSERT_TRUE(SaveSettings(saved, errors));
     EXPECT_EQ(saved.values["Color"].data, 30u);
     EXPECT_TRUE(errors.messages.empty());
+
+    // Without a context the failure is shown; the controls are filled all the same.
+    host.log.clear();
+    host.contextFailure = "wglCreateContext failed";
+    ASSERT_TRUE(StartSettingsWindow(host, store, errors));
+    EXPECT_EQ(errors.messages, Strings{"OpenGL could not be started: wglCreateContext failed"});
+    EXPECT_EQ(host.log.back(), "context");
 }
 
 TEST_F(SettingsWindow, AfterALoadErrorTheSlidersShowWhatASaveWouldStore) {

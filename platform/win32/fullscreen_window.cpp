@@ -47,6 +47,7 @@ void FullScreenWindow::Create(HINSTANCE instance) {
                     this);
     SetOuterRect(Handle, kFullScreenLayoutWidth, kFullScreenLayoutHeight);
     OnCreate();
+    if (!contextFailure_.empty()) return;  // shown, and the loop already asked to end
     SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
     ShowWindow(Handle, SW_SHOW);
     SetForegroundWindow(Handle);
@@ -137,7 +138,11 @@ void FullScreenWindow::PlaceWindow(const PixelRect& rect) {
 }
 
 void FullScreenWindow::AttachContext() {
-    AttachGLContext(Handle, GlVariant::FullScreen);
+    contextFailure_ = AttachGLContext(Handle, GlVariant::FullScreen);
+}
+
+int FullScreenWindow::ExitCode() const {
+    return contextFailure_.empty() ? 0 : kGlStartFailedExitCode;
 }
 
 ScreenPoint FullScreenWindow::CursorPos() {

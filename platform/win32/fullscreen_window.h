@@ -1,6 +1,8 @@
 // FullScreenWindow: the full-screen saver window. Win32 events become the core's calls.
 #pragma once
 
+#include <string>
+
 #include "behaviour/fullscreen_window.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
@@ -21,12 +23,15 @@ class FullScreenWindow : public FullScreenHost {
     std::vector<PixelRect> Monitors() override;
     void PlaceWindow(const PixelRect& rect) override;
     void AttachContext() override;
+    std::string ContextFailure() override { return contextFailure_; }
     ScreenPoint CursorPos() override;
     void ShowCursor(bool show) override;
     void SetSaverRunning(bool running) override;
     bool VerifySaverPassword() override;
     void HideWindow() override;
     void Terminate() override;
+    // The process's exit code once the message loop has ended.
+    int ExitCode() const;
 
   private:
     void OnCreate();
@@ -40,6 +45,7 @@ class FullScreenWindow : public FullScreenHost {
     RegistryStore store_;
     MessageBoxErrors errors_;
     SaverPasswordSystem password_;
+    std::string contextFailure_;
 };
 
 }  // namespace zarvella::win32

@@ -1,5 +1,7 @@
 #include "platform/win32/gl_context.h"
 
+#include <string>
+
 namespace zarvella::win32 {
 
 namespace {
@@ -22,10 +24,11 @@ PIXELFORMATDESCRIPTOR PixelFormatRequest() {
     return pfd;
 }
 
-void SetupPixelFormat(HDC dc) {
-    const PIXELFORMATDESCRIPTOR pfd = PixelFormatRequest();
-    const int format = ChoosePixelFormat(dc, &pfd);
-    if (format != 0) SetPixelFormat(dc, format, &pfd);
+// The error code where the call set one (it was cleared before the call).
+std::string Failed(const char* call) {
+    const DWORD code = GetLastError();
+    return std::string(call) + " failed" +
+           (code ? " (error " + std::to_string(code) + ")" : std::string());
 }
 
 }  // namespace
@@ -44,14 +47,26 @@ int WindowDpi(HWND window) {
     return dpi;
 }
 
-void AttachGLContext(HWND window, GlVariant variant, const GlViewport* picture) {
+std::string AttachGLContext(HWND window, GlVariant variant, const GlViewport* picture) {
     // Kept for the life of the window: the process ends with it.
     HDC dc = GetDC(window);
-    SetupPixelFormat(dc);
+    const PIXELFORMATDESCRIPTOR pfd = PixelFormatRequest();
+    SetLastError(0);
+    const int format = ChoosePixelFormat(dc, &pfd);
+    if (format == 0) return Failed("ChoosePixelFormat");
+    SetLastError(0);
+    if (!SetPixelFormat(dc, format, &pfd)) return Failed("SetPixelFormat");
+    SetLastError(0);
     HGLRC context = wglCreateContext(dc);
-    wglMakeCurrent(dc, context);
+    if (!context) return Failed("wglCreateContext");
+    if (!wglMakeCurrent(dc, context)) {
+        std::string why = Failed("wglMakeCurrent");
+        wglDeleteContext(context);
+        return why;
+    }
     SetupGL(variant, picture);
     SetBufferSwap(SwapCurrentBuffers);
+    return {};
 }
 
 }  // namespace zarvella::win32

@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             static FullScreenWindow fullScreen;
             fullScreen.Create(instance);
             RunMessageLoop(nullptr);
-            break;
+            return fullScreen.ExitCode();
         }
         case SaverMode::Settings: {
             static SettingsWindow settings;
@@ -61,8 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             break;
         }
         case SaverMode::Preview:
-            RunPreview(plan.secondArgument);
-            break;
+            return RunPreview(plan.secondArgument);
         case SaverMode::ChangePassword: {
             SaverPasswordSystem system;
             ChangeSaverPassword(system, plan.secondArgument);

@@ -1,8 +1,10 @@
 #include "platform/win32/preview_window.h"
 
+#include "behaviour/fullscreen_window.h"
 #include "behaviour/preview_window.h"
 #include "behaviour/window_handle.h"
 #include "platform/win32/gl_context.h"
+#include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
 
 namespace zarvella::win32 {
@@ -13,7 +15,10 @@ constexpr const char* kClassName = "ZarvellaPreview";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x58000000
 constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
 
-HWND PreviewWindowHandle = nullptr;  // written before PreviewThread starts, read-only after
+// Written before PreviewThread starts, read-only after.
+HWND PreviewWindowHandle = nullptr;
+HWND ParentWindow = nullptr;  // none for the stand-alone window
+DWORD MainThread = 0;
 
 // What PreviewThread does to the window, from its own thread.
 class PreviewThreadHost : public PreviewHost {
@@ -24,7 +29,16 @@ class PreviewThreadHost : public PreviewHost {
     }
     void Invalidate() override { InvalidateRect(PreviewWindowHandle, nullptr, FALSE); }
     void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
-    void PostDestroy() override { PostMessageA(PreviewWindowHandle, WM_DESTROY, 0, 0); }
+    // A window that is gone takes no message: the main thread's loop is
+    // then told to end directly.
+    void PostDestroy() override {
+        if (!PostMessageA(PreviewWindowHandle, WM_DESTROY, 0, 0)) {
+            PostThreadMessageA(MainThread, WM_QUIT, 0, 0);
+        }
+    }
+    bool WindowGone() override {
+        return !IsWindow(PreviewWindowHandle) || (ParentWindow && !IsWindow(ParentWindow));
+    }
 };
 
 // The parent's outer size.
@@ -57,7 +71,7 @@ void RegisterPreviewClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND CreatePreviewWindow(int width, int height, HWND parent) {
+std::string CreatePreviewWindow(int width, int height, HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterPreviewClass(instance);
     HWND window =
@@ -67,22 +81,30 @@ HWND CreatePreviewWindow(int width, int height, HWND parent) {
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }
     PreviewWindowHandle = window;
-    AttachGLContext(window, GlVariant::Preview);
+    ParentWindow = parent;
+    std::string failure = AttachGLContext(window, GlVariant::Preview);
     SeedPreviewPicture();
-    return window;
+    return failure;
 }
 
-void RunPreview(std::string_view secondArgument) {
+int RunPreview(std::string_view secondArgument) {
     PreviewParent parents;
     const PreviewStart start = DecidePreviewStart(secondArgument, parents);
-    if (start.kind == PreviewStart::Kind::EndAtOnce) return;
-    CreatePreviewWindow(start.width, start.height, ToHwnd(start.parent));
+    if (start.kind == PreviewStart::Kind::EndAtOnce) return 0;
+    MainThread = GetCurrentThreadId();
+    if (const std::string why =
+            CreatePreviewWindow(start.width, start.height, ToHwnd(start.parent));
+        !why.empty()) {
+        MessageBoxErrors().ShowError(GlStartError(why));
+        return kGlStartFailedExitCode;
+    }
     CreateThread(nullptr, 0, PreviewThreadProc, nullptr, 0, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    return 0;
 }
 
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -84,7 +84,9 @@ void SettingsWindow::DpiChanged(int dpi, const RECT& suggested) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateLabelFont();
-    SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top, dpi_);
+    if (contextFailure_.empty())
+        SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top,
+                           dpi_);
     InvalidateRect(Handle, nullptr, TRUE);
 }
 
@@ -251,7 +253,7 @@ void SettingsWindow::Terminate() {
 }
 
 void SettingsWindow::OnTimer() {
-    RenderFrame();
+    if (contextFailure_.empty()) RenderFrame();
 }
 
 // Trackbars report every scroll step, moved or not; a change handler runs
@@ -311,7 +313,7 @@ void SettingsWindow::AttachContext() {
     GetWindowRect(Handle, &outer);
     const GlViewport picture =
         SettingsPictureViewport(outer.right - outer.left, outer.bottom - outer.top, dpi_);
-    AttachGLContext(Handle, GlVariant::Settings, &picture);
+    contextFailure_ = AttachGLContext(Handle, GlVariant::Settings, &picture);
 }
 
 }  // namespace zarvella::win32

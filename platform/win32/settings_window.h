@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "behaviour/settings_window.h"
@@ -32,6 +33,7 @@ class SettingsWindow : public SettingsWindowHost {
     void SetCheckBox(int row, bool checked) override;
     void SizeAndCentre() override;
     void AttachContext() override;
+    std::string ContextFailure() override { return contextFailure_; }
 
   private:
     void CreateControls(HINSTANCE instance);
@@ -66,6 +68,7 @@ class SettingsWindow : public SettingsWindowHost {
     HBRUSH background_ = nullptr;
     RegistryStore store_;
     MessageBoxErrors errors_;
+    std::string contextFailure_;  // no picture is drawn when set
 };
 
 }  // namespace zarvella::win32

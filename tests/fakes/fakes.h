@@ -124,6 +124,8 @@ class FakeSettingsHost : public SettingsWindowHost {
     }
     void SizeAndCentre() override { log.push_back("size"); }
     void AttachContext() override { log.push_back("context"); }
+    std::string contextFailure;
+    std::string ContextFailure() override { return contextFailure; }
 };
 
 // Keeps the system's view: a cursor counter, the saver notice, the window.
@@ -144,6 +146,8 @@ class FakeFullScreenHost : public FullScreenHost {
         log.push_back("size");
     }
     void AttachContext() override { log.push_back("context"); }
+    std::string contextFailure;
+    std::string ContextFailure() override { return contextFailure; }
     ScreenPoint CursorPos() override {
         log.push_back("cursorpos");
         return cursor;
@@ -211,6 +215,8 @@ class FakePreviewHost : public PreviewHost {
         if (onSleep) onSleep(sleeps);
     }
     void PostDestroy() override { log.push_back("destroy"); }
+    bool gone = false;
+    bool WindowGone() override { return gone; }
 };
 
 // Windows by handle, with their sizes; any other handle names no window.

@@ -14,14 +14,6 @@ SYSTEM32="${WINEPREFIX:-}/drive_c/windows/system32"
 INSTALL_DIR='C:\Program Files\Zarvella'
 program_dir() { local d=${INSTALL_DIR#C:\\}; echo "${WINEPREFIX:-}/drive_c/${d//\\//}"; }
 
-# reg_value KEY NAME: the value's data as reg.exe shows it (0x.. for a DWORD),
-# in the 64-bit view where there is one.
-reg_value() {
-  wine reg query "$1" /v "$2" /reg:64 2>/dev/null | tr -d '\r' |
-    awk -v n="$2" '{ line = $0; sub(/^ +/, "", line) }
-      index(line, n "    ") == 1 { sub(/^[^ ]+ +REG_[A-Z_]+ +/, "", line); print line; exit }'
-}
-
 # uninstall_entries VIEWS...: how many keys named Zarvella the views hold.
 uninstall_entries() {
   local view
@@ -155,8 +147,8 @@ install_round_trip() {
 
   [ "$other" = keep-other ] && reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"SCRNSAVE.EXE"="C:\\windows\\system32\\other.scr"'
   uninstall
-  [ ! -e "$SYSTEM32/Zarvella.scr" ] || fail "the saver is still in system32"
-  [ ! -e "$(program_dir)" ] || fail "$(program_dir) is still there"
+  await test ! -e "$SYSTEM32/Zarvella.scr" || fail "the saver is still in system32"
+  await test ! -e "$(program_dir)" || fail "$(program_dir) is still there"  # the copy finishes later
   # shellcheck disable=SC2086
   [ "$(uninstall_entries $views)" = 0 ] || fail "an uninstall entry is left"
   if [ "$other" = keep-other ]; then

@@ -2,7 +2,8 @@
 # End-to-end tests of the Windows screen saver under Wine, on a virtual X
 # display: builds the win32 and win64 presets, the setup program and the
 # portable zip (scripts/package-windows) and the test helpers, starts its own
-# Xvfb, runs every case of cases.sh and install_cases.sh in a fresh Wine
+# Xvfb, runs every case of cases.sh, install_cases.sh and display_cases.sh
+# (lib.sh holds their shared helpers) in a fresh Wine
 # prefix (64-bit, or 32-bit where the case's list line says win32), prints one
 # PASS/FAIL line per case and "N passed, N failed", and exits non-zero on any
 # failure. The display has no Composite extension: with it, Wine lays a

@@ -89,13 +89,17 @@ static int children(HWND parent) {
     return n ? 0 : 1;
 }
 
+// By the row each control stands for; the sliders' ids are 101 to 106 in
+// the rows' order.
 static int sliders(HWND form) {
-    for (int i = 1; i <= 6; ++i) {
-        HWND bar = GetDlgItem(form, 100 + i);
+    static const char* const names[] = {"speed",    "brightness", "size",
+                                        "segments", "detail",     "picture"};
+    for (int i = 0; i < 6; ++i) {
+        HWND bar = GetDlgItem(form, 101 + i);
         if (!bar) return 1;
-        printf("TrackBar%d=%ld ", i, (long)SendMessageA(bar, TBM_GETPOS, 0, 0));
+        printf("%s=%ld ", names[i], (long)SendMessageA(bar, TBM_GETPOS, 0, 0));
     }
-    printf("CheckBox1=%ld\n", (long)SendMessageA(GetDlgItem(form, 200), BM_GETCHECK, 0, 0));
+    printf("random=%ld\n", (long)SendMessageA(GetDlgItem(form, 200), BM_GETCHECK, 0, 0));
     return 0;
 }
 
