@@ -55,22 +55,14 @@ run_installed_saver() {
   SAVER_PID=$!
   window_or_fail find-class TForm1
   [ "$(field rect "$WINDOW")" = 0,0,1280,1024 ] || fail "installed saver's window at $(field rect "$WINDOW")"
-  sleep 1.5
-  screenshot "$CASE_DIR/installed.png"
   expect_picture "$CASE_DIR/installed.png" 1280x1024+0+0 "installed saver"
   press a
   expect_exit 6
 }
 
 # wait_button SETUP_LINE TEXT: waits until the setup window shows a button TEXT.
-wait_button() {
-  local i
-  for i in $(seq 1 40); do
-    probe children "$(field hwnd "$1")" | grep -q "title=$2\$" && return 0
-    sleep 0.25
-  done
-  fail "the setup program shows no button \"$2\""
-}
+has_button() { probe children "$(field hwnd "$1")" | grep -q "title=$2\$"; }
+wait_button() { await has_button "$1" "$2" || fail "the setup program shows no button \"$2\""; }
 
 # The setup program with its pages: a screenshot of the first (welcome), the
 # licence, the components, the folder (as recorded by the first install),
@@ -82,7 +74,7 @@ install_interactively() {
   window_or_fail find-class '#32770'
   line=$WINDOW
   grep -q "title=Zarvella Setup" <<<"$line" || fail "setup window: $line"
-  sleep 0.5
+  wait_button "$line" '&Next >'  # the welcome page is drawn once its button is there
   screenshot "$CASE_DIR/setup.png"
   keep_shot "$CASE_DIR/setup.png" windows-setup.png "$(client_geometry "$line")"
   press Return
@@ -103,15 +95,11 @@ install_interactively() {
 # uninstall: the quiet command of the entry, as "Apps & features" runs it. The
 # uninstaller returns at once and finishes from a copy of itself.
 uninstall() {
-  local command path i
+  local command path
   command=$(reg_value "$UNINSTALL_KEY" QuietUninstallString)
   path=${command%\" /S}
   wine "${path#\"}" /S || fail "the uninstaller failed"
-  for i in $(seq 1 40); do
-    [ "$(uninstall_entries 64)" = 0 ] && return 0
-    sleep 0.5
-  done
-  fail "the uninstall entry is still there"
+  await output_is 0 uninstall_entries 64 || fail "the uninstall entry is still there"
 }
 
 # install_round_trip BUILD MAGIC VIEWS KEEP_OTHER_SAVER [FOLDER]: silent
@@ -200,13 +188,9 @@ case_signed_packages() {
 # start_dialog VAR: a stand-in for the dialog; its handle goes to VAR.
 start_dialog() {
   wine "$HELPERS/probe.exe" dialog >"$CASE_DIR/$1.out" 2>/dev/null &
-  local i handle=""
-  for i in $(seq 1 40); do
-    handle=$(head -1 "$CASE_DIR/$1.out" 2>/dev/null | tr -d '\r')
-    [ -n "$handle" ] && break
-    sleep 0.25
-  done
-  [ -n "$handle" ] || fail "the dialog stand-in made no window"
+  local handle=""
+  await test -s "$CASE_DIR/$1.out" || fail "the dialog stand-in made no window"
+  handle=$(head -1 "$CASE_DIR/$1.out" | tr -d '\r')
   printf -v "$1" '%s' "$handle"
 }
 
@@ -236,19 +220,20 @@ case_settings_owned_and_themed() {
   start_dialog other
 
   settings_owned_by "$SCR32" "$dialog" "/c:$dialog"
-  sleep 1
-  screenshot "$CASE_DIR/themed.png"
   client=$(field client "$WINDOW")
-  # The caption right of the box: white text on black.
-  local share
-  share=$(convert "$CASE_DIR/themed.png" -crop "100x17+$((${client%%,*} + 28))+$(($(cut -d, -f2 <<<"$client") + 290))" +repage \
-    -fx 'r > 0.85 && g > 0.85 && b > 0.85 ? 1 : 0' -format '%[fx:mean]' info:)
-  awk -v s="$share" 'BEGIN { exit !(s > 0.05) }' || fail "the Random caption is not white under the theme (white share $share)"
+  # The caption right of the box: white text on black, once drawn.
+  local share caption="100x17+$((${client%%,*} + 28))+$(($(cut -d, -f2 <<<"$client") + 290))"
+  caption_white() {
+    screenshot "$CASE_DIR/themed.png"
+    share=$(convert "$CASE_DIR/themed.png" -crop "$caption" +repage \
+      -fx 'r > 0.85 && g > 0.85 && b > 0.85 ? 1 : 0' -format '%[fx:mean]' info:)
+    awk -v s="$share" 'BEGIN { exit !(s > 0.05) }'
+  }
+  await caption_white || fail "the Random caption is not white under the theme (white share $share)"
   [ "$(probe foreground)" = "$(field hwnd "$WINDOW")" ] || fail "the settings window is not in front"
   press Escape
   expect_exit 5
-  sleep 0.3
-  [ "$(probe foreground)" = "$dialog" ] || fail "the focus went to $(probe foreground), not back to the dialog $dialog"
+  await output_is "$dialog" probe foreground || fail "the focus went to $(probe foreground), not back to the dialog $dialog"
 
   settings_owned_by "$SCR64" "$dialog" /c "$dialog"  # the handle as second argument
   press Escape

@@ -33,6 +33,9 @@ await() {
   done
 }
 
+# output_is WANT CMD...: CMD prints WANT.
+output_is() { local want=$1; shift; [ "$("$@")" = "$want" ]; }
+
 # expect_output WANT CMD...: waits until CMD prints WANT, else fails with what it printed.
 expect_output() {
   local want=$1 got end=$((SECONDS + DEADLINE))
