@@ -11,7 +11,6 @@
 #include <QStyle>
 #include <QUrl>
 
-#include "behaviour/fullscreen_window.h"
 #include "behaviour/window_place.h"
 
 namespace zarvella::linux_shell {
@@ -231,10 +230,7 @@ void SettingsWindow::SizeAndCentre() {
 }
 
 void SettingsWindow::AttachContext() {
-    if (!glProblem_.empty()) {
-        errors_.ShowError(GlStartError(glProblem_));
-        return;
-    }
+    if (!glProblem_.empty()) return;  // the core shows ContextFailure()
     // The GL surface stands for the client area a Windows frame leaves inside
     // the 400x430 outer size: the picture's viewport then puts the picture in
     // its top 300 pixels, above the controls, exactly as on Windows.

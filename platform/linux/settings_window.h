@@ -49,6 +49,7 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     void SetCheckBox(int row, bool checked) override;
     void SizeAndCentre() override;
     void AttachContext() override;
+    std::string ContextFailure() override { return glProblem_; }
 
     SettingsStore& store_;
     ErrorSink& errors_;
