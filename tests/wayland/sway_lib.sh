@@ -1,0 +1,65 @@
+# Sourced after tests/linux/x_lib.sh (its waiting, checks and cases serve here
+# too): a headless sway compositor with two outputs, the second at scale 1.5,
+# and the ways to run clients in it and read its outputs.
+#
+# sway refuses to run as root, so as root the compositor and every client run
+# as nobody, with a runtime folder of their own; as a user they run as that
+# user. Nothing here sleeps for a fixed time.
+
+sway_outputs=(HEADLESS-1 HEADLESS-2)
+
+# start_sway [CONFIG-LINES]: the compositor (no Xwayland, a black background,
+# no borders) plus any extra config lines; exports WAYLAND_DISPLAY,
+# XDG_RUNTIME_DIR and SWAYSOCK for the clients; its pid in $sway_pid.
+start_sway() {
+  sway_dir=$(mktemp -d "$work/sway.XXXXXX")
+  chmod 700 "$sway_dir"
+  as_sway=()
+  if [ "$(id -u)" = 0 ]; then
+    as_sway=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chown 65534:65534 "$sway_dir"
+    chmod o+x "$work"
+  fi
+  {
+    echo 'xwayland disable'
+    echo 'output HEADLESS-1 resolution 1280x720 position 0 0 scale 1'
+    echo 'output HEADLESS-2 resolution 1280x720 position 1280 0 scale 1.5'
+    echo 'output * bg #000000 solid_color'
+    echo 'default_border none'
+    echo 'focus_follows_mouse no'
+    echo "${1:-}"
+  } >"$sway_dir/config"
+  env -i PATH="$PATH" HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WLR_BACKENDS=headless \
+    WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS=2 \
+    "${as_sway[@]}" sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 &
+  sway_pid=$!
+  helper_pids+=("$sway_pid")
+  export XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1
+  wait_until 15 sway_ready || { echo "sway did not start: $(tail -n3 "$work/sway.log")" >&2; return 1; }
+  SWAYSOCK=$(ls "$sway_dir"/sway-ipc.*.sock)
+  export SWAYSOCK
+}
+sway_ready() { ls "$sway_dir"/sway-ipc.*.sock >/dev/null 2>&1 && [ -S "$sway_dir/wayland-1" ]; }
+
+# in_sway COMMAND...: runs COMMAND as the compositor's user, in its session
+# (no X display). Background starts spell it out, so that $! is the program.
+in_sway() {
+  env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 \
+    SWAYSOCK="$SWAYSOCK" "${as_sway[@]}" "$@"
+}
+swaymsg_() { in_sway swaymsg "$@"; }
+
+# output_shot OUTPUT FILE: OUTPUT's pixels (device pixels) as a PNG
+output_shot() { in_sway grim -o "$1" - >"$2" 2>/dev/null; }
+# output_lit OUTPUT FILE SHARE: a shot of OUTPUT in which more than SHARE of
+# the pixels are lit (a predicate for wait_until)
+output_lit() {
+  output_shot "$1" "$2" && above "$(convert "$2" -colorspace gray -threshold 10% -format '%[fx:mean]' info:)" "$3"
+}
+# expect_output_lit SECONDS OUTPUT FILE SHARE: waits for it, else a failure
+expect_output_lit() {
+  wait_until "$1" output_lit "$2" "$3" "$4" && return 0
+  check "$2 lit above $4 (lit $(convert "$3" -colorspace gray -threshold 10% -format '%[fx:mean]' info: 2>/dev/null))" false
+}
+# shot_size FILE: "WxH" of a picture
+shot_size() { identify -format '%wx%h' "$1" 2>/dev/null; }
