@@ -15,6 +15,12 @@ void WithdrawSaverNotice(FullScreenHost& host) {
     SaverNoticeGiven = false;
     host.SetSaverRunning(false);
 }
+
+// Where the system tells no position, the next one seen is the start.
+void TakeCursorStart(FullScreenHost& host) {
+    StartCursorKnown = host.KnowsCursor();
+    if (StartCursorKnown) StartCursorPos = host.CursorPos();
+}
 }  // namespace
 
 std::string GlStartError(const std::string& why) {
@@ -33,7 +39,7 @@ bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& erro
     SeedRandom();
     SaverPicture.animation = SeedAnimationState();
     ChooseRandomPicture(SaverPicture.settings);  // takes the draws after the animation's
-    StartCursorPos = host.CursorPos();
+    TakeCursorStart(host);
     host.SetSaverRunning(true);
     SaverNoticeGiven = true;
     host.ShowCursor(false);
@@ -61,7 +67,7 @@ void SizeToDesktop(FullScreenHost& host) {
 // put the cursor elsewhere) without the mouse moving: the start is taken anew.
 bool FullScreenDisplayChange(FullScreenHost& host) {
     if (!ApplyLayout(host, true)) return false;
-    StartCursorPos = host.CursorPos();
+    TakeCursorStart(host);
     return true;
 }
 
@@ -75,6 +81,11 @@ bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
 // The notice of changed monitors may come after the cursor's jump, or not at
 // all (Wine): a movement past the threshold first looks at the monitors.
 bool FullScreenMouseMove(FullScreenHost& host) {
+    if (!StartCursorKnown) {
+        StartCursorPos = host.CursorPos();
+        StartCursorKnown = true;
+        return false;
+    }
     if (!MovedBeyondThreshold(StartCursorPos, host.CursorPos())) return false;
     if (FullScreenDisplayChange(host)) return false;
     return RunEndingSteps(host);

@@ -35,7 +35,10 @@ class FullScreenHost {
     virtual void AttachContext() = 0;
     // Why AttachContext made no context; empty when it made one.
     virtual std::string ContextFailure() { return {}; }
+    // The pointer on the desktop; where the system tells none (KnowsCursor
+    // false), the last position one of the saver's windows saw.
     virtual ScreenPoint CursorPos() = 0;
+    virtual bool KnowsCursor() { return true; }
     virtual void ShowCursor(bool show) = 0;
     // The system's "a screen saver runs" notice (none on some platforms).
     virtual void SetSaverRunning(bool running) = 0;
@@ -65,7 +68,8 @@ bool FullScreenDisplayChange(FullScreenHost& host);
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
 
 // OnMouseMove: reads the cursor and ends the saver past the threshold,
-// unless the monitors changed (FullScreenDisplayChange).
+// unless the monitors changed (FullScreenDisplayChange). Where the system
+// tells no pointer position, the first one seen is the start.
 // OnKeyDown: ends the saver. Both return true when the saver ended.
 bool FullScreenMouseMove(FullScreenHost& host);
 bool FullScreenKeyDown(FullScreenHost& host);

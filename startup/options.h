@@ -38,6 +38,7 @@ struct HackOptions {
     bool showFrameRate = false;
     HackTarget target = HackTarget::OwnWindow;
     unsigned long window = 0;  // GivenWindow's id
+    bool fromWindowVariable = false;  // that id came from XSCREENSAVER_WINDOW
 };
 
 // One option as --help and the manual page list it: "-speed", "N",

@@ -5,6 +5,7 @@ namespace zarvella {
 PictureRecord SaverPicture;
 FrameRateRecord FrameRate;
 ScreenPoint StartCursorPos;
+bool StartCursorKnown = false;
 DesktopLayoutRecord CurrentLayout;
 bool SaverNoticeGiven = false;
 std::atomic<bool> CloseRequested{false};
@@ -15,6 +16,7 @@ void ResetProcessState() {
     SaverPicture = {};
     FrameRate = {};
     StartCursorPos = {};
+    StartCursorKnown = false;
     CurrentLayout = {};
     SaverNoticeGiven = false;
     CloseRequested.store(false);

@@ -105,6 +105,9 @@ extern PictureRecord SaverPicture;
 extern FrameRateRecord FrameRate;
 // Cursor position when the full-screen window was created, screen coordinates.
 extern ScreenPoint StartCursorPos;
+// StartCursorPos holds a position: where the system tells none, it is the
+// first one a window of the saver sees.
+extern bool StartCursorKnown;
 // The full-screen window's monitors.
 extern DesktopLayoutRecord CurrentLayout;
 // The system's "a screen saver runs" notice is in force (given by the

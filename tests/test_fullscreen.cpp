@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
 #include "behaviour/hack.h"
 #include "engine/animation.h"
@@ -211,4 +212,45 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     FullScreenWindowEnded(host);
     EXPECT_EQ(withdrawals(), 2);
     EXPECT_FALSE(host.saverRunning);
+}
+
+// Which way the desktop is covered, from what the shell finds.
+TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemAndTheWindowManager) {
+    const struct {
+        DesktopFacts facts;
+        bool perOutput, unmanaged, grab, cursorKnown;
+    } rows[] = {
+        {{WindowSystem::X11, false}, false, false, false, true},  // a bare display
+        {{WindowSystem::X11, true}, false, true, true, true},
+        {{WindowSystem::Wayland, false}, true, false, false, false},
+    };
+    for (const auto& r : rows) {
+        const CoverPlan plan = PlanCover(r.facts);
+        EXPECT_EQ(plan.windowPerOutput, r.perOutput);
+        EXPECT_EQ(plan.unmanaged, r.unmanaged);
+        EXPECT_EQ(plan.grabInput, r.grab);
+        EXPECT_EQ(plan.cursorKnown, r.cursorKnown);
+    }
+    EXPECT_EQ(GrabRetryDelayMs(1), kGrabRetryMs);
+    EXPECT_EQ(GrabRetryDelayMs(kGrabTries - 1), kGrabRetryMs);
+    EXPECT_EQ(GrabRetryDelayMs(kGrabTries), 0);
+}
+
+// Without a desktop position the first one seen is the start, also anew
+// after the outputs changed.
+TEST_F(FullScreen, WithoutADesktopPositionTheFirstOneSeenIsTheStart) {
+    host.knowsCursor = false;
+    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "cursorpos"), 0);
+    EXPECT_FALSE(StartCursorKnown);
+    host.cursor = {900, 700};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    host.cursor = {910, 690};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    host.monitors.push_back({1280, 0, 1280, 1024});
+    EXPECT_TRUE(FullScreenDisplayChange(host));
+    host.cursor = {1500, 20};
+    EXPECT_FALSE(FullScreenMouseMove(host));
+    host.cursor = {1511, 20};
+    EXPECT_TRUE(FullScreenMouseMove(host));
 }
