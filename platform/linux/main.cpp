@@ -18,6 +18,7 @@
 #include "platform/linux/preview_window.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/settings_window.h"
+#include "platform/linux/wayland_display.h"
 #include "platform/linux/x11_window.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
@@ -88,10 +89,12 @@ int AddToXScreenSaver() {
     return refused ? 1 : 0;
 }
 
-int RunFullScreen() {
+int RunFullScreen(WindowSystem system) {
+    const CoverPlan cover =
+        PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    FullScreenWindow window(store, errors);
+    FullScreenWindow window(store, errors, cover);
     window.show();
     window.raise();
     window.requestActivate();
@@ -136,20 +139,22 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
-    const std::string noDisplay =
-        DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
-    if (!noDisplay.empty()) {
-        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const DisplayChoice choice =
+        ChooseDisplay(plan, {display, DisplayOpens(), wayland, WaylandDisplayOpens()});
+    if (!choice.error.empty()) {
+        std::fprintf(stderr, "%s\n", choice.error.c_str());
         return 1;
     }
-
-    // Embedding into foreign X windows needs X11, whatever the session.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_QPA_PLATFORM", choice.system == WindowSystem::Wayland ? "wayland" : "xcb");
     SetDefaultSurfaceFormat();
     // Windows over the monitors or inside another window take device pixels;
     // the settings window and the hack's own window keep the desktop's scale.
     const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
-    if (!settingsWindow &&
+    // On Wayland the compositor places every window and tells its scale;
+    // the windows draw into their whole buffers.
+    if (!settingsWindow && choice.system == WindowSystem::X11 &&
         !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
         UseDevicePixels();
     QApplication app(argc, argv);
@@ -170,5 +175,5 @@ int main(int argc, char** argv) {
         case SaverMode::FullScreen:
             break;
     }
-    return RunFullScreen();
+    return RunFullScreen(choice.system);
 }
