@@ -83,9 +83,9 @@ DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
                                         " draws into an X window, and DISPLAY is not set in "
                                         "this Wayland session (no Xwayland)"};
     if (unset && waylandSession)
-        return {WindowSystem::None,
-                std::string("zarvella: cannot connect to the Wayland display '") + facts.wayland +
-                    "'"};
+        return {
+            WindowSystem::None,
+            std::string("zarvella: cannot connect to the Wayland display '") + facts.wayland + "'"};
     if (unset) return {WindowSystem::None, "zarvella: cannot open display: DISPLAY is not set"};
     return {WindowSystem::None,
             std::string("zarvella: cannot open display '") + facts.display + "'"};

@@ -37,7 +37,7 @@ struct HackOptions {
     int32_t delayMicroseconds = kDelayDefault;
     bool showFrameRate = false;
     HackTarget target = HackTarget::OwnWindow;
-    unsigned long window = 0;  // GivenWindow's id
+    unsigned long window = 0;         // GivenWindow's id
     bool fromWindowVariable = false;  // that id came from XSCREENSAVER_WINDOW
 };
 

@@ -130,8 +130,9 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     // Where the windows go, or the line said: X-only forms need X; a
     // Wayland session gets Wayland windows, Xwayland there or not.
     constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
-    const char* noX = " draws into an X window, and DISPLAY is not set in this Wayland session "
-                      "(no Xwayland)";
+    const char* noX =
+        " draws into an X window, and DISPLAY is not set in this Wayland session "
+        "(no Xwayland)";
     const struct {
         Args args;
         DisplayFacts facts;
@@ -147,11 +148,18 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
         {{"/p"}, {nullptr, false, "wayland-1", true}, W, ""},
         {{"-window"}, {nullptr, false, "wayland-1", true}, W, ""},
         {{"/s"}, {":0", true, "wayland-9", false}, X, ""},
-        {{"/s"}, {nullptr, false, "wayland-9", false}, N,
+        {{"/s"},
+         {nullptr, false, "wayland-9", false},
+         N,
          "zarvella: cannot connect to the Wayland display 'wayland-9'"},
         {{"/p", "12"}, {":0", true, "wayland-1", true}, X, ""},
-        {{"/p", "12"}, {nullptr, false, "wayland-1", true}, N, std::string("zarvella: /p ID") + noX},
-        {{"-window-id", "12"}, {nullptr, false, "wayland-1", true}, N,
+        {{"/p", "12"},
+         {nullptr, false, "wayland-1", true},
+         N,
+         std::string("zarvella: /p ID") + noX},
+        {{"-window-id", "12"},
+         {nullptr, false, "wayland-1", true},
+         N,
          std::string("zarvella: -window-id") + noX},
         {{"-root"}, {nullptr, false, "wayland-1", true}, N, std::string("zarvella: -root") + noX},
         {{"/a"}, {}, N, ""},
@@ -164,8 +172,9 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
         EXPECT_EQ(choice.system, row.system) << row.args[0];
         EXPECT_EQ(choice.error, row.error) << row.args[0];
     }
-    EXPECT_EQ(ChooseDisplay(PlanLaunch({}, "12", kLinux), {nullptr, false, "wayland-1", true}).error,
-              std::string("zarvella: XSCREENSAVER_WINDOW") + noX);
+    EXPECT_EQ(
+        ChooseDisplay(PlanLaunch({}, "12", kLinux), {nullptr, false, "wayland-1", true}).error,
+        std::string("zarvella: XSCREENSAVER_WINDOW") + noX);
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,

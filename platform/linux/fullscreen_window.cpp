@@ -17,8 +17,7 @@
 
 namespace zarvella::linux_shell {
 
-FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors,
-                                   const CoverPlan& cover)
+FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover)
     : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors), cover_(cover) {
     Build();
 }

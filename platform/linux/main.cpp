@@ -90,8 +90,7 @@ int AddToXScreenSaver() {
 }
 
 int RunFullScreen(WindowSystem system) {
-    const CoverPlan cover =
-        PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
+    const CoverPlan cover = PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     FullScreenWindow window(store, errors, cover);
