@@ -11,6 +11,7 @@
 
 #include "behaviour/window_handle.h"
 #include "engine/fpu.h"
+#include "platform/linux/fullscreen_outputs.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/message_box.h"
@@ -93,6 +94,10 @@ int RunFullScreen(WindowSystem system) {
     const CoverPlan cover = PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
+    if (cover.windowPerOutput) {
+        FullScreenOutputs saver(store, errors);
+        return QApplication::exec();
+    }
     FullScreenWindow window(store, errors, cover);
     window.show();
     window.raise();
