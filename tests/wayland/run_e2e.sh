@@ -30,12 +30,14 @@ trap 'exit 130' INT TERM
 
 new_config() { config=$(mktemp -d "$work/config.XXXXXX"); }
 
-# The two outputs' shots: each 1280x720 device pixels and lit.
+# The two outputs' shots: each 1280x720 device pixels, lit on both halves
+# (a viewport short of the whole buffer would leave the right one dark).
 both_outputs_lit() {
   local o
   for o in "${sway_outputs[@]}"; do
     expect_output_lit 15 "$o" "$work/$o.png" 0.02
     check "$o: the shot is 1280x720 (got $(shot_size "$work/$o.png"))" [ "$(shot_size "$work/$o.png")" = 1280x720 ]
+    check "$o: the picture reaches the right half" lit_above "$work/$o.png" 640x720+640+0 0.01
   done
 }
 
