@@ -76,13 +76,13 @@ start_saver_in_sway() {
   saver_pid=$!
 }
 # sway_windows TITLE: "WxH+X+Y fullscreen-mode output" of each window titled
-# TITLE, one a line, ordered by output
+# TITLE, one a line, ordered by output; false when there is none
 sway_windows() {
   swaymsg_ -t get_tree 2>/dev/null | jq -r --arg t "$1" '
     [.. | objects | select(.type == "output") as $o | $o | .. | objects
       | select((.type == "con" or .type == "floating_con") and .name == $t)
       | "\(.rect.width)x\(.rect.height)+\(.rect.x)+\(.rect.y) \(.fullscreen_mode) \($o.name)"]
-    | unique | .[]'
+    | unique | .[]' | grep .
 }
 # output_region_lit OUTPUT FILE GEOMETRY SHARE: a shot of OUTPUT whose region
 # (device pixels) is lit above SHARE (a predicate for wait_until)
