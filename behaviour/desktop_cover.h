@@ -27,6 +27,7 @@ struct CoverPlan {
     // not (Wayland), the threshold counts from the first position a window
     // of the saver sees.
     bool cursorKnown = true;
+    bool operator==(const CoverPlan&) const = default;
 };
 
 CoverPlan PlanCover(const DesktopFacts& facts);

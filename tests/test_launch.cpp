@@ -127,54 +127,42 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
 // What stops a start before any window, with the one line it prints.
 TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
-    // Where the windows go, or the line said: X-only forms need X; a
-    // Wayland session gets Wayland windows, Xwayland there or not.
+    // Where the windows go, or the line said: the forms that need X, and
+    // Wayland in a Wayland session, Xwayland there or not.
     constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
-    const char* noX =
-        " draws into an X window, and DISPLAY is not set in this Wayland session "
-        "(no Xwayland)";
+    const DisplayFacts none{}, x{":0", true}, wl{nullptr, false, "wayland-1", true},
+        both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false};
+    const std::string noX = " draws into an X window, and DISPLAY is not set in this Wayland "
+                            "session (no Xwayland)";
     const struct {
         Args args;
         DisplayFacts facts;
         WindowSystem system;
         std::string error;
     } rows[] = {
-        {{"/s"}, {nullptr, false}, N, "zarvella: cannot open display: DISPLAY is not set"},
-        {{"/c"}, {":99", false}, N, "zarvella: cannot open display ':99'"},
-        {{"-root"}, {"", false}, N, "zarvella: cannot open display: DISPLAY is not set"},
-        {{"/p", "12"}, {":0", true}, X, ""},
-        {{"/s"}, {":0", true, "wayland-1", true}, W, ""},
-        {{"/c"}, {nullptr, false, "wayland-1", true}, W, ""},
-        {{"/p"}, {nullptr, false, "wayland-1", true}, W, ""},
-        {{"-window"}, {nullptr, false, "wayland-1", true}, W, ""},
-        {{"/s"}, {":0", true, "wayland-9", false}, X, ""},
-        {{"/s"},
-         {nullptr, false, "wayland-9", false},
-         N,
+        {{"/s"}, none, N, "zarvella: cannot open display: DISPLAY is not set"},
+        {{"/c"}, deadWl, N, "zarvella: cannot open display ':0'"},
+        {{"/p", "12"}, x, X, ""},
+        {{"/p", "12"}, both, X, ""},
+        {{"/s"}, both, W, ""},
+        {{"/p"}, wl, W, ""},
+        {{"-window"}, wl, W, ""},
+        {{"/s"}, {nullptr, false, "wayland-9", false}, N,
          "zarvella: cannot connect to the Wayland display 'wayland-9'"},
-        {{"/p", "12"}, {":0", true, "wayland-1", true}, X, ""},
-        {{"/p", "12"},
-         {nullptr, false, "wayland-1", true},
-         N,
-         std::string("zarvella: /p ID") + noX},
-        {{"-window-id", "12"},
-         {nullptr, false, "wayland-1", true},
-         N,
-         std::string("zarvella: -window-id") + noX},
-        {{"-root"}, {nullptr, false, "wayland-1", true}, N, std::string("zarvella: -root") + noX},
-        {{"/a"}, {}, N, ""},
-        {{"--help"}, {}, N, ""},
-        {{"-version"}, {}, N, ""},
-        {{"-root", "-bogus"}, {}, N, ""},
+        {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
+        {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},
+        {{"-root"}, wl, N, "zarvella: -root" + noX},
+        {{"/a"}, none, N, ""},
+        {{"--help"}, none, N, ""},
+        {{"-root", "-bogus"}, none, N, ""},
     };
     for (const auto& row : rows) {
         const DisplayChoice choice = ChooseDisplay(plan(row.args), row.facts);
         EXPECT_EQ(choice.system, row.system) << row.args[0];
         EXPECT_EQ(choice.error, row.error) << row.args[0];
     }
-    EXPECT_EQ(
-        ChooseDisplay(PlanLaunch({}, "12", kLinux), {nullptr, false, "wayland-1", true}).error,
-        std::string("zarvella: XSCREENSAVER_WINDOW") + noX);
+    EXPECT_EQ(ChooseDisplay(PlanLaunch({}, "12", kLinux), wl).error,
+              "zarvella: XSCREENSAVER_WINDOW" + noX);
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,

@@ -84,6 +84,7 @@ sway_windows() {
       | "\(.rect.width)x\(.rect.height)+\(.rect.x)+\(.rect.y) \(.fullscreen_mode) \($o.name)"]
     | unique | .[]' | grep .
 }
+sway_windows_named() { sway_windows "$1" >/dev/null; }
 # output_region_lit OUTPUT FILE GEOMETRY SHARE: a shot of OUTPUT whose region
 # (device pixels) is lit above SHARE (a predicate for wait_until)
 output_region_lit() { output_shot "$1" "$2" && lit_above "$2" "$3" "$4"; }
