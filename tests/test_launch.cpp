@@ -131,9 +131,11 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     // Wayland in a Wayland session, Xwayland there or not.
     constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
     const DisplayFacts none{}, x{":0", true}, wl{nullptr, false, "wayland-1", true},
-        both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false};
-    const std::string noX = " draws into an X window, and DISPLAY is not set in this Wayland "
-                            "session (no Xwayland)";
+        both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false},
+        deadWlOnly{nullptr, false, "wayland-9", false};
+    const std::string noX =
+        " draws into an X window, and DISPLAY is not set in this Wayland "
+        "session (no Xwayland)";
     const struct {
         Args args;
         DisplayFacts facts;
@@ -147,8 +149,7 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
         {{"/s"}, both, W, ""},
         {{"/p"}, wl, W, ""},
         {{"-window"}, wl, W, ""},
-        {{"/s"}, {nullptr, false, "wayland-9", false}, N,
-         "zarvella: cannot connect to the Wayland display 'wayland-9'"},
+        {{"/s"}, deadWlOnly, N, "zarvella: cannot connect to the Wayland display 'wayland-9'"},
         {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
         {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},
         {{"-root"}, wl, N, "zarvella: -root" + noX},
