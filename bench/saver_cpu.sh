@@ -16,8 +16,8 @@
 #   - what a second monitor costs: zarvella /s at the defaults on one
 #     1280x1024 monitor and on two side by side (a 2560x1024 Xvfb screen
 #     divided by xrandr --setmonitor);
-#   - what the full-screen saver costs as a Wayland client while hidden: zarvella
-#     /s under a headless sway with two outputs (the second at scale 1.5),
+#   - what the saver costs as a Wayland client while hidden: zarvella /s, /c
+#     and /p, each under a headless sway with two outputs (one at scale 1.5),
 #     CPU seconds per second from /proc (the process and its threads) while
 #     shown, after `move scratchpad` hid both windows, and shown again;
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
@@ -191,26 +191,30 @@ cpu_per_second() {
   b=$(awk '{print $14 + $15}' "/proc/$1/stat") || return 1
   awk -v a="$a" -v b="$b" -v t="$(getconf CLK_TCK)" -v s="$seconds" 'BEGIN { printf "%.4f", (b - a) / t / s }'
 }
-in_scratchpad() { [ "$(swaymsg_ -t get_tree | jq '[.. | objects | select(.name == "__i3_scratch") | .. | objects | select(.name == "Zarvella")] | length')" = 2 ]; }
+# No window of ours is on an output any more.
+all_hidden() { [ "$(swaymsg_ -t get_tree | jq '[.. | objects | select(.app_id == "zarvella" and .visible)] | length')" = 0 ]; }
+hidden_rows=()
 if [[ " $parts " == *" hidden "* ]]; then
-  echo "saver_cpu: zarvella /s under sway, shown, hidden, shown again (${seconds}s each)" >&2
   # shellcheck source=../tests/wayland/sway_lib.sh
   . "$root/tests/wayland/sway_lib.sh"
   chmod 755 "$work"
   zarvella=$linux_saver
   config="$work/config-hidden"
   linux_settings "$config" default
-  start_sway || die "sway did not start"
-  start_saver_in_sway /s
-  wait_until 15 output_lit HEADLESS-2 "$work/hidden.png" 0.02 || die "the saver did not draw under sway"
-  shown=$(cpu_per_second "$saver_pid")
-  swaymsg_ '[title="Zarvella"] move scratchpad' >/dev/null
-  wait_until 10 in_scratchpad || die "the windows did not go to the scratchpad"
-  hidden=$(cpu_per_second "$saver_pid")
-  swaymsg_ '[title="Zarvella"] scratchpad show' >/dev/null
-  again=$(cpu_per_second "$saver_pid")
-  kill "$saver_pid" "$sway_pid" 2>/dev/null
-  wait "$saver_pid" "$sway_pid" 2>/dev/null
+  for mode in /s /c /p; do
+    echo "saver_cpu: zarvella $mode under sway, shown, hidden, shown again (${seconds}s each)" >&2
+    start_sway || die "sway did not start"
+    start_saver_in_sway "$mode"
+    wait_until 15 output_lit HEADLESS-1 "$work/hidden.png" 0.02 || die "zarvella $mode did not draw under sway"
+    shown=$(cpu_per_second "$saver_pid")
+    swaymsg_ '[app_id="zarvella"] move scratchpad' >/dev/null
+    wait_until 10 all_hidden || die "the windows did not go to the scratchpad"
+    hidden=$(cpu_per_second "$saver_pid")
+    swaymsg_ '[app_id="zarvella"] scratchpad show' >/dev/null
+    hidden_rows+=("| zarvella $mode | $shown | $hidden | $(cpu_per_second "$saver_pid") |")
+    kill "$saver_pid" "$sway_pid" 2>/dev/null
+    wait "$saver_pid" "$sway_pid" 2>/dev/null
+  done
 fi
 
 # ------------------------------------------------------------ callgrind
@@ -272,12 +276,10 @@ fi
   [ -n "${ws_default:-}" ] && echo "wineserver's own CPU during the Wine runs: ${ws_default} s (default), ${ws_top:-?} s (top)."
   echo
   fi
-  if [ -n "${hidden:-}" ]; then
-    echo "| zarvella /s under headless sway, two 1280x720 outputs (one at scale 1.5), defaults | CPU s/s |"
-    echo "|---|---:|"
-    echo "| shown | $shown |"
-    echo "| both windows hidden (\`move scratchpad\`) | $hidden |"
-    echo "| shown again (\`scratchpad show\`) | $again |"
+  if [ ${#hidden_rows[@]} -gt 0 ]; then
+    echo "| under headless sway, two 1280x720 outputs (one at scale 1.5), defaults | CPU s/s shown | hidden (\`move scratchpad\`) | shown again (\`scratchpad show\`) |"
+    echo "|---|---:|---:|---:|"
+    printf '%s\n' "${hidden_rows[@]}"
     echo
   fi
   if [ -n "${ipf[default]:-}" ]; then
