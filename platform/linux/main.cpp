@@ -143,10 +143,12 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const DisplayChoice choice =
-        ChooseDisplay(plan, {display, DisplayOpens(), wayland, WaylandDisplayOpens()});
+    DisplayFacts facts{std::getenv("DISPLAY"), false, std::getenv("WAYLAND_DISPLAY"),
+                       WaylandDisplayOpens()};
+    // X only when it may be used: asking GNOME's X display starts Xwayland.
+    facts.displayOpens =
+        ChooseDisplay(plan, facts).system != WindowSystem::Wayland && DisplayOpens();
+    const DisplayChoice choice = ChooseDisplay(plan, facts);
     if (!choice.error.empty()) {
         std::fprintf(stderr, "%s\n", choice.error.c_str());
         return 1;
