@@ -499,6 +499,8 @@ case_help_and_mistakes() {
     '-root -bogus|1|err|zarvella: unknown option "-bogus"'
     '-speed 101|1|err|zarvella: -speed takes a number from 0 to 100, not "101"'
     '--detail|1|err|zarvella: --detail takes a number from 1 to 30, and none was given'
+    '--hlep|1|err|zarvella: unknown option "--hlep"'
+    '-window-id -5|1|err|zarvella: -window-id takes an X window id (decimal, or hexadecimal after 0x), not "-5"'
   )
   local row args code stream first got
   for row in "${rows[@]}"; do
