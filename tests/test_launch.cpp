@@ -195,8 +195,16 @@ TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
          "mode:\tone\nprograms:\t\\\n" + line + "  maze -root \\n\\\n\nlock:\tFalse\n"},
         {"programs:\t\\\n  zarvellas -root \\n\\\n", R::Added,
          "programs:\t\\\n" + line + "  zarvellas -root \\n\\\n"},
-        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::AlreadyListed, ""},
-        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root -xscreensaver \\n\\\n\n",
+         R::AlreadyListed, ""},
+        {"programs:\t\\\n-\t\tGL: zarvella -root -xscreensaver \\n\\\n", R::TurnedOff, ""},
+        // An older line without the marker gets it at its end, on or off.
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::MarkerAdded,
+         "programs:\t\\\n  maze \\n\\\n  GL: zarvella -root -xscreensaver \\n\\\n\n"},
+        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::MarkerAdded,
+         "programs:\t\"Z\" /usr/bin/zarvella -xscreensaver\\n\\\n\n"},
+        {"programs:\t\\\n- zarvella -root \\\n   -size 3 \\n\\\n", R::MarkerAdded,
+         "programs:\t\\\n- zarvella -root \\\n   -size 3 -xscreensaver \\n\\\n"},
         {"programs:\tmaze -root\n", R::Refused, ""},
         {"mode:\tone\n", R::Refused, ""},
         {std::nullopt, R::Refused, ""},
@@ -205,5 +213,68 @@ TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
         const ProgramsListEdit edit = AddToProgramsList(c.file);
         EXPECT_EQ(edit.result, c.result) << c.file.value_or("(none)");
         EXPECT_EQ(edit.text, c.text) << c.file.value_or("(none)");
+    }
+}
+
+// Its whole run over the files: every refusal names its true cause, and only
+// a changed list is written.
+TEST(Launch, InstallXScreenSaverNamesTheTrueCause) {
+    using K = ListFileRead::Kind;
+    const std::string list = "programs:\t\\\n  maze \\n\\\n";
+    const struct {
+        const char* home;
+        ListFileRead file;
+        const char* writeProblem;
+        int exitCode;
+        const char* message;
+        std::vector<std::string> log;
+    } cases[] = {
+        {nullptr, {K::Missing, "", ""}, "", 1, "HOME is not set", {}},
+        {"home/z", {K::Missing, "", ""}, "", 1, "HOME is \"home/z\", not an absolute path", {}},
+        {"/h",
+         {K::Missing, "", ""},
+         "",
+         1,
+         "there is no ~/.xscreensaver yet",
+         {"read /h/.xscreensaver"}},
+        {"/h",
+         {K::Folder, "", ""},
+         "",
+         1,
+         "/h/.xscreensaver is a folder",
+         {"read /h/.xscreensaver"}},
+        {"/h",
+         {K::Unreadable, "", "Permission denied"},
+         "",
+         1,
+         "cannot read /h/.xscreensaver (Permission denied)",
+         {"read /h/.xscreensaver"}},
+        {"/h",
+         {K::Read, list, ""},
+         "Operation not permitted",
+         1,
+         "cannot write /h/.xscreensaver (Operation not permitted); it is as it was",
+         {"read /h/.xscreensaver", "write /h/.xscreensaver"}},
+        {"/h",
+         {K::Read, list, ""},
+         "",
+         0,
+         "added to the programs list",
+         {"read /h/.xscreensaver", "write /h/.xscreensaver"}},
+        {"/h",
+         {K::Read, "programs:\t- zarvella -xscreensaver\n", ""},
+         "",
+         0,
+         "but turned off",
+         {"read /h/.xscreensaver"}},
+    };
+    for (const auto& c : cases) {
+        fakes::MemoryListFiles files;
+        files.file = c.file;
+        files.writeProblem = c.writeProblem;
+        const InstallOutcome outcome = InstallIntoXScreenSaver(files, c.home);
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.message;
+        EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+        EXPECT_EQ(files.log, c.log) << c.message;
     }
 }

@@ -18,6 +18,7 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
+#include "startup/xscreensaver_list.h"
 #include "state/process_state.h"
 
 namespace zarvella::fakes {
@@ -242,5 +243,25 @@ inline void SetupWindowContext(GlVariant variant, int outerWidth, int outerHeigh
     const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight, dpi);
     SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
 }
+
+// ~/.xscreensaver in memory: a read finds `file`, a write answers
+// `writeProblem`; calls logged ("read PATH", "write PATH").
+class MemoryListFiles : public ListFileSystem {
+  public:
+    ListFileRead file;
+    std::string writeProblem;
+    std::string written;
+    std::vector<std::string> log;
+
+    ListFileRead ReadListFile(const std::string& path) override {
+        log.push_back("read " + path);
+        return file;
+    }
+    std::string WriteListFile(const std::string& path, std::string_view text) override {
+        log.push_back("write " + path);
+        if (writeProblem.empty()) written = text;
+        return writeProblem;
+    }
+};
 
 }  // namespace zarvella::fakes

@@ -517,6 +517,40 @@ case_help_and_mistakes() {
   check "no settings file is created" [ -z "$(ls -A "$config")" ]
 }
 
+# -install-xscreensaver on each kind of ~/.xscreensaver (in a home of
+# nobody's when root): it never hangs, says the true cause, and an edited
+# file keeps its owner and mode. SETUP | run as | exit code | first line
+other_users() { chmod 640 "$home/.xscreensaver"; }
+named_pipe() { rm "$home/.xscreensaver" && mkfifo "$home/.xscreensaver"; }
+unreadable() { chmod 000 "$home/.xscreensaver"; }
+folder() { rm "$home/.xscreensaver" && mkdir "$home/.xscreensaver"; }
+case_install_file_kinds() {
+  local rows=(
+    'other_users|root|0|zarvella: added to the programs list in ~/.xscreensaver; pick Zarvella in xscreensaver-settings'
+    'named_pipe|root|1|zarvella: cannot read @/.xscreensaver (it is not a regular file)'
+    'unreadable|user|1|zarvella: cannot read @/.xscreensaver (Permission denied)'
+    "folder|root|1|zarvella: @/.xscreensaver is a folder, not XScreenSaver's settings file"
+    'true|rel|1|zarvella: HOME is "rel", not an absolute path, so ~/.xscreensaver cannot be found'
+  )
+  local row setup who code first got owner
+  for row in "${rows[@]}"; do
+    IFS='|' read -r setup who code first <<<"$row"
+    xscreensaver_home "maze -root"
+    owner=$(stat -c %u:%g "$home/.xscreensaver")
+    "$setup"
+    local runner=(env HOME="$home")
+    [ "$who" = user ] && runner=(env HOME="$home" "${as_user[@]}")
+    [ "$who" = rel ] && runner=(env HOME=rel)
+    "${runner[@]}" timeout 10 "$zarvella" -install-xscreensaver >"$work/install.out" 2>&1
+    got=$?
+    check "$setup: exit code $code (got $got)" [ "$got" = "$code" ]
+    check "$setup: says '${first//@/$home}' (got '$(head -c 300 "$work/install.out")')" \
+      [ "$(cat "$work/install.out")" = "${first//@/$home}" ]
+    [ "$setup" != other_users ] || check "the edited file keeps its owner ($owner) and mode (640)" \
+      [ "$(stat -c %u:%g:%a "$home/.xscreensaver")" = "$owner:640" ]
+  done
+}
+
 # XScreenSaver's settings page as built: every command line it can produce,
 # each slider at its low, high and default value, each choice and each box.
 page_fragments() {
@@ -648,6 +682,7 @@ run_case "-root by hand: the desktop's background, below other windows, no input
 run_case "no OpenGL: one line and exit code 1; the settings window says so and saves" case_no_opengl
 run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
 run_case "--help on stdout with code 0; mistakes on stderr with code 1" case_help_and_mistakes
+run_case "-install-xscreensaver on another user's file, a pipe, an unreadable file, a folder, a relative HOME" case_install_file_kinds
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option
 run_case "-window: a window of its own that input does not end and closing does" case_own_window
 run_case "-fps draws the frame rate in the lower left corner, and only then" case_frame_rate
