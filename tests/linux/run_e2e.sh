@@ -426,6 +426,7 @@ case_no_display_or_window() {
 }
 
 # -root by hand: the desktop's background, below every other window, deaf to input.
+uncovered() { shot "$work/raised.png" && above "$(grey_share "$work/raised.png" 320x240+50+60)" 0.99; }
 case_root_by_hand() {
   new_config
   make_parent 320x240+50+60 || { check "the test window appears" false; return; }
@@ -437,6 +438,8 @@ case_root_by_hand() {
     800x900+420+60 0.01
   g=$(grey_share "$work/root.png" 320x240+50+60)
   check "the other window stays uncovered ($g grey)" above "$g" 0.99
+  xdotool windowraise "$wid"
+  expect 10 "raised by a script, it goes below the other window again" uncovered
   stop_saver
 }
 
