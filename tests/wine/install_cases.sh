@@ -162,6 +162,21 @@ case_install_64bit() {
 
 case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other 'C:\Custom Zv'; }
 
+# /D= naming a file is refused (an exit code, nothing installed); installing
+# again into another folder leaves one install, in that folder.
+case_install_folder_given() {
+  touch "$WINEPREFIX/drive_c/taken"
+  wine "$SETUP" /S '/D=C:\taken' && fail "setup /S /D=C:\taken (a file) exits 0"
+  [ ! -e "$SYSTEM32/Zarvella.scr" ] && [ ! -e "$(program_dir)" ] && [ "$(uninstall_entries 64)" = 0 ] ||
+    fail "setup /S /D=C:\taken (a file) installed"
+  for INSTALL_DIR in 'C:\First' 'C:\Second'; do
+    wine "$SETUP" /S "/D=$INSTALL_DIR" || fail "setup /S /D=$INSTALL_DIR failed"
+  done
+  [ ! -e "$WINEPREFIX/drive_c/First" ] || fail "the first install's folder is left: $(ls "$WINEPREFIX/drive_c/First")"
+  [ "$(uninstall_entries 64)" = 1 ] || fail "$(uninstall_entries 64) uninstall entries"
+  expect_entry
+}
+
 # Without a certificate nothing is signed; with a throwaway self-signed one,
 # package-windows signs the setup program, its uninstaller and both savers, in
 # the zip and in the setup program, which installs them (the last row's: a
