@@ -244,22 +244,18 @@ inline void SetupWindowContext(GlVariant variant, int outerWidth, int outerHeigh
     SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
 }
 
-// ~/.xscreensaver in memory: a read finds `file`, a write answers
-// `writeProblem`; calls logged ("read PATH", "write PATH").
+// ~/.xscreensaver as `file`; writes answer `writeProblem`; calls logged ("read PATH").
 class MemoryListFiles : public ListFileSystem {
   public:
     ListFileRead file;
     std::string writeProblem;
-    std::string written;
     std::vector<std::string> log;
-
     ListFileRead ReadListFile(const std::string& path) override {
         log.push_back("read " + path);
         return file;
     }
-    std::string WriteListFile(const std::string& path, std::string_view text) override {
+    std::string WriteListFile(const std::string& path, std::string_view) override {
         log.push_back("write " + path);
-        if (writeProblem.empty()) written = text;
         return writeProblem;
     }
 };

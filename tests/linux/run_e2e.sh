@@ -502,8 +502,6 @@ case_help_and_mistakes() {
     '-root -bogus|1|err|zarvella: unknown option "-bogus"'
     '-speed 101|1|err|zarvella: -speed takes a number from 0 to 100, not "101"'
     '--detail|1|err|zarvella: --detail takes a number from 1 to 30, and none was given'
-    '--hlep|1|err|zarvella: unknown option "--hlep"'
-    '-window-id -5|1|err|zarvella: -window-id takes an X window id (decimal, or hexadecimal after 0x), not "-5"'
   )
   local row args code stream first got
   for row in "${rows[@]}"; do
@@ -520,37 +518,27 @@ case_help_and_mistakes() {
   check "no settings file is created" [ -z "$(ls -A "$config")" ]
 }
 
-# -install-xscreensaver on each kind of ~/.xscreensaver (in a home of
-# nobody's when root): it never hangs, says the true cause, and an edited
-# file keeps its owner and mode. SETUP | run as | exit code | first line
-other_users() { chmod 640 "$home/.xscreensaver"; }
-named_pipe() { rm "$home/.xscreensaver" && mkfifo "$home/.xscreensaver"; }
-unreadable() { chmod 000 "$home/.xscreensaver"; }
-folder() { rm "$home/.xscreensaver" && mkdir "$home/.xscreensaver"; }
+# -install-xscreensaver on each kind of ~/.xscreensaver ($F, nobody's when root): no hang, the
+# true cause, owner and mode kept. MAKE | HOME | BY (root, its user) | exit code | line (@: home)
 case_install_file_kinds() {
   local rows=(
-    'other_users|root|0|zarvella: added to the programs list in ~/.xscreensaver; pick Zarvella in xscreensaver-settings'
-    'named_pipe|root|1|zarvella: cannot read @/.xscreensaver (it is not a regular file)'
-    'unreadable|user|1|zarvella: cannot read @/.xscreensaver (Permission denied)'
-    "folder|root|1|zarvella: @/.xscreensaver is a folder, not XScreenSaver's settings file"
-    'true|rel|1|zarvella: HOME is "rel", not an absolute path, so ~/.xscreensaver cannot be found'
+    'chmod 640 $F|@|root|0|zarvella: added to the programs list in ~/.xscreensaver; pick Zarvella in xscreensaver-settings'
+    'rm $F; mkfifo $F|@|root|1|zarvella: cannot read @/.xscreensaver (it is not a regular file)'
+    'chmod 000 $F|@|user|1|zarvella: cannot read @/.xscreensaver (Permission denied)'
+    "rm \$F; mkdir \$F|@|root|1|zarvella: @/.xscreensaver is a folder, not XScreenSaver's settings file"
+    ':|rel|root|1|zarvella: HOME is "rel", not an absolute path, so ~/.xscreensaver cannot be found'
   )
-  local row setup who code first got owner
+  local row make at by code said F owner got
   for row in "${rows[@]}"; do
-    IFS='|' read -r setup who code first <<<"$row"
+    IFS='|' read -r make at by code said <<<"$row"
     xscreensaver_home "maze -root"
-    owner=$(stat -c %u:%g "$home/.xscreensaver")
-    "$setup"
-    local runner=(env HOME="$home")
-    [ "$who" = user ] && runner=(env HOME="$home" "${as_user[@]}")
-    [ "$who" = rel ] && runner=(env HOME=rel)
-    "${runner[@]}" timeout 10 "$zarvella" -install-xscreensaver >"$work/install.out" 2>&1
-    got=$?
-    check "$setup: exit code $code (got $got)" [ "$got" = "$code" ]
-    check "$setup: says '${first//@/$home}' (got '$(head -c 300 "$work/install.out")')" \
-      [ "$(cat "$work/install.out")" = "${first//@/$home}" ]
-    [ "$setup" != other_users ] || check "the edited file keeps its owner ($owner) and mode (640)" \
-      [ "$(stat -c %u:%g:%a "$home/.xscreensaver")" = "$owner:640" ]
+    F=$home/.xscreensaver owner=$(stat -c %u:%g "$home/.xscreensaver")
+    eval "$make"
+    [ "$by" = user ] || as_user=()
+    env HOME="${at//@/$home}" "${as_user[@]}" timeout 10 "$zarvella" -install-xscreensaver >"$work/install.out" 2>&1
+    got="$?:$(cat "$work/install.out")"
+    check "$make: $code:${said//@/$home} (got $got)" [ "$got" = "$code:${said//@/$home}" ]
+    [ "$code" = 1 ] || check "it keeps owner and mode" [ "$(stat -c %u:%g:%a "$F")" = "$owner:640" ]
   done
 }
 
