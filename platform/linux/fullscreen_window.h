@@ -3,7 +3,9 @@
 // own; then XScreenSaver, or closing that window, ends it.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 #include "behaviour/desktop_cover.h"
@@ -77,6 +79,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     CoverPlan cover_;
     bool keyboardGrabbed_ = false, pointerGrabbed_ = false;
     int grabTries_ = 0;
+    std::unique_ptr<QAbstractNativeEventFilter> keepAtBottom_;  // and back below when raised
 };
 
 }  // namespace zarvella::linux_shell
