@@ -4,17 +4,21 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
+#include "state/process_flags.h"
 
 namespace zarvella {
 
-void StorePreviewSettings() {
-    SaverSettingsRecord& s = SaverPicture.settings;
+std::atomic<bool> PreviewSettingsReady{false};
+std::atomic<bool> PreviewCloseRequested{false};
+
+void StorePreviewSettings(PictureRecord& picture) {
+    SaverSettingsRecord& s = picture.settings;
     s.Speed = 1;
     s.Brightness = 5;
     s.Size = 7;
     s.Segments = 5;
     s.Detail = 10;
-    s.PictureKind = RandomInt(9) + 1;
+    s.PictureKind = RandomInt(picture.random, 9) + 1;
     PreviewSettingsReady.store(true, std::memory_order_release);
 }
 
@@ -22,23 +26,25 @@ bool PreviewSettingsStored() {
     return PreviewSettingsReady.load(std::memory_order_acquire);
 }
 
-void PreviewThread(PreviewHost& host) {
-    SeedRandom();
+// The picture is this thread's until the settings are stored, the main
+// thread's after.
+void PreviewThread(PreviewHost& host, PictureRecord& picture) {
+    SeedRandom(picture.random);
     host.ShowAndUpdate();
-    StorePreviewSettings();
+    StorePreviewSettings(picture);
     do {
         host.Invalidate();
         host.Sleep(kPreviewRepaintMs);
-    } while (!CloseRequested.load() && !host.WindowGone());
+    } while (!PreviewCloseRequested.load() && !host.WindowGone());
     host.PostDestroy();
 }
 
-void PreviewPaint() {
-    if (PreviewSettingsStored()) RenderFrame();
+void PreviewPaint(PictureRecord& picture, FrameHooks& hooks) {
+    if (PreviewSettingsStored()) RenderFrame(picture, hooks);
 }
 
 void PreviewKeyDown(bool passwordAccepted) {
-    CloseRequested.store(passwordAccepted);
+    PreviewCloseRequested.store(passwordAccepted);
 }
 
 bool PreviewTakesKey(bool altHeld) {
@@ -66,9 +72,9 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
     return start;
 }
 
-void SeedPreviewPicture() {
-    SeedRandom();
-    SaverPicture.animation = SeedAnimationState();
+void SeedPreviewPicture(PictureRecord& picture) {
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
 }
 
 }  // namespace zarvella

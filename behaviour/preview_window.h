@@ -1,6 +1,8 @@
 // The preview's two threads: the main thread draws on every paint; the
 // preview thread shows the window, stores the fixed settings, asks for a
-// repaint every 40 ms and ends the loop once a close is requested.
+// repaint every 40 ms and ends the loop once a close is requested. Both
+// reach the preview window's picture; the handshake of state/process_flags.h
+// keeps them from touching it at once.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +11,8 @@
 #include <string_view>
 
 #include "behaviour/window_handle.h"
-#include "state/process_state.h"
+#include "engine/render.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -36,7 +39,7 @@ class PreviewHost {
 
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
 // Detail 10, PictureKind 1 to 9 at random.
-void StorePreviewSettings();
+void StorePreviewSettings(PictureRecord& picture);
 
 // True once the preview thread has stored the fixed settings. The main
 // thread draws only after that, so no frame sees the zero start values and
@@ -44,10 +47,10 @@ void StorePreviewSettings();
 bool PreviewSettingsStored();
 
 // The body of the preview thread; it also ends when the window is gone.
-void PreviewThread(PreviewHost& host);
+void PreviewThread(PreviewHost& host, PictureRecord& picture);
 
 // WM_PAINT on the main thread: a frame, once the settings are in place.
-void PreviewPaint();
+void PreviewPaint(PictureRecord& picture, FrameHooks& hooks);
 
 // A key on the stand-alone window: the password check's answer.
 void PreviewKeyDown(bool passwordAccepted);
@@ -88,6 +91,6 @@ class PreviewParentHost {
 PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host);
 
 // Once the window exists: the generator seeded, then the animation.
-void SeedPreviewPicture();
+void SeedPreviewPicture(PictureRecord& picture);
 
 }  // namespace zarvella

@@ -105,8 +105,8 @@ void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecor
     grid.GridZ[row][column] = p.z;
 }
 
-void ChooseRandomPicture(SaverSettingsRecord& settings) {
-    if (settings.RandomPicture) settings.PictureKind = RandomInt(9) + 1;
+void ChooseRandomPicture(SaverSettingsRecord& settings, RandomRecord& random) {
+    if (settings.RandomPicture) settings.PictureKind = RandomInt(random, 9) + 1;
 }
 
 }  // namespace zarvella

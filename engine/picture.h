@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -25,7 +25,7 @@ void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecor
                          int32_t row, int32_t column);
 
 // With RandomPicture on, PictureKind becomes 1 to 9 (never 10), from the
-// random generator: every window that starts the picture asks it once.
-void ChooseRandomPicture(SaverSettingsRecord& settings);
+// picture's random generator: every window that starts the picture asks it once.
+void ChooseRandomPicture(SaverSettingsRecord& settings, RandomRecord& random);
 
 }  // namespace zarvella

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 

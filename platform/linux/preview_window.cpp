@@ -24,15 +24,20 @@ namespace {
 class PreviewWindow : public GlWindow {
   public:
     PreviewWindow() : GlWindow(GlVariant::Preview) {}
+    PictureRecord& Picture() { return picture_; }
 
   protected:
-    void paintGL() override { PreviewPaint(); }
+    void paintGL() override { PreviewPaint(picture_, frame_); }
 
     void keyPressEvent(QKeyEvent* event) override {
         if (!PreviewTakesKey(event->modifiers() & Qt::AltModifier)) return;
         SaverPasswordSystem system;
         PreviewKeyDown(VerifySaverPassword(system, 0));
     }
+
+  private:
+    PictureRecord picture_;
+    FrameHooks frame_;
 };
 
 // What PreviewThread asks of the window, posted to the main thread, which
@@ -111,10 +116,10 @@ int RunPreview(std::string_view secondArgument) {
         view->requestActivate();
         EndWithForeignWindow(view->winId());
     }
-    SeedPreviewPicture();
+    SeedPreviewPicture(view->Picture());
 
     auto* host = new PreviewThreadHost(view);
-    std::thread([host] { PreviewThread(*host); }).detach();
+    std::thread([host, view] { PreviewThread(*host, view->Picture()); }).detach();
     qApp->exec();
 
     // PreviewThread is still looping and would post to objects that are

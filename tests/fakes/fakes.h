@@ -18,7 +18,7 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella::fakes {
 
