@@ -455,6 +455,40 @@ TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
     EXPECT_EQ(glrec::Count("glViewport"), 0u);
 }
 
+// Two windows' pictures in one process, their frames interleaved: each
+// picture's calls are the ones it makes alone, and one advanced picture drawn
+// on two surfaces sends the same surface to each.
+TEST_F(GlStream, TwoPicturesSideBySideEachDrawAsTheyWouldAlone) {
+    PictureRecord other = picture;
+    other.settings.PictureKind = 7;
+    other.settings.Segments = 2;
+    other.animation = {-0.3, 1.1, 0.2, 0, 0.004, -0.001};  // a zero drift: a draw of its own
+    other.random.state = 99;
+    picture.animation.Drift2 = 0;
+    picture.random.state = 7;
+    const auto framesAlone = [&hooks = hooks](PictureRecord alone) {
+        std::vector<std::vector<Call>> frames;
+        for (int f = 0; f < 3; ++f) frames.push_back(OneFrame(alone, hooks));
+        return frames;
+    };
+    const auto first = framesAlone(picture), second = framesAlone(other);
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_TRUE(SameCalls(OneFrame(picture, hooks), first[f])) << f;
+        EXPECT_TRUE(SameCalls(OneFrame(other, hooks), second[f])) << f;
+        EXPECT_FALSE(SameCalls(first[f], second[f]));
+    }
+    EXPECT_NE(picture.random.state, other.random.state);
+
+    glrec::Clear();
+    DrawPictureIn(other, {0, 0, 640, 480});
+    DrawPictureIn(other, {640, 0, 800, 600});
+    const std::vector<Call> both = glrec::Calls();
+    const size_t half = both.size() / 2;
+    EXPECT_EQ(both[half].args, (std::vector<double>{640, 0, 800, 600}));
+    EXPECT_TRUE(
+        SameCalls({both.begin() + 1, both.begin() + half}, {both.begin() + half + 1, both.end()}));
+}
+
 TEST_F(GlStream, SettingsViewportScalesWithTheDpi) {
     const struct {
         int dpi, outerWidth, outerHeight;
