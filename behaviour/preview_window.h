@@ -17,6 +17,7 @@
 namespace zarvella {
 
 inline constexpr int kPreviewRepaintMs = 40;
+// The preview window's title, as it always was (docs/compatibility.md).
 inline constexpr const char* kPreviewWindowTitle = "MySaver";
 // Size of the stand-alone window when there is no parent to take it from.
 inline constexpr int kStandAloneWidth = 320;

@@ -1,7 +1,7 @@
 // How much of the settings a frame uses: a frame fills at most 31 of the
 // grid's 51 rows (Detail 30, the settings window's largest) and draws at most
 // 11 copies, whatever the stored values say (they are kept as they are). Both
-// the grid stage and the surface stage read these.
+// the grid stage and the surface stage read these (docs/compatibility.md).
 #pragma once
 
 #include <algorithm>

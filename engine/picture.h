@@ -24,7 +24,8 @@ bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out);
 void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecord& grid,
                          int32_t row, int32_t column);
 
-// With RandomPicture on, PictureKind becomes 1 to 9 (never 10), from the
+// With RandomPicture on, PictureKind becomes 1 to 9 (never 10: kept, see
+// docs/compatibility.md), from the
 // picture's random generator: every window that starts the picture asks it once.
 void ChooseRandomPicture(SaverSettingsRecord& settings, RandomRecord& random);
 

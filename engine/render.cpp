@@ -9,7 +9,8 @@ namespace zarvella {
 
 namespace {
 // The settings and full-screen windows are lit from beyond the scene, so only
-// ambient light reaches the surface; the preview is lit from the viewer's side.
+// ambient light reaches the surface; the preview is lit from the viewer's side
+// (docs/compatibility.md).
 const GLfloat kLightBeyond[4] = {-8.0f, 8.0f, -16.0f, 0.0f};
 const GLfloat kLightFront[4] = {-5.0f, 5.0f, 5.0f, 0.0f};
 const GLfloat kAmbient[4] = {0.3f, 0.3f, 0.3f, 0.3f};

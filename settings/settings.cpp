@@ -58,7 +58,8 @@ bool WriteAll(const SaverSettingsRecord& settings, SettingsStore& store, ErrorSi
 }
 
 bool IsFirstRun(const SaverSettingsRecord& settings) {
-    // The six numbers all zero; the check box does not count.
+    // The six numbers all zero; the check box does not count
+    // (docs/compatibility.md).
     for (const SettingInfo& info : kSettingsTable) {
         if (info.number && settings.*info.number != 0) return false;
     }

@@ -9,7 +9,8 @@
 namespace zarvella::win32 {
 
 namespace {
-// The window class name other programs find the saver by; kept as it always was.
+// The window class name other programs find the saver by; kept as it always
+// was (docs/compatibility.md).
 constexpr const char* kClassName = "TForm1";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING

@@ -14,7 +14,8 @@
 namespace zarvella::win32 {
 
 namespace {
-// The window class name other programs find the window by; kept as it always was.
+// The window class name other programs find the window by; kept as it always
+// was (docs/compatibility.md).
 constexpr const char* kClassName = "TForm2";
 constexpr UINT_PTR kTimerId = 1;
 // A fixed single border with system menu and minimise box. Clipping the
@@ -22,7 +23,7 @@ constexpr UINT_PTR kTimerId = 1;
 // the context is made.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-// Control ids, as other programs see them.
+// Control ids, as other programs see them (docs/compatibility.md).
 constexpr int kFirstSliderId = 101;  // + the row
 constexpr int kRandomCheckBoxId = 200;
 constexpr int kSaveButtonId = 301;
