@@ -26,17 +26,29 @@ bool PreviewSettingsStored() {
     return PreviewSettingsReady.load(std::memory_order_acquire);
 }
 
-// The picture is this thread's until the settings are stored, the main
-// thread's after.
-void PreviewThread(PreviewHost& host, PictureRecord& picture) {
+// On a thread of its own, the picture is that thread's until the settings
+// are stored, the main thread's after.
+void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture) {
     SeedRandom(picture.random);
     host.ShowAndUpdate();
     StorePreviewSettings(picture);
+    host.Invalidate();
+}
+
+bool NextPreviewRepaint(PreviewHost& host) {
+    if (PreviewCloseRequested.load() || host.WindowGone()) {
+        host.PostDestroy();
+        return false;
+    }
+    host.Invalidate();
+    return true;
+}
+
+void PreviewThread(PreviewLoopHost& host, PictureRecord& picture) {
+    StartPreviewRepaints(host, picture);
     do {
-        host.Invalidate();
         host.Sleep(kPreviewRepaintMs);
-    } while (!PreviewCloseRequested.load() && !host.WindowGone());
-    host.PostDestroy();
+    } while (NextPreviewRepaint(host));
 }
 
 void PreviewPaint(PictureRecord& picture, FrameHooks& hooks) {

@@ -16,7 +16,7 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x5800000
 constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
 
 // What PreviewThread does to the window, from its own thread.
-class PreviewThreadHost : public PreviewHost {
+class PreviewThreadHost : public PreviewLoopHost {
   public:
     explicit PreviewThreadHost(const PreviewWindow& window) : window_(window) {}
     void ShowAndUpdate() override {

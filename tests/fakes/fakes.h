@@ -195,7 +195,7 @@ class FakePasswordSystem : public PasswordSystem {
 };
 
 // Logs the thread's calls; `onSleep` runs inside each pause.
-class FakePreviewHost : public PreviewHost {
+class FakePreviewHost : public PreviewLoopHost {
   public:
     std::vector<std::string> log;
     std::function<void(int)> onShow, onInvalidate, onSleep;

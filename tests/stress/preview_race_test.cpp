@@ -23,7 +23,7 @@ namespace {
 
 // The platform side of the preview thread, as a fast stand-in: the sleeps are
 // short so a test sees many rounds, and every call is counted.
-class RacingHost : public PreviewHost {
+class RacingHost : public PreviewLoopHost {
   public:
     std::atomic<int> shows{0};
     std::atomic<int> invalidates{0};
