@@ -7,8 +7,9 @@
 namespace zarvella {
 
 // The preview's handshake between its two threads (behaviour/preview_window):
-// a process shows one preview, and its window procedure on the main thread
-// and its repaint thread both reach these, so they are atomic and global.
+// a process shows one preview, and on Windows its window procedure on the
+// main thread and its repaint thread both reach these, so they are atomic
+// and global.
 // The preview thread has stored the picture's fixed settings (release), so
 // the main thread may draw (acquire).
 extern std::atomic<bool> PreviewSettingsReady;
