@@ -56,7 +56,7 @@ void OutputWindow::closeEvent(QCloseEvent* event) {
 FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
     timer_.setInterval(kFullScreenTimerMs);
     connect(&timer_, &QTimer::timeout, this, &FullScreenOutputs::OnTimer);
-    StartFullScreen(*this, store, errors);
+    StartFullScreen(*this, record_, store, errors);
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
     connect(app, &QGuiApplication::screenAdded, this, &FullScreenOutputs::OnScreensChange);
     // Queued: while the signal runs, the screen still counts among them.
@@ -67,12 +67,14 @@ FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
 FullScreenOutputs::~FullScreenOutputs() = default;
 
 void FullScreenOutputs::OnScreensChange() {
-    FullScreenDisplayChange(*this);
+    FullScreenDisplayChange(*this, record_);
 }
 
-void FullScreenOutputs::OnPaint(OutputWindow&) {
-    SaverPicture.viewports = {};
-    RenderFrame();
+// The frame the tick advanced, over the window's whole buffer.
+void FullScreenOutputs::OnPaint(OutputWindow& window) {
+    const qreal ratio = window.devicePixelRatio();
+    DrawOutputFrame(record_.picture,
+                    {0, 0, qRound(window.width() * ratio), qRound(window.height() * ratio)});
 }
 
 // A window shown again goes on from the frame it left.
@@ -82,26 +84,27 @@ void FullScreenOutputs::OnExposed() {
 
 // One frame for every shown window; none shown, the timer stops until one is.
 void FullScreenOutputs::OnTimer() {
-    bool shown = false;
-    for (const auto& window : windows_) {
-        if (!window->isExposed()) continue;
-        shown = true;
-        window->update();
+    const auto shown = std::count_if(windows_.begin(), windows_.end(),
+                                     [](const auto& window) { return window->isExposed(); });
+    if (!AdvanceForShownOutputs(record_, static_cast<int>(shown))) {
+        timer_.stop();
+        return;
     }
-    if (!shown) timer_.stop();
+    for (const auto& window : windows_)
+        if (window->isExposed()) window->update();
 }
 
 void FullScreenOutputs::OnKeyDown() {
-    FullScreenKeyDown(*this);
+    FullScreenKeyDown(*this, record_);
 }
 
 void FullScreenOutputs::OnMouseMove(ScreenPoint seen) {
     lastSeen_ = seen;
-    FullScreenMouseMove(*this);
+    FullScreenMouseMove(*this, record_);
 }
 
 void FullScreenOutputs::OnClose() {
-    FullScreenWindowEnded(*this);
+    FullScreenWindowEnded(*this, record_);
     QCoreApplication::exit(0);
 }
 

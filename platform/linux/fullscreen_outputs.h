@@ -71,6 +71,7 @@ class FullScreenOutputs : public QObject, private FullScreenHost {
     void HideWindow() override;
     void Terminate() override;
 
+    FullScreenRecord record_;  // the one picture every window draws
     std::vector<std::unique_ptr<OutputWindow>> windows_;
     QTimer timer_;
     ScreenPoint lastSeen_{};

@@ -70,6 +70,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     // Keyboard and pointer, tried again while another client holds them.
     void GrabInput();
 
+    FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     QTimer* timer_ = nullptr;
     SettingsStore* store_ = nullptr;
     ErrorSink* errors_ = nullptr;
