@@ -49,10 +49,10 @@ case_window() {
 }
 
 case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
-  fresh /p 12 || { check "sway starts" false; return; }
-  expect_exit 10 "/p 12 ends" 1
-  local want="zarvella: /p ID draws into an X window, and DISPLAY is not set in this Wayland session (no Xwayland)"
-  check "one line: $want (got '$(tail -n1 "$work/saver.log")')" [ "$(tail -n1 "$work/saver.log")" = "$want" ]
+  fresh /p 12 && expect_exit 10 "/p 12 ends" 1
+  local got want="zarvella: /p ID draws into an X window, and DISPLAY is not set in this Wayland session (no Xwayland)"
+  got=$(tail -n1 "$work/saver.log")
+  check "one line: $want (got '$got')" [ "$got" = "$want" ]
 }
 
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen

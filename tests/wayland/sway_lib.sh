@@ -64,15 +64,13 @@ expect_output_lit() {
 # shot_size FILE: "WxH" of a picture
 shot_size() { identify -format '%wx%h' "$1" 2>/dev/null; }
 
-# start_saver_in_sway [VAR=VALUE...] ARGS...: the saver as a client of the
-# compositor, with this case's settings folder (which the compositor's user
-# may write); its pid in $saver_pid, its output in $work/saver.log.
+# start_saver_in_sway ARGS...: the saver as a client of the compositor, with
+# this case's settings folder (which the compositor's user may write); its
+# pid in $saver_pid, its output in $work/saver.log.
 start_saver_in_sway() {
-  local vars=()
-  while [[ ${1:-} =~ ^[A-Z_][A-Z0-9_]*= ]]; do vars+=("$1"); shift; done
   [ ${#as_sway[@]} -gt 0 ] && chown -R 65534:65534 "$config"
   env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 \
-    XDG_CONFIG_HOME="$config" "${vars[@]}" "${as_sway[@]}" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+    XDG_CONFIG_HOME="$config" "${as_sway[@]}" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
   saver_pid=$!
 }
 # sway_windows TITLE: "WxH+X+Y fullscreen-mode output" of each window titled
