@@ -213,7 +213,6 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     EXPECT_FALSE(host.saverRunning);
 }
 
-// Which way the desktop is covered, from what the shell finds.
 TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemAndTheWindowManager) {
     const struct {
         DesktopFacts facts;

@@ -131,10 +131,9 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
 // What stops a start before any window, with the one line it prints.
 TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
-    // Where the windows go, or the line said: the forms that need X, and
-    // Wayland in a Wayland session, Xwayland there or not.
+    // X for the forms that need it, else Wayland in a Wayland session.
     constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
-    const DisplayFacts none{}, x{":0", true}, wl{nullptr, false, "wayland-1", true},
+    const DisplayFacts none{}, wl{nullptr, false, "wayland-1", true},
         both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false},
         deadWlOnly{nullptr, false, "wayland-9", false};
     const std::string noX =
@@ -148,11 +147,9 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     } rows[] = {
         {{"/s"}, none, N, "zarvella: cannot open display: DISPLAY is not set"},
         {{"/c"}, deadWl, N, "zarvella: cannot open display ':0'"},
-        {{"/p", "12"}, x, X, ""},
         {{"/p", "12"}, both, X, ""},
         {{"/s"}, both, W, ""},
         {{"/p"}, wl, W, ""},
-        {{"-window"}, wl, W, ""},
         {{"/s"}, deadWlOnly, N, "zarvella: cannot connect to the Wayland display 'wayland-9'"},
         {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
         {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},

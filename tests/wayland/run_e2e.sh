@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end tests of the saver as a native Wayland client: each case in a
-# headless sway of its own (two outputs, HEADLESS-2 at scale 1.5, no
-# Xwayland), windows read from sway's tree, pixels from grim, keys from wtype.
-#   run_e2e.sh ZARVELLA     (ZARVELLA_E2E_ONLY=TEXT: only the cases named so)
+# The saver as a native Wayland client, each case in a headless sway of its own
+# (sway_lib.sh). run_e2e.sh ZARVELLA (ZARVELLA_E2E_ONLY=TEXT: only those cases)
 set -uo pipefail
 source "$(dirname "$0")/../linux/x_lib.sh"
 source "$(dirname "$0")/sway_lib.sh"
@@ -19,9 +17,8 @@ fresh() {
   start_sway && start_saver_in_sway "$@"
 }
 
-# /s: a full-screen window on each output; each output's 1280x720 device
-# pixels lit, also on the right half (a viewport short of the buffer would
-# leave it dark); a key typed by a new virtual keyboard ends it.
+# /s: a full-screen window on each output, whose 1280x720 pixels are lit on
+# both halves (a viewport short of the buffer leaves the right dark); a key ends it.
 case_fullscreen() {
   fresh /s || { check "sway starts" false; return; }
   expect_output 15 "a full-screen window on each output" \
@@ -36,8 +33,7 @@ case_fullscreen() {
   expect_exit 10 "/s: Escape ends it"
 }
 
-# case_window TITLE PICTURE-HEIGHT ARGS...: a window of its own, its
-# picture (the top PICTURE-HEIGHT pixels, all when empty) drawn.
+# case_window TITLE PICTURE-HEIGHT ARGS...: its picture (the top rows) drawn
 case_window() {
   local title=$1 height=$2 w h x y; shift 2
   fresh "$@" || { check "sway starts" false; return; }
