@@ -15,7 +15,7 @@
 namespace zarvella::linux_shell {
 
 OutputWindow::OutputWindow(FullScreenOutputs& saver, QScreen* screen)
-    : GlWindow(GlVariant::FullScreen), saver_(saver) {
+    : GlWindow(GlVariant::FullScreen), saver_(saver), output_(screen) {
     setTitle(QString::fromUtf8(kApplicationTitle));
     setFlags(Qt::Window | Qt::FramelessWindowHint);
     setScreen(screen);
@@ -126,11 +126,11 @@ void FullScreenOutputs::PlaceWindow(const PixelRect&) {
 void FullScreenOutputs::FollowScreens() {
     const QList<QScreen*> screens = QGuiApplication::screens();
     std::erase_if(windows_, [&screens](const std::unique_ptr<OutputWindow>& window) {
-        return !screens.contains(window->screen());
+        return !window->Output() || !screens.contains(window->Output());
     });
     for (QScreen* screen : screens) {
         const bool covered = std::any_of(windows_.begin(), windows_.end(),
-                                         [screen](const auto& w) { return w->screen() == screen; });
+                                         [screen](const auto& w) { return w->Output() == screen; });
         if (covered) continue;
         windows_.push_back(std::make_unique<OutputWindow>(*this, screen));
         if (cursorHidden_) windows_.back()->setCursor(Qt::BlankCursor);

@@ -6,14 +6,14 @@
 #pragma once
 
 #include <QOpenGLWindow>
+#include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <memory>
 #include <vector>
 
 #include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
-
-class QScreen;
 
 namespace zarvella::linux_shell {
 
@@ -25,6 +25,9 @@ class OutputWindow : public GlWindow {
     Q_OBJECT
   public:
     OutputWindow(FullScreenOutputs& saver, QScreen* screen);
+    // The output it was made for; null once that output is gone (Qt moves
+    // the window to another screen then).
+    QScreen* Output() const { return output_; }
 
   protected:
     void paintGL() override;
@@ -35,6 +38,7 @@ class OutputWindow : public GlWindow {
 
   private:
     FullScreenOutputs& saver_;
+    QPointer<QScreen> output_;
 };
 
 class FullScreenOutputs : public QObject, private FullScreenHost {

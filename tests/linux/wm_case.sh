@@ -23,6 +23,8 @@ case_window_manager() {
     expect_output 10 "$1: one window over both monitors" 2560x1024+0+0 placement "$wid"
     check "$1: no frame, the window manager leaves it alone" unmanaged "$wid"
     expect_output 5 "$1: above every other window" "$(printf 0x%x "$wid")" top_window
+    check "$1: the picture covers the managed window" \
+      wait_shot 15 "$work/wm.png" grey_below "$work/wm.png" 400x300+100+100 0.001
     two_monitors_lit "$work/wm.png" "$1"
     keeps_then_ends "mousemove --sync 645 517" "$end" "$1: $end ends it"
   else
