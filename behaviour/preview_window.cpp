@@ -27,7 +27,7 @@ void PreviewThread(PreviewHost& host) {
     host.ShowAndUpdate();
     StorePreviewSettings();
     do {
-        host.Invalidate();
+        if (CanBeSeen(host.Sight())) host.Invalidate();
         host.Sleep(kPreviewRepaintMs);
     } while (!CloseRequested.load() && !host.WindowGone());
     host.PostDestroy();

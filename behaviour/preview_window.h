@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "behaviour/visibility.h"
 #include "behaviour/window_handle.h"
 #include "state/process_state.h"
 
@@ -32,6 +33,9 @@ class PreviewHost {
     // The window, or the parent it was made in, no longer exists: the
     // parent's process was killed, which sends no message at all.
     virtual bool WindowGone() { return false; }
+    // What can be told of the window's sight, asked before each repaint
+    // request: a preview nobody can see is not repainted.
+    virtual SightFacts Sight() { return {}; }
 };
 
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
@@ -44,6 +48,8 @@ void StorePreviewSettings();
 bool PreviewSettingsStored();
 
 // The body of the preview thread; it also ends when the window is gone.
+// While the window cannot be seen it asks for no repaint, so the picture
+// stays at its frame until it can be seen again.
 void PreviewThread(PreviewHost& host);
 
 // WM_PAINT on the main thread: a frame, once the settings are in place.

@@ -15,6 +15,7 @@
 #include "behaviour/password.h"
 #include "behaviour/preview_window.h"
 #include "behaviour/settings_window.h"
+#include "behaviour/visibility.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
@@ -217,6 +218,23 @@ class FakePreviewHost : public PreviewHost {
     void PostDestroy() override { log.push_back("destroy"); }
     bool gone = false;
     bool WindowGone() override { return gone; }
+    SightFacts sight;
+    SightFacts Sight() override { return sight; }
+};
+
+// A window's timer: whether it runs, and its starts and stops.
+class FakeFrameClock : public FrameClock {
+  public:
+    bool running = true;
+    std::vector<std::string> log;
+    void StartFrames() override {
+        running = true;
+        log.push_back("start");
+    }
+    void StopFrames() override {
+        running = false;
+        log.push_back("stop");
+    }
 };
 
 // Windows by handle, with their sizes; any other handle names no window.
