@@ -12,6 +12,7 @@
 #include "behaviour/window_handle.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
+#include "platform/linux/window_sight.h"
 #include "platform/linux/x11_window.h"
 #include "startup/mode.h"
 
@@ -40,7 +41,7 @@ class PreviewWindow : public GlWindow {
 // allocated here that the main thread would have to free.
 class PreviewThreadHost : public PreviewHost {
   public:
-    explicit PreviewThreadHost(PreviewWindow* view) : view_(view) {}
+    PreviewThreadHost(PreviewWindow* view, SightWatcher* sight) : view_(view), sight_(sight) {}
 
     // Showing exposes the window, and an exposed window is painted at once.
     void ShowAndUpdate() override {
@@ -54,9 +55,16 @@ class PreviewThreadHost : public PreviewHost {
     void PostDestroy() override {
         QMetaObject::invokeMethod(qApp, "exit", Qt::QueuedConnection, Q_ARG(int, 0));
     }
+    // The watcher has weighed every fact already; its answer is the one that counts.
+    SightFacts Sight() override {
+        SightFacts facts;
+        facts.shown = sight_->Seen();
+        return facts;
+    }
 
   private:
     PreviewWindow* view_;
+    SightWatcher* sight_;
 };
 
 // The parent's size, asked of the X server.
@@ -113,7 +121,7 @@ int RunPreview(std::string_view secondArgument) {
     }
     SeedPreviewPicture();
 
-    auto* host = new PreviewThreadHost(view);
+    auto* host = new PreviewThreadHost(view, new SightWatcher(view, nullptr, false));
     std::thread([host] { PreviewThread(*host); }).detach();
     qApp->exec();
 
