@@ -39,6 +39,14 @@ class PreviewThreadHost : public PreviewHost {
     bool WindowGone() override {
         return !IsWindow(PreviewWindowHandle) || (ParentWindow && !IsWindow(ParentWindow));
     }
+    // Not visible also when a window it lies in is hidden (the dialog's
+    // preview area, the dialog itself); minimised is the dialog's state.
+    SightFacts Sight() override {
+        SightFacts facts;
+        facts.ancestorsShown = IsWindowVisible(PreviewWindowHandle) != FALSE;
+        facts.minimised = IsIconic(GetAncestor(PreviewWindowHandle, GA_ROOT)) != FALSE;
+        return facts;
+    }
 };
 
 // The parent's outer size.
