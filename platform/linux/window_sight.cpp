@@ -1,6 +1,5 @@
 #include "platform/linux/window_sight.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QTimer>
@@ -16,10 +15,8 @@ constexpr int kDisplayPowerCheckMs = 1000;
 }
 
 SightWatcher::SightWatcher(QObject* window, QTimer* timer, bool displayPower)
-    : QObject(window),
-      target_(window),
-      timer_(timer),
-      link_(std::make_shared<std::atomic<SightWatcher*>>(this)) {
+    : QObject(window), target_(window), timer_(timer), link_(std::make_shared<Link>()) {
+    link_->watcher = this;
     if (auto* w = qobject_cast<QWindow*>(window)) {
         Follow(w);
     } else if (auto* widget = qobject_cast<QWidget*>(window); widget && widget->windowHandle()) {
@@ -31,7 +28,8 @@ SightWatcher::SightWatcher(QObject* window, QTimer* timer, bool displayPower)
 }
 
 SightWatcher::~SightWatcher() {
-    link_->store(nullptr);
+    const std::lock_guard<std::mutex> hold(link_->lock);
+    link_->watcher = nullptr;
 }
 
 // Qt's exposure (X11 and Wayland alike): unmapped, minimised, hidden.
@@ -42,19 +40,20 @@ void SightWatcher::Follow(QWindow* window) {
             [this](Qt::WindowState state) { sight_.Minimised(state == Qt::WindowMinimized); });
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     // Inside an unmapped window, or covered: only the X server knows.
-    std::shared_ptr<std::atomic<SightWatcher*>> link = link_;
+    // Posted while the watcher is known to live; Qt drops what is posted to
+    // an object that goes before it runs.
+    std::shared_ptr<Link> link = link_;
     FollowX11Sight(window->winId(), [link](bool viewable, bool covered) {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app) return;
-        QMetaObject::invokeMethod(
-            app,
-            [link, viewable, covered] {
-                if (SightWatcher* watcher = link->load()) {
+        const std::lock_guard<std::mutex> hold(link->lock);
+        if (SightWatcher* watcher = link->watcher) {
+            QMetaObject::invokeMethod(
+                watcher,
+                [watcher, viewable, covered] {
                     watcher->sight_.AncestorsShown(viewable);
                     watcher->sight_.Covered(covered);
-                }
-            },
-            Qt::QueuedConnection);
+                },
+                Qt::QueuedConnection);
+        }
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "behaviour/visibility.h"
 
@@ -46,7 +47,11 @@ class SightWatcher : public QObject, private FrameClock {
     std::unique_ptr<DpmsMonitor> dpms_;
     // What the X watching thread reports through: cleared when this goes,
     // so a late report finds nobody to tell.
-    std::shared_ptr<std::atomic<SightWatcher*>> link_;
+    struct Link {
+        std::mutex lock;
+        SightWatcher* watcher = nullptr;
+    };
+    std::shared_ptr<Link> link_;
 };
 
 }  // namespace zarvella::linux_shell
