@@ -641,7 +641,7 @@ case_unseen_host() {
   n=$(frames)
   stop_pid "$parent_pid"
   expect 10 "uncovered it draws again" frames_beyond "$n"
-  echo "     (frames: $shown before the parent was unmapped, $n before the cover went, $(frames) at the end)"
+  echo "     (frames: $shown while the parent was unmapped, $n while covered, $(frames) at the end)"
   stop_pid "$top_pid"
   expect_exit 5 "it ends with its host" -
 }
