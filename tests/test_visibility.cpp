@@ -1,61 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <sstream>
 
 #include "behaviour/visibility.h"
-#include "engine/animation.h"
 #include "engine/render.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
 using namespace zarvella;
-using Strings = std::vector<std::string>;
 
 namespace {
 
-// A report to the window's sight, or a frame asked for: Tick by the timer
-// (only while it runs), Paint by the system (at any time).
-enum class Step { Shown, Minimised, Ancestors, Covered, Console, Tick, Paint };
-struct Event {
-    Step step;
-    uint32_t value = 0;
-};
-struct Row {
-    const char* name;
-    std::vector<Event> events;
-    Strings log;  // the clock's starts and stops, and the frames drawn
-};
-
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
-
-const Event kTick{Step::Tick}, kPaint{Step::Paint};
-
-const Row kRows[] = {
-    {"display off stops, on resumes",
-     {kTick, {Step::Console, 0}, kTick, kPaint, {Step::Console, 1}, kTick},
-     {"frame", "stop", "start", "frame"}},
-    {"dimmed keeps drawing; an unknown state counts as on",
-     {{Step::Console, 2}, kTick, {Step::Console, 0}, {Step::Console, 2}, kTick, {Step::Console, 7}},
-     {"frame", "stop", "start", "frame"}},
-    {"minimised",
-     {{Step::Minimised, 1}, kTick, kPaint, {Step::Minimised, 0}, kTick},
-     {"stop", "start", "frame"}},
-    {"hidden parent",
-     {kTick, {Step::Ancestors, 0}, kTick, {Step::Ancestors, 1}, kPaint},
-     {"frame", "stop", "start", "frame"}},
-    {"hidden and covered: seen only once both end",
-     {{Step::Shown, 0}, {Step::Covered, 1}, {Step::Shown, 1}, kTick, {Step::Covered, 0}, kTick},
-     {"stop", "start", "frame"}},
-    {"a report that changes nothing restarts nothing",
-     {{Step::Shown, 1}, {Step::Covered, 0}, {Step::Console, 1}, kTick},
-     {"frame"}},
+// Reports to a window's sight (S shown, M minimised, A every window it lies
+// in shown, C covered, D the console display state), each with its value,
+// and frames asked for: t by the timer (only while it runs), p by the system.
+// The log: the clock's starts and stops and the frames drawn.
+const char* const kRows[][3] = {
+    {"display off stops, on resumes", "t D0 t p D1 t", "frame stop start frame"},
+    {"dimmed draws; an unknown state is on", "D2 t D0 D2 t D7", "frame stop start frame"},
+    {"minimised", "M1 t p M0 t", "stop start frame"},
+    {"hidden parent", "t A0 t A1 p", "frame stop start frame"},
+    {"hidden and covered: seen once both end", "S0 C1 S1 t C0 t", "stop start frame"},
+    {"no change restarts nothing", "S1 C0 D1 t", "frame"},
 };
 
-class Visibility : public ::testing::TestWithParam<Row> {};
+class Visibility : public ::testing::TestWithParam<int> {};
 
 TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
+    const auto& row = kRows[GetParam()];
+    SCOPED_TRACE(row[0]);
     ResetProcessState();
     glrec::Clear();
     SetBufferSwap(nullptr);
@@ -64,44 +37,32 @@ TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
     AnimationStateRecord expected = SaverPicture.animation;
     fakes::FakeFrameClock clock;
     WindowSight sight(clock);
-    for (const Event& e : GetParam().events) {
-        switch (e.step) {
-            case Step::Shown:
-                sight.Shown(e.value);
-                break;
-            case Step::Minimised:
-                sight.Minimised(e.value);
-                break;
-            case Step::Ancestors:
-                sight.AncestorsShown(e.value);
-                break;
-            case Step::Covered:
-                sight.Covered(e.value);
-                break;
-            case Step::Console:
-                sight.Display(DisplayPowerFromConsoleState(e.value));
-                break;
-            case Step::Tick:
-            case Step::Paint:
-                if ((e.step == Step::Paint || clock.running) && sight.Seen()) {
-                    RenderFrame();
-                    expected = AdvancePhases(expected, SaverPicture.settings.Speed);
-                    clock.log.push_back("frame");
-                }
-                break;
+    std::istringstream steps(row[1]);
+    for (std::string s; steps >> s;) {
+        const bool on = s.size() > 1 && s[1] != '0';
+        const char c = s[0];
+        if (c == 'S') sight.Shown(on);
+        if (c == 'M') sight.Minimised(on);
+        if (c == 'A') sight.AncestorsShown(on);
+        if (c == 'C') sight.Covered(on);
+        if (c == 'D') sight.Display(DisplayPowerFromConsoleState(s[1] - '0'));
+        if ((c == 'p' || (c == 't' && clock.running)) && sight.Seen()) {
+            RenderFrame();
+            expected = AdvancePhases(expected, SaverPicture.settings.Speed);
+            clock.log.push_back("frame");
         }
     }
-    EXPECT_EQ(clock.log, GetParam().log);
-    EXPECT_EQ(glrec::Count("glClear"),
-              static_cast<size_t>(std::count(clock.log.begin(), clock.log.end(), "frame")));
+    std::string log;
+    for (const std::string& entry : clock.log) log += (log.empty() ? "" : " ") + entry;
+    EXPECT_EQ(log, row[2]);
+    EXPECT_EQ(glrec::Count("glClear"), std::count(clock.log.begin(), clock.log.end(), "frame"));
     // Nothing advanced while unseen: each frame follows the last one shown.
     EXPECT_EQ(SaverPicture.animation.Phase1, expected.Phase1);
     EXPECT_EQ(SaverPicture.animation.Phase3, expected.Phase3);
     glrec::Clear();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Visibility, ::testing::ValuesIn(kRows),
-                         [](const auto& info) { return "row" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Rows, Visibility, ::testing::Range(0, 6));
 
 // The preview thread asks for no repaint while its window cannot be seen.
 TEST(PreviewSight, NoRepaintWhileTheParentIsHidden) {
@@ -112,8 +73,9 @@ TEST(PreviewSight, NoRepaintWhileTheParentIsHidden) {
         if (n == 5) CloseRequested.store(true);
     };
     PreviewThread(host);
-    EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40",
-                                 "sleep 40", "sleep 40", "invalidate", "sleep 40", "destroy"}));
+    EXPECT_EQ(host.log, (std::vector<std::string>{"show", "invalidate", "sleep 40", "invalidate",
+                                                  "sleep 40", "sleep 40", "sleep 40", "invalidate",
+                                                  "sleep 40", "destroy"}));
 }
 
 }  // namespace
