@@ -211,7 +211,11 @@ fi
 # SECONDS seen, HIDE, a second for the stop to arrive, SECONDS unseen, SHOW,
 # then whether a frame comes within 10 s. FRAMES prints the frames so far.
 unseen_rows=()
-ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# ticks_of PID...: their CPU so far, in clock ticks
+ticks_of() {
+  local p
+  for p in "$@"; do sed 's/.*) //' "/proc/$p/stat" 2>/dev/null; done | awk '{ t += $12 + $13 } END { print t + 0 }'
+}
 frames_of_counter() { local n=0; read -r n _ 2>/dev/null <"$work/unseen.swaps"; echo "${n:-0}"; }
 frames_of_trace() { grep -c wglSwapBuffers "$work/unseen.trace" 2>/dev/null || echo 0; }
 unseen_row() {
@@ -220,14 +224,14 @@ unseen_row() {
   end=$((SECONDS + 30))
   until (($($frames) > 5)) || ((SECONDS > end)); do sleep 0.1; done
   echo "saver_cpu: $name, ${seconds}s seen and ${seconds}s unseen" >&2
-  t0=$(ticks_of "$unseen_pid") f0=$($frames)
+  t0=$(ticks_of $unseen_pids) f0=$($frames)
   sleep "$seconds"
-  t1=$(ticks_of "$unseen_pid") f1=$($frames)
+  t1=$(ticks_of $unseen_pids) f1=$($frames)
   eval "$hide" >/dev/null 2>&1
   sleep 1
-  t2=$(ticks_of "$unseen_pid") f2=$($frames)
+  t2=$(ticks_of $unseen_pids) f2=$($frames)
   sleep "$seconds"
-  t3=$(ticks_of "$unseen_pid") f3=$($frames)
+  t3=$(ticks_of $unseen_pids) f3=$($frames)
   eval "$show" >/dev/null 2>&1
   end=$((SECONDS + 10))
   until (($($frames) > f3)) || ((SECONDS > end)); do sleep 0.1; done
@@ -236,6 +240,7 @@ unseen_row() {
     -v fa="$((f1 - f0))" -v fb="$((f3 - f2))" -v r="$resumed" 'BEGIN {
       printf "| %s | %.3f | %.1f | %.3f | %d | %s |", n, a / hz / s, fa / s, b / hz / s, fb, r }')")
   stop_pid "$unseen_pid"
+  unseen_pids=""
 }
 if [[ " $parts " == *" unseen "* ]]; then
   stop_pid "$xvfb_pid"
@@ -244,12 +249,13 @@ if [[ " $parts " == *" unseen "* ]]; then
   cmake -S "$root" -B "$perf/linux" -DZARVELLA_TESTS=ON >>"$work/b2.log" 2>&1 &&
     cmake --build "$perf/linux" --target x11_test_window -j "$(nproc)" >>"$work/b2.log" 2>&1 ||
     die "x11_test_window did not build"
-  window() {  # window GEOMETRY [PARENT]: a mapped window's id; its process in $helper
+  window() {  # window GEOMETRY [PARENT]: a mapped window; its id in $win, its process in $helper
+    rm -f "$work/window.id"
     "$tool" create "$1" 808080 ${2:+"$2"} >"$work/window.id" 2>/dev/null &
     helper=$!
     local end=$((SECONDS + 10))
     until [ -s "$work/window.id" ] || ((SECONDS > end)); do sleep 0.1; done
-    head -1 "$work/window.id"
+    win=$(head -1 "$work/window.id")
   }
   linux_settings "$work/config-unseen" default
   run_counted() {  # run_counted ARGS...: the native saver, its frames counted
@@ -257,14 +263,15 @@ if [[ " $parts " == *" unseen "* ]]; then
     XDG_CONFIG_HOME="$work/config-unseen" HOME="$work" SWAP_COUNT_FILE="$work/unseen.swaps" \
       LD_PRELOAD="$counter" "$linux_saver" "$@" >/dev/null 2>&1 &
     unseen_pid=$!
+    unseen_pids=$unseen_pid
   }
-  top=$(window 320x240+50+60); top_pid=$helper
-  host=$(window 300x220+10+10 "$top"); host_pid=$helper
+  window 320x240+50+60 && top=$win top_pid=$helper
+  window 300x220+10+10 "$top" && host=$win host_pid=$helper
   run_counted -window-id "$host"
   unseen_row "hack, host's parent unmapped" frames_of_counter "xdotool windowunmap $top" "xdotool windowmap $top"
   run_counted -window-id "$host"
   unseen_row "hack, host wholly covered" frames_of_counter \
-    'cover=$(window 400x300+0+0); cover_pid=$helper' 'stop_pid $cover_pid'
+    'window 400x300+0+0; cover_pid=$helper' 'stop_pid $cover_pid'
   run_counted /p "$host"
   unseen_row "preview, dialog unmapped" frames_of_counter "xdotool windowunmap $top" "xdotool windowmap $top"
   stop_pid "$host_pid"
@@ -288,7 +295,15 @@ if [[ " $parts " == *" unseen "* ]]; then
   done
   WINEDEBUG=trace+wgl wine "$scr" /p "$area" >/dev/null 2>"$work/unseen.trace" &
   unseen_pid=$!
-  unseen_row "Wine: preview, dialog hidden" frames_of_trace \
+  # The prefix's wineserver (its folder is named after the prefix's device
+  # and inode) counts too: the preview asks it whether its dialog is shown.
+  server_dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  unseen_pids=$unseen_pid
+  for p in $(pgrep -f '^/usr/lib/wine/wineserver'); do
+    [ "$(basename "$(readlink "/proc/$p/cwd")")" = "$server_dir" ] && unseen_pids="$unseen_pid $p"
+  done
+  [ "$unseen_pids" != "$unseen_pid" ] || die "the prefix's wineserver was not found"
+  unseen_row "Wine: preview, dialog hidden (with its wineserver)" frames_of_trace \
     "wine $perf/probe.exe show $area 0" "wine $perf/probe.exe show $area 1"
   stop_pid "$area_pid"
   wineserver -k 2>/dev/null
