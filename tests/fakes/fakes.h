@@ -226,15 +226,10 @@ class FakePreviewHost : public PreviewHost {
 class FakeFrameClock : public FrameClock {
   public:
     bool running = true;
-    std::vector<std::string> log;
-    void StartFrames() override {
-        running = true;
-        log.push_back("start");
-    }
-    void StopFrames() override {
-        running = false;
-        log.push_back("stop");
-    }
+    std::string log;  // "start", "stop" and whatever the test adds, blank-separated
+    void Log(const char* entry) { log += (log.empty() ? "" : " ") + std::string(entry); }
+    void StartFrames() override { Log("start"), running = true; }
+    void StopFrames() override { Log("stop"), running = false; }
 };
 
 // Windows by handle, with their sizes; any other handle names no window.
