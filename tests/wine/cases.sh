@@ -294,8 +294,7 @@ expect_paced_frames() {
   ((ms >= 1060)) || fail "the preview swapped 40 frames in $ms ms: more than one per 40 ms request"
 }
 
-# no_swap_for SECONDS: no frame comes for that long (an absence can only be
-# watched for a while)
+# no_swap_for SECONDS: no frame for that long (an absence is watched for a while)
 no_swap_for() { local n; n=$(swaps); sleep "$1"; [ "$(swaps)" = "$n" ]; }
 
 # preview_in_parent FORMAT close|kill|hide: a child of the 152x112 area, its
