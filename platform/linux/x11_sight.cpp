@@ -1,14 +1,13 @@
 #include "platform/linux/x11_sight.h"
 
-// Xlib's headers define names (None, Status, Bool) that clash with C++; they
-// come last and stay in this file.
+// Xlib's headers define macros (None, Status, Bool) that clash with Qt's
+// names: they stay in this file, which includes nothing of Qt.
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <thread>
-#include <vector>
 
 namespace zarvella::linux_shell {
 
