@@ -124,6 +124,33 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
     }
 }
 
+// Wayland has no root window: there -root is every output's background
+// layer, unless XScreenSaver started it (its window wins).
+TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
+    const auto layers = LaunchKind::LayerSurfaces;
+    const struct {
+        Args args;
+        const char *display, *socket, *variable;
+        LaunchKind kind;
+    } rows[] = {
+        {{"-root"}, "wayland-1", nullptr, nullptr, layers},
+        {{"--root", "-fps", "-delay", "0"}, nullptr, "7", nullptr, layers},  // a host's socket
+        {{"-root"}, "", "", nullptr, kHack},                                 // no session
+        {{"-root"}, "wayland-1", nullptr, "0x2a00007", kHack},
+        {{"-root", "-window-id", "12"}, "wayland-1", nullptr, nullptr, kHack},
+        {{"-window"}, "wayland-1", nullptr, nullptr, kHack},
+        {{"/s", "-root"}, "wayland-1", nullptr, nullptr, kMode},
+        {{"-root", "-bogus"}, "wayland-1", nullptr, nullptr, LaunchKind::UsageError},
+    };
+    for (const auto& r : rows) {
+        const bool session = IsWaylandSession(r.display, r.socket);
+        const LaunchPlan plan = PlanLaunch(r.args, r.variable, kLinux, session);
+        EXPECT_EQ(plan.kind, r.kind) << r.args[0] << " " << r.args.size();
+        EXPECT_EQ(PlanLaunch(r.args, r.variable, kWindows, session).kind, kMode);
+        if (r.kind == layers) EXPECT_EQ(DisplayError(plan, false, nullptr, r.display), "");
+    }
+}
+
 // What stops a start before any window, with the one line it prints.
 TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
