@@ -5,7 +5,9 @@
 #
 #   run_e2e.sh ZARVELLA
 #
-# One case: both outputs show the picture at their full size, the scaled one
+# One case, run as a lock screen's host runs it (globals_filter.py: the
+# connection in WAYLAND_SOCKET, only wl_compositor, wl_shm, the layer shell,
+# zxdg_output_manager_v1 and the outputs offered): both outputs show the picture at their full size, the scaled one
 # in buffers of its exact size; the protocol log has a layer surface and no
 # toplevel window and no seat; an output rescaled and an output added show
 # the picture; SIGTERM ends it within a second with exit code 0.
@@ -16,7 +18,7 @@ source "$here/sway_lib.sh"
 
 [ $# -ge 1 ] || { echo "usage: $0 ZARVELLA" >&2; exit 2; }
 zarvella=$(readlink -f "$1")
-for program in sway swaymsg grim convert identify setpriv; do
+for program in sway swaymsg grim convert identify setpriv /usr/bin/python3; do
   command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
 done
 
@@ -25,7 +27,7 @@ chmod 755 "$work"
 saver_pid=""
 cleanup() {
   stop_case_processes
-  if [ "$failed" -eq 0 ]; then rm -rf "$work"; else echo "run_e2e: logs and shots kept in $work"; fi
+  if [ "$failed" -eq 0 ] && [ -z "${KEEP:-}" ]; then rm -rf "$work"; else echo "run_e2e: logs and shots kept in $work"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -46,10 +48,12 @@ rescaled() {
 case_layer_surfaces() {
   start_sway || { check "sway starts" false; return; }
   stop_swaybg
-  # As in_sway, spelt out so that $! is the program.
-  env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 \
-    WAYLAND_DEBUG=client "${as_sway[@]}" "$zarvella" -root -detail 30 >"$work/saver.log" 2>&1 &
-  saver_pid=$!
+  # As a lock screen's host runs it: the connection in WAYLAND_SOCKET, only
+  # the host's globals offered (and the outputs), no WAYLAND_DISPLAY.
+  env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DEBUG=client \
+    "${as_sway[@]}" /usr/bin/python3 "$here/globals_filter.py" "$sway_dir/wayland-1" \
+    "$zarvella" -root -detail 30 >"$work/saver.log" 2>&1 &
+  saver_pid=$!  # the filter, which passes SIGTERM on and ends with the program's code
 
   local o
   for o in "${sway_outputs[@]}"; do
@@ -59,6 +63,7 @@ case_layer_surfaces() {
   check "the protocol log has a layer surface" log_has 'zwlr_layer_shell_v1@[0-9]*\.get_layer_surface'
   check "no toplevel window" lacks 'xdg_toplevel\|xdg_wm_base@'
   check "no seat (it takes no input)" lacks 'bind(.*"wl_seat"'
+  check "the compositor's other globals were not offered" lacks 'global(.*"wp_viewporter"'
 
   # This sway cannot turn a headless output off ("Failed to commit output"),
   # so the outputs change as it can change them: one rescaled, one added.
