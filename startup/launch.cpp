@@ -78,6 +78,14 @@ std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* 
     return std::string("zarvella: cannot open display '") + displayName + "'";
 }
 
+std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket) {
+    if (waylandSocket && *waylandSocket)
+        return std::string("zarvella: cannot use the Wayland connection WAYLAND_SOCKET=") +
+               waylandSocket;
+    return std::string("zarvella: cannot connect to the Wayland display '") +
+           (waylandDisplay ? waylandDisplay : "") + "'";
+}
+
 std::string MissingHackWindowError(unsigned long window) {
     char id[32];
     std::snprintf(id, sizeof id, "0x%lx", window);

@@ -78,6 +78,11 @@ SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, 
 std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName,
                          const char* waylandName = nullptr);
 
+// The line to print (then exit with code 1) when -root on Wayland cannot
+// connect: waylandSocket (a handed-over connection) first, as libwayland
+// takes it, else waylandDisplay.
+std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket);
+
 // The line to print (then exit with code 1) when the hack's window does not
 // exist: there is nothing to draw into, and nothing would end us.
 std::string MissingHackWindowError(unsigned long window);

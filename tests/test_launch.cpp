@@ -147,7 +147,9 @@ TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
         const LaunchPlan plan = PlanLaunch(r.args, r.variable, kLinux, session);
         EXPECT_EQ(plan.kind, r.kind) << r.args[0] << " " << r.args.size();
         EXPECT_EQ(PlanLaunch(r.args, r.variable, kWindows, session).kind, kMode);
-        if (r.kind == layers) EXPECT_EQ(DisplayError(plan, false, nullptr, r.display), "");
+        if (r.kind == layers) {
+            EXPECT_EQ(DisplayError(plan, false, nullptr, r.display), "");
+        }
     }
 }
 
@@ -168,6 +170,10 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     for (const Args& args : {Args{"/a"}, Args{"--help"}, Args{"-version"}, Args{"-root", "-bogus"}})
         EXPECT_EQ(DisplayError(plan(args), false, nullptr), "") << args[0];
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
+    EXPECT_EQ(WaylandConnectError("nowhere", nullptr),
+              "zarvella: cannot connect to the Wayland display 'nowhere'");
+    EXPECT_EQ(WaylandConnectError("wayland-0", "9"),
+              "zarvella: cannot use the Wayland connection WAYLAND_SOCKET=9");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,
               "XSCREENSAVER_WINDOW holds \"junk\", not an X window id");
 }

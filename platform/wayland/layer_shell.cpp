@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "engine/frame_rate.h"
 #include "platform/wayland/output_surface.h"
 #include "platform/wayland/picture_adapter.h"
+#include "startup/launch.h"
 
 namespace zarvella::wayland_shell {
 
@@ -175,7 +177,9 @@ int RunLayerSurfaces(const HackOptions& hack) {
     auto shell = std::make_unique<LayerShell>();   // the picture's grid is large
     shell->display = wl_display_connect(nullptr);  // WAYLAND_SOCKET, else WAYLAND_DISPLAY
     if (!shell->display) {
-        std::fprintf(stderr, "zarvella: cannot connect to the Wayland display\n");
+        const std::string error =
+            WaylandConnectError(std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET"));
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     shell->registry = wl_display_get_registry(shell->display);
