@@ -137,35 +137,34 @@ int SignalDescriptor() {
     return signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-// Until a signal or the connection's end: 0; a protocol error: 1.
+// The connection ended: the compositor, or the lock screen's host, closed
+// it (0), or it ended us for a protocol error (1).
+int ConnectionEnd(wl_display* d) {
+    if (wl_display_get_error(d) != EPROTO) return 0;
+    std::fprintf(stderr, "zarvella: the Wayland compositor reported a protocol error\n");
+    return 1;
+}
+
+// Until a signal (0) or the connection's end.
 int RunLoop(LayerShell& shell, int signals) {
     wl_display* d = shell.display;
     while (true) {
         if (!DrawReady(shell)) return 1;
         while (wl_display_prepare_read(d) != 0)
-            if (wl_display_dispatch_pending(d) < 0) break;
+            if (wl_display_dispatch_pending(d) < 0) return ConnectionEnd(d);
         wl_display_flush(d);
         pollfd fds[2] = {{wl_display_get_fd(d), POLLIN, 0}, {signals, POLLIN, 0}};
         const int timeout =
             LayerPollTimeoutMs(shell.pace, NowUs(), shell.intervalUs, AnOutputWaits(shell));
-        if (poll(fds, 2, timeout) < 0 && errno != EINTR) {
-            wl_display_cancel_read(d);
-            return 1;
-        }
-        if (fds[0].revents & POLLIN) {
+        const bool polled = poll(fds, 2, timeout) >= 0;
+        if (polled && (fds[0].revents & POLLIN)) {
             wl_display_read_events(d);
         } else {
             wl_display_cancel_read(d);
         }
-        if (wl_display_dispatch_pending(d) < 0 || (fds[0].revents & (POLLHUP | POLLERR))) {
-            const int error = wl_display_get_error(d);
-            if (error == EPROTO) {
-                std::fprintf(stderr,
-                             "zarvella: the Wayland compositor reported a protocol error\n");
-                return 1;
-            }
-            return 0;  // the compositor, or the lock screen's host, closed the connection
-        }
+        if (!polled && errno != EINTR) return 1;
+        if (wl_display_dispatch_pending(d) < 0 || (fds[0].revents & (POLLHUP | POLLERR)))
+            return ConnectionEnd(d);
         if (fds[1].revents & POLLIN) return 0;
     }
 }
