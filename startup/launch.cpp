@@ -37,6 +37,14 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
             plan.kind = LaunchKind::LayerSurfaces;
         return plan;
     }
+    // Windows never passes a word with two dashes: on Linux it is a mistyped
+    // option (--hlep), not a request to blank the screen.
+    if (lines == CommandLines::WindowsAndXScreenSaver && !args.empty() &&
+        args[0].starts_with("--")) {
+        plan.kind = LaunchKind::UsageError;
+        plan.error = "unknown option \"" + args[0] + "\"";
+        return plan;
+    }
     plan.mode = ModeForArgument(args.empty() ? std::string() : args[0]);
     if (args.size() > 1) plan.secondArgument = args[1];
     if (plan.mode == SaverMode::Settings) {

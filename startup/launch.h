@@ -22,6 +22,8 @@ enum class CommandLines { WindowsOnly, WindowsAndXScreenSaver };
 // alone picks the mode (/s, /c, /p ID, /a; -root or XSCREENSAVER_WINDOW
 // after it change nothing). An empty command line is Windows' full screen,
 // unless XSCREENSAVER_WINDOW is set: then XScreenSaver started a hack so.
+// (PlanLaunch makes a first word with two dashes that is no option a usage
+// error on Linux.)
 bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char* windowVariable,
                                CommandLines lines);
 

@@ -110,6 +110,12 @@ bool ParseNumber(const std::string& text, int32_t min, int32_t max, int32_t& val
     return true;
 }
 
+// X window ids are unsigned: "-5" names no window (it would wrap to 0xfffffffb).
+bool Negative(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    return first != std::string_view::npos && text[first] == '-';
+}
+
 std::string NumberError(const std::string& option, int32_t min, int32_t max, const char* given) {
     std::string text = option + " takes a number from " + Range(min, max);
     if (!given) return text + ", and none was given";
@@ -192,6 +198,7 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                                      const char* windowVariable) {
     HackCommandLine result;
     HackOptions& o = result.options;
+    // -root and -window: the later one wins; -window-id wins over both.
     bool root = false, ownWindow = false, givenId = false;
     for (size_t i = 0; i < args.size(); ++i) {
         Found found{};
@@ -215,16 +222,15 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
                 o.optionsAlone = true;
                 break;
             case OptionId::Root:
-                root = true;
-                break;
             case OptionId::Window:
-                ownWindow = true;
+                root = found.id == OptionId::Root;
+                ownWindow = !root;
                 break;
             case OptionId::Fps:
                 o.showFrameRate = true;
                 break;
             case OptionId::WindowId:
-                o.window = value ? ParseWindowHandle(value) : 0;
+                o.window = value && !Negative(value) ? ParseWindowHandle(value) : 0;
                 if (o.window == 0) {
                     result.error = args[i] +
                                    " takes an X window id (decimal, or hexadecimal after 0x)" +

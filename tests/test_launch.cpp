@@ -65,9 +65,13 @@ TEST(Launch, TheFirstArgumentTellsTheTwoKindsApart) {
         {{"-root", "-bogus"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         {{"-window-id", "abc"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
         {{"-window-id"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"-window-id", " -5"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"--hlep"}, nullptr, kLinux, LaunchKind::UsageError, kFull, "", kOwn, 0},
+        {{"-window", "-root"}, nullptr, kLinux, kHack, kFull, "", kRoot, 0},
         // Windows has only its own kind, whatever the words.
         {{"-root"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"--help"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
+        {{"--hlep"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"-h"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"--version"}, nullptr, kWindows, kMode, kFull, "", kOwn, 0},
         {{"-c"}, nullptr, kWindows, kMode, SaverMode::Settings, "", kOwn, 0},
@@ -223,8 +227,16 @@ TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
          "mode:\tone\nprograms:\t\\\n" + line + "  maze -root \\n\\\n\nlock:\tFalse\n"},
         {"programs:\t\\\n  zarvellas -root \\n\\\n", R::Added,
          "programs:\t\\\n" + line + "  zarvellas -root \\n\\\n"},
-        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::AlreadyListed, ""},
-        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::AlreadyListed, ""},
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root -xscreensaver \\n\\\n\n",
+         R::AlreadyListed, ""},
+        {"programs:\t\\\n-\t\tGL: zarvella -root -xscreensaver \\n\\\n", R::TurnedOff, ""},
+        // An older line without the marker gets it at its end, on or off.
+        {"programs:\t\\\n  maze \\n\\\n  GL: zarvella -root \\n\\\n\n", R::MarkerAdded,
+         "programs:\t\\\n  maze \\n\\\n  GL: zarvella -root -xscreensaver \\n\\\n\n"},
+        {"programs:\t\"Z\" /usr/bin/zarvella\\n\\\n\n", R::MarkerAdded,
+         "programs:\t\"Z\" /usr/bin/zarvella -xscreensaver\\n\\\n\n"},
+        {"programs:\t\\\n- zarvella -root \\\n   -size 3 \\n\\\n", R::MarkerAdded,
+         "programs:\t\\\n- zarvella -root \\\n   -size 3 -xscreensaver \\n\\\n"},
         {"programs:\tmaze -root\n", R::Refused, ""},
         {"mode:\tone\n", R::Refused, ""},
         {std::nullopt, R::Refused, ""},
@@ -233,5 +245,38 @@ TEST(Launch, InstallXScreenSaverAddsTheLineOnlyToAContinuedProgramsList) {
         const ProgramsListEdit edit = AddToProgramsList(c.file);
         EXPECT_EQ(edit.result, c.result) << c.file.value_or("(none)");
         EXPECT_EQ(edit.text, c.text) << c.file.value_or("(none)");
+    }
+}
+
+// Its whole run over the files (the causes the file kinds give are end to
+// end cases): only a changed list is written.
+TEST(Launch, InstallXScreenSaverNamesTheTrueCause) {
+    using K = ListFileRead::Kind;
+    const std::string list = "programs:\t\\\n  maze \\n\\\n";
+    const struct {
+        const char* home;
+        K kind;
+        std::string text;  // the file, or why it cannot be read
+        const char* writeProblem;
+        int exitCode;
+        size_t calls;  // of: read, write
+        const char* message;
+    } cases[] = {
+        {nullptr, K::Missing, "", "", 1, 0, "HOME is not set"},
+        {"/h", K::Missing, "", "", 1, 1, "there is no ~/.xscreensaver yet"},
+        {"/h", K::Read, list, "Operation not permitted", 1, 2,
+         "(Operation not permitted); it is as it was"},
+        {"/h", K::Read, list, "", 0, 2, "added to the programs list"},
+        {"/h", K::Read, "programs:\t- zarvella -xscreensaver\n", "", 0, 1, "but turned off"},
+    };
+    const std::vector<std::string> calls = {"read /h/.xscreensaver", "write /h/.xscreensaver"};
+    for (const auto& c : cases) {
+        fakes::MemoryListFiles files;
+        files.file = {c.kind, c.text, c.text};
+        files.writeProblem = c.writeProblem;
+        const InstallOutcome outcome = InstallIntoXScreenSaver(files, c.home);
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.message;
+        EXPECT_NE(outcome.message.find(c.message), std::string::npos) << outcome.message;
+        EXPECT_EQ(files.log, std::vector(calls.begin(), calls.begin() + c.calls)) << c.message;
     }
 }

@@ -1,5 +1,7 @@
 #include "platform/linux/fullscreen_window.h"
 
+#include <xcb/xcb.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -16,6 +18,31 @@
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
+
+namespace {
+
+// -root by hand bypasses the window manager, so nothing keeps it down but
+// itself: whatever raises it (a script, a desktop switch) is undone at once.
+// X tells a window of each restacking with a ConfigureNotify that names a
+// sibling below it unless it is at the bottom.
+class KeepAtBottom : public QAbstractNativeEventFilter {
+  public:
+    explicit KeepAtBottom(QWindow& window) : window_(window) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) return false;
+        const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
+        if (configure->window == window_.winId() && configure->above_sibling != XCB_NONE)
+            window_.lower();
+        return false;  // Qt sees the event as well
+    }
+
+  private:
+    QWindow& window_;
+};
+
+}  // namespace
 
 FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors)
     : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors) {
@@ -80,7 +107,11 @@ void FullScreenWindow::Build() {
     } else if (!hack_ || desktop_) {
         FollowScreens();
     }
-    if (desktop_) lower();
+    if (desktop_) {
+        keepAtBottom_ = std::make_unique<KeepAtBottom>(*this);
+        QCoreApplication::instance()->installNativeEventFilter(keepAtBottom_.get());
+        lower();
+    }
 }
 
 void FullScreenWindow::FollowScreens() {

@@ -3,7 +3,9 @@
 // own; then XScreenSaver, or closing that window, ends it.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 #include "behaviour/fullscreen_window.h"
@@ -68,6 +70,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     std::optional<HackOptions> hack_;
     unsigned long embedInto_ = 0;
     bool desktop_ = false;  // -root by hand: below every other window
+    std::unique_ptr<QAbstractNativeEventFilter> keepAtBottom_;  // and back below when raised
 };
 
 }  // namespace zarvella::linux_shell

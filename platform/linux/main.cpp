@@ -1,11 +1,10 @@
 // Start-up on Linux: the core's launch plan (a Windows-style mode, or
 // XScreenSaver's kind of command line) picks the one thing the process does.
 #include <QApplication>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <sstream>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -70,28 +69,39 @@ int RunHack(const HackOptions& hack) {
     return QApplication::exec();
 }
 
-// -install-xscreensaver: the core makes the new text; this reads and writes it.
+// -install-xscreensaver's files, read and written as the settings file is
+// (regular files only, never waiting on a pipe; atomically, owner and mode kept).
+class XScreenSaverFiles : public ListFileSystem {
+  public:
+    ListFileRead ReadListFile(const std::string& path) override {
+        ListFileRead read;
+        using Kind = ListFileRead::Kind;
+        switch (ReadRegularFile(path, read.text, read.problem)) {
+            case ReadOutcome::Read:
+                read.kind = Kind::Read;
+                break;
+            case ReadOutcome::Missing:
+                read.kind = Kind::Missing;
+                break;
+            case ReadOutcome::Folder:
+                read.kind = Kind::Folder;
+                break;
+            case ReadOutcome::Failed:
+                read.kind = Kind::Unreadable;
+                break;
+        }
+        return read;
+    }
+    std::string WriteListFile(const std::string& path, std::string_view text) override {
+        return WriteFileAtomically(path, text) ? "" : std::strerror(errno);
+    }
+};
+
 int AddToXScreenSaver() {
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        std::fputs("zarvella: HOME is not set, so there is no ~/.xscreensaver\n", stderr);
-        return 1;
-    }
-    const std::string path = std::string(home) + "/.xscreensaver";
-    std::optional<std::string> text;
-    if (std::ifstream in{path, std::ios::binary}) {
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
-    }
-    const ProgramsListEdit edit = AddToProgramsList(text);
-    if (edit.result == ProgramsListResult::Added && !WriteFileAtomically(path, edit.text)) {
-        std::fprintf(stderr, "zarvella: cannot write %s\n", path.c_str());
-        return 1;
-    }
-    const bool refused = edit.result == ProgramsListResult::Refused;
-    std::fprintf(refused ? stderr : stdout, "%s\n", edit.message.c_str());
-    return refused ? 1 : 0;
+    XScreenSaverFiles files;
+    const InstallOutcome outcome = InstallIntoXScreenSaver(files, std::getenv("HOME"));
+    std::fprintf(outcome.exitCode ? stderr : stdout, "%s\n", outcome.message.c_str());
+    return outcome.exitCode;
 }
 
 int RunFullScreen() {

@@ -50,12 +50,10 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-enum class ReadOutcome { Read, Missing, Failed };
+}  // namespace
 
-// Only a regular file is read, and only up to kMaxSettingsFileBytes: a link
-// to /dev/zero, a named pipe or a huge file must neither hang nor fill the
-// memory. O_NONBLOCK keeps open() of a pipe without writer from blocking.
-ReadOutcome ReadSettingsFile(const std::string& path, std::string& content, std::string& problem) {
+// O_NONBLOCK keeps open() of a pipe without writer from blocking.
+ReadOutcome ReadRegularFile(const std::string& path, std::string& content, std::string& problem) {
     content.clear();
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -64,9 +62,10 @@ ReadOutcome ReadSettingsFile(const std::string& path, std::string& content, std:
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        problem = S_ISDIR(info.st_mode) ? "it is a folder" : "it is not a regular file";
+        const bool folder = S_ISDIR(info.st_mode);
+        problem = folder ? "it is a folder" : "it is not a regular file";
         close(fd);
-        return ReadOutcome::Failed;
+        return folder ? ReadOutcome::Folder : ReadOutcome::Failed;
     }
     const std::string tooLarge =
         "it is larger than " + std::to_string(kMaxSettingsFileBytes >> 20) + " MiB";
@@ -97,6 +96,8 @@ ReadOutcome ReadSettingsFile(const std::string& path, std::string& content, std:
     content.resize(length);
     return ReadOutcome::Read;
 }
+
+namespace {
 
 // The file a chain of symbolic links ends at (it need not exist yet); false
 // for a loop or a chain too long.
@@ -166,9 +167,16 @@ std::string DefaultSettingsPath() {
 
 bool WriteFileAtomically(const std::string& link, std::string_view content) {
     std::string path;
-    if (!FollowLinks(link, path)) return false;
+    if (!FollowLinks(link, path)) {
+        errno = ELOOP;
+        return false;
+    }
     const std::string folder = Folder(path);
-    if (!MakeFolders(folder)) return false;
+    errno = 0;
+    if (!MakeFolders(folder)) {
+        if (errno == 0) errno = ENOTDIR;  // a file where a folder belongs
+        return false;
+    }
 
     // A name of our own next to the file; open() applies the umask to 0644,
     // as for any new file of the user's.
@@ -181,19 +189,27 @@ bool WriteFileAtomically(const std::string& link, std::string_view content) {
     }
     if (fd < 0) return false;
 
-    // An existing file keeps its permissions.
+    // An existing file keeps its owner, group and permissions: root writing
+    // into another user's home (sudo -E) must not take their file over. The
+    // owner goes first, as a change of owner clears the set-id bits.
     struct stat old;
     const bool keepMode = stat(path.c_str(), &old) == 0;
     if (keepMode && ReadOnly(path, old)) {
         close(fd);
         unlink(temporary.c_str());
+        errno = EACCES;
         return false;
     }
-    const bool written = (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) &&
+    // A group we may not give (not one of ours) is the one thing let go.
+    const bool ownerKept = !keepMode || (old.st_uid == geteuid() && old.st_gid == getegid()) ||
+                           fchown(fd, old.st_uid, old.st_gid) == 0 || old.st_uid == geteuid();
+    const bool written = ownerKept && (!keepMode || fchmod(fd, old.st_mode & 07777) == 0) &&
                          WriteAll(fd, content) && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;  // for the caller's message
         unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     // The rename itself reaches the disk with the folder.
@@ -235,9 +251,10 @@ void FileSettingsStore::Report(const std::string& content, const std::string& te
 FileSettingsStore::LoadState FileSettingsStore::Load() {
     document_ = regfile::RegDocument{};
     std::string content, problem;
-    switch (ReadSettingsFile(path_, content, problem)) {
+    switch (ReadRegularFile(path_, content, problem)) {
         case ReadOutcome::Missing:
             return LoadState::Missing;
+        case ReadOutcome::Folder:
         case ReadOutcome::Failed: {
             const std::string text = "The settings file '" + path_ +
                                      "' cannot be read: " + problem +

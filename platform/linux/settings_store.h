@@ -17,6 +17,14 @@ inline constexpr const char* kSettingsFileName = "settings.reg";
 // anything that is not a regular file, is not read at all.
 inline constexpr size_t kMaxSettingsFileBytes = 1 << 20;
 
+enum class ReadOutcome { Read, Missing, Folder, Failed };
+
+// Only a regular file is read, and only up to kMaxSettingsFileBytes: a link
+// to /dev/zero, a named pipe or a huge file must neither hang nor fill the
+// memory. Missing: nothing there (or a file where a folder of the path
+// belongs); otherwise `problem` says what is wrong.
+ReadOutcome ReadRegularFile(const std::string& path, std::string& content, std::string& problem);
+
 // $XDG_CONFIG_HOME/zarvella/settings.reg, or ~/.config/zarvella/settings.reg
 // when the variable is unset, empty or not an absolute path.
 std::string DefaultSettingsPath();
@@ -24,9 +32,12 @@ std::string DefaultSettingsPath();
 // Writes a temporary file next to `path`, flushes it to disk and renames it
 // over `path`, creating missing folders first. When `path` is a symbolic link
 // (as dotfile managers make it) the file it points to is replaced and the link
-// kept. A read-only file (no write permission) is refused: the user's way of
-// keeping it as it is. On any failure the old file is untouched, the temporary file is
-// removed and the result is false.
+// kept. An existing file keeps its owner, group and mode; when its owner
+// cannot be kept (only root may give a file away) nothing is written (a
+// group that is not ours is the one thing a user's own write lets go). A
+// read-only file (no write permission) is refused: the user's way of keeping
+// it as it is. On any failure the old file is untouched, the temporary file is
+// removed, errno says why and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Renames whatever is at `path` (a file, a folder, a link: not what a link

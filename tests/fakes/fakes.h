@@ -18,6 +18,7 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
+#include "startup/xscreensaver_list.h"
 #include "state/process_state.h"
 
 namespace zarvella::fakes {
@@ -242,5 +243,21 @@ inline void SetupWindowContext(GlVariant variant, int outerWidth, int outerHeigh
     const GlViewport picture = SettingsPictureViewport(outerWidth, outerHeight, dpi);
     SetupGL(variant, variant == GlVariant::Settings ? &picture : nullptr);
 }
+
+// ~/.xscreensaver as `file`; writes answer `writeProblem`; calls logged ("read PATH").
+class MemoryListFiles : public ListFileSystem {
+  public:
+    ListFileRead file;
+    std::string writeProblem;
+    std::vector<std::string> log;
+    ListFileRead ReadListFile(const std::string& path) override {
+        log.push_back("read " + path);
+        return file;
+    }
+    std::string WriteListFile(const std::string& path, std::string_view) override {
+        log.push_back("write " + path);
+        return writeProblem;
+    }
+};
 
 }  // namespace zarvella::fakes

@@ -429,6 +429,7 @@ case_no_display_or_window() {
 }
 
 # -root by hand: the desktop's background, below every other window, deaf to input.
+uncovered() { shot "$work/raised.png" && above "$(grey_share "$work/raised.png" 320x240+50+60)" 0.99; }
 case_root_by_hand() {
   new_config
   make_parent 320x240+50+60 || { check "the test window appears" false; return; }
@@ -440,6 +441,8 @@ case_root_by_hand() {
     800x900+420+60 0.01
   g=$(grey_share "$work/root.png" 320x240+50+60)
   check "the other window stays uncovered ($g grey)" above "$g" 0.99
+  xdotool windowraise "$wid"
+  expect 10 "raised by a script, it goes below the other window again" uncovered
   stop_saver
 }
 
@@ -516,6 +519,30 @@ case_help_and_mistakes() {
     check "$args: nothing on std$other" [ ! -s "$work/usage.$other" ]
   done
   check "no settings file is created" [ -z "$(ls -A "$config")" ]
+}
+
+# -install-xscreensaver on each kind of ~/.xscreensaver ($F, nobody's when root): no hang, the
+# true cause, owner and mode kept. MAKE | HOME | BY (root, its user) | exit code | line (@: home)
+case_install_file_kinds() {
+  local rows=(
+    'chmod 640 $F|@|root|0|zarvella: added to the programs list in ~/.xscreensaver; pick Zarvella in xscreensaver-settings'
+    'rm $F; mkfifo $F|@|root|1|zarvella: cannot read @/.xscreensaver (it is not a regular file)'
+    'chmod 000 $F|@|user|1|zarvella: cannot read @/.xscreensaver (Permission denied)'
+    "rm \$F; mkdir \$F|@|root|1|zarvella: @/.xscreensaver is a folder, not XScreenSaver's settings file"
+    ':|rel|root|1|zarvella: HOME is "rel", not an absolute path, so ~/.xscreensaver cannot be found'
+  )
+  local row make at by code said F owner got
+  for row in "${rows[@]}"; do
+    IFS='|' read -r make at by code said <<<"$row"
+    xscreensaver_home "maze -root"
+    F=$home/.xscreensaver owner=$(stat -c %u:%g "$home/.xscreensaver")
+    eval "$make"
+    [ "$by" = user ] || as_user=()
+    env HOME="${at//@/$home}" "${as_user[@]}" timeout 10 "$zarvella" -install-xscreensaver >"$work/install.out" 2>&1
+    got="$?:$(cat "$work/install.out")"
+    check "$make: $code:${said//@/$home} (got $got)" [ "$got" = "$code:${said//@/$home}" ]
+    [ "$code" = 1 ] || check "it keeps owner and mode" [ "$(stat -c %u:%g:%a "$F")" = "$owner:640" ]
+  done
 }
 
 # XScreenSaver's settings page as built: every command line it can produce,
@@ -649,6 +676,7 @@ run_case "-root by hand: the desktop's background, below other windows, no input
 run_case "no OpenGL: one line and exit code 1; the settings window says so and saves" case_no_opengl
 run_case "XScreenSaver itself runs Zarvella and stops it" case_real_xscreensaver
 run_case "--help on stdout with code 0; mistakes on stderr with code 1" case_help_and_mistakes
+run_case "-install-xscreensaver on another user's file, a pipe, an unreadable file, a folder, a relative HOME" case_install_file_kinds
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option
 run_case "-window: a window of its own that input does not end and closing does" case_own_window
 run_case "-fps draws the frame rate in the lower left corner, and only then" case_frame_rate

@@ -162,18 +162,41 @@ case_install_64bit() {
 
 case_install_32bit() { install_round_trip "$SCR32" PE32 64 keep-other 'C:\Custom Zv'; }
 
+# /D= naming a file is refused (an exit code, nothing installed); installing
+# again into another folder leaves one install, in that folder.
+case_install_folder_given() {
+  touch "$WINEPREFIX/drive_c/taken"
+  wine "$SETUP" /S '/D=C:\taken' && fail "setup /S /D=C:\taken (a file) exits 0"
+  [ -z "$(ls "$SYSTEM32/Zarvella.scr" "$(program_dir)" 2>/dev/null)" ] || fail "setup /S /D=C:\taken (a file) installed"
+  for INSTALL_DIR in 'C:\First' 'C:\Second'; do
+    wine "$SETUP" /S "/D=$INSTALL_DIR" || fail "setup /S /D=$INSTALL_DIR failed"
+  done
+  [ ! -e "$WINEPREFIX/drive_c/First" ] || fail "the first install's folder is left: $(ls "$WINEPREFIX/drive_c/First")"
+  [ "$(uninstall_entries 64)" = 1 ] || fail "$(uninstall_entries 64) uninstall entries"
+  expect_entry
+}
+
 # Without a certificate nothing is signed; with a throwaway self-signed one,
 # package-windows signs the setup program, its uninstaller and both savers, in
-# the zip and in the setup program, which installs them.
+# the zip and in the setup program, which installs them (the last row's, with no
+# password); a failed one leaves nothing. Rows: CERTIFICATE | ZARVELLA_SIGN_PASSWORD | exit code.
 case_signed_packages() {
-  local out="$CASE_DIR/signed" file
+  local out="$CASE_DIR/signed" file row p12 pass code got
   osslsigncode verify -in "$SETUP" >/dev/null 2>&1 && fail "the setup program is signed without a certificate"
   openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Zarvella test" -keyout "$CASE_DIR/key.pem" \
-    -out "$CASE_DIR/cert.pem" 2>/dev/null && openssl pkcs12 -export -inkey "$CASE_DIR/key.pem" \
-    -in "$CASE_DIR/cert.pem" -passout pass:throwaway -out "$CASE_DIR/cert.p12" || fail "no test certificate"
-  ZARVELLA_SIGN_PKCS12="$CASE_DIR/cert.p12" ZARVELLA_SIGN_PASSWORD=throwaway ZARVELLA_PACKAGE_DIR="$out" \
-    "$(dirname "$0")/../../scripts/package-windows" >"$CASE_DIR/package.log" 2>&1 ||
-    fail "signed packaging failed: $(tail -5 "$CASE_DIR/package.log")"
+    -out "$CASE_DIR/cert.pem" 2>/dev/null || fail "no test certificate"
+  for pass in throwaway ""; do
+    openssl pkcs12 -export -inkey "$CASE_DIR/key.pem" -in "$CASE_DIR/cert.pem" -passout "pass:$pass" \
+      -out "$CASE_DIR/cert${pass:+-$pass}.p12" || fail "no test certificate"
+  done
+  for row in 'cert-throwaway.p12|wrong|1' 'cert-throwaway.p12|throwaway|0' 'cert.p12||0'; do
+    IFS='|' read -r p12 pass code <<<"$row"
+    env -u ZARVELLA_SIGN_PASSWORD ${pass:+ZARVELLA_SIGN_PASSWORD=$pass} ZARVELLA_SIGN_PKCS12="$CASE_DIR/$p12" \
+      ZARVELLA_PACKAGE_DIR="$out" "$(dirname "$0")/../../scripts/package-windows" >"$CASE_DIR/package.log" 2>&1
+    got=$?
+    [ "$((got > 0))" = "$code" ] || fail "$p12, password '$pass': exit code $got: $(tail -3 "$CASE_DIR/package.log")"
+    [ "$code" = 0 ] || [ -z "$(ls -A "$out")" ] || fail "a failed signing left $(ls -A "$out") in $out"
+  done
   (cd "$out" && cmake -E tar xf "$(basename "$PORTABLE_ZIP")") || fail "the signed zip does not unpack"
   wine "$out/$(basename "$SETUP")" /S || fail "the signed setup /S failed"
   for file in "$out/$(basename "$SETUP")" "$out/Zarvella-$VERSION/"{32,64}-bit/Zarvella.scr "$SYSTEM32/Zarvella.scr" \

@@ -115,6 +115,19 @@ Section "Zarvella screen saver" SecSaver
   !insertmacro NativeView
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ; Installed before into another folder (another /D=, or the folder page):
+  ; its uninstaller goes, and the folder when nothing else is in it, so one
+  ; install is left, in one place. Short names, as one folder has many spellings.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+    GetFullPathName /SHORT $1 "$0"
+    GetFullPathName /SHORT $2 "$INSTDIR"
+    ${If} $1 != ""
+    ${AndIf} $1 != $2
+      Delete "$0\Uninstall.exe"
+      RMDir "$0"
+    ${EndIf}
+  ${EndIf}
 
   ; One key, written whole every time: installing again leaves one entry.
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} screen saver"
@@ -158,6 +171,22 @@ Function .onInit
     SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
     Quit
   ${EndIf}
+  ; A /D= that NSIS found invalid (a file, no full path) is gone from
+  ; $INSTDIR and $CMDLINE by now; the raw command line still has it. Refused,
+  ; never swapped for another folder.
+  System::Call 'kernel32::GetCommandLineW() t .r1'
+  StrLen $2 $1
+  ${For} $3 0 $2
+    StrCpy $4 $1 4 $3
+    ${If} $4 S== " /D="
+    ${AndIf} $INSTDIR == ""
+      IntOp $3 $3 + 4
+      StrCpy $4 $1 "" $3
+      MessageBox MB_ICONSTOP 'Setup cannot install into "$4": it is a file, or not the full path of a folder.' /SD IDOK
+      SetErrorLevel 267  ; ERROR_DIRECTORY
+      Quit
+    ${EndIf}
+  ${Next}
   ; One of the two builds, so "Space required" counts only that one.
   ${If} ${RunningX64}
     !insertmacro UnselectSection ${SecSaver32}
