@@ -10,9 +10,9 @@
 namespace zarvella {
 
 namespace {
-void WithdrawSaverNotice(FullScreenHost& host) {
-    if (!SaverNoticeGiven) return;
-    SaverNoticeGiven = false;
+void WithdrawSaverNotice(FullScreenHost& host, FullScreenRecord& window) {
+    if (!window.saverNoticeGiven) return;
+    window.saverNoticeGiven = false;
     host.SetSaverRunning(false);
 }
 }  // namespace
@@ -21,47 +21,50 @@ std::string GlStartError(const std::string& why) {
     return "OpenGL could not be started: " + (why.empty() ? std::string("no reason given") : why);
 }
 
-bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors) {
-    const bool loaded = LoadSettings(store, errors);
-    SizeToDesktop(host);
+bool StartFullScreen(FullScreenHost& host, FullScreenRecord& window, SettingsStore& store,
+                     ErrorSink& errors) {
+    const LoadedSettings loaded = LoadSettings(store, errors);
+    PictureRecord& picture = window.picture;
+    picture.settings = loaded.settings;
+    SizeToDesktop(host, window);
     host.AttachContext();
     if (const std::string why = host.ContextFailure(); !why.empty()) {
         errors.ShowError(GlStartError(why));
         host.Terminate();  // before the notice is given or the cursor hidden
-        return loaded;
+        return loaded.Complete();
     }
-    SeedRandom();
-    SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture(SaverPicture.settings);  // takes the draws after the animation's
-    StartCursorPos = host.CursorPos();
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
+    ChooseRandomPicture(picture.settings, picture.random);  // takes the draws after the animation's
+    window.startCursorPos = host.CursorPos();
     host.SetSaverRunning(true);
-    SaverNoticeGiven = true;
+    window.saverNoticeGiven = true;
     host.ShowCursor(false);
-    return loaded;
+    return loaded.Complete();
 }
 
 namespace {
-bool ApplyLayout(FullScreenHost& host, bool setOnNextFrame) {
+bool ApplyLayout(FullScreenHost& host, FullScreenRecord& window, bool setOnNextFrame) {
     const std::vector<PixelRect> monitors = host.Monitors();
     const DesktopLayoutRecord layout =
         LayoutDesktop(monitors.data(), static_cast<int>(monitors.size()));
-    if (layout.count == 0 || layout == CurrentLayout) return false;
-    CurrentLayout = layout;
+    if (layout.count == 0 || layout == window.layout) return false;
+    window.layout = layout;
     host.PlaceWindow(layout.window);
-    SaverPicture.viewports = ViewportsFor(layout, setOnNextFrame);
+    window.picture.viewports = ViewportsFor(layout, setOnNextFrame);
     return true;
 }
 }  // namespace
 
-void SizeToDesktop(FullScreenHost& host) {
-    ApplyLayout(host, false);
+void SizeToDesktop(FullScreenHost& host, FullScreenRecord& window) {
+    ApplyLayout(host, window, false);
 }
 
 // Monitors that come, go or move shift the cursor's coordinates (and may
 // put the cursor elsewhere) without the mouse moving: the start is taken anew.
-bool FullScreenDisplayChange(FullScreenHost& host) {
-    if (!ApplyLayout(host, true)) return false;
-    StartCursorPos = host.CursorPos();
+bool FullScreenDisplayChange(FullScreenHost& host, FullScreenRecord& window) {
+    if (!ApplyLayout(host, window, true)) return false;
+    window.startCursorPos = host.CursorPos();
     return true;
 }
 
@@ -74,27 +77,27 @@ bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
 
 // The notice of changed monitors may come after the cursor's jump, or not at
 // all (Wine): a movement past the threshold first looks at the monitors.
-bool FullScreenMouseMove(FullScreenHost& host) {
-    if (!MovedBeyondThreshold(StartCursorPos, host.CursorPos())) return false;
-    if (FullScreenDisplayChange(host)) return false;
-    return RunEndingSteps(host);
+bool FullScreenMouseMove(FullScreenHost& host, FullScreenRecord& window) {
+    if (!MovedBeyondThreshold(window.startCursorPos, host.CursorPos())) return false;
+    if (FullScreenDisplayChange(host, window)) return false;
+    return RunEndingSteps(host, window);
 }
 
-bool FullScreenKeyDown(FullScreenHost& host) {
-    return RunEndingSteps(host);
+bool FullScreenKeyDown(FullScreenHost& host, FullScreenRecord& window) {
+    return RunEndingSteps(host, window);
 }
 
-bool RunEndingSteps(FullScreenHost& host) {
+bool RunEndingSteps(FullScreenHost& host, FullScreenRecord& window) {
     if (!host.VerifySaverPassword()) return false;
     host.ShowCursor(true);
     host.HideWindow();
-    WithdrawSaverNotice(host);
+    WithdrawSaverNotice(host, window);
     host.Terminate();
     return true;
 }
 
-void FullScreenWindowEnded(FullScreenHost& host) {
-    WithdrawSaverNotice(host);
+void FullScreenWindowEnded(FullScreenHost& host, FullScreenRecord& window) {
+    WithdrawSaverNotice(host, window);
 }
 
 }  // namespace zarvella

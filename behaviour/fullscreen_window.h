@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/render.h"
 #include "settings/settings.h"
-#include "state/process_state.h"
+#include "state/window_records.h"
 
 namespace zarvella {
 
@@ -44,22 +45,36 @@ class FullScreenHost {
     virtual void Terminate() = 0;
 };
 
+// What the full-screen window (and the hack, which is that window) keeps
+// between its events: its picture and frame hooks, the cursor's position
+// when it was created (screen coordinates), its monitors, and whether the
+// system's "a screen saver runs" notice is in force (given at the start,
+// withdrawn once whichever way the window goes).
+struct FullScreenRecord {
+    PictureRecord picture;
+    FrameHooks frame;
+    ScreenPoint startCursorPos;
+    DesktopLayoutRecord layout;
+    bool saverNoticeGiven = false;
+};
+
 // The full-screen window's OnCreate. A value that cannot be read is shown and keeps its
 // default; the screen is covered all the same, and the start position is
 // taken after the message. False when a value could not be read. Without a
 // GL context the failure is shown and the saver ends (GlStartError,
 // kGlStartFailedExitCode).
-bool StartFullScreen(FullScreenHost& host, SettingsStore& store, ErrorSink& errors);
+bool StartFullScreen(FullScreenHost& host, FullScreenRecord& window, SettingsStore& store,
+                     ErrorSink& errors);
 
 // Covers every monitor: the window over them all, the picture on each.
 // OnCreate's sizing step; with no monitor reported the window keeps its
 // size. The context is made after it, so its own viewport fits the window.
-void SizeToDesktop(FullScreenHost& host);
+void SizeToDesktop(FullScreenHost& host, FullScreenRecord& window);
 
 // The monitors changed (added, removed, resized, moved, another DPI): the
 // saver keeps covering every one, and takes the cursor's start position anew.
 // True when the layout changed; the next frame then sets its viewports anew.
-bool FullScreenDisplayChange(FullScreenHost& host);
+bool FullScreenDisplayChange(FullScreenHost& host, FullScreenRecord& window);
 
 // More than the threshold away from the start on at least one axis.
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
@@ -67,16 +82,16 @@ bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
 // OnMouseMove: reads the cursor and ends the saver past the threshold,
 // unless the monitors changed (FullScreenDisplayChange).
 // OnKeyDown: ends the saver. Both return true when the saver ended.
-bool FullScreenMouseMove(FullScreenHost& host);
-bool FullScreenKeyDown(FullScreenHost& host);
+bool FullScreenMouseMove(FullScreenHost& host, FullScreenRecord& window);
+bool FullScreenKeyDown(FullScreenHost& host, FullScreenRecord& window);
 
 // Password check, then cursor back, window hidden, notice withdrawn,
 // application terminated. A refused check changes nothing.
-bool RunEndingSteps(FullScreenHost& host);
+bool RunEndingSteps(FullScreenHost& host, FullScreenRecord& window);
 
 // The window goes, whatever the reason (closed by the system, the session
 // ending, destroyed): the notice is withdrawn if it is still in force, so no
 // end leaves the system believing a saver runs. Safe to call more than once.
-void FullScreenWindowEnded(FullScreenHost& host);
+void FullScreenWindowEnded(FullScreenHost& host, FullScreenRecord& window);
 
 }  // namespace zarvella

@@ -12,15 +12,17 @@ int HackFrameIntervalMs(int32_t delayMicroseconds) {
     return delayMicroseconds / 1000;
 }
 
-void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate) {
-    SaverPicture.settings = settings;
-    SizeToDesktop(host);
+void StartHack(FullScreenHost& host, FullScreenRecord& window, const SaverSettingsRecord& settings,
+               bool showFrameRate) {
+    PictureRecord& picture = window.picture;
+    picture.settings = settings;
+    SizeToDesktop(host, window);
     host.AttachContext();
-    SeedRandom();
-    SaverPicture.animation = SeedAnimationState();
-    ChooseRandomPicture(
-        SaverPicture.settings);  // takes the draws after the animation's, as the saver does
-    SetFrameOverlay(showFrameRate ? DrawFrameRate : nullptr);
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
+    // Takes the draws after the animation's, as the saver does.
+    ChooseRandomPicture(picture.settings, picture.random);
+    window.frame.overlay = showFrameRate ? DrawFrameRate : nullptr;
 }
 
 }  // namespace zarvella

@@ -21,6 +21,7 @@ int HackFrameIntervalMs(int32_t delayMicroseconds);
 // generator and the animation seeded, the random picture chosen, the frame
 // rate's overlay set or cleared. The cursor and the saver notice are left
 // alone.
-void StartHack(FullScreenHost& host, const SaverSettingsRecord& settings, bool showFrameRate);
+void StartHack(FullScreenHost& host, FullScreenRecord& window, const SaverSettingsRecord& settings,
+               bool showFrameRate);
 
 }  // namespace zarvella

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "settings/settings_table.h"
-#include "state/process_state.h"
+#include "state/window_records.h"
 
 namespace zarvella {
 

@@ -4,17 +4,21 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
+#include "state/process_flags.h"
 
 namespace zarvella {
 
-void StorePreviewSettings() {
-    SaverSettingsRecord& s = SaverPicture.settings;
+std::atomic<bool> PreviewSettingsReady{false};
+std::atomic<bool> PreviewCloseRequested{false};
+
+void StorePreviewSettings(PictureRecord& picture) {
+    SaverSettingsRecord& s = picture.settings;
     s.Speed = 1;
     s.Brightness = 5;
     s.Size = 7;
     s.Segments = 5;
     s.Detail = 10;
-    s.PictureKind = RandomInt(9) + 1;
+    s.PictureKind = RandomInt(picture.random, 9) + 1;
     PreviewSettingsReady.store(true, std::memory_order_release);
 }
 
@@ -22,23 +26,37 @@ bool PreviewSettingsStored() {
     return PreviewSettingsReady.load(std::memory_order_acquire);
 }
 
-void PreviewThread(PreviewHost& host) {
-    SeedRandom();
+// On a thread of its own, the picture is that thread's until the settings
+// are stored, the main thread's after.
+void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture) {
+    SeedRandom(picture.random);
     host.ShowAndUpdate();
-    StorePreviewSettings();
-    do {
-        host.Invalidate();
-        host.Sleep(kPreviewRepaintMs);
-    } while (!CloseRequested.load() && !host.WindowGone());
-    host.PostDestroy();
+    StorePreviewSettings(picture);
+    host.Invalidate();
 }
 
-void PreviewPaint() {
-    if (PreviewSettingsStored()) RenderFrame();
+bool NextPreviewRepaint(PreviewHost& host) {
+    if (PreviewCloseRequested.load() || host.WindowGone()) {
+        host.PostDestroy();
+        return false;
+    }
+    host.Invalidate();
+    return true;
+}
+
+void PreviewThread(PreviewLoopHost& host, PictureRecord& picture) {
+    StartPreviewRepaints(host, picture);
+    do {
+        host.Sleep(kPreviewRepaintMs);
+    } while (NextPreviewRepaint(host));
+}
+
+void PreviewPaint(PictureRecord& picture, FrameHooks& hooks) {
+    if (PreviewSettingsStored()) RenderFrame(picture, hooks);
 }
 
 void PreviewKeyDown(bool passwordAccepted) {
-    CloseRequested.store(passwordAccepted);
+    PreviewCloseRequested.store(passwordAccepted);
 }
 
 bool PreviewTakesKey(bool altHeld) {
@@ -66,9 +84,9 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
     return start;
 }
 
-void SeedPreviewPicture() {
-    SeedRandom();
-    SaverPicture.animation = SeedAnimationState();
+void SeedPreviewPicture(PictureRecord& picture) {
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
 }
 
 }  // namespace zarvella

@@ -1,6 +1,9 @@
-// The preview's two threads: the main thread draws on every paint; the
-// preview thread shows the window, stores the fixed settings, asks for a
-// repaint every 40 ms and ends the loop once a close is requested.
+// The preview: the main thread draws on every paint; the repaints' side
+// shows the window, stores the fixed settings, asks for a repaint every 40 ms
+// and ends the preview once a close is requested. On Windows that side is the
+// preview thread; on Linux a timer of the main thread. Both sides reach the
+// preview window's picture; the handshake of state/process_flags.h keeps two
+// threads from touching it at once.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +12,13 @@
 #include <string_view>
 
 #include "behaviour/window_handle.h"
-#include "state/process_state.h"
+#include "engine/render.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
 inline constexpr int kPreviewRepaintMs = 40;
+// The preview window's title, as it always was (docs/compatibility.md).
 inline constexpr const char* kPreviewWindowTitle = "MySaver";
 // Size of the stand-alone window when there is no parent to take it from.
 inline constexpr int kStandAloneWidth = 320;
@@ -26,7 +31,6 @@ class PreviewHost {
     virtual void ShowAndUpdate() = 0;
     // Mark the whole window for repainting, without erasing.
     virtual void Invalidate() = 0;
-    virtual void Sleep(int milliseconds) = 0;
     // Post the destroy message that ends the main thread's loop.
     virtual void PostDestroy() = 0;
     // The window, or the parent it was made in, no longer exists: the
@@ -34,20 +38,34 @@ class PreviewHost {
     virtual bool WindowGone() { return false; }
 };
 
+// A preview thread's host: it also pauses the thread between repaints.
+class PreviewLoopHost : public PreviewHost {
+  public:
+    virtual void Sleep(int milliseconds) = 0;
+};
+
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
 // Detail 10, PictureKind 1 to 9 at random.
-void StorePreviewSettings();
+void StorePreviewSettings(PictureRecord& picture);
 
 // True once the preview thread has stored the fixed settings. The main
 // thread draws only after that, so no frame sees the zero start values and
 // the settings are never read while being written.
 bool PreviewSettingsStored();
 
-// The body of the preview thread; it also ends when the window is gone.
-void PreviewThread(PreviewHost& host);
+// The repaints' start: the generator seeded, the window shown, the fixed
+// settings stored, the first repaint asked for.
+void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture);
+
+// Every 40 ms after the start: the next repaint; or, once a close was
+// requested or the window is gone, the destroy message, and false.
+bool NextPreviewRepaint(PreviewHost& host);
+
+// The body of the preview thread: the start, then a repaint every 40 ms.
+void PreviewThread(PreviewLoopHost& host, PictureRecord& picture);
 
 // WM_PAINT on the main thread: a frame, once the settings are in place.
-void PreviewPaint();
+void PreviewPaint(PictureRecord& picture, FrameHooks& hooks);
 
 // A key on the stand-alone window: the password check's answer.
 void PreviewKeyDown(bool passwordAccepted);
@@ -88,6 +106,6 @@ class PreviewParentHost {
 PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHost& host);
 
 // Once the window exists: the generator seeded, then the animation.
-void SeedPreviewPicture();
+void SeedPreviewPicture(PictureRecord& picture);
 
 }  // namespace zarvella

@@ -20,30 +20,29 @@ const SettingInfo* RowOf(int row, SettingControl control) {
 }
 }  // namespace
 
-void SliderChange(int row, int position) {
+void SliderChange(SaverSettingsRecord& settings, int row, int position) {
     if (const SettingInfo* info = RowOf(row, SettingControl::Slider))
-        SetSettingValue(*info, SaverPicture.settings, position);
+        SetSettingValue(*info, settings, position);
 }
 
-void CheckBoxClick(int row, bool checked) {
+void CheckBoxClick(SaverSettingsRecord& settings, int row, bool checked) {
     if (const SettingInfo* info = RowOf(row, SettingControl::CheckBox))
-        SetSettingValue(*info, SaverPicture.settings, checked ? 1 : 0);
+        SetSettingValue(*info, settings, checked ? 1 : 0);
 }
 
-void PutSettingsIntoControls(SettingsWindowHost& host) {
+void PutSettingsIntoControls(SettingsWindowHost& host, SaverSettingsRecord& settings) {
     for (int row = 0; row < kSliderCount; ++row) {
         const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
-        const int clamped =
-            std::clamp(SettingValue(info, SaverPicture.settings), info.min, info.max);
+        const int clamped = std::clamp(SettingValue(info, settings), info.min, info.max);
         // A slider only notifies when it actually moves.
         if (clamped != host.SliderPosition(row)) {
             host.SetSliderPosition(row, clamped);
-            SliderChange(row, clamped);
+            SliderChange(settings, row, clamped);
         }
     }
-    if (SaverPicture.settings.RandomPicture) {
+    if (settings.RandomPicture) {
         host.SetCheckBox(kRandomPictureRow, true);
-        CheckBoxClick(kRandomPictureRow, true);
+        CheckBoxClick(settings, kRandomPictureRow, true);
     }
 }
 
@@ -62,18 +61,20 @@ uint32_t DecideSettingsOwner(std::string_view settingsOwner,
     return owner != 0 && windowExists(owner) ? owner : 0;
 }
 
-bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors) {
-    const bool loaded = LoadSettings(store, errors);
-    SeedRandom();
-    ChooseRandomPicture(SaverPicture.settings);
-    PutSettingsIntoControls(host);
+bool StartSettingsWindow(SettingsWindowHost& host, PictureRecord& picture, SettingsStore& store,
+                         ErrorSink& errors) {
+    const LoadedSettings loaded = LoadSettings(store, errors);
+    picture.settings = loaded.settings;
+    SeedRandom(picture.random);
+    ChooseRandomPicture(picture.settings, picture.random);
+    PutSettingsIntoControls(host, picture.settings);
     host.SizeAndCentre();
     host.AttachContext();
     if (const std::string why = host.ContextFailure(); !why.empty()) {
         errors.ShowError(GlStartError(why));
     }
-    SaverPicture.animation = SeedAnimationState();
-    return loaded;
+    picture.animation = SeedAnimationState(picture.random);
+    return loaded.Complete();
 }
 
 bool SettingsKeyEndsWindow(SaverKey key) {

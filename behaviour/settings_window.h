@@ -74,13 +74,13 @@ class SettingsWindowHost {
 };
 
 // A slider's change handler: its position becomes its row's setting.
-void SliderChange(int row, int position);
+void SliderChange(SaverSettingsRecord& settings, int row, int position);
 // A check box's click handler.
-void CheckBoxClick(int row, bool checked);
+void CheckBoxClick(SaverSettingsRecord& settings, int row, bool checked);
 
-// Put SaverPicture.settings into the controls: a clamped value that differs from the
+// Put `settings` into the controls: a clamped value that differs from the
 // slider's position moves it and runs its change handler.
-void PutSettingsIntoControls(SettingsWindowHost& host);
+void PutSettingsIntoControls(SettingsWindowHost& host, SaverSettingsRecord& settings);
 
 // The picture lies above a strip of controls 100 px high. The outer size a
 // Windows frame has also holds 30 px of frame, which the picture leaves out.
@@ -96,12 +96,14 @@ GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96
 // picture's viewport follows.
 void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi);
 
-// The settings window's OnCreate. Loads the settings (a value that cannot be read is
-// shown and keeps its default), then puts them into the controls, sizes and
-// centres the window and attaches the picture. False when a value could
-// not be read; the window is set up all the same. Without a GL context the
-// failure is shown (GlStartError) and the controls stay.
-bool StartSettingsWindow(SettingsWindowHost& host, SettingsStore& store, ErrorSink& errors);
+// The settings window's OnCreate. Loads the settings into the window's
+// picture (a value that cannot be read is shown and keeps its default), then
+// puts them into the controls, sizes and centres the window and attaches the
+// picture. False when a value could not be read; the window is set up all
+// the same. Without a GL context the failure is shown (GlStartError) and the
+// controls stay.
+bool StartSettingsWindow(SettingsWindowHost& host, PictureRecord& picture, SettingsStore& store,
+                         ErrorSink& errors);
 
 // The window that owns the settings window, from LaunchPlan::settingsOwner:
 // 0, none, when the text is no number or names no window (windowExists), so

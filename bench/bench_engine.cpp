@@ -44,21 +44,24 @@ class OffscreenScreen {
     bool ok_ = false;
 };
 
+// The picture the benchmarks draw, started anew by each.
+PictureRecord Picture;
+
 void StartPicture(const SaverSettingsRecord& settings, int kind) {
-    ResetProcessState();
-    SaverPicture.settings = settings;
-    SaverPicture.settings.PictureKind = kind;
-    SeedRandomWith(20261207u + kind);
-    SaverPicture.animation = SeedAnimationState();
+    Picture = {};
+    Picture.settings = settings;
+    Picture.settings.PictureKind = kind;
+    Picture.random.state = 20261207u + kind;
+    Picture.animation = SeedAnimationState(Picture.random);
 }
 
 void BM_BuildSurfaceGrid(benchmark::State& state) {
     StartPicture(kDefaultSettings, static_cast<int>(state.range(0)));
     const int detail = static_cast<int>(state.range(1));
-    SaverPicture.settings.Detail = detail;
+    Picture.settings.Detail = detail;
     for (auto _ : state) {
-        BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
-        benchmark::DoNotOptimize(SaverPicture.grid.GridB[detail][2 * detail]);
+        BuildSurfaceGrid(Picture.settings, Picture.animation, Picture.grid);
+        benchmark::DoNotOptimize(Picture.grid.GridB[detail][2 * detail]);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * (detail + 1) * (detail + 1));
@@ -72,10 +75,10 @@ void BM_DrawSurface(benchmark::State& state) {
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
     StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
                  static_cast<int>(state.range(0)));
-    BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
+    BuildSurfaceGrid(Picture.settings, Picture.animation, Picture.grid);
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawSurface(SaverPicture.settings, SaverPicture.grid);
+        DrawSurface(Picture.settings, Picture.grid);
         glFinish();
     }
     state.SetItemsProcessed(state.iterations());
@@ -95,9 +98,9 @@ void BM_RenderFrame(benchmark::State& state) {
     if (!screen.ok()) return state.SkipWithError("no OSMesa context");
     StartPicture(state.range(1) ? kTopSettings : kDefaultSettings,
                  static_cast<int>(state.range(0)));
-    SetBufferSwap(FinishFrame);
-    for (auto _ : state) RenderFrame();
-    SetBufferSwap(nullptr);
+    FrameHooks hooks;
+    hooks.swap = FinishFrame;
+    for (auto _ : state) RenderFrame(Picture, hooks);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RenderFrame)
@@ -115,17 +118,16 @@ struct FrameArrays {
 };
 
 FrameArrays RecordFrame() {
-    BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
-    const SurfaceGridRecord& g = SaverPicture.grid;
-    const int detail = FrameDetail(SaverPicture.settings),
-              segments = FrameSegments(SaverPicture.settings);
+    BuildSurfaceGrid(Picture.settings, Picture.animation, Picture.grid);
+    const SurfaceGridRecord& g = Picture.grid;
+    const int detail = FrameDetail(Picture.settings), segments = FrameSegments(Picture.settings);
     const auto finite = [&](int i, int j) {
         return std::isfinite(g.GridX[i][j]) && std::isfinite(g.GridY[i][j]) &&
                std::isfinite(g.GridZ[i][j]);
     };
     const auto channel = [](double c) { return std::isnan(c) ? 0.0f : static_cast<GLfloat>(c); };
-    const GLfloat base = static_cast<GLfloat>(NeighbourAlpha(SaverPicture.settings.Brightness));
-    const GLfloat lift = static_cast<GLfloat>(SaverPicture.settings.Size / 2.0 - 10.0);
+    const GLfloat base = static_cast<GLfloat>(NeighbourAlpha(Picture.settings.Brightness));
+    const GLfloat lift = static_cast<GLfloat>(Picture.settings.Size / 2.0 - 10.0);
     FrameArrays f;
     for (int copy = 0; copy <= segments; ++copy) {
         f.copyStarts.push_back(static_cast<GLsizei>(f.vertices.size() / 3));

@@ -11,15 +11,15 @@ namespace zarvella {
 namespace {
 
 // First draw added, second subtracted; sequenced explicitly.
-double RandomDrift() {
-    const double up = RandomInt(1000) / 100000.0;
-    const double down = RandomInt(1000) / 100000.0;
+double RandomDrift(RandomRecord& random) {
+    const double up = RandomInt(random, 1000) / 100000.0;
+    const double down = RandomInt(random, 1000) / 100000.0;
     return up - down;
 }
 
-void ReflectAndMove(double& phase, double& drift, int32_t speed) {
-    if (phase > kHalfPi) drift = -0.00001 - RandomInt(1000) / 100000.0;
-    if (phase < -kHalfPi) drift = RandomInt(1000) / 100000.0 + 0.00001;
+void ReflectAndMove(double& phase, double& drift, int32_t speed, RandomRecord& random) {
+    if (phase > kHalfPi) drift = -0.00001 - RandomInt(random, 1000) / 100000.0;
+    if (phase < -kHalfPi) drift = RandomInt(random, 1000) / 100000.0 + 0.00001;
     phase = phase + speed * drift / 20.0;
 }
 
@@ -29,24 +29,25 @@ double PointColour(double coordinate, int32_t brightness) {
 
 }  // namespace
 
-AnimationStateRecord SeedAnimationState() {
+// The draws come in this order, one statement each (docs/compatibility.md).
+AnimationStateRecord SeedAnimationState(RandomRecord& random) {
     AnimationStateRecord a;
-    a.Phase1 = RandomInt(1570) / 1000.0;
-    a.Phase2 = RandomInt(1570) / 1000.0;
-    a.Phase3 = RandomInt(1570) / 1000.0;
-    a.Drift1 = RandomDrift();
-    a.Drift2 = RandomDrift();
-    a.Drift3 = RandomDrift();
+    a.Phase1 = RandomInt(random, 1570) / 1000.0;
+    a.Phase2 = RandomInt(random, 1570) / 1000.0;
+    a.Phase3 = RandomInt(random, 1570) / 1000.0;
+    a.Drift1 = RandomDrift(random);
+    a.Drift2 = RandomDrift(random);
+    a.Drift3 = RandomDrift(random);
     return a;
 }
 
-AnimationStateRecord AdvancePhases(AnimationStateRecord a, int32_t speed) {
-    if (a.Drift1 == 0) a.Drift1 = RandomDrift();
-    if (a.Drift2 == 0) a.Drift2 = RandomDrift();
-    if (a.Drift3 == 0) a.Drift3 = RandomDrift();
-    ReflectAndMove(a.Phase1, a.Drift1, speed);
-    ReflectAndMove(a.Phase2, a.Drift2, speed);
-    ReflectAndMove(a.Phase3, a.Drift3, speed);
+AnimationStateRecord AdvancePhases(AnimationStateRecord a, int32_t speed, RandomRecord& random) {
+    if (a.Drift1 == 0) a.Drift1 = RandomDrift(random);
+    if (a.Drift2 == 0) a.Drift2 = RandomDrift(random);
+    if (a.Drift3 == 0) a.Drift3 = RandomDrift(random);
+    ReflectAndMove(a.Phase1, a.Drift1, speed, random);
+    ReflectAndMove(a.Phase2, a.Drift2, speed, random);
+    ReflectAndMove(a.Phase3, a.Drift3, speed, random);
     return a;
 }
 
@@ -66,7 +67,8 @@ WalkRecord BuildSurfaceGrid(const SaverSettingsRecord& settings,
             g.GridR[i][j] = PointColour(g.GridX[i][j], settings.Brightness);
             g.GridG[i][j] = PointColour(g.GridY[i][j], settings.Brightness);
             g.GridB[i][j] = PointColour(g.GridZ[i][j], settings.Brightness);
-            // Row 0 divides by zero; the row end below resets AngleU at once.
+            // Row 0 divides by zero; the row end below resets AngleU at once
+            // (kept: docs/compatibility.md).
             w.AngleU = w.AngleU + kPi / (6.0 * i);
             if (j >= 2 * i) {
                 w.AngleU = -kSixthPi;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/frame_limits.h"
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -14,11 +14,13 @@ inline constexpr double kHalfPi = 1.5707963267948966;   // nearest double to pi/
 inline constexpr double kSixthPi = 0.5235987755982989;  // nearest double to pi/6
 inline constexpr double kPi = 3.141592653589793;
 
-// A fresh animation: three phases, then three drifts, from the random generator.
-AnimationStateRecord SeedAnimationState();
+// A fresh animation: three phases, then three drifts, from the picture's
+// random generator.
+AnimationStateRecord SeedAnimationState(RandomRecord& random);
 
 // The phases one frame on at `speed`; a zero drift is drawn anew first.
-AnimationStateRecord AdvancePhases(AnimationStateRecord animation, int32_t speed);
+AnimationStateRecord AdvancePhases(AnimationStateRecord animation, int32_t speed,
+                                   RandomRecord& random);
 
 // Fills rows 0 .. FrameDetail of `grid` (points and colours) by the picture
 // the settings select, at the animation's phases; returns the walk's angles

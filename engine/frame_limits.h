@@ -1,12 +1,13 @@
-// How much of the settings a frame uses: the grid holds at most 30 rows and a
-// frame draws at most 11 copies, whatever the stored values say (they are
-// kept as they are). Both the grid stage and the surface stage read these.
+// How much of the settings a frame uses: a frame fills at most 31 of the
+// grid's 51 rows (Detail 30, the settings window's largest) and draws at most
+// 11 copies, whatever the stored values say (they are kept as they are). Both
+// the grid stage and the surface stage read these (docs/compatibility.md).
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 

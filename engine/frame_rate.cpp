@@ -117,12 +117,12 @@ void DrawFrameRateText(double rate, int width, int height) {
     glPopAttrib();
 }
 
-void DrawFrameRate() {
+void DrawFrameRate(FrameRateRecord& meter) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    CountFrame(FrameRate, std::chrono::duration<double>(now).count());
+    CountFrame(meter, std::chrono::duration<double>(now).count());
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    DrawFrameRateText(FrameRate.rate, viewport[2], viewport[3]);
+    DrawFrameRateText(meter.rate, viewport[2], viewport[3]);
 }
 
 }  // namespace zarvella

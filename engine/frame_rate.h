@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "state/process_state.h"
+#include "state/window_records.h"
 
 namespace zarvella {
 
@@ -22,8 +22,8 @@ std::string FrameRateText(double rate);
 // restored (attributes and both matrices pushed and popped).
 void DrawFrameRateText(double rate, int width, int height);
 
-// The overlay of the frame routine (SetFrameOverlay): counts this frame in
-// FrameRate with the steady clock and draws the rate into the viewport.
-void DrawFrameRate();
+// The overlay of a window's frame (FrameHooks::overlay): counts this
+// frame in `meter` with the steady clock and draws the rate into the viewport.
+void DrawFrameRate(FrameRateRecord& meter);
 
 }  // namespace zarvella

@@ -36,7 +36,7 @@ double SquareWave(const PictureInputs& in) {
 }  // namespace
 
 // Each set stores x, then y, then z; y is rounded to a double before a z that
-// reads it back, as it would be from the grid.
+// reads it back, as it would be from the grid (docs/compatibility.md).
 bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out) {
     const double U = in.U, V = in.V, P1 = in.P1, P2 = in.P2, P3 = in.P3;
     switch (kind) {
@@ -105,8 +105,8 @@ void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecor
     grid.GridZ[row][column] = p.z;
 }
 
-void ChooseRandomPicture(SaverSettingsRecord& settings) {
-    if (settings.RandomPicture) settings.PictureKind = RandomInt(9) + 1;
+void ChooseRandomPicture(SaverSettingsRecord& settings, RandomRecord& random) {
+    if (settings.RandomPicture) settings.PictureKind = RandomInt(random, 9) + 1;
 }
 
 }  // namespace zarvella

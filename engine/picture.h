@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -24,8 +24,9 @@ bool EvaluatePicture(int32_t kind, const PictureInputs& in, PicturePoint& out);
 void ComputePicturePoint(int32_t kind, const PictureInputs& in, SurfaceGridRecord& grid,
                          int32_t row, int32_t column);
 
-// With RandomPicture on, PictureKind becomes 1 to 9 (never 10), from the
-// random generator: every window that starts the picture asks it once.
-void ChooseRandomPicture(SaverSettingsRecord& settings);
+// With RandomPicture on, PictureKind becomes 1 to 9 (never 10: kept, see
+// docs/compatibility.md), from the
+// picture's random generator: every window that starts the picture asks it once.
+void ChooseRandomPicture(SaverSettingsRecord& settings, RandomRecord& random);
 
 }  // namespace zarvella

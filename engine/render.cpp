@@ -8,11 +8,9 @@
 namespace zarvella {
 
 namespace {
-SwapFunction BufferSwap = nullptr;
-OverlayFunction FrameOverlay = nullptr;
-
 // The settings and full-screen windows are lit from beyond the scene, so only
-// ambient light reaches the surface; the preview is lit from the viewer's side.
+// ambient light reaches the surface; the preview is lit from the viewer's side
+// (docs/compatibility.md).
 const GLfloat kLightBeyond[4] = {-8.0f, 8.0f, -16.0f, 0.0f};
 const GLfloat kLightFront[4] = {-5.0f, 5.0f, 5.0f, 0.0f};
 const GLfloat kAmbient[4] = {0.3f, 0.3f, 0.3f, 0.3f};
@@ -37,29 +35,24 @@ void SetViewport(const GlViewport& viewport) {
     glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
 }
 
-void SetBufferSwap(SwapFunction swap) {
-    BufferSwap = swap;
-}
-
-void SetFrameOverlay(OverlayFunction overlay) {
-    FrameOverlay = overlay;
-}
-
 // One frame, in the order it happens: the window's timer or paint calls
-// RenderFrame, which draws the process's picture (phases, grid, then the
-// surface in each viewport) and swaps.
+// RenderFrame, which moves the window's picture on (phases, grid), draws the
+// surface in each of its viewports, then the overlay, and swaps.
 
-void RenderFrame() {
+void RenderFrame(PictureRecord& picture, FrameHooks& hooks) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    DrawPicture(SaverPicture);
-    if (FrameOverlay) FrameOverlay();
-    if (BufferSwap) BufferSwap();
+    AdvancePicture(picture);
+    DrawPicture(picture);
+    if (hooks.overlay) hooks.overlay(hooks.frameRate);
+    if (hooks.swap) hooks.swap();
+}
+
+void AdvancePicture(PictureRecord& picture) {
+    picture.animation = AdvancePhases(picture.animation, picture.settings.Speed, picture.random);
+    picture.walk = BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);
 }
 
 void DrawPicture(PictureRecord& picture) {
-    picture.animation = AdvancePhases(picture.animation, picture.settings.Speed);
-    picture.walk = BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);
-
     // With one viewport (or none) the surface goes into the viewport as it
     // stands, so a window that is one monitor costs no viewport call.
     MonitorViewportsRecord& v = picture.viewports;
@@ -69,10 +62,12 @@ void DrawPicture(PictureRecord& picture) {
         DrawSurface(picture.settings, picture.grid);
         return;
     }
-    for (int k = 0; k < v.count; ++k) {
-        glViewport(v.each[k].x, v.each[k].y, v.each[k].width, v.each[k].height);
-        DrawSurface(picture.settings, picture.grid);
-    }
+    for (int k = 0; k < v.count; ++k) DrawPictureIn(picture, v.each[k]);
+}
+
+void DrawPictureIn(const PictureRecord& picture, const PixelRect& viewport) {
+    glViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+    DrawSurface(picture.settings, picture.grid);
 }
 
 }  // namespace zarvella

@@ -1,8 +1,9 @@
-// GL state for the three drawing windows, and the frame: the picture's
-// draw and the routine the windows' timers and paints call.
+// GL state for the three drawing windows, and the frame: advancing a
+// picture, drawing it, and the routine the windows' timers and paints call.
 #pragma once
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
+#include "state/window_records.h"
 
 namespace zarvella {
 
@@ -20,21 +21,36 @@ void SetupGL(GlVariant variant, const GlViewport* viewport = nullptr);
 // The context's viewport alone, as when its window changed size.
 void SetViewport(const GlViewport& viewport);
 
-// The platform's buffer swap; none where the toolkit swaps after painting.
+// The platform's buffer swap.
 using SwapFunction = void (*)();
-void SetBufferSwap(SwapFunction swap);
+// Drawn after the picture, before the swap: the frame rate (DrawFrameRate).
+using OverlayFunction = void (*)(FrameRateRecord& meter);
 
-// Drawn after the picture, before the swap (the frame rate); none by default,
-// and then the frame's calls are the picture's alone.
-using OverlayFunction = void (*)();
-void SetFrameOverlay(OverlayFunction overlay);
+// What a window adds to each frame of its picture, after it: the overlay,
+// then the swap. By default neither, and then the frame's calls are the
+// picture's alone.
+struct FrameHooks {
+    OverlayFunction overlay = nullptr;
+    FrameRateRecord frameRate;    // the overlay's meter
+    SwapFunction swap = nullptr;  // none where the toolkit swaps after painting
+};
 
-// One frame of `picture`: AdvancePhases, BuildSurfaceGrid, then DrawSurface
-// in each of its viewports, so every monitor shows the same frame.
+// The animation one frame on: AdvancePhases, then BuildSurfaceGrid. Once per
+// tick, however many surfaces show the picture.
+void AdvancePicture(PictureRecord& picture);
+
+// The advanced picture into the record's viewports: DrawSurface in each of
+// them, so every monitor shows the same frame. With one viewport (or none)
+// the surface goes into the viewport as it stands, unless setOnNextFrame
+// asks for that one once (it is then cleared).
 void DrawPicture(PictureRecord& picture);
 
-// A window's frame, as its timer or paint asks for it: clear, DrawPicture of
-// SaverPicture, overlay, swap.
-void RenderFrame();
+// The advanced picture once into `viewport` (glViewport, then DrawSurface):
+// for a surface of its own, such as one output of several.
+void DrawPictureIn(const PictureRecord& picture, const PixelRect& viewport);
+
+// A window's frame, as its timer or paint asks for it: clear, AdvancePicture,
+// DrawPicture, the hooks' overlay, their swap.
+void RenderFrame(PictureRecord& picture, FrameHooks& hooks);
 
 }  // namespace zarvella

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 

@@ -8,7 +8,8 @@ namespace zarvella {
 namespace {
 constexpr double kTwoTo63 = 9223372036854775808.0;
 
-// The x87 sine gave up (and left 0) from 2^63 on; keep that so every build draws alike.
+// The x87 sine gave up (and left 0) from 2^63 on; kept, so every build draws
+// alike (docs/compatibility.md).
 inline bool OutOfRange(double x) {
     return std::fabs(x) >= kTwoTo63;
 }

@@ -70,21 +70,23 @@ class FakeSettingsWindow : public SettingsWindowHost {
     int sized = 0;
 };
 
-void DrawFrames(int count) {
-    const SaverSettingsRecord kept = SaverPicture.settings;
-    ResetProcessState();
-    SaverPicture.settings = kept;
-    const int32_t detail = FrameDetail(SaverPicture.settings);
-    stress::PoisonOutsideWalk(detail);
-    SaverPicture.animation = SeedAnimationState();
+// Frames of a fresh picture with these settings.
+void DrawFrames(const SaverSettingsRecord& settings, int count) {
+    static PictureRecord picture;  // too large for a fuzzer's stack frame
+    picture = {};
+    picture.settings = settings;
+    FrameHooks hooks;
+    const int32_t detail = FrameDetail(picture.settings);
+    stress::PoisonOutsideWalk(picture.grid, detail);
+    picture.animation = SeedAnimationState(picture.random);
     for (int f = 0; f < count; ++f) {
         stress::ResetGlCounts();
-        RenderFrame();
-        if (const char* fault = stress::FrameFault())
-            Fail("unsound frame:", std::string(fault) + " " + Show(SaverPicture.settings));
+        RenderFrame(picture, hooks);
+        if (const char* fault = stress::FrameFault(picture.settings))
+            Fail("unsound frame:", std::string(fault) + " " + Show(picture.settings));
     }
-    Require(stress::PoisonedCellsChanged(detail) == 0, "frame wrote outside the walk",
-            Show(SaverPicture.settings));
+    Require(stress::PoisonedCellsChanged(picture.grid, detail) == 0, "frame wrote outside the walk",
+            Show(picture.settings));
 }
 
 }  // namespace
@@ -102,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         value = (kind & 0x80) ? in.ConsumeIntegral<uint32_t>()
                               : static_cast<uint32_t>(in.ConsumeIntegralInRange<int32_t>(-3, 60));
     }
-    SaverSettingsRecord& s = SaverPicture.settings;
+    SaverSettingsRecord s;
     s.Speed = static_cast<int32_t>(values[0]);
     s.Brightness = static_cast<int32_t>(values[1]);
     s.Size = static_cast<int32_t>(values[2]);
@@ -112,22 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.RandomPicture = values[6] != 0;
 
     // The full-screen saver draws the values as loaded, after the random pick.
-    SeedRandomWith(static_cast<uint32_t>(size) * 2654435761u);
-    const int32_t storedKind = SaverPicture.settings.PictureKind;
-    ChooseRandomPicture(SaverPicture.settings);
-    if (SaverPicture.settings.RandomPicture) {
-        Require(SaverPicture.settings.PictureKind >= 1 && SaverPicture.settings.PictureKind <= 9,
-                "random kind outside 1..9");
+    RandomRecord random{static_cast<uint32_t>(size) * 2654435761u};
+    const int32_t storedKind = s.PictureKind;
+    ChooseRandomPicture(s, random);
+    if (s.RandomPicture) {
+        Require(s.PictureKind >= 1 && s.PictureKind <= 9, "random kind outside 1..9");
     } else {
-        Require(SaverPicture.settings.PictureKind == storedKind, "kind changed without Random");
+        Require(s.PictureKind == storedKind, "kind changed without Random");
     }
-    DrawFrames(1);
+    DrawFrames(s, 1);
 
     // The settings window puts them into its sliders; the picture then uses
     // what the rules leave in the settings.
-    const SaverSettingsRecord loadedSettings = SaverPicture.settings;
+    const SaverSettingsRecord loadedSettings = s;
     FakeSettingsWindow window;
-    PutSettingsIntoControls(window);
+    PutSettingsIntoControls(window, s);
     for (int t = 0; t < 6; ++t) {
         const SettingInfo& info = kSettingsTable[t];
         const int32_t stored = SettingValue(info, loadedSettings);
@@ -138,13 +139,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 info.label);
         // A value that had to move the slider is written back; one that left
         // it at its layout position stays as stored.
-        const int32_t now = SettingValue(info, SaverPicture.settings);
+        const int32_t now = SettingValue(info, s);
         Require(now == (clamped == info.layoutPosition ? stored : clamped),
                 "setting after the sliders", info.label);
     }
     Require(window.checkBox == loadedSettings.RandomPicture, "check box");
     const GlViewport picture = SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
     SetupGL(GlVariant::Settings, &picture);
-    DrawFrames(1);
+    DrawFrames(s, 1);
     return 0;
 }

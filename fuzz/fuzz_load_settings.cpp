@@ -195,8 +195,8 @@ void ModelWrites(const Script& s, const SaverSettingsRecord& r, Expected& e) {
 }
 
 // The loading rules, written out plainly.
-Expected ModelLoad(const Script& s, const SaverSettingsRecord& before) {
-    Expected e{true, before, {}, {}};
+Expected ModelLoad(const Script& s) {
+    Expected e{true, {}, {}, {}};
     e.calls.Add({Call::Open, -1, 0});
     if (s.keyOpens) {
         for (int i = 0; i < 7; ++i) {
@@ -266,27 +266,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           : static_cast<uint32_t>(in.ConsumeIntegralInRange<int32_t>(-3, 60));
         script.writeFails[i] = (kind & 0x48) == 0x48;
     }
-    // The record usually starts at zero, as at process start.
-    SaverSettingsRecord before{};
-    if (in.ConsumeBool()) {
-        for (auto f : kFields) before.*f = in.ConsumeIntegral<int32_t>();
-        before.RandomPicture = in.ConsumeBool();
-    }
-
     // Loading.
-    SaverPicture.settings = before;
     ScriptedStore store(script);
     CapturedErrors errors;
-    const bool loaded = LoadSettings(store, errors);
-    const Expected want = ModelLoad(script, before);
+    const LoadedSettings read = LoadSettings(store, errors);
+    const bool loaded = read.Complete();
+    const Expected want = ModelLoad(script);
     Require(!store.open, "key left open after loading");
     Require(loaded == want.result, "LoadSettings result");
     Require(store.calls == want.calls, "store calls",
             [&] { return "got: " + Show(store.calls) + " want: " + Show(want.calls); });
     Require(errors.shown == want.errors, "messages",
             [&] { return "got: " + Show(errors.shown) + " want: " + Show(want.errors); });
-    Require(SameSettings(SaverPicture.settings, want.settings), "settings",
-            [&] { return "got " + Show(SaverPicture.settings) + " want " + Show(want.settings); });
+    Require(SameSettings(read.settings, want.settings), "settings",
+            [&] { return "got " + Show(read.settings) + " want " + Show(want.settings); });
     if (loaded && script.keyOpens) {
         // On success all seven values were read, in stored order.
         int reads = 0;
@@ -298,11 +291,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         ScriptedStore saveStore(script);
         CapturedErrors saveErrors;
-        const bool saved = SaveSettings(saveStore, saveErrors);
-        Expected w{true, SaverPicture.settings, {}, {}};
+        const bool saved = SaveSettings(read.settings, saveStore, saveErrors);
+        Expected w{true, read.settings, {}, {}};
         w.calls.Add({Call::Create, -1, 0});
         if (script.keyCreates) {
-            ModelWrites(script, SaverPicture.settings, w);
+            ModelWrites(script, read.settings, w);
             w.calls.Add({Call::Close, -1, 0});
         } else {
             w.errors.Add({Message::SetData, 0});  // said, not silent

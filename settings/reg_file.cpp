@@ -1,5 +1,6 @@
 #include "settings/reg_file.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace zarvella::regfile {
@@ -41,6 +42,15 @@ int HexDigit(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// 1 to 8 hex digits and nothing else (from_chars takes no sign for an
+// unsigned number), into `value`.
+bool ParseHex32(std::string_view digits, uint32_t& value) {
+    if (digits.empty() || digits.size() > 8) return false;
+    const char* end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value, 16);
+    return error == std::errc() && stop == end;
 }
 
 std::string_view StripKeyEnd(std::string_view key) {
@@ -212,13 +222,8 @@ class Parser {
     }
 
     bool ParseDword(std::string_view digits, RegData& data) {
-        if (digits.empty() || digits.size() > 8) return FailHere("dword: needs 1 to 8 hex digits");
         uint32_t value = 0;
-        for (char c : digits) {
-            const int d = HexDigit(c);
-            if (d < 0) return FailHere("dword: needs 1 to 8 hex digits");
-            value = value << 4 | static_cast<uint32_t>(d);
-        }
+        if (!ParseHex32(digits, value)) return FailHere("dword: needs 1 to 8 hex digits");
         data.kind = DataKind::Dword;
         data.dword = value;
         return true;
@@ -232,14 +237,9 @@ class Parser {
         data.hexType = kRegBinary;
         if (!rest.empty() && rest.front() == '(') {
             const size_t close = rest.find(')');
-            if (close == std::string_view::npos || close == 1 || close > 9) {
-                return FailHere("hex(N): needs 1 to 8 hex digits for the type");
-            }
             uint32_t type = 0;
-            for (char c : rest.substr(1, close - 1)) {
-                const int d = HexDigit(c);
-                if (d < 0) return FailHere("hex(N): needs 1 to 8 hex digits for the type");
-                type = type << 4 | static_cast<uint32_t>(d);
+            if (close == std::string_view::npos || !ParseHex32(rest.substr(1, close - 1), type)) {
+                return FailHere("hex(N): needs 1 to 8 hex digits for the type");
             }
             data.hexType = type;
             rest.remove_prefix(close + 1);

@@ -10,41 +10,40 @@ std::string WithName(const char* format, const char* name) {
     return text;
 }
 
-bool ReadOne(SettingsStore& store, ErrorSink& errors, const char* name, uint32_t& value) {
+// Empty when the value was read, else the text for what went wrong.
+std::string ReadOne(SettingsStore& store, const char* name, uint32_t& value) {
     switch (store.ReadValue(name, value)) {
         case ReadResult::Ok:
-            return true;
+            return {};
         case ReadResult::Missing:
-            errors.ShowError(FailedToGetData(name));
-            return false;
+            return FailedToGetData(name);
         case ReadResult::OtherType:
-            errors.ShowError(InvalidDataType(name));
-            return false;
+            return InvalidDataType(name);
     }
-    return false;
+    return FailedToGetData(name);
 }
 
 // Reads in stored order and stops at the first value that cannot be read.
 // The values read before it keep their new contents; it and the rest get
 // their defaults.
-bool ReadAll(SettingsStore& store, ErrorSink& errors) {
+void ReadAll(SettingsStore& store, LoadedSettings& loaded) {
     for (size_t i = 0; i < kSettingsTable.size(); ++i) {
         uint32_t value = 0;
-        if (!ReadOne(store, errors, kSettingsTable[i].storedName, value)) {
+        loaded.readError = ReadOne(store, kSettingsTable[i].storedName, value);
+        if (!loaded.Complete()) {
             for (size_t rest = i; rest < kSettingsTable.size(); ++rest) {
                 const SettingInfo& info = kSettingsTable[rest];
-                SetSettingValue(info, SaverPicture.settings, info.defaultValue);
+                SetSettingValue(info, loaded.settings, info.defaultValue);
             }
-            return false;
+            return;
         }
-        SetSettingValue(kSettingsTable[i], SaverPicture.settings, static_cast<int32_t>(value));
+        SetSettingValue(kSettingsTable[i], loaded.settings, static_cast<int32_t>(value));
     }
-    return true;
 }
 
-bool WriteAll(SettingsStore& store, ErrorSink& errors) {
+bool WriteAll(const SaverSettingsRecord& settings, SettingsStore& store, ErrorSink& errors) {
     for (const SettingInfo& info : kSettingsTable) {
-        const int32_t value = SettingValue(info, SaverPicture.settings);
+        const int32_t value = SettingValue(info, settings);
         if (!store.WriteValue(info.storedName, static_cast<uint32_t>(value))) {
             errors.ShowError(FailedToSetData(info.storedName));
             return false;
@@ -58,10 +57,11 @@ bool WriteAll(SettingsStore& store, ErrorSink& errors) {
     return true;
 }
 
-bool IsFirstRun() {
-    // The six numbers all zero; the check box does not count.
+bool IsFirstRun(const SaverSettingsRecord& settings) {
+    // The six numbers all zero; the check box does not count
+    // (docs/compatibility.md).
     for (const SettingInfo& info : kSettingsTable) {
-        if (info.number && SaverPicture.settings.*info.number != 0) return false;
+        if (info.number && settings.*info.number != 0) return false;
     }
     return true;
 }
@@ -78,39 +78,43 @@ std::string FailedToSetData(const char* name) {
     return WithName("Failed to set data for '%s'", name);
 }
 
-bool LoadSettings(SettingsStore& store, ErrorSink& errors) {
+// A missing key reads as all zero: a first run.
+LoadedSettings LoadSettings(SettingsStore& store, ErrorSink& errors) {
+    LoadedSettings loaded;
     if (store.OpenKey(false)) {
-        const bool read = ReadAll(store, errors);
+        ReadAll(store, loaded);
+        if (!loaded.Complete()) errors.ShowError(loaded.readError);
         store.CloseKey();
-        if (!read) return false;
+        if (!loaded.Complete()) return loaded;
     }
-    if (IsFirstRun()) {
-        SaverPicture.settings = kDefaultSettings;
+    if (IsFirstRun(loaded.settings)) {
+        loaded.settings = kDefaultSettings;
         // A key that cannot be created leaves the defaults in memory, silently.
         // A value that cannot be written is reported, but the defaults are
         // sound, so the window goes on with them.
         if (store.OpenKey(true)) {
-            WriteAll(store, errors);
+            WriteAll(loaded.settings, store, errors);
             store.CloseKey();
         }
     }
-    return true;
+    return loaded;
 }
 
-bool SaveSettings(SettingsStore& store, ErrorSink& errors) {
+bool SaveSettings(const SaverSettingsRecord& settings, SettingsStore& store, ErrorSink& errors) {
     // An explicit save that goes nowhere must say so.
     if (!store.OpenKey(true)) {
         errors.ShowError(FailedToSetData(kSettingsTable[0].storedName));
         return false;
     }
-    const bool written = WriteAll(store, errors);
+    const bool written = WriteAll(settings, store, errors);
     store.CloseKey();
     return written;
 }
 
-bool SaveSettingsForUser(SettingsStore& store, ErrorSink& errors) {
+bool SaveSettingsForUser(const SaverSettingsRecord& settings, SettingsStore& store,
+                         ErrorSink& errors) {
     store.SetUserSave(true);
-    const bool saved = SaveSettings(store, errors);
+    const bool saved = SaveSettings(settings, store, errors);
     store.SetUserSave(false);
     return saved;
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "settings/settings_table.h"
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -44,16 +44,28 @@ std::string FailedToGetData(const char* name);
 std::string InvalidDataType(const char* name);
 std::string FailedToSetData(const char* name);
 
-// Fills SaverPicture.settings; on first run writes the defaults. False when a value
-// could not be read: the error has been shown, and that value and the ones
-// after it hold their defaults, so nothing nobody chose is ever saved.
-bool LoadSettings(SettingsStore& store, ErrorSink& errors);
+// What LoadSettings read, and what went wrong.
+struct LoadedSettings {
+    SaverSettingsRecord settings;
+    // The text shown for the first value that could not be read; empty when
+    // every value was read (or a first run stored the defaults). That value
+    // and the ones after it hold their defaults, so nothing nobody chose is
+    // ever saved.
+    std::string readError;
+    bool Complete() const { return readError.empty(); }
+};
 
-// Writes all seven values, creating the key when missing. False on a failure,
-// which has been shown (a key that cannot be opened as the first value's).
-bool SaveSettings(SettingsStore& store, ErrorSink& errors);
+// The stored settings; on first run (no key, or the six numbers all zero)
+// the defaults, which it also writes.
+LoadedSettings LoadSettings(SettingsStore& store, ErrorSink& errors);
+
+// Writes all seven values of `settings`, creating the key when missing.
+// False on a failure, which has been shown (a key that cannot be opened as
+// the first value's).
+bool SaveSettings(const SaverSettingsRecord& settings, SettingsStore& store, ErrorSink& errors);
 
 // "Save Settings" (the save button): SaveSettings as the user's own save.
-bool SaveSettingsForUser(SettingsStore& store, ErrorSink& errors);
+bool SaveSettingsForUser(const SaverSettingsRecord& settings, SettingsStore& store,
+                         ErrorSink& errors);
 
 }  // namespace zarvella

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -35,7 +35,7 @@ struct SettingInfo {
 //
 // The stored names are historical and stay, since they are the stored format
 // (the registry, the settings file, its exports) and renaming one would lose
-// the user's value. Only some say what they hold:
+// the user's value (docs/compatibility.md). Only some say what they hold:
 //   "Fast"      the speed             "Bright"  the brightness
 //   "Size"      the size              "Color"   the Detail (rows of the grid)
 //   "Satiation" the segments (copies) "Alpha"   the picture (formula set 1 to 10)

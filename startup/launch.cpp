@@ -61,8 +61,8 @@ std::string VersionText() {
 
 SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors) {
     if (hack.optionsAlone) return hack.settings;
-    LoadSettings(store, errors);  // what it cannot read keeps its default
-    SaverSettingsRecord settings = SaverPicture.settings;
+    // What it cannot read keeps its default.
+    SaverSettingsRecord settings = LoadSettings(store, errors).settings;
     for (size_t i = 0; i < kSettingsTable.size(); ++i)
         if (hack.given[i])
             SetSettingValue(kSettingsTable[i], settings,

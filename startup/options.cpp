@@ -1,6 +1,6 @@
 #include "startup/options.h"
 
-#include <cstdlib>
+#include <charconv>
 
 #include "behaviour/window_handle.h"
 
@@ -100,11 +100,15 @@ std::string DelayText() {
 // A whole decimal number, optionally signed, within min..max.
 bool ParseNumber(const std::string& text, int32_t min, int32_t max, int32_t& value) {
     if (text.empty() || text.size() > 12) return false;
-    size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (i == text.size()) return false;
-    for (size_t k = i; k < text.size(); ++k)
-        if (text[k] < '0' || text[k] > '9') return false;
-    const long long number = std::strtoll(text.c_str(), nullptr, 10);
+    // The sign by hand: from_chars takes no plus sign, and none for an unsigned number.
+    const bool negative = text[0] == '-';
+    const char* end = text.data() + text.size();
+    unsigned long long digits = 0;
+    const auto [stop, error] =
+        std::from_chars(text.data() + (negative || text[0] == '+' ? 1 : 0), end, digits);
+    if (error != std::errc() || stop != end) return false;
+    const long long number =
+        negative ? -static_cast<long long>(digits) : static_cast<long long>(digits);
     if (number < min || number > max) return false;
     value = static_cast<int32_t>(number);
     return true;

@@ -19,30 +19,26 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class Animation : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
-    SaverSettingsRecord& s = SaverPicture.settings;
-    AnimationStateRecord& a = SaverPicture.animation;
-    SurfaceGridRecord& g = SaverPicture.grid;
+    PictureRecord picture;
+    SaverSettingsRecord& s = picture.settings;
+    AnimationStateRecord& a = picture.animation;
+    SurfaceGridRecord& g = picture.grid;
     WalkRecord w;
-    // The two stages over the process's picture, as DrawPicture runs them.
-    void Advance() { a = AdvancePhases(a, s.Speed); }
+    // The two stages over the picture, as AdvancePicture runs them.
+    void Advance() { a = AdvancePhases(a, s.Speed, picture.random); }
     void Build() { w = BuildSurfaceGrid(s, a, g); }
 };
 
 // Every element of every array set to `value`.
-void FillGrid(double value) {
-    double(*arrays[6])[kGridCols] = {SaverPicture.grid.GridX, SaverPicture.grid.GridY,
-                                     SaverPicture.grid.GridZ, SaverPicture.grid.GridR,
-                                     SaverPicture.grid.GridG, SaverPicture.grid.GridB};
+void FillGrid(SurfaceGridRecord& g, double value) {
+    double(*arrays[6])[kGridCols] = {g.GridX, g.GridY, g.GridZ, g.GridR, g.GridG, g.GridB};
     for (auto array : arrays)
         for (int i = 0; i < kGridRows; ++i)
             for (int j = 0; j < kGridCols; ++j) array[i][j] = value;
 }
 
-bool RowsHold(int firstRow, int lastRow, double value) {
-    const double(*arrays[6])[kGridCols] = {SaverPicture.grid.GridX, SaverPicture.grid.GridY,
-                                           SaverPicture.grid.GridZ, SaverPicture.grid.GridR,
-                                           SaverPicture.grid.GridG, SaverPicture.grid.GridB};
+bool RowsHold(const SurfaceGridRecord& g, int firstRow, int lastRow, double value) {
+    const double(*arrays[6])[kGridCols] = {g.GridX, g.GridY, g.GridZ, g.GridR, g.GridG, g.GridB};
     for (auto array : arrays)
         for (int i = firstRow; i <= lastRow; ++i)
             for (int j = 0; j < kGridCols; ++j)
@@ -58,8 +54,8 @@ double Colour(double coordinate, int brightness) {
 
 TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
     for (uint32_t seed : {0u, 1u, 4711u, 86399999u, 0xDEADBEEFu}) {
-        SeedRandomWith(seed);
-        a = SeedAnimationState();
+        picture.random.state = seed;
+        a = SeedAnimationState(picture.random);
         ReferenceRandom r{seed};
         EXPECT_EQ(a.Phase1, r.Next(1570) / 1000.0);
         EXPECT_EQ(a.Phase2, r.Next(1570) / 1000.0);
@@ -67,11 +63,11 @@ TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
         EXPECT_EQ(a.Drift1, r.Drift());
         EXPECT_EQ(a.Drift2, r.Drift());
         EXPECT_EQ(a.Drift3, r.Drift());
-        EXPECT_EQ(RandomState(), r.state);
+        EXPECT_EQ(picture.random.state, r.state);
     }
     for (uint32_t seed = 0; seed < 86400000u; seed += 86413u) {
-        SeedRandomWith(seed);
-        a = SeedAnimationState();
+        picture.random.state = seed;
+        a = SeedAnimationState(picture.random);
         for (double p : {a.Phase1, a.Phase2, a.Phase3}) {
             ASSERT_GE(p, 0.0);
             ASSERT_LE(p, 1.569);
@@ -87,7 +83,7 @@ TEST_F(Animation, SeedingDrawsThreePhasesThenTwoDrawsPerDrift) {
 TEST_F(Animation, ZeroDriftsAreAllReplacedBeforeAnyPhaseMoves) {
     s.Speed = 10;
     a.Phase1 = 2.0;  // beyond the upper bound: reflects after the three new drifts
-    SeedRandomWith(99);
+    picture.random.state = 99;
     Advance();
     ReferenceRandom r{99};
     const double d1 = r.Drift(), d2 = r.Drift(), d3 = r.Drift();
@@ -99,7 +95,7 @@ TEST_F(Animation, ZeroDriftsAreAllReplacedBeforeAnyPhaseMoves) {
     EXPECT_EQ(a.Phase1, 2.0 + 10 * reflected / 20);
     EXPECT_EQ(a.Phase2, 10 * d2 / 20);
     EXPECT_EQ(a.Phase3, 10 * d3 / 20);
-    EXPECT_EQ(RandomState(), r.state);
+    EXPECT_EQ(picture.random.state, r.state);
 }
 
 TEST_F(Animation, ADriftDrawnAsZeroLeavesThePhaseAndIsDrawnAgainNextFrame) {
@@ -111,11 +107,11 @@ TEST_F(Animation, ADriftDrawnAsZeroLeavesThePhaseAndIsDrawnAgainNextFrame) {
     s.Speed = 10;
     a.Phase1 = 0.3;
     a.Drift2 = a.Drift3 = 0.001;
-    SeedRandomWith(seed);
+    picture.random.state = seed;
     Advance();
     EXPECT_EQ(a.Drift1, 0.0);
     EXPECT_EQ(a.Phase1, 0.3);
-    const uint32_t afterFirst = RandomState();
+    const uint32_t afterFirst = picture.random.state;
     Advance();
     ReferenceRandom r{afterFirst};
     EXPECT_EQ(a.Drift1, r.Drift());
@@ -126,17 +122,17 @@ TEST_F(Animation, ReflectionOnlyStrictlyBeyondTheNearestDoubleToHalfPi) {
     a.Drift1 = a.Drift2 = a.Drift3 = 0.005;
     a.Phase1 = 1.5707963267948966;
     a.Phase2 = -1.5707963267948966;
-    SeedRandomWith(7);
+    picture.random.state = 7;
     Advance();
     EXPECT_EQ(a.Drift1, 0.005);
     EXPECT_EQ(a.Drift2, 0.005);
     EXPECT_EQ(a.Phase1, 1.5707963267948966 + 10 * 0.005 / 20);
-    EXPECT_EQ(RandomState(), 7u);  // no draw at all
+    EXPECT_EQ(picture.random.state, 7u);  // no draw at all
 
     for (uint32_t seed = 0; seed < 300; ++seed) {
         a.Drift1 = 0.005;
         a.Phase1 = std::nextafter(kHalfPi, kInf);
-        SeedRandomWith(seed);
+        picture.random.state = seed;
         Advance();
         ReferenceRandom r{seed};
         ASSERT_EQ(a.Drift1, -0.00001 - r.Next(1000) / 100000.0);
@@ -153,7 +149,7 @@ TEST_F(Animation, PhaseBelowMinusHalfPiGetsAPositiveDriftAndMovesByHalfOfItAtSpe
         a.Phase1 = -1.6;
         a.Drift1 = -0.004;
         a.Drift2 = a.Drift3 = 0.001;
-        SeedRandomWith(seed);
+        picture.random.state = seed;
         Advance();
         ReferenceRandom r{seed};
         ASSERT_EQ(a.Drift1, r.Next(1000) / 100000.0 + 0.00001);
@@ -168,16 +164,16 @@ TEST_F(Animation, PhasesAtSpeedZeroStayWhileDriftsAreStillRedrawn) {
     a.Phase1 = 1.7;  // beyond the bound: a new drift every frame
     a.Phase2 = 0.25;
     a.Phase3 = -0.5;
-    SeedRandomWith(5);
-    uint32_t state = RandomState();
+    picture.random.state = 5;
+    uint32_t state = picture.random.state;
     for (int frame = 0; frame < 50; ++frame) {
         Advance();
         ASSERT_EQ(a.Phase1, 1.7);
         ASSERT_EQ(a.Phase2, 0.25);
         ASSERT_EQ(a.Phase3, -0.5);
         ASSERT_LT(a.Drift1, 0.0);
-        ASSERT_NE(RandomState(), state);
-        state = RandomState();
+        ASSERT_NE(picture.random.state, state);
+        state = picture.random.state;
     }
     EXPECT_NE(a.Drift2, 0.0);
     EXPECT_NE(a.Drift3, 0.0);
@@ -223,24 +219,24 @@ TEST_F(Animation, WalkPlacesRowsAndColumnsAtTheirAngles) {
 TEST_F(Animation, DetailOneHasFourPointsWithRowOneAtVAboutZero) {
     s.PictureKind = 4;
     s.Detail = 1;
-    FillGrid(7.0);
+    FillGrid(g, 7.0);
     Build();
     EXPECT_NEAR(g.GridX[1][0], -1.5, 1e-15);
     EXPECT_NEAR(g.GridX[1][1], 0.0, 1e-15);
     EXPECT_NEAR(g.GridX[1][2], 1.5, 1e-15);
     for (int j = 0; j <= 2; ++j) EXPECT_NEAR(g.GridZ[1][j], 1.0, 1e-15);
     EXPECT_EQ(g.GridX[1][3], 7.0);
-    EXPECT_TRUE(RowsHold(2, 50, 7.0));
+    EXPECT_TRUE(RowsHold(g, 2, 50, 7.0));
 }
 
 TEST_F(Animation, DetailZeroComputesOnePointAndLeavesAngleVInfinite) {
     s.PictureKind = 4;
     s.Detail = 0;
-    FillGrid(7.0);
+    FillGrid(g, 7.0);
     Build();
     EXPECT_NE(g.GridX[0][0], 7.0);
     EXPECT_EQ(g.GridX[0][1], 7.0);
-    EXPECT_TRUE(RowsHold(1, 50, 7.0));
+    EXPECT_TRUE(RowsHold(g, 1, 50, 7.0));
     EXPECT_EQ(w.AngleV, kInf);
     s.Detail = 10;  // the next frame starts afresh
     Build();
@@ -251,11 +247,11 @@ TEST_F(Animation, DetailZeroComputesOnePointAndLeavesAngleVInfinite) {
 TEST_F(Animation, NegativeDetailWritesNothing) {
     s.PictureKind = 1;
     s.Brightness = 9;
-    FillGrid(7.0);
+    FillGrid(g, 7.0);
     for (int32_t detail : {-1, -30, std::numeric_limits<int32_t>::min()}) {
         s.Detail = detail;
         Build();
-        EXPECT_TRUE(RowsHold(0, 50, 7.0)) << detail;
+        EXPECT_TRUE(RowsHold(g, 0, 50, 7.0)) << detail;
         EXPECT_EQ(w.AngleV, -1.5707963267948966);
         EXPECT_EQ(w.AngleU, -0.5235987755982989);
     }
@@ -328,12 +324,12 @@ TEST_F(Animation, AnyStoredDetailKeepsTheWalkInsideRowsZeroToThirty) {
     s.Brightness = 9;
     a.Phase1 = 0.4;
     for (int32_t detail : {31, 49, 50, 51, 1000000, std::numeric_limits<int32_t>::max()}) {
-        FillGrid(-123.0);
+        FillGrid(g, -123.0);
         s.Detail = detail;
         Build();
         EXPECT_EQ(s.Detail, detail);  // the stored value itself is kept
         EXPECT_EQ(FrameDetail(s), 30);
-        EXPECT_TRUE(RowsHold(31, 50, -123.0)) << detail;
+        EXPECT_TRUE(RowsHold(g, 31, 50, -123.0)) << detail;
         EXPECT_NE(g.GridX[30][60], -123.0);
         EXPECT_EQ(g.GridX[30][61], -123.0);
         EXPECT_NEAR(g.GridZ[30][0], 1.5, 1e-12);  // row 30 lies at V = 0 as with Detail 30

@@ -20,7 +20,7 @@ namespace {
 
 class FullScreen : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
+    FullScreenRecord window;
     fakes::FakeFullScreenHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
@@ -54,43 +54,43 @@ TEST_F(FullScreen, StartRunsItsStepsInOrder) {
     store.SetAll(10, 9, 7, 5, 10, 10, 1);
     host.cursor = {640, 512};
     const uint32_t before = TimeOfDayMs();
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     const uint32_t after = TimeOfDayMs();
     EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
-    EXPECT_EQ(StartCursorPos.x, 640);
-    EXPECT_EQ(StartCursorPos.y, 512);
+    EXPECT_EQ(window.startCursorPos.x, 640);
+    EXPECT_EQ(window.startCursorPos.y, 512);
     EXPECT_TRUE(host.saverRunning);
     EXPECT_EQ(host.cursorCount, -1);
 
     // Seeded from the clock, nine draws for the animation, then the picture's draw.
-    const uint32_t seed = StepBack(RandomState(), 10);
+    const uint32_t seed = StepBack(window.picture.random.state, 10);
     if (after >= before) {
         EXPECT_GE(seed, before);
         EXPECT_LE(seed, after);
     }
     fakes::ReferenceRandom r{seed};
-    EXPECT_EQ(SaverPicture.animation.Phase1, r.Next(1570) / 1000.0);
+    EXPECT_EQ(window.picture.animation.Phase1, r.Next(1570) / 1000.0);
     r.Next(1570);
     r.Next(1570);
-    EXPECT_EQ(SaverPicture.animation.Drift1, r.Drift());
+    EXPECT_EQ(window.picture.animation.Drift1, r.Drift());
     r.Drift();
     r.Drift();
-    EXPECT_EQ(SaverPicture.settings.PictureKind, r.Next(9) + 1);
+    EXPECT_EQ(window.picture.settings.PictureKind, r.Next(9) + 1);
 }
 
 TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
     host.cursor = {100, 100};
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     host.log.clear();
-    EXPECT_FALSE(FullScreenMouseMove(host));  // a click in place
+    EXPECT_FALSE(FullScreenMouseMove(host, window));  // a click in place
     for (int step = 1; step <= 3; ++step) {
         host.cursor = {100 + 3 * step, 100 - 3 * step};
-        EXPECT_FALSE(FullScreenMouseMove(host));
+        EXPECT_FALSE(FullScreenMouseMove(host, window));
     }
     EXPECT_EQ(host.passwordChecks, 0);
     host.cursor = {112, 88};  // 3 px from the last event, 12 px from the start
-    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_TRUE(FullScreenMouseMove(host, window));
     EXPECT_EQ(host.log.back(), "terminate");
     host.log.erase(host.log.begin(), host.log.end() - 5);
     EXPECT_EQ(host.log, (Strings{"password", "showcursor", "hide", "withdraw", "terminate"}));
@@ -101,22 +101,22 @@ TEST_F(FullScreen, SmallMovesCountFromTheStartAndTheEndingStepsRunInOrder) {
 TEST_F(FullScreen, RefusedPasswordLeavesEverythingAsItWas) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
     host.cursor = {300, 200};
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     host.passwordAnswer = false;
     host.log.clear();
-    EXPECT_FALSE(FullScreenKeyDown(host));
+    EXPECT_FALSE(FullScreenKeyDown(host, window));
     host.cursor = {400, 200};
-    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_FALSE(FullScreenMouseMove(host, window));
     EXPECT_EQ(host.log, (Strings{"password", "cursorpos", "password"}));
     EXPECT_EQ(host.cursorCount, -1);
     EXPECT_TRUE(host.saverRunning);
     EXPECT_FALSE(host.hidden);
     EXPECT_FALSE(host.terminated);
-    EXPECT_EQ(StartCursorPos.x, 300);
-    EXPECT_EQ(StartCursorPos.y, 200);
+    EXPECT_EQ(window.startCursorPos.x, 300);
+    EXPECT_EQ(window.startCursorPos.y, 200);
 
     host.passwordAnswer = true;  // the next key asks again
-    EXPECT_TRUE(FullScreenKeyDown(host));
+    EXPECT_TRUE(FullScreenKeyDown(host, window));
     EXPECT_EQ(host.passwordChecks, 3);
     EXPECT_TRUE(host.terminated);
 }
@@ -125,57 +125,56 @@ TEST_F(FullScreen, AfterALoadErrorTheScreenIsCoveredWithTheDefaultsForTheRest) {
     store.SetAll(20, 3, 7, 5, 10, 1, 0);
     store.values["Size"].kind = fakes::MemoryStore::Kind::OtherType;
     host.cursor = {700, 500};
-    EXPECT_FALSE(StartFullScreen(host, store, errors));
+    EXPECT_FALSE(StartFullScreen(host, window, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Size'"});
     EXPECT_EQ(host.log, (Strings{"size", "context", "cursorpos", "announce", "hidecursor"}));
-    EXPECT_EQ(SaverPicture.settings.Speed, 20);
-    EXPECT_EQ(SaverPicture.settings.Brightness, 3);
-    EXPECT_EQ(SaverPicture.settings.Size, kDefaultSettings.Size);
-    EXPECT_EQ(SaverPicture.settings.Detail, kDefaultSettings.Detail);
+    EXPECT_EQ(window.picture.settings.Speed, 20);
+    EXPECT_EQ(window.picture.settings.Brightness, 3);
+    EXPECT_EQ(window.picture.settings.Size, kDefaultSettings.Size);
+    EXPECT_EQ(window.picture.settings.Detail, kDefaultSettings.Detail);
 
     // The threshold counts from where the cursor really was.
     host.cursor = {690, 510};
-    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_FALSE(FullScreenMouseMove(host, window));
     host.cursor = {711, 500};
-    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_TRUE(FullScreenMouseMove(host, window));
     EXPECT_TRUE(host.terminated);
 }
 
 TEST_F(FullScreen, WithoutAContextTheFailureIsShownAndTheSaverEndsWithNothingHidden) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
     host.contextFailure = "SetPixelFormat failed (error 2000)";
-    StartFullScreen(host, store, errors);
+    StartFullScreen(host, window, store, errors);
     EXPECT_EQ(errors.messages,
               Strings{"OpenGL could not be started: SetPixelFormat failed (error 2000)"});
     EXPECT_EQ(host.log, (Strings{"size", "context", "terminate"}));
-    EXPECT_FALSE(SaverNoticeGiven);
+    EXPECT_FALSE(window.saverNoticeGiven);
 }
 
 TEST_F(FullScreen, AHackTakesTheCommandLinesSettingsAndLeavesCursorAndStoreAlone) {
     const SaverSettingsRecord given{55, 15, 0, 10, 30, 10, false};
     const struct { bool random, fps; } cases[] = {{false, false}, {false, true}, {true, false}};
     for (const auto& c : cases) {
-        ResetProcessState();
+        window = {};
         host.log.clear();
         SaverSettingsRecord settings = given;
         settings.RandomPicture = c.random;
-        StartHack(host, settings, c.fps);
+        StartHack(host, window, settings, c.fps);
         EXPECT_EQ(host.log, (Strings{"size", "context"}));
         EXPECT_EQ(host.cursorCount, 0);
-        EXPECT_EQ(SaverPicture.settings.Speed, 55);
-        EXPECT_EQ(SaverPicture.settings.Detail, 30);
+        EXPECT_EQ(window.picture.settings.Speed, 55);
+        EXPECT_EQ(window.picture.settings.Detail, 30);
         if (c.random) {
-            EXPECT_GE(SaverPicture.settings.PictureKind, 1);
-            EXPECT_LE(SaverPicture.settings.PictureKind, 9);
+            EXPECT_GE(window.picture.settings.PictureKind, 1);
+            EXPECT_LE(window.picture.settings.PictureKind, 9);
         } else {
-            EXPECT_EQ(SaverPicture.settings.PictureKind, 10);
+            EXPECT_EQ(window.picture.settings.PictureKind, 10);
         }
         // The frame rate is drawn after the picture only when asked for.
         glrec::Clear();
-        RenderFrame();
+        RenderFrame(window.picture, window.frame);
         EXPECT_EQ(glrec::Count("glPushAttrib"), c.fps ? 1u : 0u);
     }
-    SetFrameOverlay(nullptr);
     glrec::Clear();
     EXPECT_TRUE(store.log.empty());
     EXPECT_TRUE(errors.messages.empty());
@@ -194,21 +193,21 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     const auto withdrawals = [this] {
         return std::count(host.log.begin(), host.log.end(), "withdraw");
     };
-    FullScreenWindowEnded(host);  // never announced: nothing to withdraw
+    FullScreenWindowEnded(host, window);  // never announced: nothing to withdraw
     EXPECT_EQ(withdrawals(), 0);
 
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     ASSERT_TRUE(host.saverRunning);
-    FullScreenWindowEnded(host);  // WM_CLOSE from the system
-    FullScreenWindowEnded(host);  // then WM_DESTROY
+    FullScreenWindowEnded(host, window);  // WM_CLOSE from the system
+    FullScreenWindowEnded(host, window);  // then WM_DESTROY
     EXPECT_FALSE(host.saverRunning);
     EXPECT_EQ(withdrawals(), 1);
     EXPECT_FALSE(host.terminated);  // the window's own end ends the application
 
     // The ending steps withdraw it, and the destruction after them does not again.
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
-    ASSERT_TRUE(FullScreenKeyDown(host));
-    FullScreenWindowEnded(host);
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
+    ASSERT_TRUE(FullScreenKeyDown(host, window));
+    FullScreenWindowEnded(host, window);
     EXPECT_EQ(withdrawals(), 2);
     EXPECT_FALSE(host.saverRunning);
 }

@@ -199,7 +199,6 @@ TEST(Launch, HackSettingsAreTheStoredOnesUnlessXScreenSaverStartedIt) {
         {{"--xscreensaver", "-detail", "3"}, true, {10, 9, 7, 5, 3, 1, false}, 0},
     };
     for (const auto& c : cases) {
-        ResetProcessState();
         fakes::MemoryStore store;
         if (c.storeHasValues) store.SetAll(50, 3, 2, 8, 1, 4, 1);
         fakes::RecordingErrors errors;

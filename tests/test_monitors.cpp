@@ -21,10 +21,8 @@ Viewports ListOf(const MonitorViewportsRecord& list) {
 
 class Desktop : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetProcessState();
-        store.SetAll(10, 9, 7, 5, 10, 10, 0);
-    }
+    void SetUp() override { store.SetAll(10, 9, 7, 5, 10, 10, 0); }
+    FullScreenRecord window;
     fakes::FakeFullScreenHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
@@ -79,10 +77,10 @@ TEST(Monitors, BeyondTheLimitTheWindowStillCoversEveryMonitor) {
 
 TEST_F(Desktop, StartCoversEveryMonitorAndChangesKeepThemCovered) {
     host.monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     EXPECT_EQ(host.window, (PixelRect{0, 0, 2560, 1024}));
-    EXPECT_EQ(SaverPicture.viewports.count, 2);
-    EXPECT_FALSE(SaverPicture.viewports.setOnNextFrame);  // the context is made after the sizing
+    EXPECT_EQ(window.picture.viewports.count, 2);
+    EXPECT_FALSE(window.picture.viewports.setOnNextFrame);  // the context is made after the sizing
 
     const struct {
         const char* name;
@@ -102,43 +100,43 @@ TEST_F(Desktop, StartCoversEveryMonitorAndChangesKeepThemCovered) {
     for (const auto& c : changes) {
         host.monitors = c.monitors;
         host.log.clear();
-        EXPECT_EQ(FullScreenDisplayChange(host), c.changed) << c.name;
+        EXPECT_EQ(FullScreenDisplayChange(host, window), c.changed) << c.name;
         EXPECT_EQ(host.window, c.window) << c.name;
         EXPECT_EQ(host.log, (c.changed ? Strings{"size", "cursorpos"} : Strings{})) << c.name;
         if (c.changed) {
-            EXPECT_TRUE(SaverPicture.viewports.setOnNextFrame) << c.name;
+            EXPECT_TRUE(window.picture.viewports.setOnNextFrame) << c.name;
         }
     }
-    EXPECT_EQ(ListOf(SaverPicture.viewports),
+    EXPECT_EQ(ListOf(window.picture.viewports),
               (Viewports{{1280, 0, 1600, 1200}, {0, 176, 1280, 1024}}));
 }
 
 TEST_F(Desktop, ACursorMovedByChangedMonitorsIsNoMovementOfTheMouse) {
     host.monitors = {{0, 0, 1280, 1024}, {-1280, 0, 1280, 1024}};
     host.cursor = {-1000, 500};
-    ASSERT_TRUE(StartFullScreen(host, store, errors));
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
     host.monitors = {{0, 0, 1280, 1024}};  // the left one removed; the cursor put on the primary
     host.cursor = {640, 512};
-    EXPECT_FALSE(FullScreenMouseMove(host));
+    EXPECT_FALSE(FullScreenMouseMove(host, window));
     EXPECT_EQ(host.window, (PixelRect{0, 0, 1280, 1024}));
-    EXPECT_EQ(StartCursorPos.x, 640);
+    EXPECT_EQ(window.startCursorPos.x, 640);
     host.monitors = {{0, 0, 1600, 1200}};  // the notice: same rule
     host.cursor = {800, 600};
-    EXPECT_TRUE(FullScreenDisplayChange(host));
-    EXPECT_EQ(StartCursorPos.y, 600);
+    EXPECT_TRUE(FullScreenDisplayChange(host, window));
+    EXPECT_EQ(window.startCursorPos.y, 600);
     host.cursor = {811, 600};  // a real movement still ends it
-    EXPECT_TRUE(FullScreenMouseMove(host));
+    EXPECT_TRUE(FullScreenMouseMove(host, window));
     EXPECT_EQ(host.passwordChecks, 1);
 }
 
 TEST_F(Desktop, TheThresholdHoldsLeftOfAndAboveThePrimaryMonitor) {
     const ScreenPoint starts[] = {{-5, -5}, {-1900, 300}};
     for (const ScreenPoint start : starts) {
-        ResetProcessState();
+        window = {};
         host = {};
         host.monitors = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
         host.cursor = start;
-        ASSERT_TRUE(StartFullScreen(host, store, errors));
+        ASSERT_TRUE(StartFullScreen(host, window, store, errors));
         const struct {
             int dx, dy;
             bool ends;
@@ -146,7 +144,7 @@ TEST_F(Desktop, TheThresholdHoldsLeftOfAndAboveThePrimaryMonitor) {
                      {-11, 0, true},  {0, -11, true},    {11, 0, true}};
         for (const auto& m : moves) {
             host.cursor = {start.x + m.dx, start.y + m.dy};
-            EXPECT_EQ(FullScreenMouseMove(host), m.ends)
+            EXPECT_EQ(FullScreenMouseMove(host, window), m.ends)
                 << start.x << "," << start.y << " " << m.dx;
             if (m.ends) host.terminated = false;
         }

@@ -24,7 +24,7 @@ std::string SixDigits(double v) {
 
 class Picture : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
+    PictureRecord picture;
 };
 
 struct TableRow {
@@ -52,20 +52,20 @@ TEST_F(Picture, TenSetsMatchTheReferenceValuesToSixDigits) {
         EXPECT_EQ(SixDigits(p.z), row.z) << "kind " << row.kind;
 
         // The grid step writes the same point at the walk's position.
-        ComputePicturePoint(row.kind, in, SaverPicture.grid, 7, 13);
-        EXPECT_EQ(SaverPicture.grid.GridX[7][13], p.x);
-        EXPECT_EQ(SaverPicture.grid.GridY[7][13], p.y);
-        EXPECT_EQ(SaverPicture.grid.GridZ[7][13], p.z);
-        EXPECT_EQ(SaverPicture.grid.GridX[7][12], 0.0);
-        EXPECT_EQ(SaverPicture.grid.GridX[6][13], 0.0);
+        ComputePicturePoint(row.kind, in, picture.grid, 7, 13);
+        EXPECT_EQ(picture.grid.GridX[7][13], p.x);
+        EXPECT_EQ(picture.grid.GridY[7][13], p.y);
+        EXPECT_EQ(picture.grid.GridZ[7][13], p.z);
+        EXPECT_EQ(picture.grid.GridX[7][12], 0.0);
+        EXPECT_EQ(picture.grid.GridX[6][13], 0.0);
     }
 }
 
 TEST_F(Picture, KindsOutsideOneToTenWriteNothing) {
     const PictureInputs in{0.25, -0.75, 0.5, -0.3, 1.2};
-    SaverPicture.grid.GridX[2][3] = 4.0;
-    SaverPicture.grid.GridY[2][3] = 5.0;
-    SaverPicture.grid.GridZ[2][3] = 6.0;
+    picture.grid.GridX[2][3] = 4.0;
+    picture.grid.GridY[2][3] = 5.0;
+    picture.grid.GridZ[2][3] = 6.0;
     for (int32_t kind : {0, 11, -1, 100, std::numeric_limits<int32_t>::min(),
                          std::numeric_limits<int32_t>::max()}) {
         PicturePoint p{1.0, 2.0, 3.0};
@@ -73,10 +73,10 @@ TEST_F(Picture, KindsOutsideOneToTenWriteNothing) {
         EXPECT_EQ(p.x, 1.0);
         EXPECT_EQ(p.y, 2.0);
         EXPECT_EQ(p.z, 3.0);
-        ComputePicturePoint(kind, in, SaverPicture.grid, 2, 3);
-        EXPECT_EQ(SaverPicture.grid.GridX[2][3], 4.0);
-        EXPECT_EQ(SaverPicture.grid.GridY[2][3], 5.0);
-        EXPECT_EQ(SaverPicture.grid.GridZ[2][3], 6.0);
+        ComputePicturePoint(kind, in, picture.grid, 2, 3);
+        EXPECT_EQ(picture.grid.GridX[2][3], 4.0);
+        EXPECT_EQ(picture.grid.GridY[2][3], 5.0);
+        EXPECT_EQ(picture.grid.GridZ[2][3], 6.0);
     }
 }
 
@@ -100,21 +100,21 @@ TEST_F(Picture, KindsOneAndTwoIgnoreTheSignOfPhase1) {
 }
 
 TEST_F(Picture, ZeroPhase1MakesEveryXNaNInKindsOneAndTwo) {
-    SaverPicture.settings.Detail = 10;
-    SaverPicture.settings.Brightness = 9;
-    SaverPicture.animation.Phase2 = 0.4;
-    SaverPicture.animation.Phase3 = -0.9;
+    picture.settings.Detail = 10;
+    picture.settings.Brightness = 9;
+    picture.animation.Phase2 = 0.4;
+    picture.animation.Phase3 = -0.9;
     for (int kind : {1, 2}) {
         for (double zero : {0.0, -0.0}) {
-            SaverPicture.animation.Phase1 = zero;
-            SaverPicture.settings.PictureKind = kind;
-            BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
+            picture.animation.Phase1 = zero;
+            picture.settings.PictureKind = kind;
+            BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);
             for (int i = 0; i <= 10; ++i)
                 for (int j = 0; j <= 2 * i; ++j) {
-                    ASSERT_TRUE(std::isnan(SaverPicture.grid.GridX[i][j]))
+                    ASSERT_TRUE(std::isnan(picture.grid.GridX[i][j]))
                         << kind << " " << i << "," << j;
-                    ASSERT_TRUE(std::isfinite(SaverPicture.grid.GridY[i][j]));
-                    ASSERT_TRUE(std::isfinite(SaverPicture.grid.GridZ[i][j]));
+                    ASSERT_TRUE(std::isfinite(picture.grid.GridY[i][j]));
+                    ASSERT_TRUE(std::isfinite(picture.grid.GridZ[i][j]));
                 }
         }
     }
@@ -141,19 +141,19 @@ TEST_F(Picture, KindFourOnlyShiftsByThePhasesAtUZero) {
 TEST_F(Picture, KindFiveStaysFiniteOverTheWalkForAnyPhases) {
     std::mt19937 gen(5);
     std::uniform_real_distribution<double> wide(-50.0, 50.0);
-    SaverPicture.settings.PictureKind = 5;
-    SaverPicture.settings.Detail = 30;
-    SaverPicture.settings.Brightness = 9;
+    picture.settings.PictureKind = 5;
+    picture.settings.Detail = 30;
+    picture.settings.Brightness = 9;
     for (int trial = 0; trial < 300; ++trial) {
-        SaverPicture.animation.Phase1 = wide(gen);
-        SaverPicture.animation.Phase2 = trial < 3 ? kHalfPi * (trial - 1) : wide(gen);
-        SaverPicture.animation.Phase3 = trial == 3 ? 1e300 : wide(gen);
-        BuildSurfaceGrid(SaverPicture.settings, SaverPicture.animation, SaverPicture.grid);
+        picture.animation.Phase1 = wide(gen);
+        picture.animation.Phase2 = trial < 3 ? kHalfPi * (trial - 1) : wide(gen);
+        picture.animation.Phase3 = trial == 3 ? 1e300 : wide(gen);
+        BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);
         for (int i = 0; i <= 30; ++i)
             for (int j = 0; j <= 2 * i; ++j) {
-                ASSERT_TRUE(std::isfinite(SaverPicture.grid.GridX[i][j])) << trial;
-                ASSERT_TRUE(std::isfinite(SaverPicture.grid.GridY[i][j])) << trial;
-                ASSERT_TRUE(std::isfinite(SaverPicture.grid.GridZ[i][j])) << trial;
+                ASSERT_TRUE(std::isfinite(picture.grid.GridX[i][j])) << trial;
+                ASSERT_TRUE(std::isfinite(picture.grid.GridY[i][j])) << trial;
+                ASSERT_TRUE(std::isfinite(picture.grid.GridZ[i][j])) << trial;
             }
     }
 }

@@ -10,6 +10,7 @@
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
+#include "state/process_flags.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -21,13 +22,15 @@ namespace {
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetProcessState();
+        PreviewSettingsReady.store(false);
+        PreviewCloseRequested.store(false);
         glrec::Clear();
-        SetBufferSwap(nullptr);
-        SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+        picture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     }
     void TearDown() override { glrec::Clear(); }
     fakes::FakePreviewHost host;
+    PictureRecord picture;
+    FrameHooks hooks;
 };
 
 // A frame with the preview's settings: six copies at Size 7, 90 triangles each.
@@ -45,11 +48,11 @@ void ExpectPreviewFrames(size_t frames) {
 }  // namespace
 
 TEST_F(Preview, FixedSettingsLeaveRandomPictureAlone) {
-    SaverPicture.settings.RandomPicture = true;
-    SeedRandomWith(321);
-    StorePreviewSettings();
+    picture.settings.RandomPicture = true;
+    picture.random.state = 321;
+    StorePreviewSettings(picture);
     fakes::ReferenceRandom r{321};
-    const SaverSettingsRecord& s = SaverPicture.settings;
+    const SaverSettingsRecord& s = picture.settings;
     EXPECT_EQ(s.Speed, 1);
     EXPECT_EQ(s.Brightness, 5);
     EXPECT_EQ(s.Size, 7);
@@ -64,41 +67,41 @@ TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
     bool storedAtShow = true;
     host.onShow = [&](int) {
         storedAtShow = PreviewSettingsStored();
-        PreviewPaint();  // the painting that showing the window brings
+        PreviewPaint(picture, hooks);  // the painting that showing the window brings
     };
-    host.onInvalidate = [&](int) { PreviewPaint(); };
+    host.onInvalidate = [&](int) { PreviewPaint(picture, hooks); };
     host.onSleep = [&](int n) {
         if (n == 2) PreviewKeyDown(false);  // refused password: keep going
         if (n == 4) PreviewKeyDown(true);
     };
-    PreviewThread(host);
+    PreviewThread(host, picture);
     EXPECT_FALSE(storedAtShow);
     EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40",
                                  "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
     ExpectPreviewFrames(4);  // none before the settings were stored
-    EXPECT_GE(SaverPicture.settings.PictureKind, 1);
-    EXPECT_LE(SaverPicture.settings.PictureKind, 9);
+    EXPECT_GE(picture.settings.PictureKind, 1);
+    EXPECT_LE(picture.settings.PictureKind, 9);
 }
 
 // The parent's process killed: no message comes, the window is simply gone.
 TEST_F(Preview, ThreadEndsOnceTheWindowIsGone) {
     host.onSleep = [&](int n) { host.gone = n == 2; };
-    PreviewThread(host);
+    PreviewThread(host, picture);
     EXPECT_EQ(host.log,
               (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
 }
 
 TEST_F(Preview, TheLoopBodyRunsOnceWhenCloseIsAlreadyRequested) {
     PreviewKeyDown(true);
-    PreviewThread(host);
+    PreviewThread(host, picture);
     EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "destroy"}));
 }
 
 TEST_F(Preview, PaintDrawsNothingBeforeTheSettingsAreStored) {
-    PreviewPaint();
+    PreviewPaint(picture, hooks);
     EXPECT_TRUE(glrec::Calls().empty());
-    StorePreviewSettings();
-    PreviewPaint();
+    StorePreviewSettings(picture);
+    PreviewPaint(picture, hooks);
     ExpectPreviewFrames(1);
 }
 
@@ -108,12 +111,12 @@ TEST_F(Preview, ThreadRunsAlongsideMainThreadFrames) {
     std::atomic<int> invalidations{0};
     host.onInvalidate = [&](int) { invalidations.fetch_add(1); };
     host.onSleep = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
-    std::thread thread([&] { PreviewThread(host); });
+    std::thread thread([&] { PreviewThread(host, picture); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     size_t frames = 0;
     int attempts = 0;
     while (frames < 20 && std::chrono::steady_clock::now() < deadline) {
-        PreviewPaint();
+        PreviewPaint(picture, hooks);
         ++attempts;
         frames = glrec::Count("glClear");
     }

@@ -14,37 +14,39 @@ using namespace zarvella;
 using fakes::ReferenceRandom;
 
 TEST(Random, EachDrawStepsTheStateAndTakesTheUpperHalfOfTheProduct) {
-    SeedRandomWith(0);
-    EXPECT_EQ(RandomInt(1000), 0);  // state 1: 1000 >> 32
-    EXPECT_EQ(RandomState(), 1u);
-    EXPECT_EQ(RandomInt(1000), 31);  // state 134775814: 134775814000 >> 32
-    EXPECT_EQ(RandomState(), 134775814u);
+    RandomRecord random;
+    random.state = 0;
+    EXPECT_EQ(RandomInt(random, 1000), 0);  // state 1: 1000 >> 32
+    EXPECT_EQ(random.state, 1u);
+    EXPECT_EQ(RandomInt(random, 1000), 31);  // state 134775814: 134775814000 >> 32
+    EXPECT_EQ(random.state, 134775814u);
 
-    SeedRandomWith(0xFFFFFFFFu);  // -134775813 + 1 modulo 2^32
-    EXPECT_EQ(RandomInt(0x7FFFFFFF), 2080095741);
-    EXPECT_EQ(RandomState(), 4160191484u);
+    random.state = 0xFFFFFFFFu;  // -134775813 + 1 modulo 2^32
+    EXPECT_EQ(RandomInt(random, 0x7FFFFFFF), 2080095741);
+    EXPECT_EQ(random.state, 4160191484u);
 
     ReferenceRandom reference{123456789u};
-    SeedRandomWith(123456789u);
+    random.state = 123456789u;
     const int32_t sizes[] = {1, 2, 9, 1000, 1570, 65536, 0x7FFFFFFF};
     for (int k = 0; k < 7000; ++k) {
         const int32_t n = sizes[k % 7];
-        const int32_t got = RandomInt(n);
+        const int32_t got = RandomInt(random, n);
         ASSERT_EQ(got, reference.Next(n)) << "draw " << k;
         ASSERT_GE(got, 0);
         ASSERT_LT(got, n);
     }
-    EXPECT_EQ(RandomState(), reference.state);
+    EXPECT_EQ(random.state, reference.state);
 }
 
 TEST(Random, SeedIsTheUtcTimeOfDayInMilliseconds) {
+    RandomRecord random;
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
     const int64_t expected = ((utc.tm_hour * 60 + utc.tm_min) * 60 + utc.tm_sec) * 1000;
     const uint32_t before = TimeOfDayMs();
-    SeedRandom();
-    const uint32_t seeded = RandomState();
+    SeedRandom(random);
+    const uint32_t seeded = random.state;
     const uint32_t after = TimeOfDayMs();
     EXPECT_LT(after, 86400000u);
     if (after >= before) {  // not across midnight

@@ -21,17 +21,22 @@ namespace {
 
 class Settings : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
+    // LoadSettings into `s`; false when a value could not be read.
+    bool Load() {
+        const LoadedSettings loaded = LoadSettings(store, errors);
+        s = loaded.settings;
+        return loaded.Complete();
+    }
     MemoryStore store;
     RecordingErrors errors;
-    SaverSettingsRecord& s = SaverPicture.settings;
+    SaverSettingsRecord s;
+    RandomRecord random;
 };
 
 const Strings kDefaultWrites = {"Fast=10",  "Bright=9", "Size=7", "Satiation=5",
                                 "Color=10", "Alpha=1",  "Rands=0"};
 
-void ExpectDefaults() {
-    const SaverSettingsRecord& s = SaverPicture.settings;
+void ExpectDefaults(const SaverSettingsRecord& s) {
     EXPECT_EQ(s.Speed, 10);
     EXPECT_EQ(s.Brightness, 9);
     EXPECT_EQ(s.Size, 7);
@@ -44,8 +49,8 @@ void ExpectDefaults() {
 }  // namespace
 
 TEST_F(Settings, FirstRunOnAMissingKeyWritesTheDefaultsInOrder) {
-    ASSERT_TRUE(LoadSettings(store, errors));
-    ExpectDefaults();
+    ASSERT_TRUE(Load());
+    ExpectDefaults(s);
     EXPECT_EQ(store.log.front(), "open");
     EXPECT_EQ(store.log[1], "create");
     EXPECT_EQ(store.Writes(), kDefaultWrites);
@@ -56,8 +61,8 @@ TEST_F(Settings, FirstRunOnAMissingKeyWritesTheDefaultsInOrder) {
 
 TEST_F(Settings, SixZeroIntegersAreAFirstRunWhateverRandsHolds) {
     store.SetAll(0, 0, 0, 0, 0, 0, 1);
-    ASSERT_TRUE(LoadSettings(store, errors));
-    ExpectDefaults();
+    ASSERT_TRUE(Load());
+    ExpectDefaults(s);
     EXPECT_EQ(store.Writes(), kDefaultWrites);
     EXPECT_EQ(store.values["Rands"].data, 0u);
     EXPECT_EQ(store.openHandles, 0);
@@ -65,7 +70,7 @@ TEST_F(Settings, SixZeroIntegersAreAFirstRunWhateverRandsHolds) {
 
 TEST_F(Settings, StoredValuesAreLoadedAsTheyAreWithoutWriting) {
     store.SetAll(0xFFFFFFFBu, 0, 40, 99, 40, 3, 2);  // one non-zero integer: no first run
-    ASSERT_TRUE(LoadSettings(store, errors));
+    ASSERT_TRUE(Load());
     EXPECT_EQ(s.Speed, -5);
     EXPECT_EQ(s.Brightness, 0);
     EXPECT_EQ(s.Size, 40);
@@ -87,7 +92,6 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWhichAndTheRestKeepTheirDefau
     for (const auto& failure : failures) {
         for (int bad = 0; bad < 8; ++bad) {  // 7: the value is missing altogether
             const int index = bad % 7;
-            SetUp();
             store = MemoryStore();
             errors.messages.clear();
             store.SetAll(11, 12, 13, 14, 15, 16, 1);
@@ -98,7 +102,7 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWhichAndTheRestKeepTheirDefau
             const SaverSettingsRecord before{77, 77, 77, 77, 77, 77, false};
             s = before;
 
-            EXPECT_FALSE(LoadSettings(store, errors));
+            EXPECT_FALSE(Load());
             const std::string name = kSettingsTable[index].storedName;
             std::string expected = bad == 7 ? "Failed to get data for '%s'" : failure.format;
             expected.replace(expected.find("%s"), 2, name);
@@ -115,7 +119,7 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWhichAndTheRestKeepTheirDefau
 
             // A save then stores what was read and the defaults, never a 0
             // nobody chose.
-            ASSERT_TRUE(SaveSettings(store, errors));
+            ASSERT_TRUE(SaveSettings(s, store, errors));
             for (int k = 0; k < 7; ++k)
                 EXPECT_EQ(store.values[kSettingsTable[k].storedName].data,
                           static_cast<uint32_t>(SettingValue(kSettingsTable[k], s)));
@@ -125,8 +129,8 @@ TEST_F(Settings, LoadStopsAtTheFirstUnreadableValueWhichAndTheRestKeepTheirDefau
 
 TEST_F(Settings, AKeyThatCannotBeCreatedLeavesTheDefaultsSilently) {
     store.canCreate = false;
-    EXPECT_TRUE(LoadSettings(store, errors));
-    ExpectDefaults();
+    EXPECT_TRUE(Load());
+    ExpectDefaults(s);
     EXPECT_TRUE(store.Writes().empty());
     EXPECT_TRUE(errors.messages.empty());
     EXPECT_EQ(store.openHandles, 0);
@@ -134,8 +138,8 @@ TEST_F(Settings, AKeyThatCannotBeCreatedLeavesTheDefaultsSilently) {
 
 TEST_F(Settings, AFailedFirstRunWriteIsReportedButTheDefaultsAreUsed) {
     store.failingWrites = {"Size"};
-    EXPECT_TRUE(LoadSettings(store, errors));
-    ExpectDefaults();
+    EXPECT_TRUE(Load());
+    ExpectDefaults(s);
     EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Size'"});
     EXPECT_EQ(store.log.back(), "close");
     EXPECT_EQ(store.openHandles, 0);
@@ -143,28 +147,28 @@ TEST_F(Settings, AFailedFirstRunWriteIsReportedButTheDefaultsAreUsed) {
 
 TEST_F(Settings, SaveWritesAllSevenValuesEvenWhenOneChanged) {
     store.SetAll(10, 9, 7, 5, 10, 1, 0);
-    ASSERT_TRUE(LoadSettings(store, errors));
+    ASSERT_TRUE(Load());
     s.Detail = 30;
     s.RandomPicture = true;
     store.log.clear();
-    EXPECT_TRUE(SaveSettings(store, errors));
+    EXPECT_TRUE(SaveSettings(s, store, errors));
     EXPECT_EQ(store.log, (Strings{"create", "write Fast=10", "write Bright=9", "write Size=7",
                                   "write Satiation=5", "write Color=30", "write Alpha=1",
                                   "write Rands=1", "flush", "close"}));
     s.Speed = -5;
     store.log.clear();
-    EXPECT_TRUE(SaveSettings(store, errors));
+    EXPECT_TRUE(SaveSettings(s, store, errors));
     EXPECT_EQ(store.Writes().front(), "Fast=4294967291");
     EXPECT_TRUE(errors.messages.empty());
 
     MemoryStore fresh;  // a missing key is created
-    EXPECT_TRUE(SaveSettings(fresh, errors));
+    EXPECT_TRUE(SaveSettings(s, fresh, errors));
     EXPECT_EQ(fresh.Writes().size(), 7u);
     EXPECT_EQ(fresh.openHandles, 0);
 
     // "Save Settings" is the same save, told to the store as the user's own.
     store.log.clear();
-    EXPECT_TRUE(SaveSettingsForUser(store, errors));
+    EXPECT_TRUE(SaveSettingsForUser(s, store, errors));
     EXPECT_EQ(store.log.front(), "user save");
     EXPECT_EQ(store.log.size(), 12u);
     EXPECT_EQ(store.log[store.log.size() - 2], "close");
@@ -174,7 +178,7 @@ TEST_F(Settings, SaveWritesAllSevenValuesEvenWhenOneChanged) {
 TEST_F(Settings, EverySaveFailureIsReported) {
     s = kDefaultSettings;
     store.failingWrites = {"Rands"};
-    EXPECT_FALSE(SaveSettings(store, errors));
+    EXPECT_FALSE(SaveSettings(s, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Rands'"});
     EXPECT_EQ(store.openHandles, 0);
 
@@ -182,14 +186,14 @@ TEST_F(Settings, EverySaveFailureIsReported) {
     MemoryStore buffered;
     buffered.flushFails = true;
     errors.messages.clear();
-    EXPECT_FALSE(SaveSettings(buffered, errors));
+    EXPECT_FALSE(SaveSettings(s, buffered, errors));
     EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Fast'"});
     EXPECT_EQ(buffered.log.back(), "close");
 
     MemoryStore locked;
     locked.canCreate = false;
     errors.messages.clear();
-    EXPECT_FALSE(SaveSettings(locked, errors));
+    EXPECT_FALSE(SaveSettings(s, locked, errors));
     EXPECT_EQ(errors.messages, Strings{"Failed to set data for 'Fast'"});
     EXPECT_TRUE(locked.Writes().empty());
 }
@@ -199,8 +203,8 @@ TEST_F(Settings, RandomPictureIsOneToNineAndNeverTen) {
     for (uint32_t seed = 0; seed < 20000; ++seed) {
         s.PictureKind = 10;
         s.RandomPicture = true;
-        SeedRandomWith(seed * 4321u);
-        ChooseRandomPicture(SaverPicture.settings);
+        random.state = seed * 4321u;
+        ChooseRandomPicture(s, random);
         fakes::ReferenceRandom r{seed * 4321u};
         ASSERT_EQ(s.PictureKind, r.Next(9) + 1);
         seen.insert(s.PictureKind);
@@ -209,8 +213,8 @@ TEST_F(Settings, RandomPictureIsOneToNineAndNeverTen) {
 
     s.PictureKind = 3;
     s.RandomPicture = false;
-    SeedRandomWith(42);
-    ChooseRandomPicture(SaverPicture.settings);
+    random.state = 42;
+    ChooseRandomPicture(s, random);
     EXPECT_EQ(s.PictureKind, 3);
-    EXPECT_EQ(RandomState(), 42u);  // no draw
+    EXPECT_EQ(random.state, 42u);  // no draw
 }

@@ -16,18 +16,18 @@ namespace {
 
 class SettingsWindow : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
+    PictureRecord picture;
     fakes::FakeSettingsHost host;
     fakes::MemoryStore store;
     fakes::RecordingErrors errors;
-    SaverSettingsRecord& s = SaverPicture.settings;
+    SaverSettingsRecord& s = picture.settings;
 };
 
 }  // namespace
 
 TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers) {
     s = {-5, 0, 5, 11, 40, 0, false};
-    PutSettingsIntoControls(host);
+    PutSettingsIntoControls(host, s);
     EXPECT_EQ(host.log, (Strings{"speed=0", "segments=10", "detail=30"}));
     EXPECT_EQ(s.Speed, 0);       // below the minimum, slider moved from 1: handler ran
     EXPECT_EQ(s.Brightness, 0);  // below the minimum 1 = layout position: slider not moved
@@ -41,7 +41,7 @@ TEST_F(SettingsWindow, StoredValuesAreClampedAndOnlyMovedSlidersRunTheirHandlers
 
     fakes::FakeSettingsHost other;
     s = {50, 15, -3, 0, 1, 11, true};
-    PutSettingsIntoControls(other);
+    PutSettingsIntoControls(other, s);
     EXPECT_EQ(other.log, (Strings{"speed=50", "brightness=15", "size=0", "segments=0", "kind=10",
                                   "random=on"}));
     EXPECT_EQ(s.Size, 0);
@@ -58,26 +58,26 @@ TEST_F(SettingsWindow, HandlersCopyPositionsIntoTheirSettings) {
         &SaverSettingsRecord::Detail, &SaverSettingsRecord::PictureKind};
     for (int row = 0; row < 6; ++row) {
         s = {};
-        SliderChange(row, 8 + row);
+        SliderChange(s, row, 8 + row);
         for (int k = 0; k < 6; ++k) EXPECT_EQ(s.*fields[k], k == row ? 8 + row : 0);
     }
     s = {};
-    SliderChange(-1, 5);
-    SliderChange(6, 5);
+    SliderChange(s, -1, 5);
+    SliderChange(s, 6, 5);
     EXPECT_EQ(s.Speed, 0);
     EXPECT_EQ(s.PictureKind, 0);
 
     s.PictureKind = 4;
-    CheckBoxClick(kRandomPictureRow, true);
+    CheckBoxClick(s, kRandomPictureRow, true);
     EXPECT_TRUE(s.RandomPicture);
     EXPECT_EQ(s.PictureKind, 4);  // the random choice waits for the next start
-    CheckBoxClick(kRandomPictureRow, false);
+    CheckBoxClick(s, kRandomPictureRow, false);
     EXPECT_FALSE(s.RandomPicture);
 }
 
 TEST_F(SettingsWindow, StartLoadsPicksFillsSizesAttachesAndSeeds) {
     store.SetAll(10, 9, 7, 5, 40, 10, 1);
-    ASSERT_TRUE(StartSettingsWindow(host, store, errors));
+    ASSERT_TRUE(StartSettingsWindow(host, picture, store, errors));
     EXPECT_GE(s.PictureKind, 1);
     EXPECT_LE(s.PictureKind, 9);
     EXPECT_EQ(s.Detail, 30);
@@ -89,14 +89,14 @@ TEST_F(SettingsWindow, StartLoadsPicksFillsSizesAttachesAndSeeds) {
 
     // Save Settings afterwards stores the clamped 30.
     fakes::MemoryStore saved;
-    ASSERT_TRUE(SaveSettings(saved, errors));
+    ASSERT_TRUE(SaveSettings(s, saved, errors));
     EXPECT_EQ(saved.values["Color"].data, 30u);
     EXPECT_TRUE(errors.messages.empty());
 
     // Without a context the failure is shown; the controls are filled all the same.
     host.log.clear();
     host.contextFailure = "wglCreateContext failed";
-    ASSERT_TRUE(StartSettingsWindow(host, store, errors));
+    ASSERT_TRUE(StartSettingsWindow(host, picture, store, errors));
     EXPECT_EQ(errors.messages, Strings{"OpenGL could not be started: wglCreateContext failed"});
     EXPECT_EQ(host.log.back(), "context");
 }
@@ -104,15 +104,15 @@ TEST_F(SettingsWindow, StartLoadsPicksFillsSizesAttachesAndSeeds) {
 TEST_F(SettingsWindow, AfterALoadErrorTheSlidersShowWhatASaveWouldStore) {
     store.SetAll(40, 9, 7, 5, 10, 1, 0);
     store.values["Color"].kind = fakes::MemoryStore::Kind::OtherType;  // "Color"="40"
-    EXPECT_FALSE(StartSettingsWindow(host, store, errors));
+    EXPECT_FALSE(StartSettingsWindow(host, picture, store, errors));
     EXPECT_EQ(errors.messages, Strings{"Invalid data type for 'Color'"});
     EXPECT_EQ(host.positions[0], 40);
     EXPECT_EQ(host.positions[4], kDefaultSettings.Detail);
     EXPECT_EQ(host.positions[5], kDefaultSettings.PictureKind);
     EXPECT_EQ(host.log.back(), "context");
-    EXPECT_NE(SaverPicture.animation.Drift1, 0.0);
+    EXPECT_NE(picture.animation.Drift1, 0.0);
 
-    ASSERT_TRUE(SaveSettings(store, errors));
+    ASSERT_TRUE(SaveSettings(s, store, errors));
     EXPECT_EQ(store.values["Color"].data, 10u);
     EXPECT_EQ(store.values["Alpha"].data, 1u);
 }

@@ -26,14 +26,15 @@ int main(int argc, char** argv) {
     const int monitors = argc > 3 && std::atoi(argv[3]) == 2 ? 2 : 1;
     MaskFloatingPointExceptions();
     // The sliders' first-run defaults, or every slider at its top.
-    SaverPicture.settings =
-        top ? SaverSettingsRecord{100, 15, 10, 10, 30, 10, false} : kDefaultSettings;
-    SeedRandomWith(20261207u);
+    static PictureRecord picture;
+    picture.settings = top ? SaverSettingsRecord{100, 15, 10, 10, 30, 10, false} : kDefaultSettings;
+    picture.random.state = 20261207u;
     SetupGL(GlVariant::FullScreen);
     const PixelRect desk[] = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}};
-    SaverPicture.viewports = ViewportsFor(LayoutDesktop(desk, monitors), false);
-    SaverPicture.animation = SeedAnimationState();
-    for (int f = 0; f < frames; ++f) RenderFrame();
+    picture.viewports = ViewportsFor(LayoutDesktop(desk, monitors), false);
+    picture.animation = SeedAnimationState(picture.random);
+    FrameHooks hooks;
+    for (int f = 0; f < frames; ++f) RenderFrame(picture, hooks);
     std::printf("%d frames\n", frames);
     return 0;
 }

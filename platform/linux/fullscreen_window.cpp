@@ -131,14 +131,14 @@ void FullScreenWindow::FollowScreens() {
 }
 
 void FullScreenWindow::OnScreensChange() {
-    if (FullScreenDisplayChange(*this)) update();
+    if (FullScreenDisplayChange(*this, record_)) update();
 }
 
 void FullScreenWindow::OnCreate() {
     if (hack_) {
-        StartHack(*this, hack_->settings, hack_->showFrameRate);
+        StartHack(*this, record_, hack_->settings, hack_->showFrameRate);
     } else {
-        StartFullScreen(*this, *store_, *errors_);
+        StartFullScreen(*this, record_, *store_, *errors_);
     }
 }
 
@@ -147,7 +147,7 @@ void FullScreenWindow::paintGL() {
 }
 
 void FullScreenWindow::OnPaint() {
-    RenderFrame();
+    RenderFrame(record_.picture, record_.frame);
 }
 
 void FullScreenWindow::OnTimer() {
@@ -168,16 +168,16 @@ void FullScreenWindow::closeEvent(QCloseEvent* event) {
 }
 
 void FullScreenWindow::OnKeyDown() {
-    FullScreenKeyDown(*this);
+    FullScreenKeyDown(*this, record_);
 }
 
 void FullScreenWindow::OnMouseMove() {
-    FullScreenMouseMove(*this);
+    FullScreenMouseMove(*this, record_);
 }
 
 void FullScreenWindow::OnClose(QCloseEvent* event) {
     event->accept();
-    FullScreenWindowEnded(*this);
+    FullScreenWindowEnded(*this, record_);
     QCoreApplication::exit(0);
 }
 

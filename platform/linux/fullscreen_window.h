@@ -64,6 +64,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
 
     void Build();
 
+    FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     QTimer* timer_ = nullptr;
     SettingsStore* store_ = nullptr;
     ErrorSink* errors_ = nullptr;

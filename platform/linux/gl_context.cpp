@@ -42,6 +42,8 @@ void UseDevicePixels() {
 
 namespace {
 
+// Where Qt's messages go while OpenGlProblem probes: Qt's message handler is
+// one plain function for the whole process, so it finds the list here.
 QStringList* ProbeWarnings = nullptr;
 
 // What the GL driver writes straight to stderr while `probe` runs, as lines,
@@ -100,7 +102,7 @@ std::string OpenGlProblem() {
 }
 
 GlView::GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent)
-    : QOpenGLWidget(parent), variant_(variant), viewport_(viewport), paint_(paint) {
+    : QOpenGLWidget(parent), variant_(variant), viewport_(viewport), paint_(std::move(paint)) {
     // Every frame clears and redraws the whole picture.
     setUpdateBehavior(QOpenGLWidget::NoPartialUpdate);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -7,6 +7,7 @@
 #include <QOpenGLWidget>
 #include <QOpenGLWindow>
 #include <QSize>
+#include <functional>
 #include <string>
 
 #include "engine/render.h"
@@ -35,8 +36,8 @@ std::string OpenGlProblem();
 class GlView : public QOpenGLWidget {
     Q_OBJECT
   public:
-    using PaintFunction = void (*)();
-    // viewport: the picture's, in window pixels.
+    using PaintFunction = std::function<void()>;
+    // viewport: the picture's, in window pixels; paint: the window's frame.
     GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWidget* parent = nullptr);
 
   protected:

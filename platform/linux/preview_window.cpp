@@ -2,11 +2,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWindow>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "behaviour/preview_window.h"
 #include "behaviour/window_handle.h"
@@ -20,43 +19,45 @@ namespace zarvella::linux_shell {
 namespace {
 
 // The preview window: draws a core frame on every paint; the stand-alone
-// window ends on a key, as the password check allows.
-class PreviewWindow : public GlWindow {
+// window ends on a key, as the password check allows. Its repaints come from
+// a timer of the main thread, which owns the window and makes every GL call,
+// so the picture never changes threads.
+class PreviewWindow : public GlWindow, private PreviewHost {
   public:
     PreviewWindow() : GlWindow(GlVariant::Preview) {}
 
+    // Once the window is shown: the picture seeded, then the repaints.
+    void Start() {
+        SeedPreviewPicture(picture_);
+        StartPreviewRepaints(*this, picture_);
+        connect(&repaints_, &QTimer::timeout, this, [this] {
+            if (!NextPreviewRepaint(*this)) repaints_.stop();
+        });
+        repaints_.start(kPreviewRepaintMs);
+    }
+
   protected:
-    void paintGL() override { PreviewPaint(); }
+    void paintGL() override { PreviewPaint(picture_, frame_); }
 
     void keyPressEvent(QKeyEvent* event) override {
         if (!PreviewTakesKey(event->modifiers() & Qt::AltModifier)) return;
         SaverPasswordSystem system;
         PreviewKeyDown(VerifySaverPassword(system, 0));
     }
-};
-
-// What PreviewThread asks of the window, posted to the main thread, which
-// owns the window and makes every GL call. Slots by name: nothing is
-// allocated here that the main thread would have to free.
-class PreviewThreadHost : public PreviewHost {
-  public:
-    explicit PreviewThreadHost(PreviewWindow* view) : view_(view) {}
-
-    // Showing exposes the window, and an exposed window is painted at once.
-    void ShowAndUpdate() override {
-        QMetaObject::invokeMethod(view_, "show", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(view_, "update", Qt::QueuedConnection);
-    }
-    void Invalidate() override { QMetaObject::invokeMethod(view_, "update", Qt::QueuedConnection); }
-    void Sleep(int milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
-    void PostDestroy() override {
-        QMetaObject::invokeMethod(qApp, "exit", Qt::QueuedConnection, Q_ARG(int, 0));
-    }
 
   private:
-    PreviewWindow* view_;
+    // PreviewHost. Showing exposes the window, and an exposed window is
+    // painted at once.
+    void ShowAndUpdate() override {
+        show();
+        update();
+    }
+    void Invalidate() override { update(); }
+    void PostDestroy() override { QCoreApplication::exit(0); }
+
+    PictureRecord picture_;
+    FrameHooks frame_;
+    QTimer repaints_;
 };
 
 // The parent's size, asked of the X server.
@@ -86,7 +87,7 @@ int RunPreview(std::string_view secondArgument) {
     }
     const unsigned long parent = start.parent;
 
-    // Both live until the process ends: PreviewThread is never joined.
+    // Lives until the process ends.
     auto* view = new PreviewWindow;
     view->setTitle(QString::fromUtf8(kPreviewWindowTitle));
     if (parent != 0) {
@@ -111,14 +112,12 @@ int RunPreview(std::string_view secondArgument) {
         view->requestActivate();
         EndWithForeignWindow(view->winId());
     }
-    SeedPreviewPicture();
-
-    auto* host = new PreviewThreadHost(view);
-    std::thread([host] { PreviewThread(*host); }).detach();
+    view->Start();
     qApp->exec();
 
-    // PreviewThread is still looping and would post to objects that are
-    // about to go; on Windows it simply ends with the process, so here too.
+    // The window watcher's thread is still running and would look at objects
+    // that are about to go; on Windows the preview simply ends with the
+    // process, so here too.
     std::fflush(nullptr);
     std::_Exit(0);
 }

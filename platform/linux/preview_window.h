@@ -1,5 +1,5 @@
 // The preview mode on X11: a GL child of the X window whose id is
-// on the command line, driven by the core's PreviewThread.
+// on the command line, repainted by a timer through the core's preview rules.
 #pragma once
 
 #include <string_view>

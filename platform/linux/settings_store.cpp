@@ -159,12 +159,16 @@ bool ReadOnlyFile(const std::string& link) {
 
 }  // namespace
 
+// Not QStandardPaths: the store is Qt-free (tests, fuzzers), and this also
+// falls back to the password database when HOME is unset.
 std::string DefaultSettingsPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const std::string base = (config && config[0] == '/') ? config : HomeFolder() + "/.config";
     return base + "/zarvella/" + kSettingsFileName;
 }
 
+// Not QSaveFile: the store stays Qt-free (tests, fuzzers), and this also
+// fsyncs the folder after the rename.
 bool WriteFileAtomically(const std::string& link, std::string_view content) {
     std::string path;
     if (!FollowLinks(link, path)) {

@@ -160,7 +160,7 @@ QWidget* SettingsWindow::Control(ControlId id) const {
 }
 
 void SettingsWindow::OnCreate() {
-    StartSettingsWindow(*this, store_, errors_);
+    StartSettingsWindow(*this, picture_, store_, errors_);
 }
 
 void SettingsWindow::OnTimer() {
@@ -168,15 +168,15 @@ void SettingsWindow::OnTimer() {
 }
 
 void SettingsWindow::OnSliderChange(int row) {
-    SliderChange(row, SliderPosition(row));
+    SliderChange(picture_.settings, row, SliderPosition(row));
 }
 
 void SettingsWindow::OnCheckBoxClick(int row) {
-    CheckBoxClick(row, randomCheckBox_->isChecked());
+    CheckBoxClick(picture_.settings, row, randomCheckBox_->isChecked());
 }
 
 void SettingsWindow::OnSaveClick() {
-    SaveSettingsForUser(store_, errors_);
+    SaveSettingsForUser(picture_.settings, store_, errors_);
 }
 
 void SettingsWindow::OnSiteClick() {
@@ -234,9 +234,9 @@ void SettingsWindow::AttachContext() {
     // The GL surface stands for the client area a Windows frame leaves inside
     // the 400x430 outer size: the picture's viewport then puts the picture in
     // its top 300 pixels, above the controls, exactly as on Windows.
-    view_ = new GlView(GlVariant::Settings,
-                       SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight),
-                       &RenderFrame, this);
+    view_ = new GlView(
+        GlVariant::Settings, SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight),
+        [this] { RenderFrame(picture_, frame_); }, this);
     view_->setGeometry(0, 0, kSettingsWindowWidth, kSettingsWindowHeight - kSettingsFrameExtra);
     view_->setFocusPolicy(Qt::NoFocus);
     view_->lower();  // the controls lie on top of it

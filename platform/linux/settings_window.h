@@ -51,6 +51,8 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     void AttachContext() override;
     std::string ContextFailure() override { return glProblem_; }
 
+    PictureRecord picture_;
+    FrameHooks frame_;
     SettingsStore& store_;
     ErrorSink& errors_;
     std::string glProblem_;

@@ -13,24 +13,30 @@ namespace {
 
 constexpr auto kWatchInterval = std::chrono::milliseconds(100);
 
-// The display's default screen: the one Qt draws on.
-int DefaultScreen = 0;
+// The program's own connection and the display's default screen (the one Qt
+// draws on): one per process, made at the first use, shared with the
+// watching threads, never closed.
+struct OwnDisplay {
+    xcb_connection_t* connection = nullptr;
+    int defaultScreen = 0;
+};
 
-xcb_connection_t* OwnConnection() {
-    static xcb_connection_t* connection = [] {
-        xcb_connection_t* c = xcb_connect(nullptr, &DefaultScreen);
-        if (xcb_connection_has_error(c)) {
-            xcb_disconnect(c);
-            return static_cast<xcb_connection_t*>(nullptr);
+const OwnDisplay& Own() {
+    static const OwnDisplay display = [] {
+        OwnDisplay d;
+        d.connection = xcb_connect(nullptr, &d.defaultScreen);
+        if (xcb_connection_has_error(d.connection)) {
+            xcb_disconnect(d.connection);
+            d.connection = nullptr;
         }
-        return c;
+        return d;
     }();
-    return connection;
+    return display;
 }
 
-xcb_window_t DefaultRoot(xcb_connection_t* connection) {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int k = 0; k < DefaultScreen && screens.rem > 0; ++k) xcb_screen_next(&screens);
+xcb_window_t DefaultRoot(const OwnDisplay& display) {
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(display.connection));
+    for (int k = 0; k < display.defaultScreen && screens.rem > 0; ++k) xcb_screen_next(&screens);
     return screens.rem > 0 ? screens.data->root : 0;
 }
 
@@ -38,7 +44,8 @@ xcb_window_t DefaultRoot(xcb_connection_t* connection) {
 
 ForeignWindow QueryForeignWindow(unsigned long id) {
     ForeignWindow result;
-    xcb_connection_t* connection = OwnConnection();
+    const OwnDisplay& display = Own();
+    xcb_connection_t* connection = display.connection;
     if (!connection || id == 0) return result;
     const xcb_window_t window = static_cast<xcb_window_t>(id);
     xcb_generic_error_t* error = nullptr;
@@ -55,7 +62,7 @@ ForeignWindow QueryForeignWindow(unsigned long id) {
         result.width = geometry->width;
         result.height = geometry->height;
         result.inputOnly = attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY;
-        result.otherScreen = geometry->root != DefaultRoot(connection);
+        result.otherScreen = geometry->root != DefaultRoot(display);
     }
     std::free(attributes);
     std::free(geometry);
@@ -63,12 +70,12 @@ ForeignWindow QueryForeignWindow(unsigned long id) {
 }
 
 bool DisplayOpens() {
-    return OwnConnection() != nullptr;
+    return Own().connection != nullptr;
 }
 
 unsigned long RootWindowId() {
-    xcb_connection_t* connection = OwnConnection();
-    return connection ? DefaultRoot(connection) : 0;
+    const OwnDisplay& display = Own();
+    return display.connection ? DefaultRoot(display) : 0;
 }
 
 void EndWithForeignWindow(unsigned long id) {

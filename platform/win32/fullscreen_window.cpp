@@ -9,7 +9,8 @@
 namespace zarvella::win32 {
 
 namespace {
-// The window class name other programs find the saver by; kept as it always was.
+// The window class name other programs find the saver by; kept as it always
+// was (docs/compatibility.md).
 constexpr const char* kClassName = "TForm1";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
@@ -83,10 +84,10 @@ LRESULT FullScreenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_ENDSESSION:
             // The session may end the process before the window is destroyed.
-            if (wParam) FullScreenWindowEnded(*this);
+            if (wParam) FullScreenWindowEnded(*this, record_);
             return 0;
         case WM_DESTROY:
-            FullScreenWindowEnded(*this);  // whatever the reason it goes
+            FullScreenWindowEnded(*this, record_);  // whatever the reason it goes
             PostQuitMessage(0);
             return 0;
     }
@@ -94,26 +95,26 @@ LRESULT FullScreenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void FullScreenWindow::OnCreate() {
-    StartFullScreen(*this, store_, errors_);
+    StartFullScreen(*this, record_, store_, errors_);
 }
 
 void FullScreenWindow::OnPaint() {
     PAINTSTRUCT ps;
     BeginPaint(Handle, &ps);
-    RenderFrame();
+    RenderFrame(record_.picture, record_.frame);
     EndPaint(Handle, &ps);
 }
 
 void FullScreenWindow::OnTimer() {
-    RenderFrame();
+    RenderFrame(record_.picture, record_.frame);
 }
 
 void FullScreenWindow::OnKeyDown() {
-    FullScreenKeyDown(*this);
+    FullScreenKeyDown(*this, record_);
 }
 
 void FullScreenWindow::OnMouseMove() {
-    FullScreenMouseMove(*this);
+    FullScreenMouseMove(*this, record_);
 }
 
 // The saver may always close; the main window's end ends the application.
@@ -123,7 +124,7 @@ void FullScreenWindow::OnClose() {
 
 // Monitors added, removed or changed: keep covering them all.
 void FullScreenWindow::OnDisplayChange() {
-    if (FullScreenDisplayChange(*this)) InvalidateRect(Handle, nullptr, FALSE);
+    if (FullScreenDisplayChange(*this, record_)) InvalidateRect(Handle, nullptr, FALSE);
 }
 
 // Device pixels: the program is aware of every monitor's DPI (manifest).
@@ -139,6 +140,7 @@ void FullScreenWindow::PlaceWindow(const PixelRect& rect) {
 
 void FullScreenWindow::AttachContext() {
     contextFailure_ = AttachGLContext(Handle, GlVariant::FullScreen);
+    if (contextFailure_.empty()) record_.frame.swap = SwapCurrentBuffers;
 }
 
 int FullScreenWindow::ExitCode() const {

@@ -42,6 +42,7 @@ class FullScreenWindow : public FullScreenHost {
     void OnTimer();
     void OnDisplayChange();
 
+    FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     RegistryStore store_;
     MessageBoxErrors errors_;
     SaverPasswordSystem password_;

@@ -8,11 +8,6 @@ namespace {
 
 static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40);
 
-// The device context is looked up on every frame, not kept.
-void SwapCurrentBuffers() {
-    SwapBuffers(wglGetCurrentDC());
-}
-
 PIXELFORMATDESCRIPTOR PixelFormatRequest() {
     PIXELFORMATDESCRIPTOR pfd{};
     pfd.nSize = sizeof(PIXELFORMATDESCRIPTOR);
@@ -32,6 +27,10 @@ std::string Failed(const char* call) {
 }
 
 }  // namespace
+
+void SwapCurrentBuffers() {
+    SwapBuffers(wglGetCurrentDC());
+}
 
 int WindowDpi(HWND window) {
     // Looked up: Windows 7 to 8.1 have no per-window DPI.
@@ -65,7 +64,6 @@ std::string AttachGLContext(HWND window, GlVariant variant, const GlViewport* pi
         return why;
     }
     SetupGL(variant, picture);
-    SetBufferSwap(SwapCurrentBuffers);
     return {};
 }
 

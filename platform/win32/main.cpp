@@ -17,7 +17,7 @@ using namespace zarvella::win32;
 namespace {
 
 // The picture's arithmetic relies on extended precision on the x87 unit and
-// on no floating-point exception ever trapping.
+// on no floating-point exception ever trapping (docs/compatibility.md).
 void SetUpFloatingPoint() {
 #if defined(__i386__)
     _controlfp(_PC_64, _MCW_PC);

@@ -15,30 +15,29 @@ constexpr const char* kClassName = "ZarvellaPreview";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x58000000
 constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
 
-// Written before PreviewThread starts, read-only after.
-HWND PreviewWindowHandle = nullptr;
-HWND ParentWindow = nullptr;  // none for the stand-alone window
-DWORD MainThread = 0;
-
 // What PreviewThread does to the window, from its own thread.
-class PreviewThreadHost : public PreviewHost {
+class PreviewThreadHost : public PreviewLoopHost {
   public:
+    explicit PreviewThreadHost(const PreviewWindow& window) : window_(window) {}
     void ShowAndUpdate() override {
-        ShowWindow(PreviewWindowHandle, SW_SHOW);
-        UpdateWindow(PreviewWindowHandle);
+        ShowWindow(window_.Handle, SW_SHOW);
+        UpdateWindow(window_.Handle);
     }
-    void Invalidate() override { InvalidateRect(PreviewWindowHandle, nullptr, FALSE); }
+    void Invalidate() override { InvalidateRect(window_.Handle, nullptr, FALSE); }
     void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
     // A window that is gone takes no message: the main thread's loop is
     // then told to end directly.
     void PostDestroy() override {
-        if (!PostMessageA(PreviewWindowHandle, WM_DESTROY, 0, 0)) {
-            PostThreadMessageA(MainThread, WM_QUIT, 0, 0);
+        if (!PostMessageA(window_.Handle, WM_DESTROY, 0, 0)) {
+            PostThreadMessageA(window_.MainThread, WM_QUIT, 0, 0);
         }
     }
     bool WindowGone() override {
-        return !IsWindow(PreviewWindowHandle) || (ParentWindow && !IsWindow(ParentWindow));
+        return !IsWindow(window_.Handle) || (window_.Parent && !IsWindow(window_.Parent));
     }
+
+  private:
+    const PreviewWindow& window_;
 };
 
 // The parent's outer size.
@@ -54,9 +53,20 @@ class PreviewParent : public PreviewParentHost {
     }
 };
 
-DWORD WINAPI PreviewThreadProc(LPVOID) {
-    PreviewThreadHost host;
-    PreviewThread(host);
+// The window object is put into the window's user data right after it is
+// made, since the preview window is made with no creation data
+// (docs/compatibility.md); until then WM_NCCREATE is answered here.
+LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto* object = reinterpret_cast<PreviewWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+        return object->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCCREATE) return 1;  // no default processing
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI PreviewThreadProc(LPVOID parameter) {
+    PreviewWindow& window = *static_cast<PreviewWindow*>(parameter);
+    PreviewThreadHost host(window);
+    PreviewThread(host, window.Picture);
     return 0;
 }
 
@@ -71,19 +81,21 @@ void RegisterPreviewClass(HINSTANCE instance) {
 
 }  // namespace
 
-std::string CreatePreviewWindow(int width, int height, HWND parent) {
+std::string PreviewWindow::Create(int width, int height, HWND parent) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterPreviewClass(instance);
-    HWND window =
+    Parent = parent;
+    MainThread = GetCurrentThreadId();
+    Handle =
         CreateWindowExA(0, kClassName, kPreviewWindowTitle, parent ? kChildStyle : kStandAloneStyle,
                         0, 0, width, height, parent, nullptr, instance, nullptr);
+    SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     if (!parent) {
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
+        SetWindowPos(Handle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
     }
-    PreviewWindowHandle = window;
-    ParentWindow = parent;
-    std::string failure = AttachGLContext(window, GlVariant::Preview);
-    SeedPreviewPicture();
+    std::string failure = AttachGLContext(Handle, GlVariant::Preview);
+    if (failure.empty()) frame_.swap = SwapCurrentBuffers;
+    SeedPreviewPicture(Picture);
     return failure;
 }
 
@@ -91,14 +103,15 @@ int RunPreview(std::string_view secondArgument) {
     PreviewParent parents;
     const PreviewStart start = DecidePreviewStart(secondArgument, parents);
     if (start.kind == PreviewStart::Kind::EndAtOnce) return 0;
-    MainThread = GetCurrentThreadId();
-    if (const std::string why =
-            CreatePreviewWindow(start.width, start.height, ToHwnd(start.parent));
+    // Static: the thread is never joined, and the picture is too large for
+    // the main thread's stack.
+    static PreviewWindow window;
+    if (const std::string why = window.Create(start.width, start.height, ToHwnd(start.parent));
         !why.empty()) {
         MessageBoxErrors().ShowError(GlStartError(why));
         return kGlStartFailedExitCode;
     }
-    CreateThread(nullptr, 0, PreviewThreadProc, nullptr, 0, nullptr);
+    CreateThread(nullptr, 0, PreviewThreadProc, &window, 0, nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
@@ -107,7 +120,7 @@ int RunPreview(std::string_view secondArgument) {
     return 0;
 }
 
-LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -117,18 +130,16 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             // of PreviewThread (every 40 ms), as on Linux, instead of one
             // after another as fast as it can.
             PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            PreviewPaint();
-            EndPaint(window, &ps);
+            BeginPaint(Handle, &ps);
+            PreviewPaint(Picture, frame_);
+            EndPaint(Handle, &ps);
             return 0;
         }
-        case WM_NCCREATE:
-            return 1;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             if (!PreviewTakesKey(message == WM_SYSKEYDOWN)) break;
             SaverPasswordSystem system;
-            PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(window)));
+            PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(Handle)));
             return 0;
         }
         case WM_MOUSEMOVE:
@@ -137,7 +148,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_MBUTTONDOWN:
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcA(Handle, message, wParam, lParam);
 }
 
 }  // namespace zarvella::win32

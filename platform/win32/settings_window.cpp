@@ -14,7 +14,8 @@
 namespace zarvella::win32 {
 
 namespace {
-// The window class name other programs find the window by; kept as it always was.
+// The window class name other programs find the window by; kept as it always
+// was (docs/compatibility.md).
 constexpr const char* kClassName = "TForm2";
 constexpr UINT_PTR kTimerId = 1;
 // A fixed single border with system menu and minimise box. Clipping the
@@ -22,7 +23,7 @@ constexpr UINT_PTR kTimerId = 1;
 // the context is made.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
-// Control ids, as other programs see them.
+// Control ids, as other programs see them (docs/compatibility.md).
 constexpr int kFirstSliderId = 101;  // + the row
 constexpr int kRandomCheckBoxId = 200;
 constexpr int kSaveButtonId = 301;
@@ -231,7 +232,7 @@ bool SettingsWindow::PreviewKey(const MSG& message) {
 }
 
 void SettingsWindow::OnCreate() {
-    StartSettingsWindow(*this, store_, errors_);
+    StartSettingsWindow(*this, picture_, store_, errors_);
 }
 
 bool SettingsWindow::OnKeyDown(WPARAM key) {
@@ -253,7 +254,7 @@ void SettingsWindow::Terminate() {
 }
 
 void SettingsWindow::OnTimer() {
-    if (contextFailure_.empty()) RenderFrame();
+    if (contextFailure_.empty()) RenderFrame(picture_, frame_);
 }
 
 // Trackbars report every scroll step, moved or not; a change handler runs
@@ -262,16 +263,16 @@ void SettingsWindow::OnSliderChange(int row) {
     const int position = SliderPosition(row);
     if (position == sliderPositions_[static_cast<size_t>(row)]) return;
     sliderPositions_[static_cast<size_t>(row)] = position;
-    SliderChange(row, position);
+    SliderChange(picture_.settings, row, position);
 }
 
 void SettingsWindow::OnCheckBoxClick(int row) {
     const HWND box = rowControls_[static_cast<size_t>(row)];
-    CheckBoxClick(row, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    CheckBoxClick(picture_.settings, row, SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
 void SettingsWindow::OnSaveClick() {
-    SaveSettingsForUser(store_, errors_);
+    SaveSettingsForUser(picture_.settings, store_, errors_);
 }
 
 void SettingsWindow::OnSiteClick() {
@@ -314,6 +315,7 @@ void SettingsWindow::AttachContext() {
     const GlViewport picture =
         SettingsPictureViewport(outer.right - outer.left, outer.bottom - outer.top, dpi_);
     contextFailure_ = AttachGLContext(Handle, GlVariant::Settings, &picture);
+    if (contextFailure_.empty()) frame_.swap = SwapCurrentBuffers;
 }
 
 }  // namespace zarvella::win32

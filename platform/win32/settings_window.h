@@ -66,6 +66,8 @@ class SettingsWindow : public SettingsWindowHost {
     };
     std::vector<PlacedControl> controls_;
     HBRUSH background_ = nullptr;
+    PictureRecord picture_;
+    FrameHooks frame_;
     RegistryStore store_;
     MessageBoxErrors errors_;
     std::string contextFailure_;  // no picture is drawn when set

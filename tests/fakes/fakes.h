@@ -19,7 +19,7 @@
 #include "engine/random.h"
 #include "settings/settings.h"
 #include "startup/xscreensaver_list.h"
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella::fakes {
 
@@ -196,7 +196,7 @@ class FakePasswordSystem : public PasswordSystem {
 };
 
 // Logs the thread's calls; `onSleep` runs inside each pause.
-class FakePreviewHost : public PreviewHost {
+class FakePreviewHost : public PreviewLoopHost {
   public:
     std::vector<std::string> log;
     std::function<void(int)> onShow, onInvalidate, onSleep;

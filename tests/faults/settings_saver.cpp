@@ -50,27 +50,25 @@ int Save(const SaverSettingsRecord& values, bool userSave) {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     store.SetUserSave(userSave);
-    SaverPicture.settings = values;
-    return SaveSettings(store, errors) ? 0 : 1;
+    return SaveSettings(values, store, errors) ? 0 : 1;
 }
 
 int Loop() {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     for (unsigned long n = 0;; ++n) {
-        SaverPicture.settings = (n % 2 == 0) ? kSetB : kSetA;
-        if (!SaveSettings(store, errors)) return 1;
+        if (!SaveSettings((n % 2 == 0) ? kSetB : kSetA, store, errors)) return 1;
     }
 }
 
 int Load() {
     StderrErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    const bool loaded = LoadSettings(store, errors);
-    const SaverSettingsRecord& s = SaverPicture.settings;
+    const LoadedSettings loaded = LoadSettings(store, errors);
+    const SaverSettingsRecord& s = loaded.settings;
     std::printf("%d %d %d %d %d %d %d\n", s.Speed, s.Brightness, s.Size, s.Segments, s.Detail,
                 s.PictureKind, s.RandomPicture ? 1 : 0);
-    return loaded ? 0 : 1;
+    return loaded.Complete() ? 0 : 1;
 }
 
 int Check() {

@@ -25,7 +25,6 @@ struct Rgba {
 
 class Pixels : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProcessState(); }
     void TearDown() override {
         if (context_) OSMesaDestroyContext(context_);
     }
@@ -50,6 +49,8 @@ class Pixels : public ::testing::Test {
     Rgba At(const std::vector<Rgba>& pixels, int x, int y) { return pixels[y * width_ + x]; }
     static bool Black(const Rgba& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
 
+    PictureRecord picture;
+    FrameHooks hooks;
     int width_ = 0, height_ = 0;
     std::vector<unsigned char> buffer_;
     OSMesaContext context_ = nullptr;
@@ -123,11 +124,11 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
     for (int kind = 1; kind <= 10; ++kind) {
         Open(256, 256);
         SetupGL(GlVariant::FullScreen);
-        SaverPicture.settings = kDefaultSettings;
-        SaverPicture.settings.PictureKind = kind;
-        SeedRandomWith(1000u * kind);
-        SaverPicture.animation = SeedAnimationState();
-        for (int frame = 0; frame < 3; ++frame) RenderFrame();
+        picture.settings = kDefaultSettings;
+        picture.settings.PictureKind = kind;
+        picture.random.state = 1000u * kind;
+        picture.animation = SeedAnimationState(picture.random);
+        for (int frame = 0; frame < 3; ++frame) RenderFrame(picture, hooks);
         const auto pixels = Read();
         size_t lit = 0;
         std::set<uint32_t> colours;
@@ -150,11 +151,11 @@ TEST_F(Pixels, DefaultFrameOfEveryKindDrawsAPicture) {
 TEST_F(Pixels, SettingsFrameStaysAboveTheControls) {
     Open(400, 430);
     fakes::SetupWindowContext(GlVariant::Settings, 400, 430);
-    SaverPicture.settings = kDefaultSettings;
-    SaverPicture.settings.Size = 10;  // closest to the eye: the largest picture
-    SeedRandomWith(77);
-    SaverPicture.animation = SeedAnimationState();
-    RenderFrame();
+    picture.settings = kDefaultSettings;
+    picture.settings.Size = 10;  // closest to the eye: the largest picture
+    picture.random.state = 77;
+    picture.animation = SeedAnimationState(picture.random);
+    RenderFrame(picture, hooks);
     const auto pixels = Read();
     size_t lit = 0;
     for (int y = 0; y < 430; ++y)
@@ -171,17 +172,18 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
     // The same two frames, once with the rate drawn over the first.
     std::vector<Rgba> first[2], second[2];
     for (int overlay = 0; overlay < 2; ++overlay) {
-        ResetProcessState();
+        picture = {};
+        hooks = {};
         Open(256, 256);
         SetupGL(GlVariant::FullScreen);
-        SaverPicture.settings = kDefaultSettings;
-        SeedRandomWith(5);
-        SaverPicture.animation = SeedAnimationState();
-        SetFrameOverlay(overlay ? DrawFrameRate : nullptr);
-        RenderFrame();
+        picture.settings = kDefaultSettings;
+        picture.random.state = 5;
+        picture.animation = SeedAnimationState(picture.random);
+        hooks.overlay = overlay ? DrawFrameRate : nullptr;
+        RenderFrame(picture, hooks);
         first[overlay] = Read();
-        SetFrameOverlay(nullptr);
-        RenderFrame();
+        hooks.overlay = nullptr;
+        RenderFrame(picture, hooks);
         second[overlay] = Read();
         OSMesaDestroyContext(context_);
         context_ = nullptr;
@@ -211,12 +213,12 @@ TEST_F(Pixels, FrameRateShowsInTheLowerLeftCornerAndLeavesTheNextFrameAsItWas) {
 TEST_F(Pixels, TwoMonitorsSideBySideShowTheSameWholeFrame) {
     Open(512, 200);
     SetupGL(GlVariant::FullScreen);
-    SaverPicture.settings = kDefaultSettings;
-    SeedRandomWith(4242);
-    SaverPicture.animation = SeedAnimationState();
+    picture.settings = kDefaultSettings;
+    picture.random.state = 4242;
+    picture.animation = SeedAnimationState(picture.random);
     const PixelRect two[] = {{0, 0, 256, 200}, {256, 0, 256, 200}};
-    SaverPicture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
-    RenderFrame();
+    picture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    RenderFrame(picture, hooks);
     const auto pixels = Read();
     size_t lit = 0, differing = 0;
     for (int y = 0; y < 200; ++y)

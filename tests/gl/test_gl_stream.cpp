@@ -27,17 +27,22 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 class GlStream : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetProcessState();
         glrec::Clear();
-        SetBufferSwap(nullptr);
-        SaverPicture.settings = kDefaultSettings;
-        SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+        picture.settings = kDefaultSettings;
+        picture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     }
+    PictureRecord picture;
+    FrameHooks hooks;
 };
 
+// A frame's picture without the clear: the phases on, then every viewport.
+void AdvanceAndDraw(PictureRecord& picture) {
+    AdvancePicture(picture);
+    DrawPicture(picture);
+}
+
 // Each point's coordinates and colours name its position: x = 1000 i + j.
-void FillLabelledGrid() {
-    SurfaceGridRecord& g = SaverPicture.grid;
+void FillLabelledGrid(SurfaceGridRecord& g) {
     for (int i = 0; i < kGridRows; ++i)
         for (int j = 0; j < kGridCols; ++j) {
             g.GridX[i][j] = 1000 * i + j;
@@ -81,10 +86,10 @@ std::vector<double> ArgsOf(const std::string& name) {
 }  // namespace
 
 TEST_F(GlStream, DetailTwoDrawsExactlyTheTwoTrianglesOfRowOne) {
-    SaverPicture.settings.Detail = 2;
-    SaverPicture.settings.Segments = 0;
-    FillLabelledGrid();
-    DrawSurface(SaverPicture.settings, SaverPicture.grid);
+    picture.settings.Detail = 2;
+    picture.settings.Segments = 0;
+    FillLabelledGrid(picture.grid);
+    DrawSurface(picture.settings, picture.grid);
     const float a = static_cast<float>(std::sin(0.9) * std::sin(0.9));
     const Pos corners[6] = {{1, 0}, {2, 0}, {2, 1}, {1, 2}, {2, 3}, {2, 4}};
     std::vector<Call> expected = {{"glPushMatrix", {}},
@@ -109,9 +114,9 @@ TEST_F(GlStream, DetailTwoDrawsExactlyTheTwoTrianglesOfRowOne) {
 TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
     for (int detail : {1, 3, 10, 30}) {
         glrec::Clear();
-        SaverPicture.settings.Detail = detail;
-        FillLabelledGrid();
-        DrawSurface(SaverPicture.settings, SaverPicture.grid);
+        picture.settings.Detail = detail;
+        FillLabelledGrid(picture.grid);
+        DrawSurface(picture.settings, picture.grid);
         const auto copies = glrec::Copies();
         ASSERT_EQ(copies.size(), 6u);
         const std::vector<Pos> expected = ExpectedCorners(detail);
@@ -123,9 +128,10 @@ TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
                 ASSERT_EQ(p, expected[k]) << "detail " << detail << " vertex " << k;
                 ASSERT_EQ(copy.vertices[k].r, static_cast<float>(p.i / 64.0));  // its own colour
                 ASSERT_EQ(copy.vertices[k].g, static_cast<float>(p.j / 128.0));
-                ASSERT_EQ(copy.vertices[k].a, k % 3 == 0 ? 1.0f
-                                                         : static_cast<float>(NeighbourAlpha(
-                                                               SaverPicture.settings.Brightness)));
+                ASSERT_EQ(copy.vertices[k].a,
+                          k % 3 == 0
+                              ? 1.0f
+                              : static_cast<float>(NeighbourAlpha(picture.settings.Brightness)));
             }
         }
     }
@@ -134,14 +140,14 @@ TEST_F(GlStream, EveryCopyFollowsTheTriangleTableRowByRow) {
 TEST_F(GlStream, TranslationFollowsSizeAndCopiesTurnByEqualShares) {
     for (int size : {7, 0, 10, 13, -4}) {
         glrec::Clear();
-        SaverPicture.settings.Size = size;
-        DrawSurface(SaverPicture.settings, SaverPicture.grid);
+        picture.settings.Size = size;
+        DrawSurface(picture.settings, picture.grid);
         ASSERT_EQ(glrec::Count("glTranslatef"), 1u);
         const Call& t = glrec::Calls()[1];
         EXPECT_EQ(t.args, (std::vector<double>{0, 0, size / 2.0 - 10}));
     }
     glrec::Clear();
-    DrawSurface(SaverPicture.settings, SaverPicture.grid);
+    DrawSurface(picture.settings, picture.grid);
     EXPECT_EQ(ArgsOf("glRotatef"), (std::vector<double>{0, 60, 120, 180, 240, 300}));
     for (const Call& c : glrec::Calls()) {
         if (c.name == "glRotatef") {
@@ -150,24 +156,24 @@ TEST_F(GlStream, TranslationFollowsSizeAndCopiesTurnByEqualShares) {
         }
     }
 
-    SaverPicture.settings.Segments = 10;
+    picture.settings.Segments = 10;
     glrec::Clear();
-    DrawSurface(SaverPicture.settings, SaverPicture.grid);
+    DrawSurface(picture.settings, picture.grid);
     const auto angles = ArgsOf("glRotatef");
     ASSERT_EQ(angles.size(), 11u);
     for (int k = 0; k < 11; ++k) EXPECT_EQ(angles[k], static_cast<float>(k * 360 / 11.0));
 
-    SaverPicture.settings.Segments = 0;
+    picture.settings.Segments = 0;
     glrec::Clear();
-    DrawSurface(SaverPicture.settings, SaverPicture.grid);
+    DrawSurface(picture.settings, picture.grid);
     EXPECT_EQ(ArgsOf("glRotatef"), std::vector<double>{0});
 }
 
 TEST_F(GlStream, NegativeSegmentsDrawNoCopyButStillPushTranslateAndPop) {
     for (int32_t segments : {-1, -2, std::numeric_limits<int32_t>::min()}) {
         glrec::Clear();
-        SaverPicture.settings.Segments = segments;
-        DrawSurface(SaverPicture.settings, SaverPicture.grid);
+        picture.settings.Segments = segments;
+        DrawSurface(picture.settings, picture.grid);
         const auto& calls = glrec::Calls();
         ASSERT_EQ(calls.size(), 3u);
         EXPECT_EQ(calls[0].name, "glPushMatrix");
@@ -179,8 +185,8 @@ TEST_F(GlStream, NegativeSegmentsDrawNoCopyButStillPushTranslateAndPop) {
 TEST_F(GlStream, SmallOrNegativeDetailGivesEmptyTriangleLists) {
     for (int32_t detail : {1, 0, -1, std::numeric_limits<int32_t>::min()}) {
         glrec::Clear();
-        SaverPicture.settings.Detail = detail;
-        DrawPicture(SaverPicture);
+        picture.settings.Detail = detail;
+        AdvanceAndDraw(picture);
         EXPECT_EQ(glrec::Count("glBegin"), 6u);
         EXPECT_EQ(glrec::Count("glEnd"), 6u);
         EXPECT_EQ(glrec::Count("glVertex3f"), 0u);
@@ -188,19 +194,19 @@ TEST_F(GlStream, SmallOrNegativeDetailGivesEmptyTriangleLists) {
 }
 
 TEST_F(GlStream, StoredValuesBeyondTheSlidersAreDrawnAsTheirTopValues) {
-    SaverPicture.settings.Segments = 1000000;
-    SaverPicture.settings.Detail = std::numeric_limits<int32_t>::max();
-    SaverPicture.settings.PictureKind = 3;
-    DrawPicture(SaverPicture);
+    picture.settings.Segments = 1000000;
+    picture.settings.Detail = std::numeric_limits<int32_t>::max();
+    picture.settings.PictureKind = 3;
+    AdvanceAndDraw(picture);
     EXPECT_EQ(glrec::Count("glRotatef"), 11u);
     EXPECT_EQ(glrec::Count("glVertex3f"), 11u * 870 * 3);
-    EXPECT_EQ(SaverPicture.settings.Segments, 1000000);
-    EXPECT_EQ(SaverPicture.settings.Detail, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(picture.settings.Segments, 1000000);
+    EXPECT_EQ(picture.settings.Detail, std::numeric_limits<int32_t>::max());
 
     glrec::Clear();
-    SaverPicture.settings.Segments = 10;
-    SaverPicture.settings.Detail = 30;
-    DrawPicture(SaverPicture);
+    picture.settings.Segments = 10;
+    picture.settings.Detail = 30;
+    AdvanceAndDraw(picture);
     EXPECT_EQ(glrec::Count("glVertex3f"), 11u * 870 * 3);
 }
 
@@ -211,9 +217,9 @@ TEST_F(GlStream, ApexIsOpaqueAndBaseAlphaIsSineOfBrightnessTenthsSquared) {
     } cases[] = {{9, 0.6136}, {15, 0.995}, {5, 0.2298}, {1, 0.00997}, {0, 0.0}};
     for (const auto& c : cases) {
         glrec::Clear();
-        SaverPicture.settings.Brightness = c.brightness;
-        SaverPicture.settings.PictureKind = 4;
-        DrawPicture(SaverPicture);
+        picture.settings.Brightness = c.brightness;
+        picture.settings.PictureKind = 4;
+        AdvanceAndDraw(picture);
         const auto copies = glrec::Copies();
         ASSERT_FALSE(copies.front().vertices.empty());
         for (const glrec::Copy& copy : copies)
@@ -228,13 +234,13 @@ TEST_F(GlStream, ApexIsOpaqueAndBaseAlphaIsSineOfBrightnessTenthsSquared) {
 }
 
 TEST_F(GlStream, NaNColoursAreSentAsZeroAndNonFiniteTrianglesLeftOut) {
-    SaverPicture.settings.Detail = 3;
-    SaverPicture.settings.Segments = 0;
-    FillLabelledGrid();
-    SaverPicture.grid.GridG[1][2] = kNaN;
-    SaverPicture.grid.GridX[2][1] = kNaN;  // a corner of (1,0) and the apex of (2,1)
-    SaverPicture.grid.GridZ[3][6] = std::numeric_limits<double>::infinity();  // the last of (2,4)
-    DrawSurface(SaverPicture.settings, SaverPicture.grid);
+    picture.settings.Detail = 3;
+    picture.settings.Segments = 0;
+    FillLabelledGrid(picture.grid);
+    picture.grid.GridG[1][2] = kNaN;
+    picture.grid.GridX[2][1] = kNaN;  // a corner of (1,0) and the apex of (2,1)
+    picture.grid.GridZ[3][6] = std::numeric_limits<double>::infinity();  // the last of (2,4)
+    DrawSurface(picture.settings, picture.grid);
     const auto copies = glrec::Copies();
     ASSERT_EQ(copies.size(), 1u);
     std::vector<Pos> expected = ExpectedCorners(3);
@@ -261,10 +267,10 @@ TEST_F(GlStream, NaNColoursAreSentAsZeroAndNonFiniteTrianglesLeftOut) {
 }
 
 TEST_F(GlStream, ZeroPhase1InKindOneLeavesEveryTriangleOut) {
-    SaverPicture.settings.Speed = 0;
-    SaverPicture.settings.PictureKind = 1;
-    SaverPicture.animation.Phase1 = 0.0;
-    for (int frame = 0; frame < 3; ++frame) DrawPicture(SaverPicture);
+    picture.settings.Speed = 0;
+    picture.settings.PictureKind = 1;
+    picture.animation.Phase1 = 0.0;
+    for (int frame = 0; frame < 3; ++frame) AdvanceAndDraw(picture);
     EXPECT_EQ(glrec::Count("glBegin"), 18u);
     EXPECT_EQ(glrec::Count("glEnd"), 18u);
     EXPECT_EQ(glrec::Count("glVertex3f"), 0u);
@@ -272,8 +278,8 @@ TEST_F(GlStream, ZeroPhase1InKindOneLeavesEveryTriangleOut) {
 
 TEST_F(GlStream, PushesAndPopsBalanceOverManyFrames) {
     for (int kind = 1; kind <= 10; ++kind) {
-        SaverPicture.settings.PictureKind = kind;
-        for (int frame = 0; frame < 5; ++frame) DrawPicture(SaverPicture);
+        picture.settings.PictureKind = kind;
+        for (int frame = 0; frame < 5; ++frame) AdvanceAndDraw(picture);
     }
     const glrec::Nesting n = glrec::MatrixNesting();
     EXPECT_FALSE(n.underflow);
@@ -285,8 +291,8 @@ TEST_F(GlStream, PushesAndPopsBalanceOverManyFrames) {
 TEST_F(GlStream, DefaultFrameOfEveryKindHasSixEqualCopiesOfNinetyTriangles) {
     for (int kind = 1; kind <= 10; ++kind) {
         glrec::Clear();
-        SaverPicture.settings.PictureKind = kind;
-        DrawPicture(SaverPicture);
+        picture.settings.PictureKind = kind;
+        AdvanceAndDraw(picture);
         const auto copies = glrec::Copies();
         ASSERT_EQ(copies.size(), 6u);
         for (const glrec::Copy& copy : copies)
@@ -340,9 +346,9 @@ TEST_F(GlStream, SetupSendsTheVariantsExactSequence) {
 }
 
 TEST_F(GlStream, RenderFrameClearsDrawsAndSwapsLast) {
-    SetBufferSwap([] { glrec::Mark("swap"); });
-    RenderFrame();
-    RenderFrame();
+    hooks.swap = [] { glrec::Mark("swap"); };
+    RenderFrame(picture, hooks);
+    RenderFrame(picture, hooks);
     const auto& calls = glrec::Calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front().name, "glClear");
@@ -356,24 +362,21 @@ TEST_F(GlStream, RenderFrameClearsDrawsAndSwapsLast) {
     EXPECT_EQ(calls[half - 2].name, "glPopMatrix");
     EXPECT_EQ(calls[1].name, "glPushMatrix");
 
-    SetBufferSwap(nullptr);  // the toolkit swaps: nothing after the picture
+    hooks.swap = nullptr;  // the toolkit swaps: nothing after the picture
     glrec::Clear();
-    RenderFrame();
+    RenderFrame(picture, hooks);
     EXPECT_EQ(glrec::Calls().back().name, "glPopMatrix");
 }
 
 TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedesTheSwap) {
-    SetBufferSwap([] { glrec::Mark("swap"); });
-    RenderFrame();
+    hooks.swap = [] { glrec::Mark("swap"); };
+    PictureRecord same = picture;
+    RenderFrame(picture, hooks);
     const std::vector<Call> plain = glrec::Calls();
 
-    ResetProcessState();
-    SaverPicture.settings = kDefaultSettings;
-    SaverPicture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     glrec::Clear();
-    SetFrameOverlay(DrawFrameRate);
-    RenderFrame();
-    SetFrameOverlay(nullptr);
+    hooks.overlay = DrawFrameRate;
+    RenderFrame(same, hooks);
     const auto& calls = glrec::Calls();
 
     // The picture's calls are the plain frame's, call for call; the overlay
@@ -399,9 +402,9 @@ TEST_F(GlStream, FrameRateOverlayComesAfterThePictureRestoresItsStateAndPrecedes
 }
 
 namespace {
-std::vector<Call> OneFrame() {
+std::vector<Call> OneFrame(PictureRecord& picture, FrameHooks& hooks) {
     glrec::Clear();
-    RenderFrame();
+    RenderFrame(picture, hooks);
     return glrec::Calls();
 }
 bool SameCalls(const std::vector<Call>& a, const std::vector<Call>& b) {
@@ -413,23 +416,23 @@ bool SameCalls(const std::vector<Call>& a, const std::vector<Call>& b) {
 }  // namespace
 
 TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
-    SetBufferSwap([] { glrec::Mark("swap"); });
-    const AnimationStateRecord start = SaverPicture.animation;
-    const std::vector<Call> plain = OneFrame();  // no layout at all
-    const AnimationStateRecord once = SaverPicture.animation;
+    hooks.swap = [] { glrec::Mark("swap"); };
+    const AnimationStateRecord start = picture.animation;
+    const std::vector<Call> plain = OneFrame(picture, hooks);  // no layout at all
+    const AnimationStateRecord once = picture.animation;
 
-    SaverPicture.animation = start;
+    picture.animation = start;
     const PixelRect one[] = {{0, 0, 1280, 1024}};
-    SaverPicture.viewports = ViewportsFor(LayoutDesktop(one, 1), false);
-    EXPECT_TRUE(SameCalls(OneFrame(), plain));
+    picture.viewports = ViewportsFor(LayoutDesktop(one, 1), false);
+    EXPECT_TRUE(SameCalls(OneFrame(picture, hooks), plain));
     EXPECT_EQ(glrec::Count("glViewport"), 0u);
 
-    SaverPicture.animation = start;
+    picture.animation = start;
     const PixelRect two[] = {{0, 0, 1280, 1024}, {-1920, -100, 1920, 1080}};
-    SaverPicture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
-    const std::vector<Call> both = OneFrame();
-    EXPECT_EQ(SaverPicture.animation.Phase1, once.Phase1);  // the phases advanced once
-    EXPECT_EQ(SaverPicture.animation.Phase3, once.Phase3);
+    picture.viewports = ViewportsFor(LayoutDesktop(two, 2), false);
+    const std::vector<Call> both = OneFrame(picture, hooks);
+    EXPECT_EQ(picture.animation.Phase1, once.Phase1);  // the phases advanced once
+    EXPECT_EQ(picture.animation.Phase3, once.Phase3);
     EXPECT_EQ(glrec::Count("glClear"), 1u);
     EXPECT_EQ(glrec::Count("swap"), 1u);
     std::vector<size_t> at;
@@ -444,12 +447,46 @@ TEST_F(GlStream, OneMonitorFramesAreTheSingleWindowsAndSeveralShareOneFrame) {
     EXPECT_TRUE(SameCalls({both.begin() + at[1] + 1, both.end() - 1}, surface));
 
     // After a change to one monitor, the first frame sets its viewport once.
-    SaverPicture.viewports = ViewportsFor(LayoutDesktop(one, 1), true);
-    OneFrame();
+    picture.viewports = ViewportsFor(LayoutDesktop(one, 1), true);
+    OneFrame(picture, hooks);
     ASSERT_EQ(glrec::Count("glViewport"), 1u);
     EXPECT_EQ(glrec::Calls()[1].args, (std::vector<double>{0, 0, 1280, 1024}));
-    OneFrame();
+    OneFrame(picture, hooks);
     EXPECT_EQ(glrec::Count("glViewport"), 0u);
+}
+
+// Two windows' pictures in one process, their frames interleaved: each
+// picture's calls are the ones it makes alone, and one advanced picture drawn
+// on two surfaces sends the same surface to each.
+TEST_F(GlStream, TwoPicturesSideBySideEachDrawAsTheyWouldAlone) {
+    PictureRecord other = picture;
+    other.settings.PictureKind = 7;
+    other.settings.Segments = 2;
+    other.animation = {-0.3, 1.1, 0.2, 0, 0.004, -0.001};  // a zero drift: a draw of its own
+    other.random.state = 99;
+    picture.animation.Drift2 = 0;
+    picture.random.state = 7;
+    const auto framesAlone = [&hooks = hooks](PictureRecord alone) {
+        std::vector<std::vector<Call>> frames;
+        for (int f = 0; f < 3; ++f) frames.push_back(OneFrame(alone, hooks));
+        return frames;
+    };
+    const auto first = framesAlone(picture), second = framesAlone(other);
+    for (int f = 0; f < 3; ++f) {
+        EXPECT_TRUE(SameCalls(OneFrame(picture, hooks), first[f])) << f;
+        EXPECT_TRUE(SameCalls(OneFrame(other, hooks), second[f])) << f;
+        EXPECT_FALSE(SameCalls(first[f], second[f]));
+    }
+    EXPECT_NE(picture.random.state, other.random.state);
+
+    glrec::Clear();
+    DrawPictureIn(other, {0, 0, 640, 480});
+    DrawPictureIn(other, {640, 0, 800, 600});
+    const std::vector<Call> both = glrec::Calls();
+    const size_t half = both.size() / 2;
+    EXPECT_EQ(both[half].args, (std::vector<double>{640, 0, 800, 600}));
+    EXPECT_TRUE(
+        SameCalls({both.begin() + 1, both.begin() + half}, {both.begin() + half + 1, both.end()}));
 }
 
 TEST_F(GlStream, SettingsViewportScalesWithTheDpi) {

@@ -72,7 +72,6 @@ class FileStoreTest : public ::testing::Test {
         root_ = mkdtemp(pattern);
         folder_ = root_ + "/zarvella";
         path_ = folder_ + "/settings.reg";
-        SaverPicture.settings = {};
     }
     void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
 
@@ -81,8 +80,16 @@ class FileStoreTest : public ::testing::Test {
         WriteFile(path_, text);
     }
 
+    // LoadSettings into settings_; false when a value could not be read.
+    bool Load(SettingsStore& store) {
+        const LoadedSettings loaded = LoadSettings(store, errors_);
+        settings_ = loaded.settings;
+        return loaded.Complete();
+    }
+
     std::string root_, folder_, path_;
     RecordedErrors errors_;
+    SaverSettingsRecord settings_;
 };
 
 }  // namespace
@@ -98,9 +105,9 @@ TEST_F(FileStoreTest, OpenWithoutCreateFailsWhenFileOrKeyIsMissing) {
 
 TEST_F(FileStoreTest, FirstRunWritesTheSevenDefaults) {
     FileSettingsStore store(path_, errors_);
-    ASSERT_TRUE(LoadSettings(store, errors_));
+    ASSERT_TRUE(Load(store));
     EXPECT_EQ(ReadFile(path_), kDefaults);
-    EXPECT_EQ(SaverPicture.settings.Speed, 10);
+    EXPECT_EQ(settings_.Speed, 10);
     EXPECT_TRUE(errors_.texts.empty());
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 }
@@ -117,9 +124,9 @@ TEST_F(FileStoreTest, OpenWithCreateMakesTheFileAtOnce) {
 TEST_F(FileStoreTest, StoredValuesLoadAsTheyAre) {
     Store(StoredWith("dword:00000028"));
     FileSettingsStore store(path_, errors_);
-    ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverPicture.settings.Speed, 16);
-    EXPECT_EQ(SaverPicture.settings.Detail, 40);
+    ASSERT_TRUE(Load(store));
+    EXPECT_EQ(settings_.Speed, 16);
+    EXPECT_EQ(settings_.Detail, 40);
     EXPECT_EQ(ReadFile(path_), StoredWith("dword:00000028"));  // nothing written
 }
 
@@ -148,14 +155,14 @@ TEST_F(FileStoreTest, ValueTypesFollowTheRegistry) {
 TEST_F(FileStoreTest, AStringColorIsAnInvalidDataType) {
     Store(StoredWith("\"40\""));
     FileSettingsStore store(path_, errors_);
-    EXPECT_FALSE(LoadSettings(store, errors_));
+    EXPECT_FALSE(Load(store));
     EXPECT_EQ(errors_.texts, std::vector<std::string>{"Invalid data type for 'Color'"});
 }
 
 TEST_F(FileStoreTest, AMissingValueFailsToGetData) {
     Store("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:1\n");
     FileSettingsStore store(path_, errors_);
-    EXPECT_FALSE(LoadSettings(store, errors_));
+    EXPECT_FALSE(Load(store));
     EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to get data for 'Bright'"});
 }
 
@@ -164,14 +171,13 @@ TEST_F(FileStoreTest, ADamagedFileIsReportedOnceAndNeverOverwritten) {
         "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n\"Fast\"=dword:zz\n";
     Store(damaged);
     FileSettingsStore store(path_, errors_);
-    EXPECT_TRUE(
-        LoadSettings(store, errors_));  // defaults in memory, like a key that cannot be made
-    EXPECT_EQ(SaverPicture.settings.Speed, 10);
+    EXPECT_TRUE(Load(store));  // defaults in memory, like a key that cannot be made
+    EXPECT_EQ(settings_.Speed, 10);
     ASSERT_EQ(errors_.texts.size(), 1u);
     EXPECT_NE(errors_.texts[0].find(path_), std::string::npos);
     EXPECT_NE(errors_.texts[0].find("line 3"), std::string::npos);
     EXPECT_FALSE(store.OpenKey(true));
-    EXPECT_FALSE(SaveSettings(store, errors_));
+    EXPECT_FALSE(SaveSettings(settings_, store, errors_));
     EXPECT_EQ(ReadFile(path_), damaged);
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 }
@@ -182,8 +188,8 @@ TEST_F(FileStoreTest, SavingKeepsOtherLinesAndRewritesOnlyOurValues) {
         "\"Fast\"=dword:00000001\n\"Note\"=\"keep me\"\n\n[HKEY_CURRENT_USER\\Software\\Else]\n"
         "\"Fast\"=dword:00000063\n");
     FileSettingsStore store(path_, errors_);
-    SaverPicture.settings = kDefaultSettings;
-    ASSERT_TRUE(SaveSettings(store, errors_));
+    settings_ = kDefaultSettings;
+    ASSERT_TRUE(SaveSettings(settings_, store, errors_));
     EXPECT_EQ(ReadFile(path_),
               "REGEDIT4\n\n; written by hand\n[HKEY_CURRENT_USER\\Software\\Zarvella]\n"
               "\"Fast\"=dword:0000000a\n\"Note\"=\"keep me\"\n\"Bright\"=dword:00000009\n"
@@ -203,12 +209,12 @@ TEST_F(FileStoreTest, AFailedWriteReportsAndLeavesNoTemporaryFile) {
     store.CloseKey();
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.reg"});
 
-    SaverPicture.settings = kDefaultSettings;
+    settings_ = kDefaultSettings;
     rmdir(path_.c_str());
     FileSettingsStore blocked(root_ + "/file/settings.reg", errors_);
     WriteFile(root_ + "/file", "not a folder");
     EXPECT_FALSE(blocked.OpenKey(true));
-    EXPECT_FALSE(SaveSettings(blocked, errors_));  // said, never silent
+    EXPECT_FALSE(SaveSettings(settings_, blocked, errors_));  // said, never silent
     EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to set data for 'Fast'"});
 }
 
@@ -226,8 +232,8 @@ TEST_F(FileStoreTest, WriteValueFailureShowsFailedToSetData) {
             return opened;
         }
     } store(path_, errors_);
-    SaverPicture.settings = kDefaultSettings;
-    EXPECT_FALSE(SaveSettings(store, errors_));
+    settings_ = kDefaultSettings;
+    EXPECT_FALSE(SaveSettings(settings_, store, errors_));
     EXPECT_EQ(errors_.texts, std::vector<std::string>{"Failed to set data for 'Fast'"});
 }
 
@@ -251,9 +257,9 @@ TEST_F(FileStoreTest, AnExistingFileKeepsItsPermissions) {
     Store(kDefaults);
     chmod(path_.c_str(), 0640);
     FileSettingsStore store(path_, errors_);
-    SaverPicture.settings = kDefaultSettings;
-    SaverPicture.settings.Speed = 50;
-    ASSERT_TRUE(SaveSettings(store, errors_));
+    settings_ = kDefaultSettings;
+    settings_.Speed = 50;
+    ASSERT_TRUE(SaveSettings(settings_, store, errors_));
     struct stat info;
     ASSERT_EQ(stat(path_.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -263,7 +269,7 @@ TEST_F(FileStoreTest, AnExistingFileKeepsItsPermissions) {
 TEST_F(FileStoreTest, ANewFileFollowsTheUmask) {
     const mode_t saved = umask(027);
     FileSettingsStore store(path_, errors_);
-    EXPECT_TRUE(LoadSettings(store, errors_));
+    EXPECT_TRUE(Load(store));
     umask(saved);
     struct stat info;
     ASSERT_EQ(stat(path_.c_str(), &info), 0);
@@ -328,28 +334,28 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
         const std::string before = Describe(path_);
 
         FileSettingsStore store(path_, errors_);
-        ASSERT_TRUE(LoadSettings(store, errors_));
-        EXPECT_EQ(SaverPicture.settings.Speed, kDefaultSettings.Speed);
+        ASSERT_TRUE(Load(store));
+        EXPECT_EQ(settings_.Speed, kDefaultSettings.Speed);
         ASSERT_EQ(errors_.texts.size(), 1u);
         EXPECT_NE(errors_.texts[0].find("'" + path_ + "'"), std::string::npos) << errors_.texts[0];
         EXPECT_NE(errors_.texts[0].find(c.reason), std::string::npos) << errors_.texts[0];
-        EXPECT_FALSE(SaveSettings(store, errors_));
+        EXPECT_FALSE(SaveSettings(settings_, store, errors_));
         EXPECT_EQ(errors_.texts.empty() ? "" : errors_.texts.back(),
                   "Failed to set data for 'Fast'");
         EXPECT_EQ(Describe(path_), before);
 
         store.SetUserSave(true);
-        SaverPicture.settings.Speed = 42;
-        EXPECT_TRUE(SaveSettings(store, errors_));
+        settings_.Speed = 42;
+        EXPECT_TRUE(SaveSettings(settings_, store, errors_));
         ASSERT_EQ(errors_.texts.size(), 3u);
         EXPECT_NE(errors_.texts[2].find("kept as '" + path_ + ".damaged'"), std::string::npos)
             << errors_.texts[2];
         EXPECT_EQ(Describe(path_ + ".damaged"), before);
         EXPECT_NE(ReadFile(path_).find("\"Fast\"=dword:0000002a"), std::string::npos);
-        SaverPicture.settings = {};
+        settings_ = {};
         FileSettingsStore again(path_, errors_);
-        EXPECT_TRUE(LoadSettings(again, errors_));
-        EXPECT_EQ(SaverPicture.settings.Speed, 42);
+        EXPECT_TRUE(Load(again));
+        EXPECT_EQ(settings_.Speed, 42);
         EXPECT_EQ(errors_.texts.size(), 3u);
     }
 }
@@ -360,10 +366,10 @@ TEST_F(FileStoreTest, AFileThatCannotBeReadIsKeptAndOnlyAUserSaveMovesItAside) {
 TEST_F(FileStoreTest, AFileInPlaceOfTheFolderAndAnEmptyFileDoNotTrapTheUser) {
     WriteFile(folder_, "mine");
     FileSettingsStore store(path_, errors_);
-    ASSERT_TRUE(LoadSettings(store, errors_));
+    ASSERT_TRUE(Load(store));
     EXPECT_TRUE(errors_.texts.empty());
     store.SetUserSave(true);
-    ASSERT_TRUE(SaveSettings(store, errors_));
+    ASSERT_TRUE(SaveSettings(settings_, store, errors_));
     ASSERT_EQ(errors_.texts.size(), 1u);
     EXPECT_NE(errors_.texts[0].find("kept as '" + folder_ + ".damaged'"), std::string::npos);
     EXPECT_EQ(ReadFile(folder_ + ".damaged"), "mine");
@@ -372,15 +378,15 @@ TEST_F(FileStoreTest, AFileInPlaceOfTheFolderAndAnEmptyFileDoNotTrapTheUser) {
     // A second damaged file does not take the first one's name.
     WriteFile(path_, "junk");
     WriteFile(path_ + ".damaged", "older");
-    ASSERT_TRUE(SaveSettings(store, errors_));
+    ASSERT_TRUE(SaveSettings(settings_, store, errors_));
     EXPECT_EQ(ReadFile(path_ + ".damaged"), "older");
     EXPECT_EQ(ReadFile(path_ + ".damaged-2"), "junk");
 
     WriteFile(path_, "");
     FileSettingsStore fresh(path_, errors_);
     errors_.texts.clear();
-    SaverPicture.settings = {};
-    ASSERT_TRUE(LoadSettings(fresh, errors_));
+    settings_ = {};
+    ASSERT_TRUE(Load(fresh));
     EXPECT_TRUE(errors_.texts.empty());
     EXPECT_EQ(ReadFile(path_), kDefaults);
 }
@@ -396,12 +402,12 @@ TEST_F(FileStoreTest, SavingThroughSymbolicLinksKeepsThem) {
     symlink("../dotfiles/zarvella.reg", (folder_ + "/middle").c_str());  // relative
     symlink((folder_ + "/middle").c_str(), path_.c_str());               // absolute
     FileSettingsStore store(path_, errors_);
-    ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverPicture.settings.Detail, 40);
-    SaverPicture.settings.Detail = 12;
+    ASSERT_TRUE(Load(store));
+    EXPECT_EQ(settings_.Detail, 40);
+    settings_.Detail = 12;
     for (bool userSave : {false, true}) {
         store.SetUserSave(userSave);
-        ASSERT_TRUE(SaveSettings(store, errors_));
+        ASSERT_TRUE(SaveSettings(settings_, store, errors_));
     }
     EXPECT_TRUE(errors_.texts.empty());
     EXPECT_EQ(Describe(path_), "link to " + folder_ + "/middle");
@@ -420,11 +426,11 @@ TEST_F(FileStoreTest, TheSizeLimitIsExact) {
     within += std::string(kMaxSettingsFileBytes - within.size() - 1, ';') + "\n";
     Store(within);
     FileSettingsStore store(path_, errors_);
-    ASSERT_TRUE(LoadSettings(store, errors_));
-    EXPECT_EQ(SaverPicture.settings.Detail, 5);
+    ASSERT_TRUE(Load(store));
+    EXPECT_EQ(settings_.Detail, 5);
     EXPECT_TRUE(errors_.texts.empty());
     Store(within + ";");
-    EXPECT_TRUE(LoadSettings(store, errors_));
+    EXPECT_TRUE(Load(store));
     EXPECT_EQ(errors_.texts.size(), 1u);
 }
 
@@ -436,9 +442,9 @@ TEST_F(FileStoreTest, SaveSettingsRefusesAReadOnlyFile) {
         chmod(path_.c_str(), 0444);
         errors_.texts.clear();
         FileSettingsStore store(path_, errors_);
-        SaverPicture.settings = kDefaultSettings;
-        SaverPicture.settings.Speed = 3;
-        EXPECT_FALSE(SaveSettingsForUser(store, errors_));
+        settings_ = kDefaultSettings;
+        settings_.Speed = 3;
+        EXPECT_FALSE(SaveSettingsForUser(settings_, store, errors_));
         EXPECT_EQ(errors_.texts.empty() ? "" : errors_.texts.back(),
                   "Failed to set data for 'Fast'");
         EXPECT_EQ(ReadFile(path_), stored);

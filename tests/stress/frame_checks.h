@@ -19,10 +19,11 @@ inline bool OutsideWalk(int32_t detail, int row, int column) {
 
 using GridArray = double[zarvella::kGridRows][zarvella::kGridCols];
 
-inline GridArray* const kGridArrays[6] = {
-    &zarvella::SaverPicture.grid.GridX, &zarvella::SaverPicture.grid.GridY,
-    &zarvella::SaverPicture.grid.GridZ, &zarvella::SaverPicture.grid.GridR,
-    &zarvella::SaverPicture.grid.GridG, &zarvella::SaverPicture.grid.GridB};
+struct GridArrays {
+    GridArray* each[6];
+    explicit GridArrays(zarvella::SurfaceGridRecord& g)
+        : each{&g.GridX, &g.GridY, &g.GridZ, &g.GridR, &g.GridG, &g.GridB} {}
+};
 
 // First column of a row that lies outside the walk (kGridCols: none).
 inline int FirstOutsideColumn(int32_t detail, int row) {
@@ -40,37 +41,38 @@ struct PoisonRow {
 inline const PoisonRow kPoisonRow;
 
 // Whole row tails at a time: quick enough to run before every fuzz input.
-inline void PoisonOutsideWalk(int32_t detail) {
+inline void PoisonOutsideWalk(zarvella::SurfaceGridRecord& grid, int32_t detail) {
     for (int i = 0; i < zarvella::kGridRows; ++i) {
         const int first = FirstOutsideColumn(detail, i);
         const size_t bytes = sizeof(double) * static_cast<size_t>(zarvella::kGridCols - first);
-        for (GridArray* a : kGridArrays) std::memcpy(&(*a)[i][first], kPoisonRow.cells, bytes);
+        for (GridArray* a : GridArrays(grid).each)
+            std::memcpy(&(*a)[i][first], kPoisonRow.cells, bytes);
     }
 }
 
 // Compares bit patterns, so a NaN or a -0 written over the poison counts too.
 // Returns the number of rows (per array) with a changed cell.
-inline int PoisonedCellsChanged(int32_t detail) {
+inline int PoisonedCellsChanged(zarvella::SurfaceGridRecord& grid, int32_t detail) {
     int changed = 0;
     for (int i = 0; i < zarvella::kGridRows; ++i) {
         const int first = FirstOutsideColumn(detail, i);
         const size_t bytes = sizeof(double) * static_cast<size_t>(zarvella::kGridCols - first);
-        for (GridArray* a : kGridArrays)
+        for (GridArray* a : GridArrays(grid).each)
             if (std::memcmp(&(*a)[i][first], kPoisonRow.cells, bytes) != 0) ++changed;
     }
     return changed;
 }
 
-inline int ExpectedCopies() {
-    const int32_t segments = zarvella::FrameSegments(zarvella::SaverPicture.settings);
+inline int ExpectedCopies(const zarvella::SaverSettingsRecord& settings) {
+    const int32_t segments = zarvella::FrameSegments(settings);
     return segments < 0 ? 0 : segments + 1;
 }
 
 // Everything one RenderFrame's stream must satisfy (counts reset before it).
 // Returns a short reason, or nullptr for a sound frame. Does not allocate.
-inline const char* FrameFault() {
-    const uint64_t copies = static_cast<uint64_t>(ExpectedCopies());
-    const int32_t detail = zarvella::FrameDetail(zarvella::SaverPicture.settings);
+inline const char* FrameFault(const zarvella::SaverSettingsRecord& settings) {
+    const uint64_t copies = static_cast<uint64_t>(ExpectedCopies(settings));
+    const int32_t detail = zarvella::FrameDetail(settings);
     const uint64_t triangles = Gl.vertices / 3;
     const uint64_t bandTriangles = detail > 1 ? static_cast<uint64_t>(detail) * (detail - 1) : 0;
     if (Gl.calls > kMaxCallsPerFrame) return "more calls than the slider-top frame";

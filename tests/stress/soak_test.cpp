@@ -110,11 +110,11 @@ constexpr FarState kFarStates[] = {
 };
 constexpr int kFarStateCount = sizeof kFarStates / sizeof kFarStates[0];
 
-void SetFarState(int index) {
+void SetFarState(PictureRecord& picture, int index) {
     const FarState& a = kFarStates[index % kFarStateCount];
     const FarState& b = kFarStates[(index + 5) % kFarStateCount];
     const FarState& c = kFarStates[(index + 9) % kFarStateCount];
-    SaverPicture.animation = {a.phase, -b.phase, c.phase, a.drift, b.drift, -c.drift};
+    picture.animation = {a.phase, -b.phase, c.phase, a.drift, b.drift, -c.drift};
 }
 
 std::string Describe(int32_t kind, const StoredValues& v) {
@@ -127,13 +127,11 @@ class Soak : public ::testing::Test {
   protected:
     void SetUp() override {
         MaskFloatingPointExceptions();
-        SetBufferSwap(&CountSwap);
-        SeedRandomWith(20261207u);
+        hooks.swap = &CountSwap;
+        picture.random.state = 20261207u;
     }
-    void TearDown() override {
-        SetBufferSwap(nullptr);
-        ResetProcessState();
-    }
+    PictureRecord picture;
+    FrameHooks hooks;
 };
 
 TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
@@ -163,26 +161,26 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
 
     for (size_t c = 0; c < combos.size(); ++c) {
         const auto& [kind, values] = combos[c];
-        ResetProcessState();
-        SaverPicture.settings = {
+        picture = {};
+        picture.settings = {
             values.Speed, values.Brightness, values.Size, values.Segments, values.Detail, kind,
             false};
-        const int32_t detail = FrameDetail(SaverPicture.settings);
-        PoisonOutsideWalk(detail);
-        SaverPicture.animation = SeedAnimationState();
+        const int32_t detail = FrameDetail(picture.settings);
+        PoisonOutsideWalk(picture.grid, detail);
+        picture.animation = SeedAnimationState(picture.random);
         // Every third combination starts, and is knocked again halfway, from
         // phases and drifts set far outside anything the drift produces.
         const bool far = c % 3 == 0;
-        if (far) SetFarState(static_cast<int>(c));
+        if (far) SetFarState(picture, static_cast<int>(c));
 
         int faultyFrames = 0;
         const char* firstFault = nullptr;
         const int frames = framesFor(values);
         for (int f = 0; f < frames; ++f) {
-            if (far && f == frames / 2) SetFarState(static_cast<int>(c) + 1);
+            if (far && f == frames / 2) SetFarState(picture, static_cast<int>(c) + 1);
             stress::ResetGlCounts();
             const auto start = std::chrono::steady_clock::now();
-            RenderFrame();
+            RenderFrame(picture, hooks);
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (seconds > worstSeconds) {
@@ -190,7 +188,7 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
                 worstCombo = c;
             }
             if (Gl.calls > mostCalls) mostCalls = Gl.calls;
-            if (const char* fault = FrameFault()) {
+            if (const char* fault = FrameFault(picture.settings)) {
                 if (!firstFault) firstFault = fault;
                 ++faultyFrames;
             }
@@ -198,12 +196,12 @@ TEST_F(Soak, TwoHundredThousandFramesOfStoredValuesFarOutsideTheSliders) {
         }
         EXPECT_EQ(faultyFrames, 0)
             << Describe(kind, values) << ": " << (firstFault ? firstFault : "");
-        EXPECT_EQ(PoisonedCellsChanged(detail), 0)
+        EXPECT_EQ(PoisonedCellsChanged(picture.grid, detail), 0)
             << Describe(kind, values) << ": rows with cells outside the walk written";
         // The settings are read, never written, by the engine.
-        EXPECT_EQ(SaverPicture.settings.Detail, values.Detail);
-        EXPECT_EQ(SaverPicture.settings.Segments, values.Segments);
-        EXPECT_EQ(SaverPicture.settings.PictureKind, kind);
+        EXPECT_EQ(picture.settings.Detail, values.Detail);
+        EXPECT_EQ(picture.settings.Segments, values.Segments);
+        EXPECT_EQ(picture.settings.PictureKind, kind);
     }
     atEnd = ReadMemory();
 
@@ -257,27 +255,25 @@ TEST_F(Soak, EveryFrameFreshValuesFromTheWhole32BitRange) {
         return (r & 3) == 0 ? static_cast<int32_t>(next()) : kEdges[(r >> 2) % kEdgeCount];
     };
 
-    const SaverSettingsRecord kept = SaverPicture.settings;
-    ResetProcessState();
-    SaverPicture.settings = kept;
+    picture = {};
     // Only the last row and the columns past the widest row stay untouched
     // whatever Detail does (the frame never goes beyond row 30).
-    PoisonOutsideWalk(kMaxFrameDetail);
-    SaverPicture.animation = SeedAnimationState();
+    PoisonOutsideWalk(picture.grid, kMaxFrameDetail);
+    picture.animation = SeedAnimationState(picture.random);
     int faultyFrames = 0;
     const char* firstFault = nullptr;
     for (int f = 0; f < 20000; ++f) {
-        SaverPicture.settings = {pick(), pick(), pick(), pick(), pick(), pick(), (next() & 1) != 0};
-        if (f % 97 == 0) SetFarState(f);
+        picture.settings = {pick(), pick(), pick(), pick(), pick(), pick(), (next() & 1) != 0};
+        if (f % 97 == 0) SetFarState(picture, f);
         stress::ResetGlCounts();
-        RenderFrame();
-        if (const char* fault = FrameFault()) {
+        RenderFrame(picture, hooks);
+        if (const char* fault = FrameFault(picture.settings)) {
             if (!firstFault) firstFault = fault;
             ++faultyFrames;
         }
     }
     EXPECT_EQ(faultyFrames, 0) << (firstFault ? firstFault : "");
-    EXPECT_EQ(PoisonedCellsChanged(kMaxFrameDetail), 0);
+    EXPECT_EQ(PoisonedCellsChanged(picture.grid, kMaxFrameDetail), 0);
 }
 
 }  // namespace
