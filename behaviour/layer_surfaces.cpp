@@ -89,9 +89,10 @@ int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t inter
 
 void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settings) {
     picture.settings = settings;
-    SeedRandom();
-    picture.animation = SeedAnimationState();
-    ChooseRandomPicture(picture.settings);  // after the animation's draws, as the hack
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
+    // Takes the draws after the animation's, as the hack does.
+    ChooseRandomPicture(picture.settings, picture.random);
 }
 
 }  // namespace zarvella

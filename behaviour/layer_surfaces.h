@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "startup/options.h"
-#include "state/process_state.h"
+#include "state/picture_record.h"
 
 namespace zarvella {
 
@@ -104,8 +104,8 @@ bool OutputDrawsNow(const LayerOutputRecord& output, uint64_t frame);
 int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs,
                        bool anOutputWaits);
 
-// The settings a layer surface draws (HackSettings), the generator and the
-// animation seeded, the random picture chosen, as the hack starts.
+// The settings a layer surface draws (HackSettings), the picture's generator
+// and animation seeded, the random picture chosen, as the hack starts.
 void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settings);
 
 }  // namespace zarvella

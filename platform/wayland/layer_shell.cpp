@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "engine/frame_rate.h"
+#include "engine/render.h"
 #include "platform/wayland/output_surface.h"
-#include "platform/wayland/picture_adapter.h"
 #include "startup/launch.h"
 
 namespace zarvella::wayland_shell {
@@ -40,6 +40,7 @@ struct LayerShell {
     FramePaceRecord pace;
     int64_t intervalUs = 0;
     bool showFrameRate = false;
+    FrameRateRecord frameRate;  // -fps: steps counted, the rate on every output
 };
 
 template <typename T>
@@ -114,10 +115,12 @@ bool DrawReady(LayerShell& shell) {
         anyReady = anyReady || (output->State().configured && !output->State().framePending);
     if (anyReady && TakeStep(shell.pace, NowUs(), shell.intervalUs)) {
         AdvancePicture(shell.picture);
-        if (shell.showFrameRate) CountFrame(FrameRate, NowUs() / 1e6);
+        if (shell.showFrameRate) CountFrame(shell.frameRate, NowUs() / 1e6);
     }
     for (const auto& output : shell.outputs)
-        if (!output->Draw(shell.picture, shell.pace.frame, shell.showFrameRate)) return false;
+        if (!output->Draw(shell.picture, shell.pace.frame,
+                          shell.showFrameRate ? &shell.frameRate : nullptr))
+            return false;
     return true;
 }
 

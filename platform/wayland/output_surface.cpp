@@ -7,7 +7,6 @@
 
 #include "engine/frame_rate.h"
 #include "engine/render.h"
-#include "platform/wayland/picture_adapter.h"
 
 namespace zarvella::wayland_shell {
 
@@ -196,7 +195,8 @@ bool OutputSurface::MakeContext() {
     return true;
 }
 
-bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame, bool showFrameRate) {
+bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame,
+                         const FrameRateRecord* frameRate) {
     if (!OutputDrawsNow(state_, frame) || buffer_.width == 0) return true;
     if (context_ == EGL_NO_CONTEXT) {
         if (!MakeContext()) return false;
@@ -206,7 +206,7 @@ bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame, bool show
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const PixelRect viewport = OutputViewport(buffer_);
     DrawPictureIn(picture, viewport);
-    if (showFrameRate) DrawFrameRateText(FrameRate.rate, viewport.width, viewport.height);
+    if (frameRate) DrawFrameRateText(frameRate->rate, viewport.width, viewport.height);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &kFrameEvents, this);
     state_.framePending = true;

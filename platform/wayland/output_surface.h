@@ -15,6 +15,7 @@
 #include "protocol/viewporter.h"
 #include "protocol/wlr-layer-shell-unstable-v1.h"
 #include "protocol/xdg-output-unstable-v1.h"
+#include "state/window_records.h"
 
 namespace zarvella::wayland_shell {
 
@@ -41,10 +42,10 @@ class OutputSurface {
     const LayerOutputRecord& State() const { return state_; }
     // The xdg-output manager came after this output.
     void WatchLogicalSize();
-    // glClear, the picture in the whole buffer, the frame rate when shown;
-    // asks for the next frame callback and swaps (which commits). False
-    // when no GL context could be made for it.
-    bool Draw(const PictureRecord& picture, uint64_t frame, bool showFrameRate);
+    // glClear, the picture in the whole buffer, the frame rate when given
+    // (-fps); asks for the next frame callback and swaps (which commits).
+    // False when no GL context could be made for it.
+    bool Draw(const PictureRecord& picture, uint64_t frame, const FrameRateRecord* frameRate);
 
   private:
     static const wl_output_listener kOutputEvents;
