@@ -27,7 +27,7 @@ chmod 755 "$work"
 saver_pid=""
 cleanup() {
   stop_case_processes
-  if [ "$failed" -eq 0 ] && [ -z "${KEEP:-}" ]; then rm -rf "$work"; else echo "run_e2e: logs and shots kept in $work"; fi
+  if [ "$failed" -eq 0 ]; then rm -rf "$work"; else echo "run_e2e: logs and shots kept in $work"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
