@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""globals_filter.py DISPLAY-SOCKET COMMAND...: runs COMMAND as a lock screen's
-host does, its connection handed over in WAYLAND_SOCKET, with only the host's
-globals announced to it (the compositor's others are dropped on the way).
-Ends with COMMAND's exit code, and passes SIGTERM on to it."""
+"""globals_filter.py DISPLAY-SOCKET COMMAND...: COMMAND as a lock screen's host
+runs it: its connection in WAYLAND_SOCKET, only the host's globals announced.
+Passes SIGTERM on; ends with COMMAND's exit code."""
 import array, os, selectors, signal, socket, struct, subprocess, sys
 
 OFFERED = {b"wl_compositor", b"wl_shm", b"zwlr_layer_shell_v1", b"zxdg_output_manager_v1",
@@ -19,8 +18,7 @@ pending_fds = {client: array.array("i"), compositor: array.array("i")}
 
 
 def keep(source, message):
-    """False for a wl_registry.global event of an interface the host lacks;
-    notes every registry the client makes (wl_display.get_registry)."""
+    """False for a wl_registry.global the host lacks; notes each registry."""
     sender, size_opcode = struct.unpack_from("<II", message)
     opcode = size_opcode & 0xFFFF
     if source is client and sender == 1 and opcode == 1:

@@ -1,16 +1,9 @@
 #!/usr/bin/env bash
-# End to end under a headless sway (two outputs, the second at scale 1.5, no
-# Xwayland, a black background): `zarvella -root` as every output's
-# background layer surface.
-#
+# `zarvella -root` under a headless sway (sway_lib.sh), as a lock screen's
+# host runs it (globals_filter.py), in one case: both outputs show the
+# picture, the scaled one in buffers of its exact size; a layer surface, no
+# toplevel, no seat; a rescaled and an added output show it; SIGTERM ends it.
 #   run_e2e.sh ZARVELLA
-#
-# One case, run as a lock screen's host runs it (globals_filter.py: the
-# connection in WAYLAND_SOCKET, only wl_compositor, wl_shm, the layer shell,
-# zxdg_output_manager_v1 and the outputs offered): both outputs show the picture at their full size, the scaled one
-# in buffers of its exact size; the protocol log has a layer surface and no
-# toplevel window and no seat; an output rescaled and an output added show
-# the picture; SIGTERM ends it within a second with exit code 0.
 set -uo pipefail
 here=$(dirname "$0")
 source "$here/../linux/x_lib.sh"
@@ -32,9 +25,6 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-output_active() {  # output_active OUTPUT true|false: sway reports it so
-  swaymsg_ -t get_outputs -r | tr -d ' \n' | grep -q "\"name\":\"$1\",[^}]*\"active\":$2"
-}
 log_has() { grep -q "$1" "$work/saver.log"; }
 lacks() { ! log_has "$1"; }
 # After the last output scale of 1 (HEADLESS-2's new one): buffer scale 1 and
