@@ -34,6 +34,8 @@ for program in Xvfb xdotool import convert xwininfo xrandr; do
   command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
 done
 
+# Not the desktop's Wayland session: there -root would draw on its background.
+unset WAYLAND_DISPLAY WAYLAND_SOCKET
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-e2e.XXXXXX")
 chmod 755 "$work"  # the XScreenSaver case's daemon may run as nobody
 xvfb_pid=""
@@ -411,6 +413,7 @@ case_no_display_or_window() {
   for run in "env|-window-id $parent|$io" "env XSCREENSAVER_WINDOW=$parent|-root|$io" "env|/p $parent|$io" \
              "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
              "env -u DISPLAY WAYLAND_DISPLAY=wayland-0|-window|needs an X display (Xwayland), and DISPLAY is not set in this Wayland session" \
+             "env -u DISPLAY WAYLAND_DISPLAY=nowhere|-root|cannot connect to the Wayland display 'nowhere'" \
              "env DISPLAY=:149|/c|cannot open display ':149'" \
              "env XSCREENSAVER_WINDOW=junk|-root|XSCREENSAVER_WINDOW holds \"junk\", not an X window id" \
              "env XSCREENSAVER_WINDOW=0|-root|XSCREENSAVER_WINDOW holds \"0\", not an X window id" \
