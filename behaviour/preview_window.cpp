@@ -40,7 +40,7 @@ bool NextPreviewRepaint(PreviewHost& host) {
         host.PostDestroy();
         return false;
     }
-    host.Invalidate();
+    if (CanBeSeen(host.Sight())) host.Invalidate();
     return true;
 }
 

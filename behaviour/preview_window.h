@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "behaviour/visibility.h"
 #include "behaviour/window_handle.h"
 #include "engine/render.h"
 #include "state/picture_record.h"
@@ -36,6 +37,9 @@ class PreviewHost {
     // The window, or the parent it was made in, no longer exists: the
     // parent's process was killed, which sends no message at all.
     virtual bool WindowGone() { return false; }
+    // What can be told of the window's sight, asked before each repaint
+    // request: a preview nobody can see is not repainted.
+    virtual SightFacts Sight() { return {}; }
 };
 
 // A preview thread's host: it also pauses the thread between repaints.
@@ -57,8 +61,9 @@ bool PreviewSettingsStored();
 // settings stored, the first repaint asked for.
 void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture);
 
-// Every 40 ms after the start: the next repaint; or, once a close was
-// requested or the window is gone, the destroy message, and false.
+// Every 40 ms after the start: the next repaint, unless the window cannot be
+// seen (then the picture stays at its frame); or, once a close was requested
+// or the window is gone, the destroy message, and false.
 bool NextPreviewRepaint(PreviewHost& host);
 
 // The body of the preview thread: the start, then a repaint every 40 ms.

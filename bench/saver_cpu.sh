@@ -22,16 +22,23 @@
 #     shown, after `move scratchpad` hid both windows, and shown again;
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
 #     GL calls going to a do-nothing GL (the engine's own work, noise-free),
-#     for one and for two monitors.
+#     for one and for two monitors;
+#   - what a window costs while nobody can see it: the hack in a host window
+#     whose parent is unmapped, or which another window covers wholly, the
+#     preview in an unmapped dialog and the settings window unmapped (as a
+#     window manager unmaps a minimised one), natively, and the 32-bit preview
+#     under Wine in a dialog that hides itself: CPU seconds per second of the
+#     process (/proc/PID/stat, its threads included) and frames, over SECONDS
+#     seen, then over SECONDS unseen, then whether it draws again.
 # Prints a Markdown table (also kept in build/perf/results.md).
 #
 #   bench/saver_cpu.sh [SECONDS]
 #   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, preview,
-#                                                       monitors, hidden, callgrind)
+#                                                       monitors, callgrind, unseen, hidden)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-parts=${SAVER_CPU_PARTS:-runs qt preview monitors hidden callgrind}
+parts=${SAVER_CPU_PARTS:-runs qt preview monitors callgrind unseen hidden}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
@@ -58,7 +65,7 @@ cmake -S "$root" -B "$perf/linux" -DCMAKE_BUILD_TYPE=Release -DZARVELLA_TESTS=OF
   { tail -20 "$work/b2.log"; die "the Linux saver did not build"; }
 linux_saver="$perf/linux/zarvella"
 [ -x "$linux_saver" ] || die "the Linux saver is missing"
-if [[ " $parts " == *" runs "* || " $parts " == *" preview "* ]]; then
+if [[ " $parts " == *" runs "* || " $parts " == *" preview "* || " $parts " == *" unseen "* ]]; then
   cmake --preset win32 -B "$perf/win32" -DCMAKE_BUILD_TYPE=Release >"$work/b3.log" 2>&1 &&
     cmake --build "$perf/win32" -j "$(nproc)" >>"$work/b3.log" 2>&1 || { tail -20 "$work/b3.log"; die "Zarvella.scr did not build"; }
   scr=$(find "$perf/win32" -iname 'zarvella.scr' | head -1)
@@ -241,6 +248,110 @@ if [[ " $parts " == *" callgrind "* ]]; then
   cg_frame_cost two default 2
 fi
 
+# ------------------------------------------------------------ unseen
+# unseen_row NAME FRAMES HIDE SHOW: the program ($unseen_pid) once it draws:
+# SECONDS seen, HIDE, a second for the stop to arrive, SECONDS unseen, SHOW,
+# then whether a frame comes within 10 s. FRAMES prints the frames so far.
+unseen_rows=()
+# ticks_of PID...: their CPU so far, in clock ticks
+ticks_of() {
+  local p
+  for p in "$@"; do sed 's/.*) //' "/proc/$p/stat" 2>/dev/null; done | awk '{ t += $12 + $13 } END { print t + 0 }'
+}
+frames_of_counter() { local n=0; read -r n _ 2>/dev/null <"$work/unseen.swaps"; echo "${n:-0}"; }
+frames_of_trace() { grep -c wglSwapBuffers "$work/unseen.trace" 2>/dev/null || echo 0; }
+unseen_row() {
+  local name=$1 frames=$2 hide=$3 show=$4 hz t0 t1 t2 t3 f0 f1 f2 f3 resumed=no end
+  hz=$(getconf CLK_TCK)
+  end=$((SECONDS + 30))
+  until (($($frames) > 5)) || ((SECONDS > end)); do sleep 0.1; done
+  echo "saver_cpu: $name, ${seconds}s seen and ${seconds}s unseen" >&2
+  t0=$(ticks_of $unseen_pids) f0=$($frames)
+  sleep "$seconds"
+  t1=$(ticks_of $unseen_pids) f1=$($frames)
+  eval "$hide" >/dev/null 2>&1
+  sleep 1
+  t2=$(ticks_of $unseen_pids) f2=$($frames)
+  sleep "$seconds"
+  t3=$(ticks_of $unseen_pids) f3=$($frames)
+  eval "$show" >/dev/null 2>&1
+  end=$((SECONDS + 10))
+  until (($($frames) > f3)) || ((SECONDS > end)); do sleep 0.1; done
+  (($($frames) > f3)) && resumed=yes
+  unseen_rows+=("$(awk -v n="$name" -v s="$seconds" -v hz="$hz" -v a="$((t1 - t0))" -v b="$((t3 - t2))" \
+    -v fa="$((f1 - f0))" -v fb="$((f3 - f2))" -v r="$resumed" 'BEGIN {
+      printf "| %s | %.3f | %.1f | %.3f | %d | %s |", n, a / hz / s, fa / s, b / hz / s, fb, r }')")
+  stop_pid "$unseen_pid"
+  unseen_pids=""
+}
+if [[ " $parts " == *" unseen "* ]]; then
+  stop_pid "$xvfb_pid"
+  start_display 1280x1024x24 || die "no virtual display"
+  tool="$perf/linux/tests/linux/x11_test_window"
+  cmake -S "$root" -B "$perf/linux" -DZARVELLA_TESTS=ON >>"$work/b2.log" 2>&1 &&
+    cmake --build "$perf/linux" --target x11_test_window -j "$(nproc)" >>"$work/b2.log" 2>&1 ||
+    die "x11_test_window did not build"
+  window() {  # window GEOMETRY [PARENT]: a mapped window; its id in $win, its process in $helper
+    rm -f "$work/window.id"
+    "$tool" create "$1" 808080 ${2:+"$2"} >"$work/window.id" 2>/dev/null &
+    helper=$!
+    local end=$((SECONDS + 10))
+    until [ -s "$work/window.id" ] || ((SECONDS > end)); do sleep 0.1; done
+    win=$(head -1 "$work/window.id")
+  }
+  linux_settings "$work/config-unseen" default
+  run_counted() {  # run_counted ARGS...: the native saver, its frames counted
+    rm -f "$work/unseen.swaps"
+    XDG_CONFIG_HOME="$work/config-unseen" HOME="$work" SWAP_COUNT_FILE="$work/unseen.swaps" \
+      LD_PRELOAD="$counter" "$linux_saver" "$@" >/dev/null 2>&1 &
+    unseen_pid=$!
+    unseen_pids=$unseen_pid
+  }
+  window 320x240+50+60 && top=$win top_pid=$helper
+  window 300x220+10+10 "$top" && host=$win host_pid=$helper
+  run_counted -window-id "$host"
+  unseen_row "hack, host's parent unmapped" frames_of_counter "xdotool windowunmap $top" "xdotool windowmap $top"
+  run_counted -window-id "$host"
+  unseen_row "hack, host wholly covered" frames_of_counter \
+    'window 400x300+0+0; cover_pid=$helper' 'stop_pid $cover_pid'
+  run_counted /p "$host"
+  unseen_row "preview, dialog unmapped" frames_of_counter "xdotool windowunmap $top" "xdotool windowmap $top"
+  stop_pid "$host_pid"
+  stop_pid "$top_pid"
+  run_counted /c
+  end=$((SECONDS + 10))
+  until settings=$(xdotool search --name '^Zarvella Settings$' | head -1) && [ -n "$settings" ] ||
+    ((SECONDS > end)); do sleep 0.1; done
+  unseen_row "settings window unmapped" frames_of_counter "xdotool windowunmap $settings" \
+    "xdotool windowmap $settings"
+
+  export WINEPREFIX="$work/wine" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+  [ -d "$WINEPREFIX" ] || { echo "saver_cpu: preparing a Wine prefix" >&2; wineboot -i >/dev/null 2>&1; wineserver -w; }
+  i686-w64-mingw32-gcc-win32 -O1 -mconsole -o "$perf/probe.exe" "$root/tests/wine/helpers/probe.c" \
+    -lcomctl32 -lgdi32 -lversion -luxtheme -static-libgcc || die "probe.exe did not build"
+  wine "$perf/probe.exe" parent 152 112 >"$work/area.id" 2>/dev/null &
+  area_pid=$!
+  end=$((SECONDS + 30))
+  until area=$(head -1 "$work/area.id" 2>/dev/null | tr -d '\r') && [ -n "$area" ] || ((SECONDS > end)); do
+    sleep 0.1
+  done
+  WINEDEBUG=trace+wgl wine "$scr" /p "$area" >/dev/null 2>"$work/unseen.trace" &
+  unseen_pid=$!
+  # The prefix's wineserver (its folder is named after the prefix's device
+  # and inode) counts too: the preview asks it whether its dialog is shown.
+  server_dir=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  unseen_pids=$unseen_pid
+  for p in $(pgrep -f '^/usr/lib/wine/wineserver'); do
+    [ "$(basename "$(readlink "/proc/$p/cwd")")" = "$server_dir" ] && unseen_pids="$unseen_pid $p"
+  done
+  [ "$unseen_pids" != "$unseen_pid" ] || die "the prefix's wineserver was not found"
+  unseen_row "Wine: preview, dialog hidden (with its wineserver)" frames_of_trace \
+    "wine $perf/probe.exe show $area 0" "wine $perf/probe.exe show $area 1"
+  stop_pid "$area_pid"
+  wineserver -k 2>/dev/null
+  unset WINEPREFIX
+fi
+
 # ------------------------------------------------------------ table
 {
   echo "Machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores;" \
@@ -280,6 +391,12 @@ fi
     echo "| under headless sway, two 1280x720 outputs (one at scale 1.5), defaults | CPU s/s shown | hidden (\`move scratchpad\`) | shown again (\`scratchpad show\`) |"
     echo "|---|---:|---:|---:|"
     printf '%s\n' "${hidden_rows[@]}"
+    echo
+  fi
+  if [ ${#unseen_rows[@]} -gt 0 ]; then
+    echo "| window | seen: CPU s/s | seen: frames/s | unseen: CPU s/s | unseen: frames | draws again |"
+    echo "|---|---:|---:|---:|---:|---|"
+    printf '%s\n' "${unseen_rows[@]}"
     echo
   fi
   if [ -n "${ipf[default]:-}" ]; then

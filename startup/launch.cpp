@@ -17,8 +17,12 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
     return IsHackOption(args[0]);
 }
 
+bool IsWaylandSession(const char* waylandDisplay, const char* waylandSocket) {
+    return (waylandDisplay && *waylandDisplay) || (waylandSocket && *waylandSocket);
+}
+
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      CommandLines lines) {
+                      CommandLines lines, bool waylandSession) {
     LaunchPlan plan;
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
@@ -29,6 +33,10 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
                                                : LaunchKind::UsageError;
         plan.hack = line.options;
         plan.error = std::move(line.error);
+        const bool byXScreenSaver = windowVariable && *windowVariable;
+        if (plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::RootWindow &&
+            waylandSession && !byXScreenSaver)
+            plan.kind = LaunchKind::LayerSurfaces;
         return plan;
     }
     // Windows never passes a word with two dashes: on Linux it is a mistyped
@@ -79,6 +87,7 @@ DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
     const bool needsNone =
         plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
         plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
+        plan.kind == LaunchKind::LayerSurfaces ||
         (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
     if (needsNone) return {};
     const std::string xOnly = XOnlyForm(plan);
@@ -97,6 +106,14 @@ DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
     if (unset) return {WindowSystem::None, "zarvella: cannot open display: DISPLAY is not set"};
     return {WindowSystem::None,
             std::string("zarvella: cannot open display '") + facts.display + "'"};
+}
+
+std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket) {
+    if (waylandSocket && *waylandSocket)
+        return std::string("zarvella: cannot use the Wayland connection WAYLAND_SOCKET=") +
+               waylandSocket;
+    return std::string("zarvella: cannot connect to the Wayland display '") +
+           (waylandDisplay ? waylandDisplay : "") + "'";
 }
 
 std::string MissingHackWindowError(unsigned long window) {

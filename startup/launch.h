@@ -35,6 +35,7 @@ enum class LaunchKind {
     Version,              // print VersionText() to standard output, exit 0
     UsageError,           // print `error` and the usage to standard error, exit 1
     InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
+    LayerSurfaces,        // -root on Wayland: `hack` on every output's background layer
 };
 
 struct LaunchPlan {
@@ -49,10 +50,16 @@ struct LaunchPlan {
     std::string error;
 };
 
+// A Wayland session: WAYLAND_DISPLAY or WAYLAND_SOCKET (a connection handed
+// over, as a lock screen's host does) set and not empty.
+bool IsWaylandSession(const char* waylandDisplay, const char* waylandSocket);
+
 // args: the program's arguments without its name. windowVariable: the
-// XSCREENSAVER_WINDOW variable, or null when unset.
+// XSCREENSAVER_WINDOW variable, or null when unset. In a Wayland session
+// -root (not started by XScreenSaver, whose window wins) is LayerSurfaces:
+// Wayland has no root window, and a background layer surface is its place.
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      CommandLines lines);
+                      CommandLines lines, bool waylandSession = false);
 
 // "zarvella 1.0.0" and a line break: -version's and --version's output.
 std::string VersionText();
@@ -88,6 +95,11 @@ DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts);
 // The form that needs X, as the user wrote it ("/p ID", "-window-id",
 // "XSCREENSAVER_WINDOW", "-root"); empty when the plan runs on Wayland too.
 std::string XOnlyForm(const LaunchPlan& plan);
+
+// The line to print (then exit with code 1) when -root on Wayland cannot
+// connect: waylandSocket (a handed-over connection) first, as libwayland
+// takes it, else waylandDisplay.
+std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket);
 
 // The line to print (then exit with code 1) when the hack's window does not
 // exist: there is nothing to draw into, and nothing would end us.

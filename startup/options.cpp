@@ -31,8 +31,9 @@ struct GeneralOption {
 };
 constexpr GeneralOption kGeneralOptions[] = {
     {"root", OptionId::Root, "",
-     "draw on the desktop's background, below every other window, or into "
-     "XSCREENSAVER_WINDOW when it is set"},
+     "on X11, draw on the desktop's background, below every other window, or into "
+     "XSCREENSAVER_WINDOW when it is set; on Wayland (WAYLAND_DISPLAY or WAYLAND_SOCKET set), "
+     "draw on every output's background layer, as a lock screen's animation or a wallpaper"},
     {"window", OptionId::Window, "",
      "draw into a resizable window of its own, which keys do not end and closing does (the "
      "default when XSCREENSAVER_WINDOW is unset)"},

@@ -128,6 +128,35 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
     }
 }
 
+// Wayland has no root window: there -root is every output's background
+// layer, unless XScreenSaver started it (its window wins).
+TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
+    const auto layers = LaunchKind::LayerSurfaces;
+    const struct {
+        Args args;
+        const char *display, *socket, *variable;
+        LaunchKind kind;
+    } rows[] = {
+        {{"-root"}, "wayland-1", nullptr, nullptr, layers},
+        {{"--root", "-fps", "-delay", "0"}, nullptr, "7", nullptr, layers},  // a host's socket
+        {{"-root"}, "", "", nullptr, kHack},                                 // no session
+        {{"-root"}, "wayland-1", nullptr, "0x2a00007", kHack},
+        {{"-root", "-window-id", "12"}, "wayland-1", nullptr, nullptr, kHack},
+        {{"-window"}, "wayland-1", nullptr, nullptr, kHack},
+        {{"/s", "-root"}, "wayland-1", nullptr, nullptr, kMode},
+        {{"-root", "-bogus"}, "wayland-1", nullptr, nullptr, LaunchKind::UsageError},
+    };
+    for (const auto& r : rows) {
+        const bool session = IsWaylandSession(r.display, r.socket);
+        const LaunchPlan plan = PlanLaunch(r.args, r.variable, kLinux, session);
+        EXPECT_EQ(plan.kind, r.kind) << r.args[0] << " " << r.args.size();
+        EXPECT_EQ(PlanLaunch(r.args, r.variable, kWindows, session).kind, kMode);
+        if (r.kind == layers) {
+            EXPECT_EQ(ChooseDisplay(plan, {nullptr, false, r.display, false}).error, "");
+        }
+    }
+}
+
 // What stops a start before any window, with the one line it prints.
 TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
@@ -167,6 +196,10 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
               "zarvella: XSCREENSAVER_WINDOW" + noX);
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
+    EXPECT_EQ(WaylandConnectError("nowhere", nullptr),
+              "zarvella: cannot connect to the Wayland display 'nowhere'");
+    EXPECT_EQ(WaylandConnectError("wayland-0", "9"),
+              "zarvella: cannot use the Wayland connection WAYLAND_SOCKET=9");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,
               "XSCREENSAVER_WINDOW holds \"junk\", not an X window id");
 }

@@ -14,6 +14,7 @@
 #include "behaviour/hack.h"
 #include "behaviour/window_place.h"
 #include "platform/linux/password_system.h"
+#include "platform/linux/window_sight.h"
 #include "platform/linux/x11_window.h"
 #include "startup/mode.h"
 
@@ -99,6 +100,7 @@ void FullScreenWindow::Build() {
     timer_->start();
 
     OnCreate();
+    sight_ = new SightWatcher(this, timer_, true);
 
     if (embedInto_) {
         // XScreenSaver resizes its preview pane, other hosts their window:
@@ -164,6 +166,7 @@ void FullScreenWindow::GrabInput() {
 }
 
 void FullScreenWindow::OnPaint() {
+    if (!sight_->Seen()) return;  // a paint of the system's own, while unseen
     RenderFrame(record_.picture, record_.frame);
 }
 

@@ -19,6 +19,8 @@ class QMouseEvent;
 
 namespace zarvella::linux_shell {
 
+class SightWatcher;
+
 // The window is its own GL surface: every paint (OnPaint) is RenderFrame,
 // drawn into the window's back buffer. One window covers every monitor; each
 // monitor shows the picture in its own viewport of it.
@@ -72,6 +74,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
 
     FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     QTimer* timer_ = nullptr;
+    SightWatcher* sight_ = nullptr;  // stops timer_ while nobody can see the window
     SettingsStore* store_ = nullptr;
     ErrorSink* errors_ = nullptr;
     std::optional<HackOptions> hack_;

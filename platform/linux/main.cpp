@@ -20,6 +20,7 @@
 #include "platform/linux/settings_window.h"
 #include "platform/linux/wayland_display.h"
 #include "platform/linux/x11_window.h"
+#include "platform/wayland/layer_shell.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 
@@ -38,6 +39,16 @@ class StandardErrorSink : public ErrorSink {
     }
 };
 
+// The hack's options with the settings it draws: where they come from is the
+// core's rule (HackSettings).
+HackOptions WithHackSettings(const HackOptions& hack) {
+    StandardErrorSink errors;
+    FileSettingsStore store(DefaultSettingsPath(), errors);
+    HackOptions drawn = hack;
+    drawn.settings = HackSettings(hack, store, errors);
+    return drawn;
+}
+
 // The hack: into the window it was given, the root, or a window of its own.
 int RunHack(const HackOptions& hack) {
     unsigned long window = 0;
@@ -55,12 +66,7 @@ int RunHack(const HackOptions& hack) {
         std::fprintf(stderr, "%s\n", undrawable.c_str());
         return 1;
     }
-    // Where the settings come from is the core's rule (HackSettings).
-    StandardErrorSink errors;
-    FileSettingsStore store(DefaultSettingsPath(), errors);
-    HackOptions drawn = hack;
-    drawn.settings = HackSettings(hack, store, errors);
-    FullScreenWindow hackWindow(drawn, window);
+    FullScreenWindow hackWindow(WithHackSettings(hack), window);
     hackWindow.show();
     return QApplication::exec();
 }
@@ -130,7 +136,8 @@ int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const LaunchPlan plan =
-        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), CommandLines::WindowsAndXScreenSaver);
+        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), CommandLines::WindowsAndXScreenSaver,
+                   IsWaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET")));
     switch (plan.kind) {
         case LaunchKind::Help:
             std::fputs(UsageText().c_str(), stdout);
@@ -150,6 +157,8 @@ int main(int argc, char** argv) {
                 return 0;
             }
             break;
+        case LaunchKind::LayerSurfaces:  // Wayland: no Qt, no X display
+            return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
         case LaunchKind::Hack:
             break;
     }

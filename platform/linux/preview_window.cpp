@@ -12,6 +12,7 @@
 #include "behaviour/window_handle.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/password_system.h"
+#include "platform/linux/window_sight.h"
 #include "platform/linux/x11_window.h"
 #include "startup/mode.h"
 
@@ -55,10 +56,19 @@ class PreviewWindow : public GlWindow, private PreviewHost {
     }
     void Invalidate() override { update(); }
     void PostDestroy() override { QCoreApplication::exit(0); }
+    // The watcher has weighed every fact already; its answer is the one that counts.
+    SightFacts Sight() override {
+        SightFacts facts;
+        facts.shown = sight_.Seen();
+        return facts;
+    }
 
     PictureRecord picture_;
     FrameHooks frame_;
     QTimer repaints_;
+    // Its repaints go on while the window cannot be seen (they still notice a
+    // close); what they skip is the frame.
+    SightWatcher sight_{this, nullptr, false};
 };
 
 // The parent's size, asked of the X server.

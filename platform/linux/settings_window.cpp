@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "behaviour/window_place.h"
+#include "platform/linux/window_sight.h"
 
 namespace zarvella::linux_shell {
 
@@ -77,6 +78,7 @@ SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::str
     timer_->setInterval(kSettingsTimerMs);
     connect(timer_, &QTimer::timeout, this, &SettingsWindow::OnTimer);
     timer_->start();
+    new SightWatcher(this, timer_, false);  // the timer stops while nobody sees the window
 
     OnCreate();
 }

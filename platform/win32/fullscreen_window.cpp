@@ -15,6 +15,9 @@ constexpr const char* kClassName = "TForm1";
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kScreenSaverRunning = 97;  // SPI_SETSCREENSAVERRUNNING
 constexpr UINT kDpiChanged = 0x02E0;      // WM_DPICHANGED, Windows 8.1 on
+// GUID_CONSOLE_DISPLAY_STATE, here so that no GUID library is needed.
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM list) {
     auto& monitors = *reinterpret_cast<std::vector<PixelRect>*>(list);
@@ -50,6 +53,9 @@ void FullScreenWindow::Create(HINSTANCE instance) {
     OnCreate();
     if (!contextFailure_.empty()) return;  // shown, and the loop already asked to end
     SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
+    // The display's power (the current state comes at once): off stops the frames.
+    displayState_ = RegisterPowerSettingNotification(Handle, &kConsoleDisplayState,
+                                                     DEVICE_NOTIFY_WINDOW_HANDLE);
     ShowWindow(Handle, SW_SHOW);
     SetForegroundWindow(Handle);
     SetFocus(Handle);
@@ -79,6 +85,13 @@ LRESULT FullScreenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         case kDpiChanged:  // the window keeps covering the desktop, not the suggested place
             OnDisplayChange();
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_POWERSETTINGCHANGE && lParam)
+                OnPowerSetting(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            return TRUE;
+        case WM_SIZE:
+            sight_.Minimised(wParam == SIZE_MINIMIZED);
+            break;
         case WM_CLOSE:
             OnClose();
             return 0;
@@ -87,6 +100,8 @@ LRESULT FullScreenWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
             if (wParam) FullScreenWindowEnded(*this, record_);
             return 0;
         case WM_DESTROY:
+            if (displayState_) UnregisterPowerSettingNotification(displayState_);
+            displayState_ = nullptr;
             FullScreenWindowEnded(*this, record_);  // whatever the reason it goes
             PostQuitMessage(0);
             return 0;
@@ -101,7 +116,8 @@ void FullScreenWindow::OnCreate() {
 void FullScreenWindow::OnPaint() {
     PAINTSTRUCT ps;
     BeginPaint(Handle, &ps);
-    RenderFrame(record_.picture, record_.frame);
+    // A paint of the system's own, while unseen: nothing.
+    if (sight_.Seen()) RenderFrame(record_.picture, record_.frame);
     EndPaint(Handle, &ps);
 }
 
@@ -120,6 +136,23 @@ void FullScreenWindow::OnMouseMove() {
 // The saver may always close; the main window's end ends the application.
 void FullScreenWindow::OnClose() {
     DestroyWindow(Handle);
+}
+
+void FullScreenWindow::OnPowerSetting(const POWERBROADCAST_SETTING& setting) {
+    if (IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) &&
+        setting.DataLength >= sizeof(DWORD)) {
+        DWORD state = 0;
+        CopyMemory(&state, setting.Data, sizeof state);
+        sight_.Display(DisplayPowerFromConsoleState(state));
+    }
+}
+
+void FullScreenWindow::StartFrames() {
+    if (contextFailure_.empty()) SetTimer(Handle, kTimerId, kFullScreenTimerMs, nullptr);
+}
+
+void FullScreenWindow::StopFrames() {
+    KillTimer(Handle, kTimerId);
 }
 
 // Monitors added, removed or changed: keep covering them all.

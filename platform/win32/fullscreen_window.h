@@ -4,6 +4,7 @@
 #include <string>
 
 #include "behaviour/fullscreen_window.h"
+#include "behaviour/visibility.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/password_system.h"
 #include "platform/win32/settings_store.h"
@@ -11,7 +12,7 @@
 
 namespace zarvella::win32 {
 
-class FullScreenWindow : public FullScreenHost {
+class FullScreenWindow : public FullScreenHost, private FrameClock {
   public:
     // Creates the window, runs OnCreate and shows it.
     void Create(HINSTANCE instance);
@@ -41,12 +42,19 @@ class FullScreenWindow : public FullScreenHost {
     void OnClose();
     void OnTimer();
     void OnDisplayChange();
+    void OnPowerSetting(const POWERBROADCAST_SETTING& setting);
+
+    // FrameClock: the frame timer, stopped while the display is off.
+    void StartFrames() override;
+    void StopFrames() override;
 
     FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     RegistryStore store_;
     MessageBoxErrors errors_;
     SaverPasswordSystem password_;
     std::string contextFailure_;
+    WindowSight sight_{*this};
+    HPOWERNOTIFY displayState_ = nullptr;
 };
 
 }  // namespace zarvella::win32

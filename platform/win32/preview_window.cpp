@@ -35,6 +35,14 @@ class PreviewThreadHost : public PreviewLoopHost {
     bool WindowGone() override {
         return !IsWindow(window_.Handle) || (window_.Parent && !IsWindow(window_.Parent));
     }
+    // Not visible also when a window it lies in is hidden (the dialog's
+    // preview area, the dialog itself); minimised is the dialog's state.
+    SightFacts Sight() override {
+        SightFacts facts;
+        facts.ancestorsShown = IsWindowVisible(window_.Handle) != FALSE;
+        facts.minimised = IsIconic(GetAncestor(window_.Handle, GA_ROOT)) != FALSE;
+        return facts;
+    }
 
   private:
     const PreviewWindow& window_;

@@ -184,6 +184,12 @@ LRESULT SettingsWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_TIMER:
             OnTimer();
             return 0;
+        case WM_SHOWWINDOW:  // also when its owner is minimised or shown again
+            sight_.Shown(wParam != FALSE);
+            break;
+        case WM_SIZE:
+            sight_.Minimised(wParam == SIZE_MINIMIZED);
+            break;
         case kDpiChanged:
             DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -255,6 +261,14 @@ void SettingsWindow::Terminate() {
 
 void SettingsWindow::OnTimer() {
     if (contextFailure_.empty()) RenderFrame(picture_, frame_);
+}
+
+void SettingsWindow::StartFrames() {
+    SetTimer(Handle, kTimerId, kSettingsTimerMs, nullptr);
+}
+
+void SettingsWindow::StopFrames() {
+    KillTimer(Handle, kTimerId);
 }
 
 // Trackbars report every scroll step, moved or not; a change handler runs

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "behaviour/settings_window.h"
+#include "behaviour/visibility.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/settings_store.h"
 #include "platform/win32/win32.h"
 
 namespace zarvella::win32 {
 
-class SettingsWindow : public SettingsWindowHost {
+class SettingsWindow : public SettingsWindowHost, private FrameClock {
   public:
     // Creates the window and its controls, runs OnCreate and shows it. An
     // owner (the dialog that asked for the settings) keeps it above itself
@@ -49,6 +50,9 @@ class SettingsWindow : public SettingsWindowHost {
     void OnClose();
     void Terminate();
     void OnTimer();
+    // FrameClock: the frame timer, stopped while the window is hidden or minimised.
+    void StartFrames() override;
+    void StopFrames() override;
     // One handler per kind of control; a setting's control is addressed by
     // its row of the settings table.
     void OnSliderChange(int row);
@@ -71,6 +75,7 @@ class SettingsWindow : public SettingsWindowHost {
     RegistryStore store_;
     MessageBoxErrors errors_;
     std::string contextFailure_;  // no picture is drawn when set
+    WindowSight sight_{*this};
 };
 
 }  // namespace zarvella::win32

@@ -15,6 +15,7 @@
 #include "behaviour/password.h"
 #include "behaviour/preview_window.h"
 #include "behaviour/settings_window.h"
+#include "behaviour/visibility.h"
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "settings/settings.h"
@@ -220,6 +221,18 @@ class FakePreviewHost : public PreviewLoopHost {
     void PostDestroy() override { log.push_back("destroy"); }
     bool gone = false;
     bool WindowGone() override { return gone; }
+    SightFacts sight;
+    SightFacts Sight() override { return sight; }
+};
+
+// A window's timer: whether it runs, and its starts and stops.
+class FakeFrameClock : public FrameClock {
+  public:
+    bool running = true;
+    std::string log;  // "start", "stop" and whatever the test adds, blank-separated
+    void Log(const char* entry) { log += (log.empty() ? "" : " ") + std::string(entry); }
+    void StartFrames() override { Log("start"), running = true; }
+    void StopFrames() override { Log("stop"), running = false; }
 };
 
 // Windows by handle, with their sizes; any other handle names no window.

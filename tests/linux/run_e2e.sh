@@ -34,6 +34,8 @@ for program in Xvfb xdotool import convert xwininfo xrandr; do
   command -v "$program" >/dev/null || { echo "run_e2e: $program is missing" >&2; exit 2; }
 done
 
+# Not the desktop's Wayland session: there -root would draw on its background.
+unset WAYLAND_DISPLAY WAYLAND_SOCKET
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-e2e.XXXXXX")
 chmod 755 "$work"  # the XScreenSaver case's daemon may run as nobody
 xvfb_pid=""
@@ -411,6 +413,7 @@ case_no_display_or_window() {
   for run in "env|-window-id $parent|$io" "env XSCREENSAVER_WINDOW=$parent|-root|$io" "env|/p $parent|$io" \
              "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
              "env -u DISPLAY WAYLAND_DISPLAY=wayland-0|-window|cannot connect to the Wayland display 'wayland-0'" \
+             "env -u DISPLAY WAYLAND_DISPLAY=nowhere|-root|cannot connect to the Wayland display 'nowhere'" \
              "env DISPLAY=:149|/c|cannot open display ':149'" \
              "env XSCREENSAVER_WINDOW=junk|-root|XSCREENSAVER_WINDOW holds \"junk\", not an X window id" \
              "env XSCREENSAVER_WINDOW=0|-root|XSCREENSAVER_WINDOW holds \"0\", not an X window id" \
@@ -635,6 +638,38 @@ case_settings_with_root() {
   close_settings "$wid"
 }
 
+# Frames counted by the swap counter preloaded into the saver.
+swap_counter=${ZARVELLA_SWAP_COUNTER:-$(dirname "$zarvella")/tests/linux/swap_counter.so}
+frames() { local n=0; read -r n _ 2>/dev/null <"$work/swaps"; echo "${n:-0}"; }
+frames_beyond() { (($(frames) > $1)); }
+# no_frame_for SECONDS: no frame for that long (an absence is watched for a while)
+no_frame_for() { local n; n=$(frames); sleep "$1"; [ "$(frames)" = "$n" ]; }
+
+# A hack in a host window (-window-id) whose parent is unmapped and mapped
+# again, then wholly covered by another window and uncovered: no frame while
+# it cannot be seen, frames again once it can.
+case_unseen_host() {
+  new_config
+  make_parent 320x240+50+60 || { check "the host's parent appears" false; return; }
+  local top=$parent top_pid=$parent_pid n
+  make_parent 300x220+10+10 404040 "$top" || { check "the host window appears" false; return; }
+  rm -f "$work/swaps"
+  start_saver LD_PRELOAD="$swap_counter" SWAP_COUNT_FILE="$work/swaps" -window-id "$parent"
+  expect 15 "it draws in the host window" frames_beyond 5
+  xdotool windowunmap "$top"
+  expect 10 "with the host's parent unmapped it stops drawing" no_frame_for 1
+  n=$(frames)
+  xdotool windowmap "$top"
+  expect 10 "with the parent mapped again it draws again" frames_beyond "$n"
+  make_parent 400x300+0+0 202020
+  expect 10 "wholly covered by another window it stops drawing" no_frame_for 1
+  n=$(frames)
+  stop_pid "$parent_pid"
+  expect 10 "uncovered it draws again" frames_beyond "$n"
+  stop_pid "$top_pid"
+  expect_exit 5 "it ends with its host" -
+}
+
 source "$(dirname "$0")/monitors_case.sh"
 source "$(dirname "$0")/wm_case.sh"
 
@@ -682,5 +717,6 @@ run_case "-install-xscreensaver on another user's file, a pipe, an unreadable fi
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option
 run_case "-window: a window of its own that input does not end and closing does" case_own_window
 run_case "-fps draws the frame rate in the lower left corner, and only then" case_frame_rate
+run_case "-window-id ID: no frame while the host's parent is unmapped or the host is covered; frames again after" case_unseen_host
 
 summary

@@ -2,8 +2,9 @@
 // saver is embedded into, destroys them, asks windows to close as a window
 // manager would, and tells whether the pointer's cursor is blank.
 //
-//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB|input-only]
+//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB|input-only [PARENT]]
 //                                                        print the id, live until killed
+//                                                        (a child of PARENT when given)
 //   x11_test_window destroy ID
 //   x11_test_window resize ID WIDTHxHEIGHT
 //   x11_test_window close ID                             send WM_DELETE_WINDOW
@@ -27,7 +28,7 @@ void OnSignal(int) {
     Stop = 1;
 }
 
-int Create(Display* display, const char* geometry, const char* colour) {
+int Create(Display* display, const char* geometry, const char* colour, Window parent) {
     int x = 0, y = 0;
     unsigned width = 200, height = 150;
     XParseGeometry(geometry, &x, &y, &width, &height);
@@ -37,8 +38,8 @@ int Create(Display* display, const char* geometry, const char* colour) {
     attributes.background_pixel = background;
     attributes.override_redirect = True;  // placed where asked, whatever the window manager
     const Window window = XCreateWindow(
-        display, DefaultRootWindow(display), x, y, width, height, 0, inputOnly ? 0 : CopyFromParent,
-        inputOnly ? InputOnly : InputOutput, CopyFromParent,
+        display, parent ? parent : DefaultRootWindow(display), x, y, width, height, 0,
+        inputOnly ? 0 : CopyFromParent, inputOnly ? InputOnly : InputOutput, CopyFromParent,
         inputOnly ? CWOverrideRedirect : CWBackPixel | CWOverrideRedirect, &attributes);
     XStoreName(display, window, "zarvella-test-parent");
     XMapRaised(display, window);
@@ -141,7 +142,8 @@ int main(int argc, char** argv) {
     }
     const char* command = argv[1];
     if (!std::strcmp(command, "create") && argc >= 3)
-        return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr);
+        return Create(display, argv[2], argc >= 4 ? argv[3] : nullptr,
+                      argc >= 5 ? std::strtoul(argv[4], nullptr, 0) : 0);
     if (!std::strcmp(command, "destroy") && argc >= 3) {
         XDestroyWindow(display, std::strtoul(argv[2], nullptr, 0));
         XSync(display, False);

@@ -128,12 +128,13 @@ child_geometry() {  # WxH+X+Y of the first child of a window
 }
 no_child() { [ -z "$(child_id "$1")" ]; }
 
-# make_parent GEOMETRY [RRGGBB | input-only]: a mapped top-level window (grey
-# unless told; input-only: an InputOnly one); its id in $parent, its process
-# in $parent_pid (ending it destroys the window)
+# make_parent GEOMETRY [RRGGBB | input-only [PARENT]]: a mapped top-level
+# window (grey unless told; input-only: an InputOnly one; a child of PARENT
+# when given); its id in $parent, its process in $parent_pid (ending it
+# destroys the window)
 make_parent() {
   local out="$work/parent.$RANDOM"
-  "$tool" create "$1" "${2:-808080}" >"$out" 2>>"$work/tool.log" &
+  "$tool" create "$1" "${2:-808080}" ${3:+"$3"} >"$out" 2>>"$work/tool.log" &
   parent_pid=$!
   helper_pids+=("$parent_pid")
   # The tool prints the id once the window is mapped.

@@ -86,3 +86,32 @@ sway_windows_named() { sway_windows "$1" >/dev/null; }
 # output_region_lit OUTPUT FILE GEOMETRY SHARE: a shot of OUTPUT whose region
 # (device pixels) is lit above SHARE (a predicate for wait_until)
 output_region_lit() { output_shot "$1" "$2" && lit_above "$2" "$3" "$4"; }
+# stop_swaybg: ends the compositor's own background client. sway stacks a
+# newer background layer surface below an older one, so a layer-shell client
+# started after swaybg would be hidden by it; without it, whatever a client
+# leaves uncovered shows sway's grey.
+stop_swaybg() {
+  local pid
+  pid=$(wait_until 10 sway_child swaybg) || return 1
+  kill "$pid" 2>/dev/null
+  wait_until 5 ended "$pid"
+}
+# sway_child NAME: the pid of a program NAME that this compositor started (it
+# detaches its children, so they are found by its runtime folder)
+sway_child() {
+  local pid
+  for pid in $(ls /proc | grep -x '[0-9]*'); do
+    [ "$(basename "$(readlink "/proc/$pid/exe" 2>/dev/null)")" = "$1" ] || continue
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$sway_dir" &&
+      { echo "$pid"; return 0; }
+  done
+  return 1
+}
+# output_shows_picture OUTPUT FILE: a shot of OUTPUT that is lit in places and
+# pure black in others: a picture on black, not the grey of no surface at all
+# (a predicate for wait_until)
+output_shows_picture() {
+  output_shot "$1" "$2" &&
+    above "$(convert "$2" -colorspace gray -threshold 10% -format '%[fx:mean]' info:)" 0.02 &&
+    above "$(convert "$2" -colorspace gray -fill white +opaque black -negate -format '%[fx:mean]' info:)" 0.2
+}

@@ -294,9 +294,14 @@ expect_paced_frames() {
   ((ms >= 1060)) || fail "the preview swapped 40 frames in $ms ms: more than one per 40 ms request"
 }
 
-# preview_in_parent FORMAT close|kill: a child of the 152x112 area, its
+# no_swap_for SECONDS: no frame for that long (an absence is watched for a while)
+no_swap_for() { local n; n=$(swaps); sleep "$1"; [ "$(swaps)" = "$n" ]; }
+
+# preview_in_parent FORMAT close|kill|hide: a child of the 152x112 area, its
 # handle written with FORMAT; it ends when the area closes, or when the
-# parent's process is killed (no message comes then).
+# parent's process is killed (no message comes then); with hide, the
+# dialog first hides itself (no frame comes) and shows itself again (frames
+# come again).
 preview_in_parent() {
   wine "$HELPERS/probe.exe" parent 152 112 >"$CASE_DIR/parent.out" 2>/dev/null &
   local parent_pid=$! area ended
@@ -311,6 +316,14 @@ preview_in_parent() {
     enabled=0 rect=200,200,352,312
   expect_paced_frames
   reg_key_exists "$SETTINGS_KEY" && fail "the preview wrote settings"
+  if [ "$2" = hide ]; then
+    probe show "$area" 0
+    await no_swap_for 1 || fail "the preview draws while its dialog is hidden"
+    local hidden
+    hidden=$(swaps)
+    probe show "$area" 1
+    await swapped $((hidden + 5)) || fail "the preview draws no frames once its dialog shows again"
+  fi
   ended=$(now_ms)
   if [ "$2" = kill ]; then kill -9 "$parent_pid"; else probe close "$area" >/dev/null; fi
   expect_exit 2
@@ -385,6 +398,7 @@ ROWS=(
   "word_none fullscreen_row '' \"\$SCR32\" '' 'press a'"
   "preview_child preview_in_parent %d close"
   "preview_child_hex_parent_killed preview_in_parent '\$%X' kill"  # the handle as some callers write it
+  "preview_child_hidden preview_in_parent %d hide"
   "preview_standalone standalone_preview /p 12ab"
   "preview_no_handle standalone_preview /p"
   "word_P4711 standalone_preview /P4711"

@@ -15,6 +15,8 @@
  *   probe theme HWND            whether the settings window's check box, first slider and
  *                               first button have a visual-styles theme (1) or not (0)
  *   probe close HWND            posts WM_CLOSE
+ *   probe show HWND 0|1         hides or shows the top-level window holding HWND (its own
+ *                               thread does it, as a dialog hides itself)
  *   probe resources FILE        string 1, icon, manifest and file version of a program
  *   probe record TEXT           stores TEXT as "Opened" under HKCU\Software\ZarvellaTest
  *                               (stands in for the web browser)
@@ -277,6 +279,10 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "theme") && argc > 2) return theme(parse_hwnd(argv[2]));
     if (!strcmp(cmd, "close") && argc > 2)
         return PostMessageA(parse_hwnd(argv[2]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (!strcmp(cmd, "show") && argc > 3) {
+        ShowWindow(GetAncestor(parse_hwnd(argv[2]), GA_ROOT), atoi(argv[3]) ? SW_SHOWNA : SW_HIDE);
+        return 0;
+    }
     if (!strcmp(cmd, "resources") && argc > 2) return resources(argv[2]);
     if (!strcmp(cmd, "record") && argc > 2) return record(argv[2]);
     return 2;

@@ -1,0 +1,98 @@
+#include "behaviour/layer_surfaces.h"
+
+#include <algorithm>
+
+#include "behaviour/hack.h"
+#include "behaviour/monitors.h"
+#include "engine/animation.h"
+#include "engine/picture.h"
+#include "engine/random.h"
+
+namespace zarvella {
+
+namespace {
+
+// round(a / b) with halves away from zero, for a >= 0 and b > 0, as the
+// fractional-scale protocol rounds.
+int64_t RoundedDivide(int64_t a, int64_t b) {
+    return (a + b / 2) / b;
+}
+
+}  // namespace
+
+int32_t NearestIntegerScale(const OutputScaleRecord& scale) {
+    int64_t nearest = scale.integer;
+    if (scale.fractional120 > 0)
+        nearest = RoundedDivide(scale.fractional120, 120);
+    else if (scale.modeLong > 0 && scale.logicalLong > 0)
+        nearest = RoundedDivide(scale.modeLong, scale.logicalLong);
+    return static_cast<int32_t>(std::clamp<int64_t>(nearest, 1, 32));
+}
+
+LayerBufferRecord LayerBufferFor(int32_t width, int32_t height, const OutputScaleRecord& scale,
+                                 int32_t outputLogicalWidth, int32_t outputLogicalHeight) {
+    LayerBufferRecord buffer;
+    // The compositor's numbers are not trusted to fit a buffer.
+    constexpr int32_t kLargest = 1 << 15;
+    buffer.logicalWidth = std::clamp(width > 0 ? width : outputLogicalWidth, 0, kLargest);
+    buffer.logicalHeight = std::clamp(height > 0 ? height : outputLogicalHeight, 0, kLargest);
+    if (buffer.logicalWidth == 0 || buffer.logicalHeight == 0) return {};
+    const int64_t f = scale.fractional120;
+    if (f > 0 && f % 120 != 0 && scale.viewporter) {
+        buffer.viewport = true;
+        buffer.width = static_cast<int32_t>(RoundedDivide(buffer.logicalWidth * f, 120));
+        buffer.height = static_cast<int32_t>(RoundedDivide(buffer.logicalHeight * f, 120));
+        return buffer;
+    }
+    buffer.bufferScale = NearestIntegerScale(scale);
+    buffer.width = buffer.logicalWidth * buffer.bufferScale;
+    buffer.height = buffer.logicalHeight * buffer.bufferScale;
+    return buffer;
+}
+
+PixelRect OutputViewport(const LayerBufferRecord& buffer) {
+    const PixelRect output = {0, 0, buffer.width, buffer.height};
+    const MonitorViewportsRecord v = ViewportsFor(LayoutDesktop(&output, 1), true);
+    return v.count == 1 ? v.each[0] : PixelRect{};
+}
+
+int64_t LayerFrameIntervalUs(const HackOptions& hack) {
+    return int64_t{HackFrameIntervalMs(hack.delayMicroseconds)} * 1000;
+}
+
+bool TakeStep(FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs) {
+    if (pace.started) {
+        const int64_t since = nowUs - pace.lastStepUs;
+        if (since < intervalUs) return false;
+        // Keep the pace exact while it is kept up; after a gap go on from now.
+        pace.lastStepUs = since < 2 * intervalUs ? pace.lastStepUs + intervalUs : nowUs;
+    } else {
+        pace.started = true;
+        pace.lastStepUs = nowUs;
+    }
+    ++pace.frame;
+    return true;
+}
+
+bool OutputDrawsNow(const LayerOutputRecord& output, uint64_t frame) {
+    return output.configured && !output.framePending &&
+           (!output.drawn || output.shownFrame != frame);
+}
+
+int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs,
+                       bool anOutputWaits) {
+    if (!anOutputWaits) return -1;
+    if (!pace.started) return 0;
+    const int64_t left = pace.lastStepUs + intervalUs - nowUs;
+    return left <= 0 ? 0 : static_cast<int>(std::min<int64_t>((left + 999) / 1000, 1000000));
+}
+
+void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settings) {
+    picture.settings = settings;
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
+    // Takes the draws after the animation's, as the hack does.
+    ChooseRandomPicture(picture.settings, picture.random);
+}
+
+}  // namespace zarvella

@@ -1,0 +1,59 @@
+#include "behaviour/visibility.h"
+
+namespace zarvella {
+
+DisplayPower DisplayPowerFromConsoleState(uint32_t state) {
+    switch (state) {
+        case 0:
+            return DisplayPower::Off;
+        case 2:
+            return DisplayPower::Dimmed;
+        default:
+            return DisplayPower::On;
+    }
+}
+
+bool CanBeSeen(const SightFacts& facts) {
+    return facts.shown && !facts.minimised && facts.ancestorsShown && !facts.covered &&
+           facts.display != DisplayPower::Off;
+}
+
+void WindowSight::Shown(bool shown) {
+    facts_.shown = shown;
+    Decide();
+}
+
+void WindowSight::Minimised(bool minimised) {
+    facts_.minimised = minimised;
+    Decide();
+}
+
+void WindowSight::AncestorsShown(bool shown) {
+    facts_.ancestorsShown = shown;
+    Decide();
+}
+
+void WindowSight::Covered(bool covered) {
+    facts_.covered = covered;
+    Decide();
+}
+
+void WindowSight::Display(DisplayPower power) {
+    facts_.display = power;
+    Decide();
+}
+
+// Only a change reaches the clock: a timer restarted at every report would
+// push its next frame further away each time.
+void WindowSight::Decide() {
+    const bool seen = CanBeSeen(facts_);
+    if (seen == running_) return;
+    running_ = seen;
+    if (seen) {
+        clock_.StartFrames();
+    } else {
+        clock_.StopFrames();
+    }
+}
+
+}  // namespace zarvella

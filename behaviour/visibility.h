@@ -1,0 +1,66 @@
+// Whether anybody can see a window, and what follows from it: a window that
+// cannot be seen draws nothing and advances nothing, and once it can be seen
+// again it goes on from the frame it stopped at. The shells report what
+// their platform tells of a window (shown, minimised, inside a hidden
+// window, wholly covered, the display's power); the rule here decides, and
+// starts or stops the window's frames.
+#pragma once
+
+#include <cstdint>
+
+namespace zarvella {
+
+// The display's power as the system reports it. A dimmed display still
+// shows the picture.
+enum class DisplayPower { Off, On, Dimmed };
+
+// Windows' console display state: 0 off, 1 on, 2 dimmed; any other value
+// counts as on, so an unknown report never stops the picture.
+DisplayPower DisplayPowerFromConsoleState(uint32_t state);
+
+// What the platform tells of one window. The defaults: it can be seen.
+struct SightFacts {
+    bool shown = true;           // mapped, visible, exposed
+    bool minimised = false;      // iconic
+    bool ancestorsShown = true;  // every window it lies in is shown (X: viewable)
+    bool covered = false;        // wholly covered by other windows
+    DisplayPower display = DisplayPower::On;
+};
+
+bool CanBeSeen(const SightFacts& facts);
+
+// A window's frame clock as its shell runs it: a timer, or the preview
+// thread's repaint requests.
+class FrameClock {
+  public:
+    virtual ~FrameClock() = default;
+    virtual void StartFrames() = 0;
+    virtual void StopFrames() = 0;
+};
+
+// One window's facts, and its clock stopped when it can no longer be seen
+// and started when it can again. The window starts its clock itself, as it
+// always has; the facts start as "seen", so a window never hidden is never
+// stopped. Not thread-safe: one thread reports.
+class WindowSight {
+  public:
+    explicit WindowSight(FrameClock& clock) : clock_(clock) {}
+    void Shown(bool shown);
+    void Minimised(bool minimised);
+    void AncestorsShown(bool shown);
+    void Covered(bool covered);
+    void Display(DisplayPower power);
+    // True while frames run; a paint that comes while it is false (the
+    // system's own, not the clock's) draws nothing either.
+    bool Seen() const { return running_; }
+    const SightFacts& Facts() const { return facts_; }
+
+  private:
+    void Decide();
+
+    FrameClock& clock_;
+    SightFacts facts_;
+    bool running_ = true;
+};
+
+}  // namespace zarvella

@@ -1,0 +1,19 @@
+// -root on Wayland: the picture on every output's background layer surface
+// (wlr-layer-shell-unstable-v1), for a lock screen's host or as a
+// wallpaper. Needs only wl_compositor and the layer shell (wl_shm for
+// software GL, zxdg_output_manager_v1, the fractional-scale and viewporter
+// protocols when offered); takes no input. Frame callbacks drive drawing;
+// the animation keeps the hack's pace.
+#pragma once
+
+#include "startup/options.h"
+
+namespace zarvella::wayland_shell {
+
+// Runs until SIGTERM, SIGINT or SIGHUP, or until the compositor closes the
+// connection (exit code 0). Code 1, with the reason on standard error, when
+// there is no Wayland display, no layer shell or no OpenGL. hack.settings
+// are the ones to draw (HackSettings, startup/launch.h).
+int RunLayerSurfaces(const HackOptions& hack);
+
+}  // namespace zarvella::wayland_shell

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "behaviour/visibility.h"
+#include "engine/render.h"
+#include "state/process_flags.h"
+#include "tests/fakes/fakes.h"
+#include "tests/gl/gl_recorder.h"
+
+using namespace zarvella;
+
+namespace {
+
+// Reports to a window's sight (S shown, M minimised, A every window it lies
+// in shown, C covered, D the console display state), each with its value,
+// and frames asked for: t by the timer (only while it runs), p by the system.
+// The log: the clock's starts and stops and the frames drawn.
+const char* const kRows[][3] = {
+    {"display off stops, on resumes", "t D0 t p D1 t", "frame stop start frame"},
+    {"dimmed draws; an unknown state is on", "D2 t D0 D2 t D7", "frame stop start frame"},
+    {"minimised", "M1 t p M0 t", "stop start frame"},
+    {"hidden parent", "t A0 t A1 p", "frame stop start frame"},
+    {"hidden and covered: seen once both end", "S0 C1 S1 t C0 t", "stop start frame"},
+    {"no change restarts nothing", "S1 C0 D1 t", "frame"},
+};
+
+class Visibility : public ::testing::TestWithParam<int> {};
+
+TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
+    const auto& row = kRows[GetParam()];
+    SCOPED_TRACE(row[0]);
+    glrec::Clear();
+    PictureRecord picture;
+    FrameHooks hooks;
+    picture.settings = {10, 9, 7, 5, 10, 1, false};
+    picture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
+    AnimationStateRecord expected = picture.animation;
+    RandomRecord random = picture.random;
+    fakes::FakeFrameClock clock;
+    WindowSight sight(clock);
+    size_t frames = 0;
+    std::istringstream steps(row[1]);
+    for (std::string s; steps >> s;) {
+        const bool on = s.size() > 1 && s[1] != '0';
+        const char c = s[0];
+        if (c == 'S') sight.Shown(on);
+        if (c == 'M') sight.Minimised(on);
+        if (c == 'A') sight.AncestorsShown(on);
+        if (c == 'C') sight.Covered(on);
+        if (c == 'D') sight.Display(DisplayPowerFromConsoleState(s[1] - '0'));
+        if ((c == 'p' || (c == 't' && clock.running)) && sight.Seen()) {
+            RenderFrame(picture, hooks);
+            expected = AdvancePhases(expected, picture.settings.Speed, random);
+            clock.Log("frame");
+            ++frames;
+        }
+    }
+    EXPECT_EQ(clock.log, row[2]);
+    EXPECT_EQ(glrec::Count("glClear"), frames);
+    // Nothing advanced while unseen: each frame follows the last one shown.
+    EXPECT_EQ(picture.animation.Phase1, expected.Phase1);
+    EXPECT_EQ(picture.animation.Phase3, expected.Phase3);
+    glrec::Clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Visibility, ::testing::Range(0, 6));
+
+// The preview thread asks for no repaint while its window cannot be seen.
+TEST(PreviewSight, NoRepaintWhileTheParentIsHidden) {
+    PreviewCloseRequested.store(false);
+    fakes::FakePreviewHost host;
+    PictureRecord picture;
+    host.onSleep = [&host](int n) {
+        host.sight.ancestorsShown = n < 2 || n > 3;
+        if (n == 5) PreviewCloseRequested.store(true);
+    };
+    PreviewThread(host, picture);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"show", "invalidate", "sleep 40", "invalidate",
+                                                  "sleep 40", "sleep 40", "sleep 40", "invalidate",
+                                                  "sleep 40", "destroy"}));
+}
+
+}  // namespace
