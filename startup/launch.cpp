@@ -78,9 +78,8 @@ std::string XOnlyForm(const LaunchPlan& plan) {
                    ? "/p ID"
                    : "";
     if (plan.kind != LaunchKind::Hack) return "";
-    if (plan.hack.target == HackTarget::GivenWindow)
-        return plan.hack.fromWindowVariable ? "XSCREENSAVER_WINDOW" : "-window-id";
-    return plan.hack.target == HackTarget::RootWindow ? "-root" : "";
+    if (plan.hack.target != HackTarget::GivenWindow) return "";
+    return plan.hack.fromWindowVariable ? "XSCREENSAVER_WINDOW" : "-window-id";
 }
 
 DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {

@@ -93,7 +93,8 @@ struct DisplayChoice {
 DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts);
 
 // The form that needs X, as the user wrote it ("/p ID", "-window-id",
-// "XSCREENSAVER_WINDOW", "-root"); empty when the plan runs on Wayland too.
+// "XSCREENSAVER_WINDOW"); empty when the plan runs on Wayland too (-root
+// there is LaunchKind::LayerSurfaces).
 std::string XOnlyForm(const LaunchPlan& plan);
 
 // The line to print (then exit with code 1) when -root on Wayland cannot

@@ -182,7 +182,6 @@ TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
         {{"/s"}, deadWlOnly, N, "zarvella: cannot connect to the Wayland display 'wayland-9'"},
         {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
         {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},
-        {{"-root"}, wl, N, "zarvella: -root" + noX},
         {{"/a"}, none, N, ""},
         {{"--help"}, none, N, ""},
         {{"-root", "-bogus"}, none, N, ""},
