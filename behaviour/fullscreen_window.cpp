@@ -15,6 +15,12 @@ void WithdrawSaverNotice(FullScreenHost& host, FullScreenRecord& window) {
     window.saverNoticeGiven = false;
     host.SetSaverRunning(false);
 }
+
+// Where the system tells no position, the next one seen is the start.
+void TakeCursorStart(FullScreenHost& host, FullScreenRecord& window) {
+    window.startCursorKnown = host.KnowsCursor();
+    if (window.startCursorKnown) window.startCursorPos = host.CursorPos();
+}
 }  // namespace
 
 std::string GlStartError(const std::string& why) {
@@ -36,7 +42,7 @@ bool StartFullScreen(FullScreenHost& host, FullScreenRecord& window, SettingsSto
     SeedRandom(picture.random);
     picture.animation = SeedAnimationState(picture.random);
     ChooseRandomPicture(picture.settings, picture.random);  // takes the draws after the animation's
-    window.startCursorPos = host.CursorPos();
+    TakeCursorStart(host, window);
     host.SetSaverRunning(true);
     window.saverNoticeGiven = true;
     host.ShowCursor(false);
@@ -64,7 +70,7 @@ void SizeToDesktop(FullScreenHost& host, FullScreenRecord& window) {
 // put the cursor elsewhere) without the mouse moving: the start is taken anew.
 bool FullScreenDisplayChange(FullScreenHost& host, FullScreenRecord& window) {
     if (!ApplyLayout(host, window, true)) return false;
-    window.startCursorPos = host.CursorPos();
+    TakeCursorStart(host, window);
     return true;
 }
 
@@ -78,9 +84,20 @@ bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now) {
 // The notice of changed monitors may come after the cursor's jump, or not at
 // all (Wine): a movement past the threshold first looks at the monitors.
 bool FullScreenMouseMove(FullScreenHost& host, FullScreenRecord& window) {
+    if (!window.startCursorKnown) {
+        window.startCursorPos = host.CursorPos();
+        window.startCursorKnown = true;
+        return false;
+    }
     if (!MovedBeyondThreshold(window.startCursorPos, host.CursorPos())) return false;
     if (FullScreenDisplayChange(host, window)) return false;
     return RunEndingSteps(host, window);
+}
+
+bool AdvanceForShownOutputs(FullScreenRecord& window, int shownOutputs) {
+    if (shownOutputs <= 0) return false;
+    AdvancePicture(window.picture);
+    return true;
 }
 
 bool FullScreenKeyDown(FullScreenHost& host, FullScreenRecord& window) {

@@ -36,7 +36,10 @@ class FullScreenHost {
     virtual void AttachContext() = 0;
     // Why AttachContext made no context; empty when it made one.
     virtual std::string ContextFailure() { return {}; }
+    // The pointer on the desktop; where the system tells none (KnowsCursor
+    // false), the last position one of the saver's windows saw.
     virtual ScreenPoint CursorPos() = 0;
+    virtual bool KnowsCursor() { return true; }
     virtual void ShowCursor(bool show) = 0;
     // The system's "a screen saver runs" notice (none on some platforms).
     virtual void SetSaverRunning(bool running) = 0;
@@ -54,9 +57,19 @@ struct FullScreenRecord {
     PictureRecord picture;
     FrameHooks frame;
     ScreenPoint startCursorPos;
+    // startCursorPos holds a position: where the system tells none, it is
+    // the first one a window of the saver sees.
+    bool startCursorKnown = false;
     DesktopLayoutRecord layout;
     bool saverNoticeGiven = false;
 };
+
+// A frame tick where the saver has one window per output (Wayland): the
+// picture advances once if at least one window is shown, and each shown
+// window then draws that same frame. With none shown nothing moves, so a
+// window shown again goes on from the frame it left. True when the shown
+// windows are to draw.
+bool AdvanceForShownOutputs(FullScreenRecord& window, int shownOutputs);
 
 // The full-screen window's OnCreate. A value that cannot be read is shown and keeps its
 // default; the screen is covered all the same, and the start position is
@@ -80,7 +93,8 @@ bool FullScreenDisplayChange(FullScreenHost& host, FullScreenRecord& window);
 bool MovedBeyondThreshold(ScreenPoint start, ScreenPoint now);
 
 // OnMouseMove: reads the cursor and ends the saver past the threshold,
-// unless the monitors changed (FullScreenDisplayChange).
+// unless the monitors changed (FullScreenDisplayChange). Where the system
+// tells no pointer position, the first one seen is the start.
 // OnKeyDown: ends the saver. Both return true when the saver ended.
 bool FullScreenMouseMove(FullScreenHost& host, FullScreenRecord& window);
 bool FullScreenKeyDown(FullScreenHost& host, FullScreenRecord& window);

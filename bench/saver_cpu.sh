@@ -16,6 +16,10 @@
 #   - what a second monitor costs: zarvella /s at the defaults on one
 #     1280x1024 monitor and on two side by side (a 2560x1024 Xvfb screen
 #     divided by xrandr --setmonitor);
+#   - what the saver costs as a Wayland client while hidden: zarvella /s, /c
+#     and /p, each under a headless sway with two outputs (one at scale 1.5),
+#     CPU seconds per second from /proc (the process and its threads) while
+#     shown, after `move scratchpad` hid both windows, and shown again;
 #   - instructions per frame of one RenderFrame loop, from callgrind, with the
 #     GL calls going to a do-nothing GL (the engine's own work, noise-free),
 #     for one and for two monitors;
@@ -30,11 +34,11 @@
 #
 #   bench/saver_cpu.sh [SECONDS]
 #   SAVER_CPU_PARTS="qt callgrind" bench/saver_cpu.sh   only some parts (runs, qt, preview,
-#                                                       monitors, callgrind, unseen)
+#                                                       monitors, callgrind, unseen, hidden)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-parts=${SAVER_CPU_PARTS:-runs qt preview monitors callgrind unseen}
+parts=${SAVER_CPU_PARTS:-runs qt preview monitors callgrind unseen hidden}
 load_start=$(cut -d' ' -f1-3 /proc/loadavg)
 perf="$root/build/perf"
 work=$(mktemp -d /tmp/zarvella-saver-cpu.XXXXXX)
@@ -59,11 +63,14 @@ cmake -S "$root/bench/saver_cpu" -B "$perf" -DCMAKE_BUILD_TYPE=Release >"$work/b
 cmake -S "$root" -B "$perf/linux" -DCMAKE_BUILD_TYPE=Release -DZARVELLA_TESTS=OFF -DZARVELLA_BENCH=OFF \
   >"$work/b2.log" 2>&1 && cmake --build "$perf/linux" --target zarvella -j "$(nproc)" >>"$work/b2.log" 2>&1 ||
   { tail -20 "$work/b2.log"; die "the Linux saver did not build"; }
-cmake --preset win32 -B "$perf/win32" -DCMAKE_BUILD_TYPE=Release >"$work/b3.log" 2>&1 &&
-  cmake --build "$perf/win32" -j "$(nproc)" >>"$work/b3.log" 2>&1 || { tail -20 "$work/b3.log"; die "Zarvella.scr did not build"; }
 linux_saver="$perf/linux/zarvella"
-scr=$(find "$perf/win32" -iname 'zarvella.scr' | head -1)
-[ -x "$linux_saver" ] && [ -n "$scr" ] || die "saver binaries missing"
+[ -x "$linux_saver" ] || die "the Linux saver is missing"
+if [[ " $parts " == *" runs "* || " $parts " == *" preview "* || " $parts " == *" unseen "* ]]; then
+  cmake --preset win32 -B "$perf/win32" -DCMAKE_BUILD_TYPE=Release >"$work/b3.log" 2>&1 &&
+    cmake --build "$perf/win32" -j "$(nproc)" >>"$work/b3.log" 2>&1 || { tail -20 "$work/b3.log"; die "Zarvella.scr did not build"; }
+  scr=$(find "$perf/win32" -iname 'zarvella.scr' | head -1)
+  [ -n "$scr" ] || die "Zarvella.scr is missing"
+fi
 counter="$perf/swap_counter.so"
 
 # ------------------------------------------------------------ display
@@ -180,6 +187,41 @@ if [[ " $parts " == *" monitors "* ]]; then
   xrandr --setmonitor left 1280/339x1024/271+0+0 screen >/dev/null &&
     xrandr --setmonitor right 1280/339x1024/271+1280+0 none >/dev/null || die "xrandr --setmonitor failed"
   XDG_CONFIG_HOME="$work/config-monitors" HOME="$work" measure "monitors-2" swap "$linux_saver" /s
+fi
+
+# ------------------------------------------------------------ hidden on Wayland
+# CPU s/s of a process (and its threads) over `seconds`, from /proc.
+cpu_per_second() {
+  local a b
+  a=$(awk '{print $14 + $15}' "/proc/$1/stat") || return 1
+  sleep "$seconds"
+  b=$(awk '{print $14 + $15}' "/proc/$1/stat") || return 1
+  awk -v a="$a" -v b="$b" -v t="$(getconf CLK_TCK)" -v s="$seconds" 'BEGIN { printf "%.4f", (b - a) / t / s }'
+}
+# No window of ours is on an output any more.
+all_hidden() { [ "$(swaymsg_ -t get_tree | jq '[.. | objects | select(.app_id == "zarvella" and .visible)] | length')" = 0 ]; }
+hidden_rows=()
+if [[ " $parts " == *" hidden "* ]]; then
+  # shellcheck source=../tests/wayland/sway_lib.sh
+  . "$root/tests/wayland/sway_lib.sh"
+  chmod 755 "$work"
+  zarvella=$linux_saver
+  config="$work/config-hidden"
+  linux_settings "$config" default
+  for mode in /s /c /p; do
+    echo "saver_cpu: zarvella $mode under sway, shown, hidden, shown again (${seconds}s each)" >&2
+    start_sway || die "sway did not start"
+    start_saver_in_sway "$mode"
+    wait_until 15 output_lit HEADLESS-1 "$work/hidden.png" 0.02 || die "zarvella $mode did not draw under sway"
+    shown=$(cpu_per_second "$saver_pid")
+    swaymsg_ '[app_id="zarvella"] move scratchpad' >/dev/null
+    wait_until 10 all_hidden || die "the windows did not go to the scratchpad"
+    hidden=$(cpu_per_second "$saver_pid")
+    swaymsg_ '[app_id="zarvella"] scratchpad show' >/dev/null
+    hidden_rows+=("| zarvella $mode | $shown | $hidden | $(cpu_per_second "$saver_pid") |")
+    kill "$saver_pid" "$sway_pid" 2>/dev/null
+    wait "$saver_pid" "$sway_pid" 2>/dev/null
+  done
 fi
 
 # ------------------------------------------------------------ callgrind
@@ -344,6 +386,12 @@ fi
   echo
   [ -n "${ws_default:-}" ] && echo "wineserver's own CPU during the Wine runs: ${ws_default} s (default), ${ws_top:-?} s (top)."
   echo
+  fi
+  if [ ${#hidden_rows[@]} -gt 0 ]; then
+    echo "| under headless sway, two 1280x720 outputs (one at scale 1.5), defaults | CPU s/s shown | hidden (\`move scratchpad\`) | shown again (\`scratchpad show\`) |"
+    echo "|---|---:|---:|---:|"
+    printf '%s\n' "${hidden_rows[@]}"
+    echo
   fi
   if [ ${#unseen_rows[@]} -gt 0 ]; then
     echo "| window | seen: CPU s/s | seen: frames/s | unseen: CPU s/s | unseen: frames | draws again |"

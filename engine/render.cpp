@@ -47,6 +47,11 @@ void RenderFrame(PictureRecord& picture, FrameHooks& hooks) {
     if (hooks.swap) hooks.swap();
 }
 
+void DrawOutputFrame(const PictureRecord& picture, const PixelRect& buffer) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawPictureIn(picture, buffer);
+}
+
 void AdvancePicture(PictureRecord& picture) {
     picture.animation = AdvancePhases(picture.animation, picture.settings.Speed, picture.random);
     picture.walk = BuildSurfaceGrid(picture.settings, picture.animation, picture.grid);

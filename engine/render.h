@@ -49,6 +49,10 @@ void DrawPicture(PictureRecord& picture);
 // for a surface of its own, such as one output of several.
 void DrawPictureIn(const PictureRecord& picture, const PixelRect& viewport);
 
+// One output's frame of a picture advanced once for every output: clear,
+// then DrawPictureIn over the output's whole buffer (device pixels).
+void DrawOutputFrame(const PictureRecord& picture, const PixelRect& buffer);
+
 // A window's frame, as its timer or paint asks for it: clear, AdvancePicture,
 // DrawPicture, the hooks' overlay, their swap.
 void RenderFrame(PictureRecord& picture, FrameHooks& hooks);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "behaviour/window_handle.h"
+
 #ifndef ZARVELLA_VERSION
 #error "ZARVELLA_VERSION, the project's version, comes from the top CMakeLists.txt"
 #endif
@@ -70,20 +72,39 @@ SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, 
     return settings;
 }
 
-std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName,
-                         const char* waylandName) {
+std::string XOnlyForm(const LaunchPlan& plan) {
+    if (plan.kind == LaunchKind::Mode)
+        return plan.mode == SaverMode::Preview && ParseWindowHandle(plan.secondArgument) != 0
+                   ? "/p ID"
+                   : "";
+    if (plan.kind != LaunchKind::Hack) return "";
+    if (plan.hack.target != HackTarget::GivenWindow) return "";
+    return plan.hack.fromWindowVariable ? "XSCREENSAVER_WINDOW" : "-window-id";
+}
+
+DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
     const bool needsNone =
         plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
         plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
         plan.kind == LaunchKind::LayerSurfaces ||
         (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
-    if (displayOpens || needsNone) return {};
-    const bool unset = !displayName || !*displayName;
-    if (unset && waylandName && *waylandName)
-        return "zarvella: needs an X display (Xwayland), and DISPLAY is not set in this Wayland "
-               "session";
-    if (unset) return "zarvella: cannot open display: DISPLAY is not set";
-    return std::string("zarvella: cannot open display '") + displayName + "'";
+    if (needsNone) return {};
+    const std::string xOnly = XOnlyForm(plan);
+    const bool waylandSession = facts.wayland && *facts.wayland;
+    if (waylandSession && facts.waylandOpens && xOnly.empty()) return {WindowSystem::Wayland, {}};
+    if (facts.displayOpens) return {WindowSystem::X11, {}};
+    const bool unset = !facts.display || !*facts.display;
+    if (unset && waylandSession && !xOnly.empty())
+        return {WindowSystem::None, "zarvella: " + xOnly +
+                                        " draws into an X window, and DISPLAY is not set in "
+                                        "this Wayland session (no Xwayland)"};
+    if (unset && waylandSession)
+        return {
+            WindowSystem::None,
+            std::string("zarvella: cannot connect to the Wayland display '") + facts.wayland + "'"};
+    if (unset) return {WindowSystem::None, "zarvella: cannot open display: DISPLAY is not set"};
+    return {WindowSystem::None,
+            std::string("zarvella: cannot open display '") + facts.display + "'"};
 }
 
 std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/desktop_cover.h"
 #include "settings/settings.h"
 #include "startup/mode.h"
 #include "startup/options.h"
@@ -71,14 +72,30 @@ std::string VersionText();
 // them, with each option given taking the place of its setting.
 SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors);
 
-// The line to print (then exit with code 1) when the plan needs a display
-// and none opens; empty otherwise. Help, the version, a usage error, the
-// Wayland layer surfaces (which need no X display) and
-// changing the password need none. displayName: the DISPLAY variable or
-// null; waylandName: WAYLAND_DISPLAY or null, for a Wayland session without
-// Xwayland, where nothing says that an X display is what is missing.
-std::string DisplayError(const LaunchPlan& plan, bool displayOpens, const char* displayName,
-                         const char* waylandName = nullptr);
+// What the session offers: DISPLAY and WAYLAND_DISPLAY (null when unset),
+// and whether each opens.
+struct DisplayFacts {
+    const char* display = nullptr;
+    bool displayOpens = false;
+    const char* wayland = nullptr;
+    bool waylandOpens = false;
+};
+
+// Where the windows go, or the line to print (then exit with code 1). A
+// Wayland session gets Wayland windows, with Xwayland there or not, except
+// for the forms that draw into another program's X window (XOnlyForm):
+// those need X. Help, the version, a usage error and changing the password
+// need no display at all (WindowSystem::None, no error).
+struct DisplayChoice {
+    WindowSystem system = WindowSystem::None;
+    std::string error;
+};
+DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts);
+
+// The form that needs X, as the user wrote it ("/p ID", "-window-id",
+// "XSCREENSAVER_WINDOW"); empty when the plan runs on Wayland too (-root
+// there is LaunchKind::LayerSurfaces).
+std::string XOnlyForm(const LaunchPlan& plan);
 
 // The line to print (then exit with code 1) when -root on Wayland cannot
 // connect: waylandSocket (a handed-over connection) first, as libwayland

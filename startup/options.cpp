@@ -280,6 +280,7 @@ HackCommandLine ParseHackCommandLine(const std::vector<std::string>& args,
     } else if (variable) {
         o.target = HackTarget::GivenWindow;
         o.window = ParseWindowHandle(windowVariable);
+        o.fromWindowVariable = true;
         if (o.window == 0)
             result.error = std::string("XSCREENSAVER_WINDOW holds \"") + windowVariable +
                            "\", not an X window id";

@@ -37,7 +37,8 @@ struct HackOptions {
     int32_t delayMicroseconds = kDelayDefault;
     bool showFrameRate = false;
     HackTarget target = HackTarget::OwnWindow;
-    unsigned long window = 0;  // GivenWindow's id
+    unsigned long window = 0;         // GivenWindow's id
+    bool fromWindowVariable = false;  // that id came from XSCREENSAVER_WINDOW
 };
 
 // One option as --help and the manual page list it: "-speed", "N",

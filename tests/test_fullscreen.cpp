@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
 #include "behaviour/hack.h"
 #include "engine/animation.h"
@@ -210,4 +211,48 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     FullScreenWindowEnded(host, window);
     EXPECT_EQ(withdrawals(), 2);
     EXPECT_FALSE(host.saverRunning);
+}
+
+TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemAndTheWindowManager) {
+    const struct {
+        DesktopFacts facts;
+        CoverPlan plan;  // per output, unmanaged, grab, cursor known
+    } rows[] = {
+        {{WindowSystem::X11, false}, {false, false, false, true}},  // a bare display
+        {{WindowSystem::X11, true}, {false, true, true, true}},
+        {{WindowSystem::Wayland, false}, {true, false, false, false}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(PlanCover(r.facts), r.plan);
+    EXPECT_EQ(GrabRetryDelayMs(kGrabTries - 1), kGrabRetryMs);
+    EXPECT_EQ(GrabRetryDelayMs(kGrabTries), 0);
+}
+
+// Without a desktop position the first one seen is the start, also anew
+// after the outputs changed.
+TEST_F(FullScreen, WithoutADesktopPositionTheFirstOneSeenIsTheStart) {
+    host.knowsCursor = false;
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
+    EXPECT_FALSE(window.startCursorKnown);
+    const auto seen = [this](ScreenPoint at) {
+        host.cursor = at;
+        return FullScreenMouseMove(host, window);
+    };
+    EXPECT_FALSE(seen({900, 700}));
+    EXPECT_FALSE(seen({910, 690}));
+    host.monitors.push_back({1280, 0, 1280, 1024});
+    EXPECT_TRUE(FullScreenDisplayChange(host, window));
+    EXPECT_FALSE(seen({1500, 20}));
+    EXPECT_TRUE(seen({1511, 20}));
+}
+
+// One window per output: a tick advances the picture once if any is shown,
+// and not at all while none is.
+TEST_F(FullScreen, ATickOfTheOutputsAdvancesOnceOnlyWhileOneIsShown) {
+    ASSERT_TRUE(StartFullScreen(host, window, store, errors));
+    PictureRecord once = window.picture;
+    AdvancePicture(once);
+    EXPECT_FALSE(AdvanceForShownOutputs(window, 0));
+    EXPECT_NE(window.picture.animation.Phase1, once.animation.Phase1);
+    EXPECT_TRUE(AdvanceForShownOutputs(window, 2));
+    EXPECT_EQ(window.picture.animation.Phase1, once.animation.Phase1);
 }

@@ -152,7 +152,7 @@ TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
         EXPECT_EQ(plan.kind, r.kind) << r.args[0] << " " << r.args.size();
         EXPECT_EQ(PlanLaunch(r.args, r.variable, kWindows, session).kind, kMode);
         if (r.kind == layers) {
-            EXPECT_EQ(DisplayError(plan, false, nullptr, r.display), "");
+            EXPECT_EQ(ChooseDisplay(plan, {nullptr, false, r.display, false}).error, "");
         }
     }
 }
@@ -160,19 +160,40 @@ TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
 // What stops a start before any window, with the one line it prints.
 TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
     const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
-    EXPECT_EQ(DisplayError(plan({"/s"}), false, nullptr),
-              "zarvella: cannot open display: DISPLAY is not set");
-    EXPECT_EQ(DisplayError(plan({"/c"}), false, ":99"), "zarvella: cannot open display ':99'");
-    EXPECT_EQ(DisplayError(plan({"-root"}), false, ""),
-              "zarvella: cannot open display: DISPLAY is not set");
-    EXPECT_EQ(DisplayError(plan({"/p", "12"}), true, ":0"), "");
-    EXPECT_EQ(DisplayError(plan({"/s"}), false, nullptr, "wayland-0"),
-              "zarvella: needs an X display (Xwayland), and DISPLAY is not set in this Wayland "
-              "session");
+    // X for the forms that need it, else Wayland in a Wayland session.
+    constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
+    const DisplayFacts none{}, wl{nullptr, false, "wayland-1", true},
+        both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false},
+        deadWlOnly{nullptr, false, "wayland-9", false};
+    const std::string noX =
+        " draws into an X window, and DISPLAY is not set in this Wayland "
+        "session (no Xwayland)";
+    const struct {
+        Args args;
+        DisplayFacts facts;
+        WindowSystem system;
+        std::string error;
+    } rows[] = {
+        {{"/s"}, none, N, "zarvella: cannot open display: DISPLAY is not set"},
+        {{"/c"}, deadWl, N, "zarvella: cannot open display ':0'"},
+        {{"/p", "12"}, both, X, ""},
+        {{"/s"}, both, W, ""},
+        {{"/p"}, wl, W, ""},
+        {{"/s"}, deadWlOnly, N, "zarvella: cannot connect to the Wayland display 'wayland-9'"},
+        {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
+        {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},
+        {{"/a"}, none, N, ""},
+        {{"--help"}, none, N, ""},
+        {{"-root", "-bogus"}, none, N, ""},
+    };
+    for (const auto& row : rows) {
+        const DisplayChoice choice = ChooseDisplay(plan(row.args), row.facts);
+        EXPECT_EQ(choice.system, row.system) << row.args[0];
+        EXPECT_EQ(choice.error, row.error) << row.args[0];
+    }
+    EXPECT_EQ(ChooseDisplay(PlanLaunch({}, "12", kLinux), wl).error,
+              "zarvella: XSCREENSAVER_WINDOW" + noX);
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
-    // Nothing to show needs no display.
-    for (const Args& args : {Args{"/a"}, Args{"--help"}, Args{"-version"}, Args{"-root", "-bogus"}})
-        EXPECT_EQ(DisplayError(plan(args), false, nullptr), "") << args[0];
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(WaylandConnectError("nowhere", nullptr),
               "zarvella: cannot connect to the Wayland display 'nowhere'");

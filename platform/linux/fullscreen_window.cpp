@@ -45,8 +45,8 @@ class KeepAtBottom : public QAbstractNativeEventFilter {
 
 }  // namespace
 
-FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors)
-    : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors) {
+FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover)
+    : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors), cover_(cover) {
     Build();
 }
 
@@ -75,7 +75,10 @@ void FullScreenWindow::Build() {
         setPosition(CentredOrigin(screen.width(), kHackWindowWidth),
                     CentredOrigin(screen.height(), kHackWindowHeight));
     } else {
-        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        // Unmanaged: no window manager frames it, tiles it or keeps a
+        // panel above it.
+        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                 (cover_.unmanaged ? Qt::BypassWindowManagerHint : Qt::Widget));
         // The layout size, centred; OnCreate replaces it with the screen's.
         resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
         setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
@@ -146,6 +149,20 @@ void FullScreenWindow::OnCreate() {
 
 void FullScreenWindow::paintGL() {
     OnPaint();
+}
+
+// A grab needs a window on the screen.
+void FullScreenWindow::exposeEvent(QExposeEvent* event) {
+    GlWindow::exposeEvent(event);
+    if (cover_.grabInput && isExposed() && grabTries_ == 0) GrabInput();
+}
+
+void FullScreenWindow::GrabInput() {
+    if (!keyboardGrabbed_) keyboardGrabbed_ = setKeyboardGrabEnabled(true);
+    if (!pointerGrabbed_) pointerGrabbed_ = setMouseGrabEnabled(true);
+    if (keyboardGrabbed_ && pointerGrabbed_) return;
+    if (const int wait = GrabRetryDelayMs(++grabTries_); wait > 0)
+        QTimer::singleShot(wait, this, &FullScreenWindow::GrabInput);
 }
 
 void FullScreenWindow::OnPaint() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
 #include "startup/options.h"
@@ -26,8 +27,10 @@ class SightWatcher;
 class FullScreenWindow : public GlWindow, private FullScreenHost {
     Q_OBJECT
   public:
-    // The saver: full screen, with the stored settings.
-    FullScreenWindow(SettingsStore& store, ErrorSink& errors);
+    // The saver: full screen, with the stored settings, covering the
+    // desktop as `cover` says (unmanaged and grabbing input under a window
+    // manager).
+    FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover);
     // The hack, with the command line's settings: embedInto is the X window
     // to draw into (XSCREENSAVER_WINDOW, -window-id), followed in its size.
     // The root (-root by hand) gets a window below every other one, over
@@ -36,6 +39,7 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
 
   protected:
     void paintGL() override;
+    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +69,8 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     void Terminate() override;
 
     void Build();
+    // Keyboard and pointer, tried again while another client holds them.
+    void GrabInput();
 
     FullScreenRecord record_;  // its picture, cursor start, monitors, notice
     QTimer* timer_ = nullptr;
@@ -74,6 +80,9 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     std::optional<HackOptions> hack_;
     unsigned long embedInto_ = 0;
     bool desktop_ = false;  // -root by hand: below every other window
+    CoverPlan cover_;
+    bool keyboardGrabbed_ = false, pointerGrabbed_ = false;
+    int grabTries_ = 0;
     std::unique_ptr<QAbstractNativeEventFilter> keepAtBottom_;  // and back below when raised
 };
 

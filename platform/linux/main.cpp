@@ -10,6 +10,7 @@
 
 #include "behaviour/window_handle.h"
 #include "engine/fpu.h"
+#include "platform/linux/fullscreen_outputs.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/message_box.h"
@@ -17,6 +18,7 @@
 #include "platform/linux/preview_window.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/settings_window.h"
+#include "platform/linux/wayland_display.h"
 #include "platform/linux/x11_window.h"
 #include "platform/wayland/layer_shell.h"
 #include "startup/launch.h"
@@ -104,10 +106,15 @@ int AddToXScreenSaver() {
     return outcome.exitCode;
 }
 
-int RunFullScreen() {
+int RunFullScreen(WindowSystem system) {
+    const CoverPlan cover = PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
-    FullScreenWindow window(store, errors);
+    if (cover.windowPerOutput) {
+        FullScreenOutputs saver(store, errors);
+        return QApplication::exec();
+    }
+    FullScreenWindow window(store, errors, cover);
     window.show();
     window.raise();
     window.requestActivate();
@@ -155,20 +162,24 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
-    const std::string noDisplay =
-        DisplayError(plan, DisplayOpens(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
-    if (!noDisplay.empty()) {
-        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+    DisplayFacts facts{std::getenv("DISPLAY"), false, std::getenv("WAYLAND_DISPLAY"),
+                       WaylandDisplayOpens()};
+    // X only when it may be used: asking GNOME's X display starts Xwayland.
+    facts.displayOpens =
+        ChooseDisplay(plan, facts).system != WindowSystem::Wayland && DisplayOpens();
+    const DisplayChoice choice = ChooseDisplay(plan, facts);
+    if (!choice.error.empty()) {
+        std::fprintf(stderr, "%s\n", choice.error.c_str());
         return 1;
     }
-
-    // Embedding into foreign X windows needs X11, whatever the session.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_QPA_PLATFORM", choice.system == WindowSystem::Wayland ? "wayland" : "xcb");
     SetDefaultSurfaceFormat();
     // Windows over the monitors or inside another window take device pixels;
     // the settings window and the hack's own window keep the desktop's scale.
     const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
-    if (!settingsWindow &&
+    // On Wayland the compositor places every window and tells its scale;
+    // the windows draw into their whole buffers.
+    if (!settingsWindow && choice.system == WindowSystem::X11 &&
         !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
         UseDevicePixels();
     QApplication app(argc, argv);
@@ -189,5 +200,5 @@ int main(int argc, char** argv) {
         case SaverMode::FullScreen:
             break;
     }
-    return RunFullScreen();
+    return RunFullScreen(choice.system);
 }

@@ -1,6 +1,7 @@
 #include "platform/linux/preview_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWindow>
@@ -120,7 +121,10 @@ int RunPreview(std::string_view secondArgument) {
         view->show();
         // Keys end the stand-alone window: it takes the focus.
         view->requestActivate();
-        EndWithForeignWindow(view->winId());
+        // X: killing the window (xkill) ends us. A Wayland window is ours
+        // alone; closing it ends the application.
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            EndWithForeignWindow(view->winId());
     }
     view->Start();
     qApp->exec();

@@ -154,6 +154,8 @@ class FakeFullScreenHost : public FullScreenHost {
         log.push_back("cursorpos");
         return cursor;
     }
+    bool knowsCursor = true;
+    bool KnowsCursor() override { return knowsCursor; }
     void ShowCursor(bool show) override {
         cursorCount += show ? 1 : -1;
         log.push_back(show ? "showcursor" : "hidecursor");

@@ -412,7 +412,7 @@ case_no_display_or_window() {
   io="the X window $(printf 0x%x "$parent") is an InputOnly window, which cannot be drawn into"
   for run in "env|-window-id $parent|$io" "env XSCREENSAVER_WINDOW=$parent|-root|$io" "env|/p $parent|$io" \
              "env -u DISPLAY|/s|cannot open display: DISPLAY is not set" \
-             "env -u DISPLAY WAYLAND_DISPLAY=wayland-0|-window|needs an X display (Xwayland), and DISPLAY is not set in this Wayland session" \
+             "env -u DISPLAY WAYLAND_DISPLAY=wayland-0|-window|cannot connect to the Wayland display 'wayland-0'" \
              "env -u DISPLAY WAYLAND_DISPLAY=nowhere|-root|cannot connect to the Wayland display 'nowhere'" \
              "env DISPLAY=:149|/c|cannot open display ':149'" \
              "env XSCREENSAVER_WINDOW=junk|-root|XSCREENSAVER_WINDOW holds \"junk\", not an X window id" \
@@ -671,6 +671,7 @@ case_unseen_host() {
 }
 
 source "$(dirname "$0")/monitors_case.sh"
+source "$(dirname "$0")/wm_case.sh"
 
 # ---- run -------------------------------------------------------------------------
 
@@ -694,6 +695,10 @@ run_case "/s 11 px down ends"  case_fullscreen_ends /s  "mousemove --sync 645 52
 run_case "/s a key ends"       case_fullscreen_ends /s  ""                         "key x"             0
 run_case "/S a lone Shift ends" case_fullscreen_ends /S ""                         "key Shift_L"       -
 run_case "/s on two monitors: one frame on each, primary left or right, monitors changing; every window in device pixels at any scale" case_monitors
+#        name                                                        function            ends on           window manager
+run_case "/s under openbox on two monitors: covered, unmanaged, on top" case_window_manager "mousemove 1900 500" openbox
+run_case "/s under xfwm4 on two monitors: covered, unmanaged, on top"   case_window_manager "key x"              xfwm4 --compositor=off
+run_case "/s under i3 on two monitors: covered, unmanaged, on top"      case_window_manager "mousemove 1900 500" i3 -c "$work/i3.conf"
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
 run_case "/p 0: stand-alone window, a key ends it" case_preview_stand_alone
 run_case "/p ID: destroying its own window ends it; it follows the parent's size" case_preview_own_window

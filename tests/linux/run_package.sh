@@ -120,6 +120,7 @@ case_install() {
   local deps
   deps=$(dpkg-query -W -f='${Depends}' zarvella)
   check "its dependencies come from the binary (got: $deps)" grep -q 'libqt6widgets6' <<<"$deps"
+  check "it depends on Qt's Wayland platform (got: $deps)" grep -qw 'qt6-wayland' <<<"$deps"
   check "it recommends xscreensaver" \
     [ "$(dpkg-query -W -f='${Recommends}' zarvella)" = xscreensaver ]
 }

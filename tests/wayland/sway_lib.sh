@@ -64,6 +64,28 @@ expect_output_lit() {
 # shot_size FILE: "WxH" of a picture
 shot_size() { identify -format '%wx%h' "$1" 2>/dev/null; }
 
+# start_saver_in_sway ARGS...: the saver as a client of the compositor, with
+# this case's settings folder (which the compositor's user may write); its
+# pid in $saver_pid, its output in $work/saver.log.
+start_saver_in_sway() {
+  [ ${#as_sway[@]} -gt 0 ] && chown -R 65534:65534 "$config"
+  env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 \
+    XDG_CONFIG_HOME="$config" "${as_sway[@]}" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+  saver_pid=$!
+}
+# sway_windows TITLE: "WxH+X+Y fullscreen-mode output" of each window titled
+# TITLE, one a line, ordered by output; false when there is none
+sway_windows() {
+  swaymsg_ -t get_tree 2>/dev/null | jq -r --arg t "$1" '
+    [.. | objects | select(.type == "output") as $o | $o | .. | objects
+      | select((.type == "con" or .type == "floating_con") and .name == $t)
+      | "\(.rect.width)x\(.rect.height)+\(.rect.x)+\(.rect.y) \(.fullscreen_mode) \($o.name)"]
+    | unique | .[]' | grep .
+}
+sway_windows_named() { sway_windows "$1" >/dev/null; }
+# output_region_lit OUTPUT FILE GEOMETRY SHARE: a shot of OUTPUT whose region
+# (device pixels) is lit above SHARE (a predicate for wait_until)
+output_region_lit() { output_shot "$1" "$2" && lit_above "$2" "$3" "$4"; }
 # stop_swaybg: ends the compositor's own background client. sway stacks a
 # newer background layer surface below an older one, so a layer-shell client
 # started after swaybg would be hidden by it; without it, whatever a client

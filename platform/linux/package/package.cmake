@@ -70,6 +70,9 @@ if(ZARVELLA_HOMEPAGE)
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZARVELLA_HOMEPAGE}")
 endif()
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its Wayland platform at run time, so no library names it: a
+# Wayland session needs the plugin itself. dpkg-shlibdeps adds the rest.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis, then the long description; CPack indents its lines and turns

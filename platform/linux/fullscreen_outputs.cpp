@@ -1,0 +1,170 @@
+#include "platform/linux/fullscreen_outputs.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/linux/password_system.h"
+#include "startup/mode.h"
+
+namespace zarvella::linux_shell {
+
+OutputWindow::OutputWindow(FullScreenOutputs& saver, QScreen* screen)
+    : GlWindow(GlVariant::FullScreen), saver_(saver), output_(screen) {
+    setTitle(QString::fromUtf8(kApplicationTitle));
+    setFlags(Qt::Window | Qt::FramelessWindowHint);
+    setScreen(screen);
+    setGeometry(screen->geometry());
+}
+
+void OutputWindow::paintGL() {
+    saver_.OnPaint(*this);
+}
+
+void OutputWindow::exposeEvent(QExposeEvent* event) {
+    GlWindow::exposeEvent(event);
+    if (isExposed()) saver_.OnExposed();
+}
+
+// Wayland tells a window where the pointer is only over it: the position
+// entering it counts as one seen, so a move onto another output is a move.
+bool OutputWindow::event(QEvent* event) {
+    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+        const QPointF local = event->type() == QEvent::Enter
+                                  ? static_cast<QEnterEvent*>(event)->position()
+                                  : static_cast<QMouseEvent*>(event)->position();
+        const QPoint at = screen()->geometry().topLeft() + local.toPoint();
+        saver_.OnMouseMove({at.x(), at.y()});
+    }
+    return GlWindow::event(event);
+}
+
+void OutputWindow::keyPressEvent(QKeyEvent*) {
+    saver_.OnKeyDown();
+}
+
+void OutputWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    saver_.OnClose();
+}
+
+FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
+    timer_.setInterval(kFullScreenTimerMs);
+    connect(&timer_, &QTimer::timeout, this, &FullScreenOutputs::OnTimer);
+    StartFullScreen(*this, record_, store, errors);
+    auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
+    connect(app, &QGuiApplication::screenAdded, this, &FullScreenOutputs::OnScreensChange);
+    // Queued: while the signal runs, the screen still counts among them.
+    connect(app, &QGuiApplication::screenRemoved, this, &FullScreenOutputs::OnScreensChange,
+            Qt::QueuedConnection);
+}
+
+FullScreenOutputs::~FullScreenOutputs() = default;
+
+void FullScreenOutputs::OnScreensChange() {
+    FullScreenDisplayChange(*this, record_);
+}
+
+// The frame the tick advanced, over the window's whole buffer.
+void FullScreenOutputs::OnPaint(OutputWindow& window) {
+    const qreal ratio = window.devicePixelRatio();
+    DrawOutputFrame(record_.picture,
+                    {0, 0, qRound(window.width() * ratio), qRound(window.height() * ratio)});
+}
+
+// A window shown again goes on from the frame it left.
+void FullScreenOutputs::OnExposed() {
+    if (!timer_.isActive()) timer_.start();
+}
+
+// One frame for every shown window; none shown, the timer stops until one is.
+void FullScreenOutputs::OnTimer() {
+    const auto shown = std::count_if(windows_.begin(), windows_.end(),
+                                     [](const auto& window) { return window->isExposed(); });
+    if (!AdvanceForShownOutputs(record_, static_cast<int>(shown))) {
+        timer_.stop();
+        return;
+    }
+    for (const auto& window : windows_)
+        if (window->isExposed()) window->update();
+}
+
+void FullScreenOutputs::OnKeyDown() {
+    FullScreenKeyDown(*this, record_);
+}
+
+void FullScreenOutputs::OnMouseMove(ScreenPoint seen) {
+    lastSeen_ = seen;
+    FullScreenMouseMove(*this, record_);
+}
+
+void FullScreenOutputs::OnClose() {
+    FullScreenWindowEnded(*this, record_);
+    QCoreApplication::exit(0);
+}
+
+// Each output in logical pixels, as Wayland places them: for telling a
+// change, not for drawing (each window draws into its whole buffer).
+std::vector<PixelRect> FullScreenOutputs::Monitors() {
+    std::vector<PixelRect> monitors;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        monitors.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    return monitors;
+}
+
+void FullScreenOutputs::PlaceWindow(const PixelRect&) {
+    FollowScreens();
+}
+
+void FullScreenOutputs::FollowScreens() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    std::erase_if(windows_, [&screens](const std::unique_ptr<OutputWindow>& window) {
+        return !window->Output() || !screens.contains(window->Output());
+    });
+    for (QScreen* screen : screens) {
+        const bool covered = std::any_of(windows_.begin(), windows_.end(),
+                                         [screen](const auto& w) { return w->Output() == screen; });
+        if (covered) continue;
+        windows_.push_back(std::make_unique<OutputWindow>(*this, screen));
+        if (cursorHidden_) windows_.back()->setCursor(Qt::BlankCursor);
+        windows_.back()->showFullScreen();
+    }
+}
+
+void FullScreenOutputs::AttachContext() {
+    // Each window's context is made, and SetupGL run, before its first frame.
+    for (const auto& window : windows_) window->create();
+}
+
+void FullScreenOutputs::ShowCursor(bool show) {
+    cursorHidden_ = !show;
+    for (const auto& window : windows_) {
+        if (show) {
+            window->unsetCursor();
+        } else {
+            window->setCursor(Qt::BlankCursor);
+        }
+    }
+}
+
+bool FullScreenOutputs::VerifySaverPassword() {
+    SaverPasswordSystem system;
+    return zarvella::VerifySaverPassword(system, 0);
+}
+
+void FullScreenOutputs::HideWindow() {
+    for (const auto& window : windows_) window->hide();
+}
+
+void FullScreenOutputs::Terminate() {
+    QCoreApplication::exit(0);
+}
+
+}  // namespace zarvella::linux_shell

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The saver as a native Wayland client, each case in a headless sway of its own
+# (sway_lib.sh). run_windows_e2e.sh ZARVELLA (ZARVELLA_E2E_ONLY=TEXT: only those cases)
+set -uo pipefail
+source "$(dirname "$0")/../linux/x_lib.sh"
+source "$(dirname "$0")/sway_lib.sh"
+[ $# -ge 1 ] || { echo "usage: $0 ZARVELLA" >&2; exit 2; }
+zarvella=$(readlink -f "$1")
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-wayland.XXXXXX")
+chmod 755 "$work"  # the compositor's user works below it
+trap 'stop_case_processes; [ "$failed" -eq 0 ] && rm -rf "$work" || echo "run_e2e: logs in $work"' EXIT
+trap 'exit 130' INT TERM
+
+# fresh ARGS...: a new sway and settings folder, the saver started with ARGS
+fresh() {
+  config=$(mktemp -d "$work/config.XXXXXX")
+  start_sway && start_saver_in_sway "$@"
+}
+
+# /s: a full-screen window on each output, whose 1280x720 pixels are lit on
+# both halves (a viewport short of the buffer leaves the right dark); a key ends it.
+case_fullscreen() {
+  fresh /s || { check "sway starts" false; return; }
+  expect_output 15 "a full-screen window on each output" \
+    "$(printf '1280x720+0+0 1 HEADLESS-1\n853x480+1280+0 1 HEADLESS-2')" sway_windows Zarvella
+  local o
+  for o in "${sway_outputs[@]}"; do
+    expect_output_lit 15 "$o" "$work/$o.png" 0.02
+    check "$o: 1280x720 (got $(shot_size "$work/$o.png"))" [ "$(shot_size "$work/$o.png")" = 1280x720 ]
+    check "$o: the picture reaches the right half" lit_above "$work/$o.png" 640x720+640+0 0.01
+  done
+  in_sway wtype -s 1500 -k Escape
+  expect_exit 10 "/s: Escape ends it"
+}
+
+# case_window TITLE PICTURE-HEIGHT ARGS...: its picture (the top rows) drawn
+case_window() {
+  local title=$1 height=$2 w h x y; shift 2
+  fresh "$@" || { check "sway starts" false; return; }
+  expect 15 "\"$title\" shows" sway_windows_named "$title"
+  IFS='x+ ' read -r w h x y _ < <(sway_windows "$title")
+  check "$title: its picture is drawn" wait_until 15 output_region_lit HEADLESS-1 \
+    "$work/window.png" "${w}x${height:-$h}+$x+$y" 0.02
+  stop_saver
+}
+
+case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
+  fresh /p 12 && expect_exit 10 "/p 12 ends" 1
+  local got want="zarvella: /p ID draws into an X window, and DISPLAY is not set in this Wayland session (no Xwayland)"
+  got=$(tail -n1 "$work/saver.log")
+  check "one line: $want (got '$got')" [ "$got" = "$want" ]
+}
+
+run_case "/s: every output covered full screen, a key ends it" case_fullscreen
+run_case "/c: the settings window with its picture"            case_window "Zarvella Settings" 290 /c
+run_case "/p: the stand-alone preview with its picture"        case_window MySaver "" /p
+run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
+summary
