@@ -95,8 +95,10 @@ GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96
 
 // Room kept for a frame the window system does not tell of (a Wayland
 // compositor's own title bar and borders, an X11 window manager's before it
-// framed the window): as much as the Windows frame the layout counts.
-inline constexpr PixelSize kUntoldFrame{8, kSettingsFrameExtra};
+// framed the window): a Windows frame, as the layout counts it, on every
+// side, since a compositor that draws the frame may centre the client area
+// alone and leave the title bar hanging above it.
+inline constexpr PixelSize kUntoldFrame{16, 2 * kSettingsFrameExtra};
 
 // The settings window's client size where the screen's area for windows is
 // `available` (without panels) and the system puts a frame of `frame` around

@@ -215,7 +215,7 @@ TEST(Fit, ScaledDownToTheAvailableAreaKeepingItsProportions) {
         EXPECT_EQ(FitWithin(r.size, r.available), r.expected)
             << r.available.width << "x" << r.available.height;
     // The settings window with its frame (0x0: not told) inside 640x360.
-    EXPECT_EQ(SettingsClientSize({640, 360}, {}), (PixelSize{306, 330}));
+    EXPECT_EQ(SettingsClientSize({640, 360}, {}), (PixelSize{279, 300}));
     EXPECT_EQ(SettingsClientSize({640, 360}, {4, 26}), (PixelSize{310, 334}));
     EXPECT_EQ(SettingsClientSize({1920, 1080}, {}), (PixelSize{400, 430}));
     const ControlRect save = ScaleToSize(kSaveButtonRect, {400, 430}, {306, 330});
