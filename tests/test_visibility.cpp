@@ -67,12 +67,10 @@ TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Visibility, ::testing::Range(0, 6));
 
-// A paint: unseen, nothing; seen before any tick advanced the picture, black.
+// Beside the rows' paints: one before any tick advanced the picture.
 TEST(Paint, NothingUnseenBlackBeforeTheFirstTick) {
     EXPECT_EQ(WhatPaintDraws(false, false), PaintDraws::Nothing);
-    EXPECT_EQ(WhatPaintDraws(false, true), PaintDraws::Nothing);
     EXPECT_EQ(WhatPaintDraws(true, false), PaintDraws::Black);
-    EXPECT_EQ(WhatPaintDraws(true), PaintDraws::Picture);
 }
 
 // The preview thread asks for no repaint while its window cannot be seen.
