@@ -4,9 +4,7 @@
 
 #include "behaviour/hack.h"
 #include "behaviour/monitors.h"
-#include "engine/animation.h"
-#include "engine/picture.h"
-#include "engine/random.h"
+#include "engine/render.h"
 
 namespace zarvella {
 
@@ -89,10 +87,7 @@ int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t inter
 
 void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settings) {
     picture.settings = settings;
-    SeedRandom(picture.random);
-    picture.animation = SeedAnimationState(picture.random);
-    // Takes the draws after the animation's, as the hack does.
-    ChooseRandomPicture(picture.settings, picture.random);
+    StartPicture(picture);
 }
 
 }  // namespace zarvella

@@ -51,6 +51,12 @@ GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
     return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
 }
 
+PixelSize SettingsClientSize(PixelSize available, PixelSize frame) {
+    if (frame == PixelSize{}) frame = kUntoldFrame;
+    return FitWithin({kSettingsWindowWidth, kSettingsWindowHeight},
+                     {available.width - frame.width, available.height - frame.height});
+}
+
 void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
     SetViewport(SettingsPictureViewport(outerWidth, outerHeight, dpi));
 }
