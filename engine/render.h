@@ -37,7 +37,8 @@ struct FrameHooks {
 
 // A picture's start, once its settings are in: the generator seeded from the
 // clock, the animation seeded, then the random picture chosen when Random is
-// on (its draw comes after the animation's, as it always did).
+// on (its draw comes after the animation's, as it always did:
+// docs/compatibility.md).
 void StartPicture(PictureRecord& picture);
 
 // The animation one frame on: AdvancePhases, then BuildSurfaceGrid. Once per
