@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """globals_filter.py DISPLAY-SOCKET COMMAND...: COMMAND as a lock screen's host
 runs it: its connection in WAYLAND_SOCKET, only the host's globals announced.
-Passes SIGTERM on; ends with COMMAND's exit code."""
+Passes SIGTERM on; on SIGUSR1 closes COMMAND's first layer surface, as a
+compositor may (a forged zwlr_layer_surface_v1.closed); ends with COMMAND's
+exit code."""
 import array, os, selectors, signal, socket, struct, subprocess, sys
 
 OFFERED = {b"wl_compositor", b"wl_shm", b"zwlr_layer_shell_v1", b"zxdg_output_manager_v1",
@@ -13,16 +15,25 @@ child = subprocess.Popen(sys.argv[2:], env={**os.environ, "WAYLAND_SOCKET": str(
                          pass_fds=[handed.fileno()])
 handed.close()
 signal.signal(signal.SIGTERM, lambda *_: child.send_signal(signal.SIGTERM))
-registries, pending = set(), {client: b"", compositor: b""}
+signal.signal(signal.SIGUSR1, lambda *_: closing.append(True))
+registries, layer_shells, layer_surfaces, closing = set(), set(), [], []
+pending = {client: b"", compositor: b""}
 pending_fds = {client: array.array("i"), compositor: array.array("i")}
 
 
 def keep(source, message):
-    """False for a wl_registry.global the host lacks; notes each registry."""
+    """False for a wl_registry.global the host lacks; notes each registry, the
+    layer shell bound and the layer surfaces made."""
     sender, size_opcode = struct.unpack_from("<II", message)
     opcode = size_opcode & 0xFFFF
     if source is client and sender == 1 and opcode == 1:
         registries.add(struct.unpack_from("<I", message, 8)[0])
+    if source is client and sender in registries and opcode == 0:  # bind(name, interface, version, id)
+        length = struct.unpack_from("<I", message, 12)[0]
+        if message[16:16 + length - 1] == b"zwlr_layer_shell_v1":
+            layer_shells.add(struct.unpack_from("<I", message, 16 + (length + 3) // 4 * 4 + 4)[0])
+    if source is client and sender in layer_shells and opcode == 0:  # get_layer_surface
+        layer_surfaces.append(struct.unpack_from("<I", message, 8)[0])
     if source is compositor and sender in registries and opcode == 0:
         length = struct.unpack_from("<I", message, 12)[0]
         return message[16:16 + length - 1] in OFFERED
@@ -55,6 +66,9 @@ selector = selectors.DefaultSelector()
 selector.register(client, selectors.EVENT_READ, compositor)
 selector.register(compositor, selectors.EVENT_READ, client)
 while child.poll() is None:
+    if closing and layer_surfaces:  # between whole messages: the forged closed event
+        closing.clear()
+        client.sendall(struct.pack("<II", layer_surfaces[0], 8 << 16 | 1))
     for key, _ in selector.select(0.1):
         try:
             if not forward(key.fileobj, key.data):
