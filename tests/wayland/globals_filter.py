@@ -1,6 +1,9 @@
 #!/usr/bin/python3
-"""globals_filter.py DISPLAY-SOCKET COMMAND...: COMMAND as a lock screen's host
-runs it: its connection in WAYLAND_SOCKET, only the host's globals announced.
+"""globals_filter.py [--silent-after-answer NOTE] DISPLAY-SOCKET COMMAND...:
+COMMAND as a lock screen's host runs it: its connection in WAYLAND_SOCKET, only
+the host's globals announced. --silent-after-answer: after the answer to
+COMMAND's first wl_display.sync nothing more comes from the compositor, and
+NOTE is written once COMMAND asks again.
 Passes SIGTERM on; on SIGUSR1 closes COMMAND's first layer surface, as a
 compositor may (a forged zwlr_layer_surface_v1.closed); ends with COMMAND's
 exit code."""
@@ -8,6 +11,11 @@ import array, os, selectors, signal, socket, struct, subprocess, sys
 
 OFFERED = {b"wl_compositor", b"wl_shm", b"zwlr_layer_shell_v1", b"zxdg_output_manager_v1",
            b"wl_output"}
+silent_note = None
+if sys.argv[1] == "--silent-after-answer":
+    silent_note = sys.argv[2]
+    del sys.argv[1:3]
+syncs, answered = [], []
 compositor = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
 compositor.connect(sys.argv[1])
 client, handed = socket.socketpair()
@@ -34,6 +42,16 @@ def keep(source, message):
             layer_shells.add(struct.unpack_from("<I", message, 16 + (length + 3) // 4 * 4 + 4)[0])
     if source is client and sender in layer_shells and opcode == 0:  # get_layer_surface
         layer_surfaces.append(struct.unpack_from("<I", message, 8)[0])
+    if silent_note and source is client:
+        if answered:
+            open(silent_note, "w").write("asked again\n")
+        elif sender == 1 and opcode == 0:  # wl_display.sync
+            syncs.append(struct.unpack_from("<I", message, 8)[0])
+    if silent_note and source is compositor:
+        if answered:
+            return False
+        if syncs and sender == syncs[0] and opcode == 0:  # its wl_callback.done
+            answered.append(True)
     if source is compositor and sender in registries and opcode == 0:
         length = struct.unpack_from("<I", message, 12)[0]
         return message[16:16 + length - 1] in OFFERED

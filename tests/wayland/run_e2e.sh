@@ -114,22 +114,28 @@ else:
 # SIGNAL ends it at once with code 0; a pipe or a file in WAYLAND_SOCKET is
 # named as no Wayland connection in one line, with code 1.
 case_connection() {
-  local how=$1 signal=${2:-} log="$work/$1.log"
+  local how=$1 signal=${2:-} log="$work/$1.log" note="$work/asked"
   local as=(env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET HOME="$work" XDG_CONFIG_HOME="$work/config")
-  rm -f "$work/asked" "$work/silent"
+  rm -f "$note" "$work/silent"
   case $how in
+    silent-after-answer)  # it waits inside eglInitialize, in EGL's own roundtrip
+      start_sway || { check "sway starts" false; return; }
+      note="$sway_dir/asked"
+      env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" "${as_sway[@]}" /usr/bin/python3 \
+        "$here/globals_filter.py" --silent-after-answer "$note" "$sway_dir/wayland-1" \
+        "$zarvella" -root >"$log" 2>&1 & ;;
     silent-display)
-      /usr/bin/python3 -c "$silent_peer" "$work/asked" display "$work/silent" &
+      /usr/bin/python3 -c "$silent_peer" "$note" display "$work/silent" &
       helper_pids+=($!)
       wait_until 5 [ -S "$work/silent" ]
       "${as[@]}" WAYLAND_DISPLAY="$work/silent" "$zarvella" -root >"$log" 2>&1 & ;;
-    silent-socket) "${as[@]}" /usr/bin/python3 -c "$silent_peer" "$work/asked" handed "$zarvella" -root >"$log" 2>&1 & ;;
+    silent-socket) "${as[@]}" /usr/bin/python3 -c "$silent_peer" "$note" handed "$zarvella" -root >"$log" 2>&1 & ;;
     pipe) : | "${as[@]}" WAYLAND_SOCKET=0 "$zarvella" -root >"$log" 2>&1 & ;;
     file) "${as[@]}" WAYLAND_SOCKET=3 "$zarvella" -root >"$log" 2>&1 3<"$0" & ;;
   esac
   saver_pid=$!
   if [ -n "$signal" ]; then
-    expect 10 "it asks the compositor" [ -s "$work/asked" ]
+    expect 10 "it asks the compositor" [ -s "$note" ]
     check "it waits for the answer" running
     kill -"$signal" "$saver_pid"
     expect_exit 2 "SIG$signal ends it at once"
@@ -144,6 +150,7 @@ case_connection() {
 
 run_case "-root on Wayland: every output's background layer, following outputs" case_layer_surfaces
 run_case "-root on Wayland: a compositor that never answers, SIGTERM" case_connection silent-display TERM
+run_case "-root on Wayland: a compositor silent after its first answer, SIGTERM" case_connection silent-after-answer TERM
 run_case "-root on Wayland: a host's socket that never answers, SIGINT" case_connection silent-socket INT
 run_case "-root on Wayland: a host's socket that never answers, SIGHUP" case_connection silent-socket HUP
 run_case "-root on Wayland: a pipe in WAYLAND_SOCKET" case_connection pipe
