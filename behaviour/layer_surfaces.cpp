@@ -76,7 +76,7 @@ bool TakeStep(FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs) {
 }
 
 bool OutputReady(const LayerOutputRecord& output) {
-    return output.configured && output.sized && !output.framePending;
+    return output.configured && !output.empty && !output.framePending;
 }
 
 bool OutputDrawsNow(const LayerOutputRecord& output, uint64_t frame) {

@@ -91,10 +91,10 @@ bool TakeStep(FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs);
 // One output's surface, as the loop sees it.
 struct LayerOutputRecord {
     bool configured = false;    // a configure was acknowledged
-    bool sized = false;         // its buffer is not empty (LayerBufferFor)
     bool framePending = false;  // a frame callback is out (the output shows, or is off)
     bool drawn = false;         // showing a frame of the current buffer
     uint64_t shownFrame = 0;
+    bool empty = false;  // its buffer is 0 x 0 (LayerBufferFor)
 };
 
 // The output can show the next frame: configured, with a buffer to draw

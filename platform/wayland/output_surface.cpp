@@ -173,9 +173,9 @@ void OutputSurface::Resize() {
     if (!state_.configured) return;
     const LayerBufferRecord buffer =
         LayerBufferFor(configuredWidth_, configuredHeight_, scale_, logicalWidth_, logicalHeight_);
+    state_.empty = buffer.width == 0;
     if (buffer == buffer_) return;
     buffer_ = buffer;
-    state_.sized = buffer_.width > 0;
     state_.drawn = false;
     if (buffer_.width == 0) return;
     // Both are the surface's pending state, applied with the next frame's swap.

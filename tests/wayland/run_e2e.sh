@@ -2,9 +2,8 @@
 # `zarvella -root` under a headless sway (sway_lib.sh), as a lock screen's
 # host runs it (globals_filter.py), in one case: both outputs show the
 # picture, the scaled one in buffers of its exact size; a layer surface, no
-# toplevel, no seat; a rescaled and an added output show it; a surface the
-# host closes is made again at once; SIGTERM ends it. Then connections that
-# cannot carry it, one row each (no compositor needed).
+# toplevel, no seat; a rescaled and an added output show it, and a closed
+# surface is made again; SIGTERM ends it. Then bad connections, as rows.
 #   run_e2e.sh ZARVELLA
 set -uo pipefail
 here=$(dirname "$0")
@@ -69,90 +68,47 @@ case_layer_surfaces() {
   expect 20 "an added output shows it" output_shows_picture HEADLESS-3 "$work/added.png"
   check "it keeps running" running
 
-  # The host closes the first surface (a forged closed): with no output
-  # changing after it, a new one is made, and every output shows the picture.
-  kill -USR1 "$saver_pid"
+  kill -USR1 "$saver_pid"  # the host closes a surface: no output changes
   expect 10 "a closed surface is made again at once" made_again
   for o in "${sway_outputs[@]}" HEADLESS-3; do
-    expect 20 "$o shows the picture after the close" output_shows_picture "$o" "$work/remade-$o.png"
+    expect 20 "$o shows the picture after a close" output_shows_picture "$o" "$work/re-$o.png"
   done
 
   kill -TERM "$saver_pid"
   expect_exit 1 "SIGTERM ends it"
 }
 
-# A peer that never answers: python3 listening on SOCKET (display), or
-# holding the other end of a socket pair handed to PROGRAM, which it becomes,
-# in WAYLAND_SOCKET (handed). It notes in NOTE when the client first asked,
-# then reads to the end and writes nothing.
-#   python3 -c "$silent_peer" NOTE display SOCKET | NOTE handed PROGRAM...
-silent_peer='
-import os, socket, sys
-def listen(peer):
-    peer.recv(1)
-    open(sys.argv[1], "w").write("asked\n")
-    while peer.recv(4096): pass
-if sys.argv[2] == "display":
-    server = socket.socket(socket.AF_UNIX)
-    server.bind(sys.argv[3])
-    server.listen()
-    listen(server.accept()[0])
-else:
-    ours, theirs = socket.socketpair()
-    if os.fork() == 0:
-        theirs.close()
-        listen(ours)
-        os._exit(0)
-    ours.close()
-    os.set_inheritable(theirs.fileno(), True)
-    os.environ["WAYLAND_SOCKET"] = str(theirs.fileno())
-    os.execv(sys.argv[3], sys.argv[3:])
-'
-
-# case_connection HOW [SIGNAL]: -root over a connection that cannot carry it.
-# A compositor or a host's socket that never answers leaves it waiting, and
-# SIGNAL ends it at once with code 0; a pipe or a file in WAYLAND_SOCKET is
-# named as no Wayland connection in one line, with code 1.
+# case_connection HOW [SIGNAL]: a host's socket silent from the start, or after
+# one answer (inside eglInitialize), until SIGNAL ends it quietly with code 0;
+# a pipe or a file in WAYLAND_SOCKET, named in one line, with code 1.
 case_connection() {
-  local how=$1 signal=${2:-} log="$work/$1.log" note="$work/asked"
-  local as=(env -u DISPLAY -u WAYLAND_DISPLAY -u WAYLAND_SOCKET HOME="$work" XDG_CONFIG_HOME="$work/config")
-  rm -f "$note" "$work/silent"
+  local how=$1 signal=${2:-} log="$work/$1.log"
   case $how in
-    silent-after-answer)  # it waits inside eglInitialize, in EGL's own roundtrip
+    silent-after-*)
       start_sway || { check "sway starts" false; return; }
-      note="$sway_dir/asked"
       env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" "${as_sway[@]}" /usr/bin/python3 \
-        "$here/globals_filter.py" --silent-after-answer "$note" "$sway_dir/wayland-1" \
-        "$zarvella" -root >"$log" 2>&1 & ;;
-    silent-display)
-      /usr/bin/python3 -c "$silent_peer" "$note" display "$work/silent" &
-      helper_pids+=($!)
-      wait_until 5 [ -S "$work/silent" ]
-      "${as[@]}" WAYLAND_DISPLAY="$work/silent" "$zarvella" -root >"$log" 2>&1 & ;;
-    silent-socket) "${as[@]}" /usr/bin/python3 -c "$silent_peer" "$note" handed "$zarvella" -root >"$log" 2>&1 & ;;
-    pipe) : | "${as[@]}" WAYLAND_SOCKET=0 "$zarvella" -root >"$log" 2>&1 & ;;
-    file) "${as[@]}" WAYLAND_SOCKET=3 "$zarvella" -root >"$log" 2>&1 3<"$0" & ;;
+        "$here/globals_filter.py" --silent-after "${how#silent-after-}" "$sway_dir/asked" \
+        "$sway_dir/wayland-1" "$zarvella" -root >"$log" 2>&1 & ;;
+    pipe) : | env -u DISPLAY HOME="$work" WAYLAND_SOCKET=0 "$zarvella" -root >"$log" 2>&1 & ;;
+    file) env -u DISPLAY HOME="$work" WAYLAND_SOCKET=3 "$zarvella" -root >"$log" 2>&1 3<"$0" & ;;
   esac
   saver_pid=$!
   if [ -n "$signal" ]; then
-    expect 10 "it asks the compositor" [ -s "$note" ]
+    expect 10 "it asks the compositor" [ -s "$sway_dir/asked" ]
     check "it waits for the answer" running
     kill -"$signal" "$saver_pid"
     expect_exit 2 "SIG$signal ends it at once"
     check "quietly (got: $(cat "$log"))" [ ! -s "$log" ]
   else
     expect_exit 5 "it ends" 1
-    check "one line, no Wayland connection (got: $(cat "$log"))" \
-      grep -qx 'zarvella: WAYLAND_SOCKET=[03] is not a Wayland connection: descriptor [03] is not a socket' "$log"
-    check "nothing else" [ "$(wc -l <"$log")" = 1 ]
+    local said='zarvella: WAYLAND_SOCKET=[03] is not a Wayland connection: descriptor [03] is not a socket'
+    check "one line: no Wayland connection (got: $(cat "$log"))" [ "$(grep -cx "$said" "$log") $(wc -l <"$log")" = "1 1" ]
   fi
 }
 
 run_case "-root on Wayland: every output's background layer, following outputs" case_layer_surfaces
-run_case "-root on Wayland: a compositor that never answers, SIGTERM" case_connection silent-display TERM
-run_case "-root on Wayland: a compositor silent after its first answer, SIGTERM" case_connection silent-after-answer TERM
-run_case "-root on Wayland: a host's socket that never answers, SIGINT" case_connection silent-socket INT
-run_case "-root on Wayland: a host's socket that never answers, SIGHUP" case_connection silent-socket HUP
+run_case "-root on Wayland: a host's socket that never answers, SIGINT" case_connection silent-after-0 INT
+run_case "-root on Wayland: a compositor silent after its first answer, SIGTERM" case_connection silent-after-1 TERM
 run_case "-root on Wayland: a pipe in WAYLAND_SOCKET" case_connection pipe
 run_case "-root on Wayland: a file in WAYLAND_SOCKET" case_connection file
 summary
