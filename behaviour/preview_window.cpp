@@ -81,6 +81,7 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
     return start;
 }
 
+// Its own seeding, after the picture kind's (docs/compatibility.md).
 void SeedPreviewPicture(PictureRecord& picture) {
     SeedRandom(picture.random);
     picture.animation = SeedAnimationState(picture.random);
