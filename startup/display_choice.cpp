@@ -44,7 +44,8 @@ WaylandAnswer AskWayland(const SessionEnvironment& env, DisplayProbes& probes) {
             return answer;
         }
         if (kind == Descriptor::Other) {
-            answer.why = "zarvella: WAYLAND_SOCKET=" + text + " is not a Wayland connection";
+            answer.why = "zarvella: WAYLAND_SOCKET=" + text +
+                         " is not a Wayland connection: descriptor " + text + " is not a socket";
             return answer;
         }
         // Nothing open by that number: a leftover of the process that

@@ -211,7 +211,7 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
          file,
          N,
          "fd5 ",
-         "zarvella: WAYLAND_SOCKET=5 is not a Wayland connection"},
+         "zarvella: WAYLAND_SOCKET=5 is not a Wayland connection: descriptor 5 is not a socket"},
         {{"-root"},
          handed,
          0,
