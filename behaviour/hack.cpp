@@ -1,5 +1,7 @@
 #include "behaviour/hack.h"
 
+#include <cstdio>
+
 #include "engine/animation.h"
 #include "engine/frame_rate.h"
 #include "engine/picture.h"
@@ -23,6 +25,16 @@ void StartHack(FullScreenHost& host, FullScreenRecord& window, const SaverSettin
     // Takes the draws after the animation's, as the saver does.
     ChooseRandomPicture(picture.settings, picture.random);
     window.frame.overlay = showFrameRate ? DrawFrameRate : nullptr;
+}
+
+std::string HackTargetError(const HackTargetFacts& facts) {
+    if (facts.ownWindow) return "";
+    if (!facts.exists) {
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", facts.window);
+        return std::string("zarvella: the X window ") + id + " does not exist";
+    }
+    return UndrawableWindowError(static_cast<uint32_t>(facts.window), facts.drawn);
 }
 
 }  // namespace zarvella
