@@ -275,7 +275,7 @@ bool FullScreenWindow::GrabPointer() {
 }
 
 void FullScreenWindow::Raise() {
-    raise();
+    RaiseWindow(winId());
 }
 
 void FullScreenWindow::GrabAgainIn(int ms) {

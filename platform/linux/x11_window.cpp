@@ -302,6 +302,15 @@ void WatchStacking(unsigned long ownId, std::function<void(StackChange change)> 
         });
 }
 
+void RaiseWindow(unsigned long id) {
+    xcb_connection_t* connection = Own().connection;
+    if (!connection) return;
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(connection, static_cast<xcb_window_t>(id), XCB_CONFIG_WINDOW_STACK_MODE,
+                         &above);
+    xcb_flush(connection);
+}
+
 // DPMS through the generic request interface: libxcb-dpms's headers are not
 // needed for its two requests, each a bare header with a small reply.
 namespace {
