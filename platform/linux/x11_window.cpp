@@ -291,15 +291,14 @@ void WatchStacking(unsigned long ownId, std::function<void(StackChange change)> 
             }
             return true;
         });
-    WatchXEvents(
-        own, XCB_EVENT_MASK_VISIBILITY_CHANGE, [own, report](const xcb_generic_event_t& event) {
-            if ((event.response_type & 0x7f) == XCB_VISIBILITY_NOTIFY) {
-                const auto& v = reinterpret_cast<const xcb_visibility_notify_event_t&>(event);
-                (*report)(v.state == XCB_VISIBILITY_UNOBSCURED ? StackChange::OursUnobscured
-                                                               : StackChange::OursObscured);
-            }
-            return (event.response_type & 0x7f) != XCB_DESTROY_NOTIFY;
-        });
+    WatchXEvents(own, XCB_EVENT_MASK_VISIBILITY_CHANGE, [report](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7f) == XCB_VISIBILITY_NOTIFY) {
+            const auto& v = reinterpret_cast<const xcb_visibility_notify_event_t&>(event);
+            (*report)(v.state == XCB_VISIBILITY_UNOBSCURED ? StackChange::OursUnobscured
+                                                           : StackChange::OursObscured);
+        }
+        return true;
+    });
 }
 
 void RaiseWindow(unsigned long id) {
