@@ -45,23 +45,24 @@ void PictureWindow::Follow(int frameMs) {
             QMetaObject::invokeMethod(this, &PictureWindow::OnScreensChange, Qt::QueuedConnection);
         });
     }
-    if (rules_.screens) FollowScreens();
+    // Screens added, removed or changed: it keeps covering them all.
+    if (rules_.screens) FollowScreens(*this, [this] { OnScreensChange(); });
 }
 
-void PictureWindow::FollowScreens() {
+void FollowScreens(QObject& owner, std::function<void()> changed) {
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
-    const auto follow = [this](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, &PictureWindow::OnScreensChange);
+    const auto follow = [&owner, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &owner, changed);
     };
     for (QScreen* screen : QGuiApplication::screens()) follow(screen);
-    connect(app, &QGuiApplication::screenAdded, this, [this, follow](QScreen* screen) {
-        follow(screen);
-        OnScreensChange();
-    });
+    QObject::connect(app, &QGuiApplication::screenAdded, &owner,
+                     [follow, changed](QScreen* screen) {
+                         follow(screen);
+                         changed();
+                     });
     // Queued: while the signal runs, the screen still counts among them.
-    connect(app, &QGuiApplication::screenRemoved, this, &PictureWindow::OnScreensChange,
-            Qt::QueuedConnection);
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &PictureWindow::OnScreensChange);
+    QObject::connect(app, &QGuiApplication::screenRemoved, &owner, changed, Qt::QueuedConnection);
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, &owner, changed);
 }
 
 void PictureWindow::OnScreensChange() {

@@ -6,6 +6,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "behaviour/desktop_cover.h"
@@ -20,6 +21,11 @@ class QMouseEvent;
 namespace zarvella::linux_shell {
 
 class SightWatcher;
+
+// Calls `changed` whenever a screen is added, removed (once it is gone),
+// moved or resized, or another becomes the primary one, while `owner` lives:
+// what every window covering the screens follows, whatever the platform.
+void FollowScreens(QObject& owner, std::function<void()> changed);
 
 // A window that is its own GL surface: every paint (OnPaint) is
 // RenderFrame, drawn into the window's back buffer; each monitor it covers
@@ -65,8 +71,6 @@ class PictureWindow : public GlWindow, protected FullScreenHost {
     void OnKeyDown();
     void OnMouseMove();
     void OnClose(QCloseEvent* event);
-    // Screens added, removed or changed: keep covering them all.
-    void FollowScreens();
 
     QTimer* timer_ = nullptr;
     SightWatcher* sight_ = nullptr;  // stops timer_ while nobody can see the window
