@@ -10,9 +10,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QScreen>
 #include <cmath>
+#include <mutex>
 
 #include "behaviour/window_place.h"
 #include "platform/linux/hack_window.h"
@@ -223,14 +223,15 @@ FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, cons
     OnCreate(store, errors);
     Follow(kFullScreenTimerMs);
     if (cover_.keepOnTop && rules_.stacking == Stacking::KeptOnTop) {
-        QPointer<FullScreenWindow> self(this);
-        WatchStacking(winId(), [self](StackChange change) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, change] {
-                    if (self) self->OnStackChange(change);
-                },
-                Qt::QueuedConnection);
+        // Posted while the window is known to live; Qt drops what is posted
+        // to an object that goes before it runs.
+        stackLink_->window = this;
+        WatchStacking(winId(), [link = stackLink_](StackChange change) {
+            const std::lock_guard<std::mutex> hold(link->lock);
+            if (FullScreenWindow* window = link->window)
+                QMetaObject::invokeMethod(
+                    window, [window, change] { window->OnStackChange(change); },
+                    Qt::QueuedConnection);
         });
     }
     if (cover_.grabInput) {
@@ -245,6 +246,8 @@ FullScreenWindow::FullScreenWindow(const HackOptions& hack, unsigned long window
     : PictureWindow(PictureRole::Saver), standIn_(MakeHackWindow(hack, window)) {}
 
 FullScreenWindow::~FullScreenWindow() {
+    const std::lock_guard<std::mutex> hold(stackLink_->lock);
+    stackLink_->window = nullptr;
     if (grabLost_) QCoreApplication::instance()->removeNativeEventFilter(grabLost_.get());
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
@@ -107,6 +108,13 @@ class FullScreenWindow : public PictureWindow, private CoverHost {
     CoverRecord covering_;
     std::unique_ptr<QAbstractNativeEventFilter> grabLost_;
     std::unique_ptr<PictureWindow> standIn_;
+    // What the X watching thread reports the stacking through: cleared when
+    // this goes, so a late report finds nobody to tell.
+    struct StackLink {
+        std::mutex lock;
+        FullScreenWindow* window = nullptr;
+    };
+    std::shared_ptr<StackLink> stackLink_ = std::make_shared<StackLink>();
 };
 
 }  // namespace zarvella::linux_shell

@@ -142,8 +142,9 @@ struct Watches {
     bool threadStarted = false;
 };
 
+// Never destroyed: the watching thread may still use it while the process exits.
 Watches& TheWatches() {
-    static Watches watches;
+    static Watches& watches = *new Watches;
     return watches;
 }
 
