@@ -3,9 +3,6 @@
 #include <cstdlib>
 
 #include "behaviour/monitors.h"
-#include "engine/animation.h"
-#include "engine/picture.h"
-#include "engine/random.h"
 
 namespace zarvella {
 
@@ -39,9 +36,7 @@ bool StartFullScreen(FullScreenHost& host, FullScreenRecord& window, SettingsSto
         host.Terminate();  // before the notice is given or the cursor hidden
         return loaded.Complete();
     }
-    SeedRandom(picture.random);
-    picture.animation = SeedAnimationState(picture.random);
-    ChooseRandomPicture(picture.settings, picture.random);  // takes the draws after the animation's
+    StartPicture(picture);
     TakeCursorStart(host, window);
     host.SetSaverRunning(true);
     window.saverNoticeGiven = true;

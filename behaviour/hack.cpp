@@ -2,10 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/animation.h"
 #include "engine/frame_rate.h"
-#include "engine/picture.h"
-#include "engine/random.h"
 #include "engine/render.h"
 
 namespace zarvella {
@@ -20,10 +17,7 @@ void StartHack(FullScreenHost& host, FullScreenRecord& window, const SaverSettin
     picture.settings = settings;
     SizeToDesktop(host, window);
     host.AttachContext();
-    SeedRandom(picture.random);
-    picture.animation = SeedAnimationState(picture.random);
-    // Takes the draws after the animation's, as the saver does.
-    ChooseRandomPicture(picture.settings, picture.random);
+    StartPicture(picture);
     window.frame.overlay = showFrameRate ? DrawFrameRate : nullptr;
 }
 

@@ -1,12 +1,11 @@
 #include "behaviour/layer_surfaces.h"
 
 #include <algorithm>
+#include <string>
 
 #include "behaviour/hack.h"
 #include "behaviour/monitors.h"
-#include "engine/animation.h"
-#include "engine/picture.h"
-#include "engine/random.h"
+#include "engine/render.h"
 
 namespace zarvella {
 
@@ -56,8 +55,8 @@ PixelRect OutputViewport(const LayerBufferRecord& buffer) {
     return v.count == 1 ? v.each[0] : PixelRect{};
 }
 
-int64_t LayerFrameIntervalUs(const HackOptions& hack) {
-    return int64_t{HackFrameIntervalMs(hack.delayMicroseconds)} * 1000;
+int64_t LayerFrameIntervalUs(int32_t delayMicroseconds) {
+    return int64_t{HackFrameIntervalMs(delayMicroseconds)} * 1000;
 }
 
 bool TakeStep(FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs) {
@@ -74,9 +73,16 @@ bool TakeStep(FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs) {
     return true;
 }
 
+bool OutputReady(const LayerOutputRecord& output) {
+    return output.configured && !output.empty && !output.framePending;
+}
+
 bool OutputDrawsNow(const LayerOutputRecord& output, uint64_t frame) {
-    return output.configured && !output.framePending &&
-           (!output.drawn || output.shownFrame != frame);
+    return OutputReady(output) && (!output.drawn || output.shownFrame != frame);
+}
+
+bool RemakeClosedSurface(const LayerOutputRecord& closed) {
+    return closed.shownFrame > 0;
 }
 
 int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs,
@@ -87,12 +93,26 @@ int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t inter
     return left <= 0 ? 0 : static_cast<int>(std::min<int64_t>((left + 999) / 1000, 1000000));
 }
 
+std::string LayerConnectionError(const LayerConnectionFacts& facts) {
+    const bool handed = facts.waylandSocket && *facts.waylandSocket;
+    const std::string given =
+        handed ? std::string(" (WAYLAND_SOCKET=") + facts.waylandSocket + ")" : std::string();
+    if (!facts.socket)
+        return handed ? std::string("zarvella: WAYLAND_SOCKET=") + facts.waylandSocket +
+                            " is not a Wayland connection: descriptor " + facts.waylandSocket +
+                            " is not a socket"
+                      : "zarvella: the Wayland display's descriptor is not a socket";
+    if (!facts.answered)
+        return "zarvella: the Wayland connection" + given + " ended before the compositor answered";
+    if (!facts.compositor || !facts.layerShell)
+        return "zarvella: this Wayland compositor offers no layer shell "
+               "(wlr-layer-shell-unstable-v1), so -root has no background to draw on";
+    return "";
+}
+
 void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settings) {
     picture.settings = settings;
-    SeedRandom(picture.random);
-    picture.animation = SeedAnimationState(picture.random);
-    // Takes the draws after the animation's, as the hack does.
-    ChooseRandomPicture(picture.settings, picture.random);
+    StartPicture(picture);
 }
 
 }  // namespace zarvella

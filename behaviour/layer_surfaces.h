@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-#include "startup/options.h"
 #include "state/picture_record.h"
 
 namespace zarvella {
@@ -80,8 +80,9 @@ struct FramePaceRecord {
     uint64_t frame = 0;  // steps taken
 };
 
-// The frame interval of -delay, the same as the X11 hack's timer.
-int64_t LayerFrameIntervalUs(const HackOptions& hack);
+// The frame interval of -delay (HackOptions::delayMicroseconds), the same as
+// the X11 hack's timer.
+int64_t LayerFrameIntervalUs(int32_t delayMicroseconds);
 
 // True when the animation steps now (the caller advances the picture once);
 // then pace.frame counts it.
@@ -93,16 +94,46 @@ struct LayerOutputRecord {
     bool framePending = false;  // a frame callback is out (the output shows, or is off)
     bool drawn = false;         // showing a frame of the current buffer
     uint64_t shownFrame = 0;
+    bool empty = false;  // its buffer is 0 x 0 (LayerBufferFor)
 };
 
-// The output draws now: configured, its last frame shown, and this frame
-// (or this buffer) not drawn on it yet. Then it asks for a frame callback.
+// The output can show the next frame: configured, with a buffer to draw
+// into, its last frame shown. Only such an output makes the animation step
+// or the loop wait for the step; one without a buffer waits for events.
+bool OutputReady(const LayerOutputRecord& output);
+
+// The output draws now: ready, and this frame (or this buffer) not drawn on
+// it yet. Then it asks for a frame callback.
 bool OutputDrawsNow(const LayerOutputRecord& output, uint64_t frame);
+
+// The compositor closed the output's surface (zwlr_layer_surface_v1.closed).
+// One that had shown the picture is made again at once, so the output is
+// not left blank until it next changes; one closed before it showed
+// anything is refused on this output, and waits for the output's next
+// change rather than being made and closed without end.
+bool RemakeClosedSurface(const LayerOutputRecord& closed);
 
 // How long the loop may wait for the display: until the next step when an
 // output waits for it, else until an event (-1).
 int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs,
                        bool anOutputWaits);
+
+// ---- start ------------------------------------------------------------------
+
+// What the shell learnt while connecting, before EGL starts.
+struct LayerConnectionFacts {
+    const char* waylandSocket = nullptr;  // WAYLAND_SOCKET as given (null when unset)
+    bool socket = true;                   // the connection's descriptor is a socket
+    bool answered = true;                 // the first roundtrip came back
+    bool compositor = true;               // wl_compositor, version 3 or later
+    bool layerShell = true;               // zwlr_layer_shell_v1
+};
+
+// The line to print (then exit with code 1) when the connection cannot
+// carry the layer surfaces; empty when it can. A descriptor that is no
+// socket (a file or a pipe in WAYLAND_SOCKET) is not a Wayland connection,
+// whatever it holds.
+std::string LayerConnectionError(const LayerConnectionFacts& facts);
 
 // The settings a layer surface draws (HackSettings), the picture's generator
 // and animation seeded, the random picture chosen, as the hack starts.

@@ -19,6 +19,16 @@ int64_t Bottom(const PixelRect& m) {
     return int64_t{m.y} + m.height;
 }
 
+// value * numerator / denominator, rounded to nearest with halves away from
+// zero (Windows' MulDiv); denominator > 0.
+int32_t MulDiv(int32_t value, int64_t numerator, int64_t denominator) {
+    const int64_t product = int64_t{value} * numerator;
+    const int64_t half = denominator / 2;
+    const int64_t rounded =
+        product >= 0 ? (product + half) / denominator : -((-product + half) / denominator);
+    return Saturate(rounded);
+}
+
 }  // namespace
 
 DesktopLayoutRecord LayoutDesktop(const PixelRect* monitors, int count) {
@@ -55,18 +65,33 @@ MonitorViewportsRecord ViewportsFor(const DesktopLayoutRecord& layout, bool setO
     return list;
 }
 
+void PutPrimaryFirst(std::vector<PixelRect>& monitors, size_t primary) {
+    if (primary >= monitors.size()) return;
+    std::rotate(monitors.begin(), monitors.begin() + static_cast<std::ptrdiff_t>(primary),
+                monitors.begin() + static_cast<std::ptrdiff_t>(primary) + 1);
+}
+
 int32_t ScaleForDpi(int32_t value, int32_t dpi) {
-    if (dpi <= 0) dpi = kDefaultDpi;
-    const int64_t product = int64_t{value} * dpi;
-    const int64_t half = kDefaultDpi / 2;
-    const int64_t rounded =
-        product >= 0 ? (product + half) / kDefaultDpi : -((-product + half) / kDefaultDpi);
-    return Saturate(rounded);
+    return MulDiv(value, dpi <= 0 ? kDefaultDpi : dpi, kDefaultDpi);
 }
 
 ControlRect ScaleForDpi(const ControlRect& rect, int32_t dpi) {
     return {ScaleForDpi(rect.left, dpi), ScaleForDpi(rect.top, dpi), ScaleForDpi(rect.width, dpi),
             ScaleForDpi(rect.height, dpi)};
+}
+
+PixelSize FitWithin(PixelSize size, PixelSize available) {
+    const int64_t w = size.width, h = size.height, aw = available.width, ah = available.height;
+    if (aw <= 0 || ah <= 0 || w <= 0 || h <= 0 || (w <= aw && h <= ah)) return size;
+    // Width binds when w / h > aw / ah.
+    if (w * ah > h * aw) return {available.width, Saturate(std::max<int64_t>(1, h * aw / w))};
+    return {Saturate(std::max<int64_t>(1, w * ah / h)), available.height};
+}
+
+ControlRect ScaleToSize(const ControlRect& rect, PixelSize from, PixelSize to) {
+    if (from.width <= 0 || from.height <= 0) return rect;
+    return {MulDiv(rect.left, to.width, from.width), MulDiv(rect.top, to.height, from.height),
+            MulDiv(rect.width, to.width, from.width), MulDiv(rect.height, to.height, from.height)};
 }
 
 }  // namespace zarvella

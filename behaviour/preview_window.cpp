@@ -4,14 +4,11 @@
 #include "engine/animation.h"
 #include "engine/random.h"
 #include "engine/render.h"
-#include "state/process_flags.h"
 
 namespace zarvella {
 
-std::atomic<bool> PreviewSettingsReady{false};
-std::atomic<bool> PreviewCloseRequested{false};
-
-void StorePreviewSettings(PictureRecord& picture) {
+void StorePreviewSettings(PreviewRecord& preview) {
+    PictureRecord& picture = preview.picture;
     SaverSettingsRecord& s = picture.settings;
     s.Speed = 1;
     s.Brightness = 5;
@@ -19,24 +16,24 @@ void StorePreviewSettings(PictureRecord& picture) {
     s.Segments = 5;
     s.Detail = 10;
     s.PictureKind = RandomInt(picture.random, 9) + 1;
-    PreviewSettingsReady.store(true, std::memory_order_release);
+    preview.settingsReady.store(true, std::memory_order_release);
 }
 
-bool PreviewSettingsStored() {
-    return PreviewSettingsReady.load(std::memory_order_acquire);
+bool PreviewSettingsStored(const PreviewRecord& preview) {
+    return preview.settingsReady.load(std::memory_order_acquire);
 }
 
 // On a thread of its own, the picture is that thread's until the settings
 // are stored, the main thread's after.
-void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture) {
-    SeedRandom(picture.random);
+void StartPreviewRepaints(PreviewHost& host, PreviewRecord& preview) {
+    SeedRandom(preview.picture.random);
     host.ShowAndUpdate();
-    StorePreviewSettings(picture);
+    StorePreviewSettings(preview);
     host.Invalidate();
 }
 
-bool NextPreviewRepaint(PreviewHost& host) {
-    if (PreviewCloseRequested.load() || host.WindowGone()) {
+bool NextPreviewRepaint(PreviewHost& host, const PreviewRecord& preview) {
+    if (preview.closeRequested.load() || host.WindowGone()) {
         host.PostDestroy();
         return false;
     }
@@ -44,19 +41,19 @@ bool NextPreviewRepaint(PreviewHost& host) {
     return true;
 }
 
-void PreviewThread(PreviewLoopHost& host, PictureRecord& picture) {
-    StartPreviewRepaints(host, picture);
+void PreviewThread(PreviewLoopHost& host, PreviewRecord& preview) {
+    StartPreviewRepaints(host, preview);
     do {
         host.Sleep(kPreviewRepaintMs);
-    } while (NextPreviewRepaint(host));
+    } while (NextPreviewRepaint(host, preview));
 }
 
-void PreviewPaint(PictureRecord& picture, FrameHooks& hooks) {
-    if (PreviewSettingsStored()) RenderFrame(picture, hooks);
+void PreviewPaint(PreviewRecord& preview, FrameHooks& hooks) {
+    if (PreviewSettingsStored(preview)) RenderFrame(preview.picture, hooks);
 }
 
-void PreviewKeyDown(bool passwordAccepted) {
-    PreviewCloseRequested.store(passwordAccepted);
+void PreviewKeyDown(PreviewRecord& preview, bool passwordAccepted) {
+    preview.closeRequested.store(passwordAccepted);
 }
 
 bool PreviewTakesKey(bool altHeld) {
@@ -84,6 +81,7 @@ PreviewStart DecidePreviewStart(std::string_view secondArgument, PreviewParentHo
     return start;
 }
 
+// Its own seeding, after the picture kind's (docs/compatibility.md).
 void SeedPreviewPicture(PictureRecord& picture) {
     SeedRandom(picture.random);
     picture.animation = SeedAnimationState(picture.random);

@@ -2,10 +2,11 @@
 // shows the window, stores the fixed settings, asks for a repaint every 40 ms
 // and ends the preview once a close is requested. On Windows that side is the
 // preview thread; on Linux a timer of the main thread. Both sides reach the
-// preview window's picture; the handshake of state/process_flags.h keeps two
-// threads from touching it at once.
+// preview window's picture; the handshake in the preview's own record keeps
+// two threads from touching it at once.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,6 +43,19 @@ class PreviewHost {
     virtual SightFacts Sight() { return {}; }
 };
 
+// What a preview window keeps: its picture, and the handshake between the
+// side that paints and the side that asks for repaints. On Windows these are
+// two threads (the window procedure and the preview thread), which both reach
+// the record through the window object, hence the atomics; each preview
+// window owns one.
+struct PreviewRecord {
+    PictureRecord picture;
+    // The fixed settings are stored (release), so the painting side may draw (acquire).
+    std::atomic<bool> settingsReady{false};
+    // A key on the stand-alone preview asked it to close.
+    std::atomic<bool> closeRequested{false};
+};
+
 // A preview thread's host: it also pauses the thread between repaints.
 class PreviewLoopHost : public PreviewHost {
   public:
@@ -50,30 +64,30 @@ class PreviewLoopHost : public PreviewHost {
 
 // The preview's fixed settings: Speed 1, Brightness 5, Size 7, Segments 5,
 // Detail 10, PictureKind 1 to 9 at random.
-void StorePreviewSettings(PictureRecord& picture);
+void StorePreviewSettings(PreviewRecord& preview);
 
 // True once the preview thread has stored the fixed settings. The main
 // thread draws only after that, so no frame sees the zero start values and
 // the settings are never read while being written.
-bool PreviewSettingsStored();
+bool PreviewSettingsStored(const PreviewRecord& preview);
 
 // The repaints' start: the generator seeded, the window shown, the fixed
 // settings stored, the first repaint asked for.
-void StartPreviewRepaints(PreviewHost& host, PictureRecord& picture);
+void StartPreviewRepaints(PreviewHost& host, PreviewRecord& preview);
 
 // Every 40 ms after the start: the next repaint, unless the window cannot be
 // seen (then the picture stays at its frame); or, once a close was requested
 // or the window is gone, the destroy message, and false.
-bool NextPreviewRepaint(PreviewHost& host);
+bool NextPreviewRepaint(PreviewHost& host, const PreviewRecord& preview);
 
 // The body of the preview thread: the start, then a repaint every 40 ms.
-void PreviewThread(PreviewLoopHost& host, PictureRecord& picture);
+void PreviewThread(PreviewLoopHost& host, PreviewRecord& preview);
 
 // WM_PAINT on the main thread: a frame, once the settings are in place.
-void PreviewPaint(PictureRecord& picture, FrameHooks& hooks);
+void PreviewPaint(PreviewRecord& preview, FrameHooks& hooks);
 
 // A key on the stand-alone window: the password check's answer.
-void PreviewKeyDown(bool passwordAccepted);
+void PreviewKeyDown(PreviewRecord& preview, bool passwordAccepted);
 
 // With Alt held a key is a system key: the preview passes it on.
 bool PreviewTakesKey(bool altHeld);

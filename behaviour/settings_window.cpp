@@ -34,7 +34,8 @@ void PutSettingsIntoControls(SettingsWindowHost& host, SaverSettingsRecord& sett
     for (int row = 0; row < kSliderCount; ++row) {
         const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
         const int clamped = std::clamp(SettingValue(info, settings), info.min, info.max);
-        // A slider only notifies when it actually moves.
+        // A slider only notifies when it actually moves, and a stored value at
+        // its layout position stays unclamped (docs/compatibility.md).
         if (clamped != host.SliderPosition(row)) {
             host.SetSliderPosition(row, clamped);
             SliderChange(settings, row, clamped);
@@ -46,9 +47,17 @@ void PutSettingsIntoControls(SettingsWindowHost& host, SaverSettingsRecord& sett
     }
 }
 
+// The picture above a 100-pixel strip, 130 pixels less than the window
+// (docs/compatibility.md).
 GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
     const int strip = ScaleForDpi(kControlStripHeight, dpi);
     return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
+}
+
+PixelSize SettingsClientSize(PixelSize available, PixelSize frame) {
+    if (frame == PixelSize{}) frame = kUntoldFrame;
+    return FitWithin({kSettingsWindowWidth, kSettingsWindowHeight},
+                     {available.width - frame.width, available.height - frame.height});
 }
 
 void SettingsDpiChanged(int outerWidth, int outerHeight, int dpi) {
@@ -65,6 +74,8 @@ bool StartSettingsWindow(SettingsWindowHost& host, PictureRecord& picture, Setti
                          ErrorSink& errors) {
     const LoadedSettings loaded = LoadSettings(store, errors);
     picture.settings = loaded.settings;
+    // Here the random picture is drawn first and the animation after the
+    // context, unlike the other windows' StartPicture (docs/compatibility.md).
     SeedRandom(picture.random);
     ChooseRandomPicture(picture.settings, picture.random);
     PutSettingsIntoControls(host, picture.settings);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "behaviour/monitors.h"
 #include "engine/render.h"
 #include "settings/settings.h"
 #include "settings/settings_table.h"
@@ -91,6 +92,20 @@ inline constexpr int kSettingsFrameExtra = 30;
 // (0, 100, outer width, outer height - 130) at 96 DPI; the strip and the
 // frame grow with the window's DPI (the outer size is in device pixels).
 GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96);
+
+// Room kept for a frame the window system does not tell of (a Wayland
+// compositor's own title bar and borders, an X11 window manager's before it
+// framed the window): a Windows frame, as the layout counts it, on every
+// side, since a compositor that draws the frame may centre the client area
+// alone and leave the title bar hanging above it.
+inline constexpr PixelSize kUntoldFrame{16, 2 * kSettingsFrameExtra};
+
+// The settings window's client size where the screen's area for windows is
+// `available` (without panels) and the system puts a frame of `frame` around
+// the client area (0x0: it does not tell, kUntoldFrame is kept): the
+// layout's 400x430, scaled down as a whole, keeping its proportions, so that
+// the window and its frame fit; on a screen with room, the layout's size.
+PixelSize SettingsClientSize(PixelSize available, PixelSize frame);
 
 // The settings window moved to another DPI and took this outer size: its
 // picture's viewport follows.

@@ -18,6 +18,11 @@ bool CanBeSeen(const SightFacts& facts) {
            facts.display != DisplayPower::Off;
 }
 
+PaintDraws WhatPaintDraws(bool seen, bool advanced) {
+    if (!seen) return PaintDraws::Nothing;
+    return advanced ? PaintDraws::Picture : PaintDraws::Black;
+}
+
 void WindowSight::Shown(bool shown) {
     facts_.shown = shown;
     Decide();

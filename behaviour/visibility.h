@@ -29,6 +29,16 @@ struct SightFacts {
 
 bool CanBeSeen(const SightFacts& facts);
 
+// What a window's paint draws. The system asks for paints of its own (an
+// exposure, a resize, a compositor's frame), also while nobody can see the
+// window and before its first tick. Unseen, a paint draws nothing: the
+// picture neither moves on nor costs a frame. A window whose ticks advance
+// the picture apart from its paints (one picture on several outputs) shows
+// only what a tick advanced: before the first one, black. Every shell's
+// paint asks this before it draws.
+enum class PaintDraws { Nothing, Black, Picture };
+PaintDraws WhatPaintDraws(bool seen, bool advanced = true);
+
 // A window's frame clock as its shell runs it: a timer, or the preview
 // thread's repaint requests.
 class FrameClock {

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -69,11 +70,16 @@ void CountFrame(FrameRateRecord& meter, double seconds) {
 }
 
 std::string FrameRateText(double rate) {
-    // Whole numbers only: printf's "%.1f" takes the decimal point from the
-    // locale, and the font has no comma.
+    // to_chars writes a point whatever the locale. The tenths are rounded
+    // first, halves up, so 0.25 shows as 0.3 (to_chars alone would round the
+    // binary value to even); a rate that is no number, or too large to mean
+    // one, shows as 0.0.
     const double tenths = std::isfinite(rate) ? std::round(std::fabs(rate) * 10) : 0;
-    const long long t = tenths < 1e15 ? static_cast<long long>(tenths) : 0;
-    return "FPS: " + std::to_string(t / 10) + "." + std::to_string(t % 10);
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, tenths < 1e15 ? tenths / 10 : 0,
+                                   std::chars_format::fixed, 1)
+                         .ptr;
+    return "FPS: " + std::string(digits, end);
 }
 
 void DrawFrameRateText(double rate, int width, int height) {

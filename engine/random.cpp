@@ -4,6 +4,7 @@
 
 namespace zarvella {
 
+// The generator of the picture as it always was (docs/compatibility.md).
 int32_t RandomInt(RandomRecord& random, int32_t n) {
     random.state = random.state * 134775813u + 1u;
     const uint64_t product = static_cast<uint64_t>(random.state) * static_cast<uint32_t>(n);

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include "engine/animation.h"
+#include "engine/picture.h"
+#include "engine/random.h"
 #include "engine/surface.h"
 
 namespace zarvella {
@@ -50,6 +52,12 @@ void RenderFrame(PictureRecord& picture, FrameHooks& hooks) {
 void DrawOutputFrame(const PictureRecord& picture, const PixelRect& buffer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawPictureIn(picture, buffer);
+}
+
+void StartPicture(PictureRecord& picture) {
+    SeedRandom(picture.random);
+    picture.animation = SeedAnimationState(picture.random);
+    ChooseRandomPicture(picture.settings, picture.random);
 }
 
 void AdvancePicture(PictureRecord& picture) {

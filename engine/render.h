@@ -35,6 +35,12 @@ struct FrameHooks {
     SwapFunction swap = nullptr;  // none where the toolkit swaps after painting
 };
 
+// A picture's start, once its settings are in: the generator seeded from the
+// clock, the animation seeded, then the random picture chosen when Random is
+// on (its draw comes after the animation's, as it always did:
+// docs/compatibility.md).
+void StartPicture(PictureRecord& picture);
+
 // The animation one frame on: AdvancePhases, then BuildSurfaceGrid. Once per
 // tick, however many surfaces show the picture.
 void AdvancePicture(PictureRecord& picture);

@@ -17,12 +17,8 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
     return IsHackOption(args[0]);
 }
 
-bool IsWaylandSession(const char* waylandDisplay, const char* waylandSocket) {
-    return (waylandDisplay && *waylandDisplay) || (waylandSocket && *waylandSocket);
-}
-
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      CommandLines lines, bool waylandSession) {
+                      CommandLines lines) {
     LaunchPlan plan;
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
@@ -33,10 +29,6 @@ LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVa
                                                : LaunchKind::UsageError;
         plan.hack = line.options;
         plan.error = std::move(line.error);
-        const bool byXScreenSaver = windowVariable && *windowVariable;
-        if (plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::RootWindow &&
-            waylandSession && !byXScreenSaver)
-            plan.kind = LaunchKind::LayerSurfaces;
         return plan;
     }
     // Windows never passes a word with two dashes: on Linux it is a mistyped
@@ -80,31 +72,6 @@ std::string XOnlyForm(const LaunchPlan& plan) {
     if (plan.kind != LaunchKind::Hack) return "";
     if (plan.hack.target != HackTarget::GivenWindow) return "";
     return plan.hack.fromWindowVariable ? "XSCREENSAVER_WINDOW" : "-window-id";
-}
-
-DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
-    const bool needsNone =
-        plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
-        plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
-        plan.kind == LaunchKind::LayerSurfaces ||
-        (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
-    if (needsNone) return {};
-    const std::string xOnly = XOnlyForm(plan);
-    const bool waylandSession = facts.wayland && *facts.wayland;
-    if (waylandSession && facts.waylandOpens && xOnly.empty()) return {WindowSystem::Wayland, {}};
-    if (facts.displayOpens) return {WindowSystem::X11, {}};
-    const bool unset = !facts.display || !*facts.display;
-    if (unset && waylandSession && !xOnly.empty())
-        return {WindowSystem::None, "zarvella: " + xOnly +
-                                        " draws into an X window, and DISPLAY is not set in "
-                                        "this Wayland session (no Xwayland)"};
-    if (unset && waylandSession)
-        return {
-            WindowSystem::None,
-            std::string("zarvella: cannot connect to the Wayland display '") + facts.wayland + "'"};
-    if (unset) return {WindowSystem::None, "zarvella: cannot open display: DISPLAY is not set"};
-    return {WindowSystem::None,
-            std::string("zarvella: cannot open display '") + facts.display + "'"};
 }
 
 std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket) {

@@ -35,7 +35,6 @@ enum class LaunchKind {
     Version,              // print VersionText() to standard output, exit 0
     UsageError,           // print `error` and the usage to standard error, exit 1
     InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
-    LayerSurfaces,        // -root on Wayland: `hack` on every output's background layer
 };
 
 struct LaunchPlan {
@@ -50,16 +49,12 @@ struct LaunchPlan {
     std::string error;
 };
 
-// A Wayland session: WAYLAND_DISPLAY or WAYLAND_SOCKET (a connection handed
-// over, as a lock screen's host does) set and not empty.
-bool IsWaylandSession(const char* waylandDisplay, const char* waylandSocket);
-
 // args: the program's arguments without its name. windowVariable: the
-// XSCREENSAVER_WINDOW variable, or null when unset. In a Wayland session
-// -root (not started by XScreenSaver, whose window wins) is LayerSurfaces:
-// Wayland has no root window, and a background layer surface is its place.
+// XSCREENSAVER_WINDOW variable, or null when unset. Where -root draws (the
+// root window, or each Wayland output's background layer) is the display's
+// choice (startup/display_choice.h).
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
-                      CommandLines lines, bool waylandSession = false);
+                      CommandLines lines);
 
 // "zarvella 1.0.0" and a line break: -version's and --version's output.
 std::string VersionText();
@@ -72,29 +67,8 @@ std::string VersionText();
 // them, with each option given taking the place of its setting.
 SaverSettingsRecord HackSettings(const HackOptions& hack, SettingsStore& store, ErrorSink& errors);
 
-// What the session offers: DISPLAY and WAYLAND_DISPLAY (null when unset),
-// and whether each opens.
-struct DisplayFacts {
-    const char* display = nullptr;
-    bool displayOpens = false;
-    const char* wayland = nullptr;
-    bool waylandOpens = false;
-};
-
-// Where the windows go, or the line to print (then exit with code 1). A
-// Wayland session gets Wayland windows, with Xwayland there or not, except
-// for the forms that draw into another program's X window (XOnlyForm):
-// those need X. Help, the version, a usage error and changing the password
-// need no display at all (WindowSystem::None, no error).
-struct DisplayChoice {
-    WindowSystem system = WindowSystem::None;
-    std::string error;
-};
-DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts);
-
 // The form that needs X, as the user wrote it ("/p ID", "-window-id",
-// "XSCREENSAVER_WINDOW"); empty when the plan runs on Wayland too (-root
-// there is LaunchKind::LayerSurfaces).
+// "XSCREENSAVER_WINDOW"); empty when the plan runs on Wayland too.
 std::string XOnlyForm(const LaunchPlan& plan);
 
 // The line to print (then exit with code 1) when -root on Wayland cannot

@@ -32,7 +32,7 @@ struct GeneralOption {
 constexpr GeneralOption kGeneralOptions[] = {
     {"root", OptionId::Root, "",
      "on X11, draw on the desktop's background, below every other window, or into "
-     "XSCREENSAVER_WINDOW when it is set; on Wayland (WAYLAND_DISPLAY or WAYLAND_SOCKET set), "
+     "XSCREENSAVER_WINDOW when it is set; on Wayland (a compositor that answers), "
      "draw on every output's background layer, as a lock screen's animation or a wallpaper"},
     {"window", OptionId::Window, "",
      "draw into a resizable window of its own, which keys do not end and closing does (the "

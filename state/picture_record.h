@@ -71,7 +71,7 @@ struct MonitorViewportsRecord {
     bool operator==(const MonitorViewportsRecord&) const = default;
 };
 
-// init is SeedAnimationState (and ChooseRandomPicture), advance is
+// init is StartPicture (the settings window seeds in its own order), advance is
 // AdvancePicture, draw is DrawPicture or DrawPictureIn (engine/render),
 // reshape sets the viewports. Loading and the settings window write its
 // settings (a frame reads them at every use, so a slider changes the very

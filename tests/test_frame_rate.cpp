@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,6 +56,8 @@ TEST(FrameRate, TextIsTheSameInEveryLocale) {
         ASSERT_TRUE(std::setlocale(LC_ALL, (name + ".UTF-8").c_str())) << name;
         EXPECT_EQ(FrameRateText(25), "FPS: 25.0") << name;
         EXPECT_EQ(FrameRateText(59.96), "FPS: 60.0") << name;
+        EXPECT_EQ(FrameRateText(0.25), "FPS: 0.3") << name;  // halves up
+        EXPECT_EQ(FrameRateText(NAN), "FPS: 0.0") << name;
     }
     std::setlocale(LC_ALL, saved.c_str());
     unsetenv("LOCPATH");

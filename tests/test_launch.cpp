@@ -2,6 +2,7 @@
 // XScreenSaver's kind of command line with the window it names.
 #include <gtest/gtest.h>
 
+#include "startup/display_choice.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 #include "tests/fakes/fakes.h"
@@ -128,77 +129,147 @@ TEST(Launch, SettingsOwnerAfterTheColonElseTheSecondArgument) {
     }
 }
 
-// Wayland has no root window: there -root is every output's background
-// layer, unless XScreenSaver started it (its window wins).
-TEST(Launch, RootInAWaylandSessionIsTheBackgroundLayer) {
-    const auto layers = LaunchKind::LayerSurfaces;
+namespace {
+// The probes' answers, and the log of which were asked.
+struct FakeProbes : DisplayProbes {
+    bool x = false, wayland = false;
+    Descriptor fd = Descriptor::NotOpen;
+    std::string log;
+    bool XOpens() override { return log += "x ", x; }
+    bool WaylandOpens() override { return log += "wl ", wayland; }
+    Descriptor Kind(int n) override { return log += "fd" + std::to_string(n) + " ", fd; }
+};
+}  // namespace
+
+// One decision over the environment's facts: the display that works, X only
+// when it may be used, Wayland's real trouble in one line, and -root on
+// whichever display is chosen.
+TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
+    constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
+    constexpr auto sock = Descriptor::Socket, none = Descriptor::NotOpen, file = Descriptor::Other;
+    const auto env = [](std::string display, std::string wayland, std::string socket = "",
+                        bool runtime = true, std::string qt = "") {
+        return SessionEnvironment{display, wayland, socket, runtime, qt};
+    };
+    const SessionEnvironment x = env(":0", ""), wl = env("", "wayland-1"),
+                             both = env(":0", "wayland-1"), noRuntime = env("", "wayland-1", "", 0),
+                             stale = env(":0", "wayland-1", "99"), handed = env("", "", "5"),
+                             userX = env(":0", "wayland-1", "", 1, "xcb"),
+                             userWl = env(":0", "", "", 1, "wayland"), unset = env("", "");
+    const std::string noX =
+        " draws into an X window, and DISPLAY is not set in this Wayland session (no Xwayland)";
     const struct {
         Args args;
-        const char *display, *socket, *variable;
-        LaunchKind kind;
+        SessionEnvironment env;
+        bool xOpens, wlOpens;
+        Descriptor fd;
+        WindowSystem system;
+        const char* asked;
+        std::string error;
+        bool layers = false, drop = false;
+        const char* qt = "";
     } rows[] = {
-        {{"-root"}, "wayland-1", nullptr, nullptr, layers},
-        {{"--root", "-fps", "-delay", "0"}, nullptr, "7", nullptr, layers},  // a host's socket
-        {{"-root"}, "", "", nullptr, kHack},                                 // no session
-        {{"-root"}, "wayland-1", nullptr, "0x2a00007", kHack},
-        {{"-root", "-window-id", "12"}, "wayland-1", nullptr, nullptr, kHack},
-        {{"-window"}, "wayland-1", nullptr, nullptr, kHack},
-        {{"/s", "-root"}, "wayland-1", nullptr, nullptr, kMode},
-        {{"-root", "-bogus"}, "wayland-1", nullptr, nullptr, LaunchKind::UsageError},
+        {{"/s"}, unset, 0, 0, none, N, "", "zarvella: cannot open display: DISPLAY is not set"},
+        {{"/s"}, x, 1, 0, none, X, "x ", "", 0, 0, "xcb"},
+        {{"/c"}, both, 1, 1, none, W, "wl ", "", 0, 0, "wayland"},  // X never asked
+        {{"/c"},
+         env(":0", "wayland-9"),
+         0,
+         0,
+         none,
+         N,
+         "wl x ",
+         "zarvella: cannot open display ':0'"},
+        {{"/s"},
+         env("", "wayland-9"),
+         0,
+         0,
+         none,
+         N,
+         "wl ",
+         "zarvella: cannot connect to the Wayland display 'wayland-9'"},
+        {{"-root"}, env(":0", "wayland-9"), 1, 0, none, X, "wl x ", "", 0, 0, "xcb"},
+        {{"-root"}, wl, 0, 1, none, W, "wl ", "", true, 0, "wayland"},
+        {{"-root"}, both, 1, 1, none, X, "x ", "", 0, 0, "xcb"},  // [variable] below
+        {{"/p", "12"}, both, 1, 1, none, X, "x ", "", 0, 0, "xcb"},
+        {{"/p", "12"}, wl, 0, 1, none, N, "", "zarvella: /p ID" + noX},
+        {{"-window-id", "12"}, wl, 0, 1, none, N, "", "zarvella: -window-id" + noX},
+        {{"/s"},
+         noRuntime,
+         0,
+         1,
+         none,
+         N,
+         "",
+         "zarvella: cannot connect to the Wayland display 'wayland-1': XDG_RUNTIME_DIR is not set"},
+        {{"/s"}, stale, 1, 1, none, W, "fd99 wl ", "", 0, true, "wayland"},
+        {{"-root"}, handed, 0, 0, sock, W, "fd5 ", "", true, 0, "wayland"},
+        {{"-root"},
+         handed,
+         0,
+         0,
+         file,
+         N,
+         "fd5 ",
+         "zarvella: WAYLAND_SOCKET=5 is not a Wayland connection"},
+        {{"-root"},
+         handed,
+         0,
+         0,
+         none,
+         N,
+         "fd5 ",
+         "zarvella: cannot use the Wayland connection WAYLAND_SOCKET=5",
+         0,
+         true},
+        {{"/s"},
+         env("", "", "junk"),
+         0,
+         0,
+         sock,
+         N,
+         "",
+         "zarvella: cannot use the Wayland connection WAYLAND_SOCKET=junk",
+         0,
+         true},
+        {{"/s"}, userX, 1, 1, none, X, "x ", ""},  // the user's choice is kept
+        {{"-root"}, userX, 1, 1, none, X, "x ", ""},
+        {{"/s"},
+         userWl,
+         1,
+         0,
+         none,
+         N,
+         "",
+         "zarvella: QT_QPA_PLATFORM is 'wayland', and WAYLAND_DISPLAY is not set"},
+        {{"/a"}, unset, 0, 0, none, N, "", ""},
+        {{"--help"}, unset, 0, 0, none, N, "", ""},
+        {{"-root", "-bogus"}, unset, 0, 0, none, N, "", ""},
     };
     for (const auto& r : rows) {
-        const bool session = IsWaylandSession(r.display, r.socket);
-        const LaunchPlan plan = PlanLaunch(r.args, r.variable, kLinux, session);
-        EXPECT_EQ(plan.kind, r.kind) << r.args[0] << " " << r.args.size();
-        EXPECT_EQ(PlanLaunch(r.args, r.variable, kWindows, session).kind, kMode);
-        if (r.kind == layers) {
-            EXPECT_EQ(ChooseDisplay(plan, {nullptr, false, r.display, false}).error, "");
-        }
+        const char* variable =
+            &r == &rows[7] ? "0x2a00007" : nullptr;  // XScreenSaver's window wins
+        FakeProbes probes;
+        probes.x = r.xOpens, probes.wayland = r.wlOpens, probes.fd = r.fd;
+        const DisplayPlan plan = PlanDisplay(PlanLaunch(r.args, variable, kLinux), r.env, probes);
+        const std::string row = r.args[0] + " #" + std::to_string(&r - rows);
+        EXPECT_EQ(plan.system, r.system) << row;
+        EXPECT_EQ(probes.log, r.asked) << row;
+        EXPECT_EQ(plan.error, r.error) << row;
+        EXPECT_EQ(plan.layerSurfaces, r.layers) << row;
+        EXPECT_EQ(plan.dropWaylandSocket, r.drop) << row;
+        EXPECT_EQ(plan.qtPlatform, r.qt) << row;
     }
+    FakeProbes probes;
+    EXPECT_EQ(PlanDisplay(PlanLaunch({}, "12", kLinux), wl, probes).error,
+              "zarvella: XSCREENSAVER_WINDOW" + noX);
 }
 
-// What stops a start before any window, with the one line it prints.
-TEST(Launch, NoDisplayAndAMissingWindowAreErrors) {
-    const auto plan = [](Args args) { return PlanLaunch(args, nullptr, kLinux); };
-    // X for the forms that need it, else Wayland in a Wayland session.
-    constexpr auto X = WindowSystem::X11, W = WindowSystem::Wayland, N = WindowSystem::None;
-    const DisplayFacts none{}, wl{nullptr, false, "wayland-1", true},
-        both{":0", true, "wayland-1", true}, deadWl{":0", false, "wayland-9", false},
-        deadWlOnly{nullptr, false, "wayland-9", false};
-    const std::string noX =
-        " draws into an X window, and DISPLAY is not set in this Wayland "
-        "session (no Xwayland)";
-    const struct {
-        Args args;
-        DisplayFacts facts;
-        WindowSystem system;
-        std::string error;
-    } rows[] = {
-        {{"/s"}, none, N, "zarvella: cannot open display: DISPLAY is not set"},
-        {{"/c"}, deadWl, N, "zarvella: cannot open display ':0'"},
-        {{"/p", "12"}, both, X, ""},
-        {{"/s"}, both, W, ""},
-        {{"/p"}, wl, W, ""},
-        {{"/s"}, deadWlOnly, N, "zarvella: cannot connect to the Wayland display 'wayland-9'"},
-        {{"/p", "12"}, wl, N, "zarvella: /p ID" + noX},
-        {{"-window-id", "12"}, wl, N, "zarvella: -window-id" + noX},
-        {{"/a"}, none, N, ""},
-        {{"--help"}, none, N, ""},
-        {{"-root", "-bogus"}, none, N, ""},
-    };
-    for (const auto& row : rows) {
-        const DisplayChoice choice = ChooseDisplay(plan(row.args), row.facts);
-        EXPECT_EQ(choice.system, row.system) << row.args[0];
-        EXPECT_EQ(choice.error, row.error) << row.args[0];
-    }
-    EXPECT_EQ(ChooseDisplay(PlanLaunch({}, "12", kLinux), wl).error,
-              "zarvella: XSCREENSAVER_WINDOW" + noX);
+TEST(Launch, VersionAndMissingWindowTexts) {
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(WaylandConnectError("nowhere", nullptr),
               "zarvella: cannot connect to the Wayland display 'nowhere'");
-    EXPECT_EQ(WaylandConnectError("wayland-0", "9"),
-              "zarvella: cannot use the Wayland connection WAYLAND_SOCKET=9");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,
               "XSCREENSAVER_WINDOW holds \"junk\", not an X window id");
 }

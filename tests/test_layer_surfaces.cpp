@@ -34,9 +34,7 @@ TEST(LayerSurfaces, TheBufferIsTheConfiguredSizeAtTheOutputsScale) {
 }
 
 TEST(LayerSurfaces, TheAnimationStepsOncePerIntervalAndNeverCatchesUp) {
-    HackOptions hack;
-    hack.delayMicroseconds = 40999;  // as the X11 timer: whole milliseconds
-    const int64_t interval = LayerFrameIntervalUs(hack);
+    const int64_t interval = LayerFrameIntervalUs(40999);  // as the X11 timer: whole ms
     ASSERT_EQ(interval, 40000);
     FramePaceRecord pace;
     // now (ms), steps, frame after, wait (ms) with an output waiting
@@ -67,8 +65,29 @@ TEST(LayerSurfaces, AnOutputDrawsEachFrameOnceWhenItsLastFrameWasShown) {
         {{true, false, false, 0}, true},
         {{true, false, true, 7}, false},  // this frame is on it
         {{true, false, true, 6}, true},
-        {{true, true, true, 6}, false},   // off or covered: no frame callback yet
-        {{true, false, false, 7}, true},  // a new buffer
+        {{true, true, true, 6}, false},          // off or covered: no frame callback yet
+        {{true, false, false, 7}, true},         // a new buffer
+        {{true, false, false, 0, true}, false},  // 0x0: nothing to draw, so none to wait for
     };
     for (const auto& r : rows) EXPECT_EQ(OutputDrawsNow(r.output, 7), r.draws);
+    EXPECT_TRUE(RemakeClosedSurface({true, true, true, 6}));  // closed once it showed the picture
+    EXPECT_FALSE(RemakeClosedSurface({true, false, false, 0}));
+}
+
+TEST(LayerSurfaces, AConnectionThatCannotCarryTheSurfacesSaysWhy) {
+    const struct {
+        LayerConnectionFacts facts;  // WAYLAND_SOCKET, socket, answered, compositor, layer shell
+        const char* error;
+    } rows[] = {
+        {{"5", true, true, true, true}, ""},
+        {{"5", false, false, false, false},
+         "zarvella: WAYLAND_SOCKET=5 is not a Wayland connection: descriptor 5 is not a socket"},
+        {{"5", true, false, false, false},
+         "zarvella: the Wayland connection (WAYLAND_SOCKET=5) ended before the compositor "
+         "answered"},
+        {{nullptr, true, true, true, false},
+         "zarvella: this Wayland compositor offers no layer shell (wlr-layer-shell-unstable-v1), "
+         "so -root has no background to draw on"},
+    };
+    for (const auto& r : rows) EXPECT_EQ(LayerConnectionError(r.facts), r.error);
 }

@@ -186,3 +186,31 @@ TEST(Dpi, TheSettingsLayoutScalesAndEveryControlStaysInside) {
         }
     }
 }
+
+TEST(Monitors, ThePrimaryComesFirstAndTheOthersKeepTheirOrder) {
+    const PixelRect a{0, 0, 1, 1}, b{1, 0, 1, 1}, c{2, 0, 1, 1};
+    for (auto [primary, expected] : {std::pair<size_t, Monitors>{2, {c, a, b}},
+                                     {1, {b, a, c}},
+                                     {0, {a, b, c}},
+                                     {3, {a, b, c}}}) {
+        Monitors listed{a, b, c};
+        PutPrimaryFirst(listed, primary);
+        EXPECT_EQ(listed, expected) << primary;
+    }
+}
+
+// Rows: size, available, fitted. Then the settings window with its frame
+// (0x0: not told) and its controls at the fitted size.
+TEST(Fit, ScaledDownToTheAvailableAreaKeepingItsProportions) {
+    const PixelSize rows[][3] = {
+        {{400, 430}, {1280, 720}, {400, 430}}, {{400, 430}, {400, 430}, {400, 430}},
+        {{400, 430}, {632, 330}, {306, 330}},  {{400, 430}, {200, 1000}, {200, 215}},
+        {{400, 430}, {0, 360}, {400, 430}},    {{1000, 1}, {10, 10}, {10, 1}}};
+    for (const auto& r : rows)
+        EXPECT_EQ(FitWithin(r[0], r[1]), r[2]) << r[1].width << "x" << r[1].height;
+    EXPECT_EQ(SettingsClientSize({640, 360}, {}), (PixelSize{279, 300}));
+    EXPECT_EQ(SettingsClientSize({640, 360}, {4, 26}), (PixelSize{310, 334}));
+    EXPECT_EQ(SettingsClientSize({1920, 1080}, {}), (PixelSize{400, 430}));
+    const ControlRect save = ScaleToSize(kSaveButtonRect, {400, 430}, {306, 330});
+    EXPECT_TRUE(save.left == 8 && save.top == 292 && save.width == 80 && save.height == 13);
+}

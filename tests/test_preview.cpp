@@ -10,7 +10,6 @@
 #include "engine/random.h"
 #include "engine/render.h"
 #include "settings/settings.h"
-#include "state/process_flags.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -22,14 +21,13 @@ namespace {
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override {
-        PreviewSettingsReady.store(false);
-        PreviewCloseRequested.store(false);
         glrec::Clear();
         picture.animation = {0.4, 0.8, -0.6, 0.001, -0.002, 0.003};
     }
     void TearDown() override { glrec::Clear(); }
     fakes::FakePreviewHost host;
-    PictureRecord picture;
+    PreviewRecord preview;
+    PictureRecord& picture = preview.picture;
     FrameHooks hooks;
 };
 
@@ -50,7 +48,7 @@ void ExpectPreviewFrames(size_t frames) {
 TEST_F(Preview, FixedSettingsLeaveRandomPictureAlone) {
     picture.settings.RandomPicture = true;
     picture.random.state = 321;
-    StorePreviewSettings(picture);
+    StorePreviewSettings(preview);
     fakes::ReferenceRandom r{321};
     const SaverSettingsRecord& s = picture.settings;
     EXPECT_EQ(s.Speed, 1);
@@ -60,21 +58,21 @@ TEST_F(Preview, FixedSettingsLeaveRandomPictureAlone) {
     EXPECT_EQ(s.Detail, 10);
     EXPECT_EQ(s.PictureKind, r.Next(9) + 1);
     EXPECT_TRUE(s.RandomPicture);
-    EXPECT_TRUE(PreviewSettingsStored());
+    EXPECT_TRUE(PreviewSettingsStored(preview));
 }
 
 TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
     bool storedAtShow = true;
     host.onShow = [&](int) {
-        storedAtShow = PreviewSettingsStored();
-        PreviewPaint(picture, hooks);  // the painting that showing the window brings
+        storedAtShow = PreviewSettingsStored(preview);
+        PreviewPaint(preview, hooks);  // the painting that showing the window brings
     };
-    host.onInvalidate = [&](int) { PreviewPaint(picture, hooks); };
+    host.onInvalidate = [&](int) { PreviewPaint(preview, hooks); };
     host.onSleep = [&](int n) {
-        if (n == 2) PreviewKeyDown(false);  // refused password: keep going
-        if (n == 4) PreviewKeyDown(true);
+        if (n == 2) PreviewKeyDown(preview, false);  // refused password: keep going
+        if (n == 4) PreviewKeyDown(preview, true);
     };
-    PreviewThread(host, picture);
+    PreviewThread(host, preview);
     EXPECT_FALSE(storedAtShow);
     EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40",
                                  "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
@@ -86,22 +84,22 @@ TEST_F(Preview, ThreadShowsStoresThenAsksForRepaintsUntilCloseIsRequested) {
 // The parent's process killed: no message comes, the window is simply gone.
 TEST_F(Preview, ThreadEndsOnceTheWindowIsGone) {
     host.onSleep = [&](int n) { host.gone = n == 2; };
-    PreviewThread(host, picture);
+    PreviewThread(host, preview);
     EXPECT_EQ(host.log,
               (Strings{"show", "invalidate", "sleep 40", "invalidate", "sleep 40", "destroy"}));
 }
 
 TEST_F(Preview, TheLoopBodyRunsOnceWhenCloseIsAlreadyRequested) {
-    PreviewKeyDown(true);
-    PreviewThread(host, picture);
+    PreviewKeyDown(preview, true);
+    PreviewThread(host, preview);
     EXPECT_EQ(host.log, (Strings{"show", "invalidate", "sleep 40", "destroy"}));
 }
 
 TEST_F(Preview, PaintDrawsNothingBeforeTheSettingsAreStored) {
-    PreviewPaint(picture, hooks);
+    PreviewPaint(preview, hooks);
     EXPECT_TRUE(glrec::Calls().empty());
-    StorePreviewSettings(picture);
-    PreviewPaint(picture, hooks);
+    StorePreviewSettings(preview);
+    PreviewPaint(preview, hooks);
     ExpectPreviewFrames(1);
 }
 
@@ -111,16 +109,16 @@ TEST_F(Preview, ThreadRunsAlongsideMainThreadFrames) {
     std::atomic<int> invalidations{0};
     host.onInvalidate = [&](int) { invalidations.fetch_add(1); };
     host.onSleep = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
-    std::thread thread([&] { PreviewThread(host, picture); });
+    std::thread thread([&] { PreviewThread(host, preview); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     size_t frames = 0;
     int attempts = 0;
     while (frames < 20 && std::chrono::steady_clock::now() < deadline) {
-        PreviewPaint(picture, hooks);
+        PreviewPaint(preview, hooks);
         ++attempts;
         frames = glrec::Count("glClear");
     }
-    PreviewKeyDown(true);
+    PreviewKeyDown(preview, true);
     thread.join();
     EXPECT_EQ(frames, 20u);
     EXPECT_GE(attempts, 20);

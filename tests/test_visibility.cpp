@@ -2,9 +2,9 @@
 
 #include <sstream>
 
+#include "behaviour/preview_window.h"
 #include "behaviour/visibility.h"
 #include "engine/render.h"
-#include "state/process_flags.h"
 #include "tests/fakes/fakes.h"
 #include "tests/gl/gl_recorder.h"
 
@@ -49,7 +49,8 @@ TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
         if (c == 'A') sight.AncestorsShown(on);
         if (c == 'C') sight.Covered(on);
         if (c == 'D') sight.Display(DisplayPowerFromConsoleState(s[1] - '0'));
-        if ((c == 'p' || (c == 't' && clock.running)) && sight.Seen()) {
+        if ((c == 'p' || (c == 't' && clock.running)) &&
+            WhatPaintDraws(sight.Seen()) == PaintDraws::Picture) {
             RenderFrame(picture, hooks);
             expected = AdvancePhases(expected, picture.settings.Speed, random);
             clock.Log("frame");
@@ -66,16 +67,21 @@ TEST_P(Visibility, FramesRunOnlyWhileSeenAndGoOnFromTheSameFrame) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Visibility, ::testing::Range(0, 6));
 
+// Beside the rows' paints: one before any tick advanced the picture.
+TEST(Paint, NothingUnseenBlackBeforeTheFirstTick) {
+    EXPECT_EQ(WhatPaintDraws(false, false), PaintDraws::Nothing);
+    EXPECT_EQ(WhatPaintDraws(true, false), PaintDraws::Black);
+}
+
 // The preview thread asks for no repaint while its window cannot be seen.
 TEST(PreviewSight, NoRepaintWhileTheParentIsHidden) {
-    PreviewCloseRequested.store(false);
     fakes::FakePreviewHost host;
-    PictureRecord picture;
-    host.onSleep = [&host](int n) {
+    PreviewRecord preview;
+    host.onSleep = [&](int n) {
         host.sight.ancestorsShown = n < 2 || n > 3;
-        if (n == 5) PreviewCloseRequested.store(true);
+        if (n == 5) preview.closeRequested.store(true);
     };
-    PreviewThread(host, picture);
+    PreviewThread(host, preview);
     EXPECT_EQ(host.log, (std::vector<std::string>{"show", "invalidate", "sleep 40", "invalidate",
                                                   "sleep 40", "sleep 40", "sleep 40", "invalidate",
                                                   "sleep 40", "destroy"}));

@@ -1,5 +1,7 @@
 #include "platform/linux/fullscreen_outputs.h"
 
+#include <GL/gl.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEnterEvent>
@@ -9,6 +11,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "behaviour/monitors.h"
+#include "behaviour/visibility.h"
 #include "platform/linux/password_system.h"
 #include "startup/mode.h"
 
@@ -70,11 +74,22 @@ void FullScreenOutputs::OnScreensChange() {
     FullScreenDisplayChange(*this, record_);
 }
 
-// The frame the tick advanced, over the window's whole buffer.
+// The frame the tick advanced, over the window's whole buffer; before the
+// first tick there is none to show.
 void FullScreenOutputs::OnPaint(OutputWindow& window) {
-    const qreal ratio = window.devicePixelRatio();
-    DrawOutputFrame(record_.picture,
-                    {0, 0, qRound(window.width() * ratio), qRound(window.height() * ratio)});
+    switch (WhatPaintDraws(window.isExposed(), advanced_)) {
+        case PaintDraws::Nothing:
+            return;
+        case PaintDraws::Black:
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            return;
+        case PaintDraws::Picture: {
+            const qreal ratio = window.devicePixelRatio();
+            DrawOutputFrame(record_.picture, {0, 0, qRound(window.width() * ratio),
+                                              qRound(window.height() * ratio)});
+            return;
+        }
+    }
 }
 
 // A window shown again goes on from the frame it left.
@@ -90,6 +105,7 @@ void FullScreenOutputs::OnTimer() {
         timer_.stop();
         return;
     }
+    advanced_ = true;
     for (const auto& window : windows_)
         if (window->isExposed()) window->update();
 }
@@ -109,22 +125,26 @@ void FullScreenOutputs::OnClose() {
 }
 
 // Each output in logical pixels, as Wayland places them: for telling a
-// change, not for drawing (each window draws into its whole buffer).
+// change and what the desktop spans, not for drawing (each window draws into
+// its whole buffer).
 std::vector<PixelRect> FullScreenOutputs::Monitors() {
     std::vector<PixelRect> monitors;
-    for (QScreen* screen : QGuiApplication::screens()) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
         const QRect g = screen->geometry();
         monitors.push_back({g.x(), g.y(), g.width(), g.height()});
     }
+    PutPrimaryFirst(monitors,
+                    static_cast<size_t>(screens.indexOf(QGuiApplication::primaryScreen())));
     return monitors;
 }
 
-void FullScreenOutputs::PlaceWindow(const PixelRect&) {
-    FollowScreens();
-}
-
-void FullScreenOutputs::FollowScreens() {
-    const QList<QScreen*> screens = QGuiApplication::screens();
+// No Wayland window spans outputs: the rectangle is covered by a window on
+// each output that lies in it.
+void FullScreenOutputs::PlaceWindow(const PixelRect& rect) {
+    const QRect area(rect.x, rect.y, rect.width, rect.height);
+    QList<QScreen*> screens = QGuiApplication::screens();
+    screens.removeIf([&area](QScreen* screen) { return !area.intersects(screen->geometry()); });
     std::erase_if(windows_, [&screens](const std::unique_ptr<OutputWindow>& window) {
         return !window->Output() || !screens.contains(window->Output());
     });

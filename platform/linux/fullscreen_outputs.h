@@ -60,9 +60,6 @@ class FullScreenOutputs : public QObject, private FullScreenHost {
     void OnScreensChange();
 
   private:
-    // A window on every screen, none on a screen that went.
-    void FollowScreens();
-
     // FullScreenHost
     std::vector<PixelRect> Monitors() override;
     void PlaceWindow(const PixelRect& rect) override;
@@ -78,6 +75,8 @@ class FullScreenOutputs : public QObject, private FullScreenHost {
     FullScreenRecord record_;  // the one picture every window draws
     std::vector<std::unique_ptr<OutputWindow>> windows_;
     QTimer timer_;
+    // A tick has advanced the picture: until then the windows have no frame to show.
+    bool advanced_ = false;
     ScreenPoint lastSeen_{};
     bool cursorHidden_ = false;
 };

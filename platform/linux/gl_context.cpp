@@ -70,6 +70,18 @@ QStringList DriverLines(const std::function<void()>& probe) {
     return QString::fromLocal8Bit(text).split('\n', Qt::SkipEmptyParts);
 }
 
+// A Wayland surface takes the alpha of its buffer as it is: EGL hands Qt a
+// config with alpha even though the format asks for none, and the
+// compositor then shows the desktop through every pixel whose alpha is below
+// one. The picture is cleared to alpha one and its blending leaves the
+// destination's alpha alone, so the window is opaque everywhere; the colours
+// (all an X11 window's 24-bit visual shows) are the same as before.
+void KeepWindowOpaque() {
+    glClearColor(0, 0, 0, 1);
+    QOpenGLContext::currentContext()->functions()->glBlendFuncSeparate(
+        GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+}
+
 }  // namespace
 
 std::string OpenGlProblem() {
@@ -110,6 +122,7 @@ GlView::GlView(GlVariant variant, GlViewport viewport, PaintFunction paint, QWid
 
 void GlView::initializeGL() {
     SetupGL(variant_, &viewport_);
+    KeepWindowOpaque();
     // The core thinks in the window's pixels; a scaled screen has more of
     // them per window pixel.
     const double scale = devicePixelRatioF();
@@ -136,6 +149,7 @@ void GlWindow::initializeGL() {
         std::_Exit(1);
     }
     SetupGL(variant_);
+    KeepWindowOpaque();
 }
 
 }  // namespace zarvella::linux_shell

@@ -10,6 +10,7 @@
 
 #include "behaviour/window_handle.h"
 #include "engine/fpu.h"
+#include "platform/linux/display_probes.h"
 #include "platform/linux/fullscreen_outputs.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
@@ -18,9 +19,9 @@
 #include "platform/linux/preview_window.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/settings_window.h"
-#include "platform/linux/wayland_display.h"
 #include "platform/linux/x11_window.h"
 #include "platform/wayland/layer_shell.h"
+#include "startup/display_choice.h"
 #include "startup/launch.h"
 #include "startup/xscreensaver_list.h"
 
@@ -136,8 +137,7 @@ int main(int argc, char** argv) {
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const LaunchPlan plan =
-        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), CommandLines::WindowsAndXScreenSaver,
-                   IsWaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET")));
+        PlanLaunch(args, std::getenv("XSCREENSAVER_WINDOW"), CommandLines::WindowsAndXScreenSaver);
     switch (plan.kind) {
         case LaunchKind::Help:
             std::fputs(UsageText().c_str(), stdout);
@@ -157,29 +157,26 @@ int main(int argc, char** argv) {
                 return 0;
             }
             break;
-        case LaunchKind::LayerSurfaces:  // Wayland: no Qt, no X display
-            return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
         case LaunchKind::Hack:
             break;
     }
-    DisplayFacts facts{std::getenv("DISPLAY"), false, std::getenv("WAYLAND_DISPLAY"),
-                       WaylandDisplayOpens()};
-    // X only when it may be used: asking GNOME's X display starts Xwayland.
-    facts.displayOpens =
-        ChooseDisplay(plan, facts).system != WindowSystem::Wayland && DisplayOpens();
-    const DisplayChoice choice = ChooseDisplay(plan, facts);
-    if (!choice.error.empty()) {
-        std::fprintf(stderr, "%s\n", choice.error.c_str());
+    const SessionEnvironment env = ReadSessionEnvironment();
+    SystemDisplayProbes probes(env);
+    const DisplayPlan display = PlanDisplay(plan, env, probes);
+    if (!display.error.empty()) {
+        std::fprintf(stderr, "%s\n", display.error.c_str());
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", choice.system == WindowSystem::Wayland ? "wayland" : "xcb");
+    ApplyDisplayPlan(display);
+    if (display.layerSurfaces)  // no Qt, no X display
+        return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
     SetDefaultSurfaceFormat();
     // Windows over the monitors or inside another window take device pixels;
     // the settings window and the hack's own window keep the desktop's scale.
     const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
     // On Wayland the compositor places every window and tells its scale;
     // the windows draw into their whole buffers.
-    if (!settingsWindow && choice.system == WindowSystem::X11 &&
+    if (!settingsWindow && display.system == WindowSystem::X11 &&
         !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
         UseDevicePixels();
     QApplication app(argc, argv);
@@ -200,5 +197,5 @@ int main(int argc, char** argv) {
         case SaverMode::FullScreen:
             break;
     }
-    return RunFullScreen(choice.system);
+    return RunFullScreen(display.system);
 }

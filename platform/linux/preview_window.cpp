@@ -30,21 +30,23 @@ class PreviewWindow : public GlWindow, private PreviewHost {
 
     // Once the window is shown: the picture seeded, then the repaints.
     void Start() {
-        SeedPreviewPicture(picture_);
-        StartPreviewRepaints(*this, picture_);
+        SeedPreviewPicture(preview_.picture);
+        StartPreviewRepaints(*this, preview_);
         connect(&repaints_, &QTimer::timeout, this, [this] {
-            if (!NextPreviewRepaint(*this)) repaints_.stop();
+            if (!NextPreviewRepaint(*this, preview_)) repaints_.stop();
         });
         repaints_.start(kPreviewRepaintMs);
     }
 
   protected:
-    void paintGL() override { PreviewPaint(picture_, frame_); }
+    void paintGL() override {
+        if (WhatPaintDraws(sight_.Seen()) == PaintDraws::Picture) PreviewPaint(preview_, frame_);
+    }
 
     void keyPressEvent(QKeyEvent* event) override {
         if (!PreviewTakesKey(event->modifiers() & Qt::AltModifier)) return;
         SaverPasswordSystem system;
-        PreviewKeyDown(VerifySaverPassword(system, 0));
+        PreviewKeyDown(preview_, VerifySaverPassword(system, 0));
     }
 
   private:
@@ -63,7 +65,7 @@ class PreviewWindow : public GlWindow, private PreviewHost {
         return facts;
     }
 
-    PictureRecord picture_;
+    PreviewRecord preview_;
     FrameHooks frame_;
     QTimer repaints_;
     // Its repaints go on while the window cannot be seen (they still notice a

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QUrl>
+#include <algorithm>
 
 #include "behaviour/window_place.h"
 #include "platform/linux/window_sight.h"
@@ -22,25 +23,29 @@ QRect ToQRect(const ControlRect& r) {
     return QRect(r.left, r.top, r.width, r.height);
 }
 
-QFont BoldFont(const char* family) {
+QFont BoldFont(const char* family, int pixels) {
     QFont font(QString::fromUtf8(family));
-    font.setPixelSize(13);
+    font.setPixelSize(pixels);
     font.setBold(true);
     return font;
 }
 
 // A slider drawn to fit the 10-pixel-high strip the layout gives it: a thin
 // track, a small thumb and a tick for every value below the track, like the
-// Windows trackbar it stands for. Input is QSlider's own.
+// Windows trackbar it stands for; drawn at the layout's size and scaled with
+// the window. Input is QSlider's own.
 class StripSlider : public QSlider {
   public:
-    explicit StripSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+    StripSlider(QWidget* parent, const ControlRect& layout)
+        : QSlider(Qt::Horizontal, parent), layout_(layout) {}
 
   protected:
     void paintEvent(QPaintEvent*) override {
         constexpr int kThumb = 7;
         QPainter painter(this);
-        const int span = width() - kThumb;
+        painter.scale(width() / static_cast<qreal>(layout_.width),
+                      height() / static_cast<qreal>(layout_.height));
+        const int span = layout_.width - kThumb;
         auto at = [&](int value) {
             return kThumb / 2 + QStyle::sliderPositionFromValue(minimum(), maximum(), value, span);
         };
@@ -52,7 +57,12 @@ class StripSlider : public QSlider {
         const QColor thumb = hasFocus() ? QColor(80, 160, 255) : QColor(230, 230, 230);
         painter.fillRect(QRect(at(value()) - kThumb / 2, 0, kThumb, 7), thumb);
     }
+
+  private:
+    ControlRect layout_;
 };
+
+constexpr PixelSize kLayoutSize{kSettingsWindowWidth, kSettingsWindowHeight};
 
 }  // namespace
 
@@ -64,7 +74,11 @@ SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::str
       errors_(errors),
       glProblem_(std::move(glProblem)) {
     setWindowTitle(QString::fromUtf8(kSettingsTitle));
-    setFixedSize(kSettingsWindowWidth, kSettingsWindowHeight);
+    // The whole window within the screen's area for windows; the frame is
+    // not known before the window is shown.
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    size_ = SettingsClientSize({available.width(), available.height()}, {});
+    setFixedSize(size_.width, size_.height);
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, Qt::black);
@@ -78,15 +92,16 @@ SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::str
     timer_->setInterval(kSettingsTimerMs);
     connect(timer_, &QTimer::timeout, this, &SettingsWindow::OnTimer);
     timer_->start();
-    new SightWatcher(this, timer_, false);  // the timer stops while nobody sees the window
+    sight_ = new SightWatcher(this, timer_, false);  // the timer stops while nobody sees the window
 
     OnCreate();
 }
 
 // Created in keyboard order, so Tab walks them in that order.
 void SettingsWindow::CreateControls() {
-    const QFont labelFont = BoldFont("Arial");
-    const QFont buttonFont = BoldFont("Sans Serif");
+    const int fontPixels = std::max(1, Placed({0, 0, 0, 13}).height());
+    const QFont labelFont = BoldFont("Arial", fontPixels);
+    const QFont buttonFont = BoldFont("Sans Serif", fontPixels);
     QPalette white = palette();
     white.setColor(QPalette::WindowText, Qt::white);
     white.setColor(QPalette::Text, Qt::white);
@@ -96,20 +111,20 @@ void SettingsWindow::CreateControls() {
         switch (id) {
             case ControlId::SaveButton:
                 saveButton_ = new QPushButton(QString::fromUtf8(kSaveButtonCaption), this);
-                saveButton_->setGeometry(ToQRect(kSaveButtonRect));
+                saveButton_->setGeometry(Placed(kSaveButtonRect));
                 saveButton_->setFont(buttonFont);
                 connect(saveButton_, &QPushButton::clicked, this, &SettingsWindow::OnSaveClick);
                 break;
             case ControlId::SiteButton:
                 siteButton_ = new QPushButton(QString::fromUtf8(kSiteButtonCaption), this);
-                siteButton_->setGeometry(ToQRect(kSiteButtonRect));
+                siteButton_->setGeometry(Placed(kSiteButtonRect));
                 siteButton_->setFont(buttonFont);
                 connect(siteButton_, &QPushButton::clicked, this, &SettingsWindow::OnSiteClick);
                 break;
             case ControlId::RandomCheckBox: {
                 const SettingInfo& info = kSettingsTable[kRandomPictureRow];
                 randomCheckBox_ = new QCheckBox(QString::fromUtf8(info.label), this);
-                randomCheckBox_->setGeometry(ToQRect(info.rect));
+                randomCheckBox_->setGeometry(Placed(info.rect));
                 randomCheckBox_->setFont(labelFont);
                 randomCheckBox_->setPalette(white);
                 connect(randomCheckBox_, &QCheckBox::toggled, this,
@@ -119,8 +134,8 @@ void SettingsWindow::CreateControls() {
             default: {
                 const int row = SettingRow(id);
                 const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
-                QSlider* slider = new StripSlider(this);
-                slider->setGeometry(ToQRect(info.rect));
+                QSlider* slider = new StripSlider(this, info.rect);
+                slider->setGeometry(Placed(info.rect));
                 slider->setRange(info.min, info.max);
                 slider->setSingleStep(1);
                 slider->setTickPosition(QSlider::TicksBelow);
@@ -137,7 +152,7 @@ void SettingsWindow::CreateControls() {
         const SettingInfo& info = kSettingsTable[static_cast<size_t>(row)];
         QLabel* label = new QLabel(QString::fromUtf8(info.label), this);
         label->setTextFormat(Qt::PlainText);
-        label->setGeometry(ToQRect(info.labelRect));
+        label->setGeometry(Placed(info.labelRect));
         label->setFont(labelFont);
         label->setPalette(white);
         labels_[static_cast<size_t>(row)] = label;
@@ -146,6 +161,10 @@ void SettingsWindow::CreateControls() {
         setTabOrder(Control(kTabOrder[i]), Control(kTabOrder[i + 1]));
     }
     Control(kTabOrder[0])->setFocus();
+}
+
+QRect SettingsWindow::Placed(const ControlRect& layout) const {
+    return ToQRect(ScaleToSize(layout, kLayoutSize, size_));
 }
 
 QWidget* SettingsWindow::Control(ControlId id) const {
@@ -225,21 +244,29 @@ void SettingsWindow::SetCheckBox(int, bool checked) {
 
 void SettingsWindow::SizeAndCentre() {
     // Qt sizes the client area; on X11 the window manager's frame lies outside it.
-    setFixedSize(kSettingsWindowWidth, kSettingsWindowHeight);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    move(CentredOrigin(screen.width(), kSettingsWindowWidth),
-         CentredOrigin(screen.height(), kSettingsWindowHeight));
+    setFixedSize(size_.width, size_.height);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    move(screen.x() + CentredOrigin(screen.width(), size_.width),
+         screen.y() + CentredOrigin(screen.height(), size_.height));
 }
 
 void SettingsWindow::AttachContext() {
     if (!glProblem_.empty()) return;  // the core shows ContextFailure()
     // The GL surface stands for the client area a Windows frame leaves inside
     // the 400x430 outer size: the picture's viewport then puts the picture in
-    // its top 300 pixels, above the controls, exactly as on Windows.
+    // its top 300 pixels, above the controls, exactly as on Windows (all of
+    // it scaled with the window).
+    const GlViewport layout = SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight);
+    const QRect picture = Placed({layout.x, layout.y, layout.width, layout.height});
     view_ = new GlView(
-        GlVariant::Settings, SettingsPictureViewport(kSettingsWindowWidth, kSettingsWindowHeight),
-        [this] { RenderFrame(picture_, frame_); }, this);
-    view_->setGeometry(0, 0, kSettingsWindowWidth, kSettingsWindowHeight - kSettingsFrameExtra);
+        GlVariant::Settings, {picture.x(), picture.y(), picture.width(), picture.height()},
+        [this] {
+            if (WhatPaintDraws(sight_->Seen()) == PaintDraws::Picture)
+                RenderFrame(picture_, frame_);
+        },
+        this);
+    view_->setGeometry(
+        Placed({0, 0, kSettingsWindowWidth, kSettingsWindowHeight - kSettingsFrameExtra}));
     view_->setFocusPolicy(Qt::NoFocus);
     view_->lower();  // the controls lie on top of it
     view_->show();

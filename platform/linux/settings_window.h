@@ -16,6 +16,8 @@
 
 namespace zarvella::linux_shell {
 
+class SightWatcher;
+
 class SettingsWindow : public QWidget, private SettingsWindowHost {
     Q_OBJECT
   public:
@@ -42,6 +44,8 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     void OnClose();
     void CreateControls();
     QWidget* Control(ControlId id) const;
+    // A rectangle of the 400x430 layout, at the window's size.
+    QRect Placed(const ControlRect& layout) const;
 
     // SettingsWindowHost
     int SliderPosition(int row) override;
@@ -63,6 +67,8 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     QPushButton* saveButton_ = nullptr;
     QPushButton* siteButton_ = nullptr;
     QTimer* timer_ = nullptr;
+    SightWatcher* sight_ = nullptr;
+    PixelSize size_{kSettingsWindowWidth, kSettingsWindowHeight};  // the client area's
 };
 
 }  // namespace zarvella::linux_shell

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -38,8 +39,15 @@ void SightWatcher::Follow(QWindow* window) {
     window->installEventFilter(this);
     connect(window, &QWindow::windowStateChanged, this,
             [this](Qt::WindowState state) { sight_.Minimised(state == Qt::WindowMinimized); });
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    // Inside an unmapped window, or covered: only the X server knows.
+    // Asking for the X window's id would make it: a window not made yet (the
+    // preview, whose parent is set first) is followed once Qt makes it.
+    if (window->handle()) FollowX11(window);
+}
+
+// Inside an unmapped window, or covered: only the X server knows.
+void SightWatcher::FollowX11(QWindow* window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || followingX11_) return;
+    followingX11_ = true;
     // Posted while the watcher is known to live; Qt drops what is posted to
     // an object that goes before it runs.
     std::shared_ptr<Link> link = link_;
@@ -60,6 +68,10 @@ void SightWatcher::Follow(QWindow* window) {
 bool SightWatcher::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_ && event->type() == QEvent::Expose) {
         sight_.Shown(window_->isExposed());
+    } else if (watched == window_ && event->type() == QEvent::PlatformSurface &&
+               static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                   QPlatformSurfaceEvent::SurfaceCreated) {
+        FollowX11(window_);
     } else if (!window_ && watched == target_ && event->type() == QEvent::Show) {
         if (QWidget* widget = qobject_cast<QWidget*>(target_); widget && widget->windowHandle()) {
             target_->removeEventFilter(this);

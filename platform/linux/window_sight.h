@@ -37,6 +37,7 @@ class SightWatcher : public QObject, private FrameClock {
     void StartFrames() override;
     void StopFrames() override;
     void Follow(QWindow* window);
+    void FollowX11(QWindow* window);
     void FollowDisplayPower();
 
     QObject* target_;
@@ -44,6 +45,7 @@ class SightWatcher : public QObject, private FrameClock {
     WindowSight sight_{*this};
     std::atomic<bool> seen_{true};
     QWindow* window_ = nullptr;
+    bool followingX11_ = false;
     std::unique_ptr<DpmsMonitor> dpms_;
     // What the X watching thread reports through: cleared when this goes,
     // so a late report finds nobody to tell.

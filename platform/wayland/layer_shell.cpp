@@ -1,9 +1,12 @@
 #include "platform/wayland/layer_shell.h"
 
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -82,8 +86,36 @@ void OnGlobalRemove(void* data, wl_registry*, uint32_t name) {
 
 const wl_registry_listener kRegistryEvents = {.global = OnGlobal, .global_remove = OnGlobalRemove};
 
+bool HasExtension(const char* list, std::string_view name) {
+    for (std::string_view rest = list ? list : ""; !rest.empty();) {
+        const size_t space = rest.find(' ');
+        if (rest.substr(0, space) == name) return true;
+        rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+    }
+    return false;
+}
+
+// The EGL display of this connection, asked for as a Wayland one: EGL 1.5's
+// eglGetPlatformDisplay, else the EXT extension's, else eglGetDisplay, which
+// has to guess the platform from the pointer. Both entry points are looked
+// up, so an older libEGL still loads.
+EGLDisplay WaylandEglDisplay(wl_display* display) {
+    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    if (HasExtension(client, "EGL_KHR_platform_wayland")) {
+        if (const auto get = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYPROC>(
+                eglGetProcAddress("eglGetPlatformDisplay")))
+            return get(EGL_PLATFORM_WAYLAND_KHR, display, nullptr);
+    }
+    if (HasExtension(client, "EGL_EXT_platform_wayland")) {
+        if (const auto get = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+                eglGetProcAddress("eglGetPlatformDisplayEXT")))
+            return get(EGL_PLATFORM_WAYLAND_EXT, display, nullptr);
+    }
+    return eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(display));
+}
+
 bool StartEgl(Globals& g, wl_display* display) {
-    g.egl = eglGetDisplay(reinterpret_cast<EGLNativeDisplayType>(display));
+    g.egl = WaylandEglDisplay(display);
     if (g.egl == EGL_NO_DISPLAY || !eglInitialize(g.egl, nullptr, nullptr) ||
         !eglBindAPI(EGL_OPENGL_API))
         return false;
@@ -107,12 +139,15 @@ bool StartEgl(Globals& g, wl_display* display) {
     return eglChooseConfig(g.egl, attributes, &g.eglConfig, 1, &count) && count == 1;
 }
 
-// One pass of the loop: the animation steps when it is due and an output
-// can show it; every output ready for this frame draws it.
+// One pass of the loop: surfaces the compositor closed are made again; the
+// animation steps when it is due and an output can show it; every output
+// ready for this frame draws it.
 bool DrawReady(LayerShell& shell) {
     bool anyReady = false;
-    for (const auto& output : shell.outputs)
-        anyReady = anyReady || (output->State().configured && !output->State().framePending);
+    for (const auto& output : shell.outputs) {
+        output->RemakeClosedSurface();
+        anyReady = anyReady || OutputReady(output->State());
+    }
     if (anyReady && TakeStep(shell.pace, NowUs(), shell.intervalUs)) {
         AdvancePicture(shell.picture);
         if (shell.showFrameRate) CountFrame(shell.frameRate, NowUs() / 1e6);
@@ -126,80 +161,137 @@ bool DrawReady(LayerShell& shell) {
 
 bool AnOutputWaits(const LayerShell& shell) {
     for (const auto& output : shell.outputs)
-        if (output->State().configured && !output->State().framePending) return true;
+        if (OutputReady(output->State())) return true;
     return false;
 }
 
-// The ending signals, read from a descriptor beside the display's. Blocked
-// before EGL starts threads, so every thread leaves them to the loop.
-int SignalDescriptor() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ending, s);
-    if (sigprocmask(SIG_BLOCK, &ending, nullptr) != 0) return -1;
-    return signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
+// SIGTERM, SIGINT and SIGHUP end the program at any moment, with code 0,
+// even while it waits for a compositor that does not answer: the handler
+// notes the signal and shuts the connection down, which wakes whatever
+// waits on it (the loop's poll, or a roundtrip inside libwayland or EGL,
+// both of which retry on EINTR) with an error; each step then sees Ending()
+// and leaves without a message. The handler may run on any thread.
+std::atomic<bool> gEnding{false};
+std::atomic<int> gConnection{-1};  // the display's descriptor, once there is one
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+extern "C" void OnEndingSignal(int) {
+    const int saved = errno;
+    gEnding = true;
+    const int fd = gConnection;
+    if (fd >= 0) shutdown(fd, SHUT_RDWR);
+    errno = saved;
 }
 
-// The connection ended: the compositor, or the lock screen's host, closed
-// it (0), or it ended us for a protocol error (1).
+bool Ending() {
+    return gEnding;
+}
+
+// Handlers in place of what the process was started with (even ignored or
+// blocked signals end it). No SA_RESTART: a connect() that blocks on a full
+// listening socket gives up.
+void CatchEndingSignals() {
+    struct sigaction action = {};
+    action.sa_handler = OnEndingSignal;
+    sigemptyset(&action.sa_mask);
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(s, &action, nullptr);
+        sigaddset(&ending, s);
+    }
+    sigprocmask(SIG_UNBLOCK, &ending, nullptr);
+}
+
+// The connection ended: by a signal, or the compositor, or the lock
+// screen's host, closed it (0), or it ended us for a protocol error (1).
 int ConnectionEnd(wl_display* d) {
-    if (wl_display_get_error(d) != EPROTO) return 0;
+    if (Ending() || wl_display_get_error(d) != EPROTO) return 0;
     std::fprintf(stderr, "zarvella: the Wayland compositor reported a protocol error\n");
     return 1;
 }
 
 // Until a signal (0) or the connection's end.
-int RunLoop(LayerShell& shell, int signals) {
+int RunLoop(LayerShell& shell) {
     wl_display* d = shell.display;
-    while (true) {
-        if (!DrawReady(shell)) return 1;
+    bool flushed = true;
+    while (!Ending()) {
+        // While the socket takes no more, nothing is drawn: it would only
+        // add requests that cannot be sent.
+        if (flushed && !DrawReady(shell)) return Ending() ? 0 : 1;
         while (wl_display_prepare_read(d) != 0)
             if (wl_display_dispatch_pending(d) < 0) return ConnectionEnd(d);
-        wl_display_flush(d);
-        pollfd fds[2] = {{wl_display_get_fd(d), POLLIN, 0}, {signals, POLLIN, 0}};
-        const int timeout =
-            LayerPollTimeoutMs(shell.pace, NowUs(), shell.intervalUs, AnOutputWaits(shell));
-        const bool polled = poll(fds, 2, timeout) >= 0;
-        if (polled && (fds[0].revents & POLLIN)) {
+        flushed = wl_display_flush(d) >= 0;
+        if (!flushed && errno != EAGAIN) {
+            wl_display_cancel_read(d);
+            return ConnectionEnd(d);
+        }
+        // EAGAIN: the rest goes when the socket is writable again.
+        pollfd fd = {wl_display_get_fd(d), static_cast<short>(flushed ? POLLIN : POLLIN | POLLOUT),
+                     0};
+        const int timeout = flushed ? LayerPollTimeoutMs(shell.pace, NowUs(), shell.intervalUs,
+                                                         AnOutputWaits(shell))
+                                    : -1;
+        const bool polled = poll(&fd, 1, timeout) >= 0;
+        const int pollError = errno;
+        if (polled && (fd.revents & POLLIN)) {
             wl_display_read_events(d);
         } else {
             wl_display_cancel_read(d);
         }
-        if (!polled && errno != EINTR) return 1;
-        if (wl_display_dispatch_pending(d) < 0 || (fds[0].revents & (POLLHUP | POLLERR)))
+        if (!polled && pollError != EINTR) return 1;
+        if (wl_display_dispatch_pending(d) < 0 || (fd.revents & (POLLHUP | POLLERR)))
             return ConnectionEnd(d);
-        if (fds[1].revents & POLLIN) return 0;
     }
+    return 0;
 }
 
 }  // namespace
 
 int RunLayerSurfaces(const HackOptions& hack) {
-    const int signals = SignalDescriptor();
+    CatchEndingSignals();
+    // libwayland unsets WAYLAND_SOCKET once it takes the descriptor.
+    const char* socketVariable = std::getenv("WAYLAND_SOCKET");
+    const std::string handed = socketVariable ? socketVariable : "";
+    LayerConnectionFacts facts;
+    facts.waylandSocket = socketVariable ? handed.c_str() : nullptr;
+
     auto shell = std::make_unique<LayerShell>();   // the picture's grid is large
     shell->display = wl_display_connect(nullptr);  // WAYLAND_SOCKET, else WAYLAND_DISPLAY
     if (!shell->display) {
+        if (Ending()) return 0;
         const std::string error =
-            WaylandConnectError(std::getenv("WAYLAND_DISPLAY"), std::getenv("WAYLAND_SOCKET"));
+            WaylandConnectError(std::getenv("WAYLAND_DISPLAY"), facts.waylandSocket);
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    shell->registry = wl_display_get_registry(shell->display);
-    wl_registry_add_listener(shell->registry, &kRegistryEvents, shell.get());
-    wl_display_roundtrip(shell->display);
+    gConnection = wl_display_get_fd(shell->display);
+    struct stat connection = {};
+    facts.socket = fstat(gConnection, &connection) == 0 && S_ISSOCK(connection.st_mode);
+    if (facts.socket && !Ending()) {
+        shell->registry = wl_display_get_registry(shell->display);
+        wl_registry_add_listener(shell->registry, &kRegistryEvents, shell.get());
+        facts.answered = wl_display_roundtrip(shell->display) >= 0;
+        facts.compositor = shell->globals.compositor != nullptr;
+        facts.layerShell = shell->globals.layerShell != nullptr;
+    }
     int code = 1;
-    if (!shell->globals.compositor || !shell->globals.layerShell) {
-        std::fprintf(stderr,
-                     "zarvella: this Wayland compositor offers no layer shell "
-                     "(wlr-layer-shell-unstable-v1), so -root has no background to draw on\n");
+    const std::string error = LayerConnectionError(facts);
+    if (Ending()) {
+        code = 0;
+    } else if (!error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
     } else if (!StartEgl(shell->globals, shell->display)) {
-        std::fprintf(stderr, "zarvella: no OpenGL through EGL on this Wayland display (0x%x)\n",
-                     static_cast<unsigned>(eglGetError()));
+        if (Ending())
+            code = 0;
+        else
+            std::fprintf(stderr, "zarvella: no OpenGL through EGL on this Wayland display (0x%x)\n",
+                         static_cast<unsigned>(eglGetError()));
     } else {
         StartLayerPicture(shell->picture, hack.settings);
-        shell->intervalUs = LayerFrameIntervalUs(hack);
+        shell->intervalUs = LayerFrameIntervalUs(hack.delayMicroseconds);
         shell->showFrameRate = hack.showFrameRate;
-        code = RunLoop(*shell, signals);
+        code = RunLoop(*shell);
     }
     shell->outputs.clear();
     Globals& g = shell->globals;
@@ -214,9 +306,9 @@ int RunLayerSurfaces(const HackOptions& hack) {
     if (g.fractionalScales) wp_fractional_scale_manager_v1_destroy(g.fractionalScales);
     if (g.viewporter) wp_viewporter_destroy(g.viewporter);
     if (g.compositor) wl_compositor_destroy(g.compositor);
-    wl_registry_destroy(shell->registry);
+    if (shell->registry) wl_registry_destroy(shell->registry);
+    gConnection = -1;  // a signal from now on finds no connection to shut
     wl_display_disconnect(shell->display);
-    if (signals >= 0) close(signals);
     return code;
 }
 

@@ -10,10 +10,12 @@
 
 namespace zarvella::wayland_shell {
 
-// Runs until SIGTERM, SIGINT or SIGHUP, or until the compositor closes the
-// connection (exit code 0). Code 1, with the reason on standard error, when
-// there is no Wayland display, no layer shell or no OpenGL. hack.settings
-// are the ones to draw (HackSettings, startup/launch.h).
+// Runs until SIGTERM, SIGINT or SIGHUP (at any moment, connecting too), or
+// until the compositor closes the connection (exit code 0). Code 1, with
+// the reason on standard error, when there is no Wayland display, the
+// descriptor in WAYLAND_SOCKET is no socket, or there is no layer shell or
+// no OpenGL. hack.settings are the ones to draw (HackSettings,
+// startup/launch.h).
 int RunLayerSurfaces(const HackOptions& hack);
 
 }  // namespace zarvella::wayland_shell

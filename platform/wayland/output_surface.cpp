@@ -65,9 +65,14 @@ const zwlr_layer_surface_v1_listener OutputSurface::kLayerEvents = {
             self->state_.configured = true;
             self->Resize();
         },
-    // The compositor took the surface away (its output went): a new one
-    // comes with the output's next done, if the output stays.
-    .closed = [](void* data, zwlr_layer_surface_v1*) { Self(data)->DestroySurface(); },
+    // The compositor took the surface away: made again at once, or with the
+    // output's next done (zarvella::RemakeClosedSurface).
+    .closed =
+        [](void* data, zwlr_layer_surface_v1*) {
+            OutputSurface* self = Self(data);
+            self->remake_ = zarvella::RemakeClosedSurface(self->state_);
+            self->DestroySurface();
+        },
 };
 
 const wp_fractional_scale_v1_listener OutputSurface::kFractionalEvents = {
@@ -109,6 +114,11 @@ void OutputSurface::WatchLogicalSize() {
     if (xdgOutput_ || !globals_.xdgOutputs) return;
     xdgOutput_ = zxdg_output_manager_v1_get_xdg_output(globals_.xdgOutputs, output_);
     zxdg_output_v1_add_listener(xdgOutput_, &kXdgOutputEvents, this);
+}
+
+void OutputSurface::RemakeClosedSurface() {
+    if (remake_ && !surface_) CreateSurface();
+    remake_ = false;
 }
 
 void OutputSurface::CreateSurface() {
@@ -163,6 +173,7 @@ void OutputSurface::Resize() {
     if (!state_.configured) return;
     const LayerBufferRecord buffer =
         LayerBufferFor(configuredWidth_, configuredHeight_, scale_, logicalWidth_, logicalHeight_);
+    state_.empty = buffer.width == 0;
     if (buffer == buffer_) return;
     buffer_ = buffer;
     state_.drawn = false;
@@ -197,7 +208,7 @@ bool OutputSurface::MakeContext() {
 
 bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame,
                          const FrameRateRecord* frameRate) {
-    if (!OutputDrawsNow(state_, frame) || buffer_.width == 0) return true;
+    if (!OutputDrawsNow(state_, frame)) return true;
     if (context_ == EGL_NO_CONTEXT) {
         if (!MakeContext()) return false;
     } else {

@@ -42,6 +42,10 @@ class OutputSurface {
     const LayerOutputRecord& State() const { return state_; }
     // The xdg-output manager came after this output.
     void WatchLogicalSize();
+    // A surface the compositor closed, made again when the core says so
+    // (RemakeClosedSurface); after the events read with the close are
+    // dispatched, so an output that went with it is gone by then.
+    void RemakeClosedSurface();
     // glClear, the picture in the whole buffer, the frame rate when given
     // (-fps); asks for the next frame callback and swaps (which commits).
     // False when no GL context could be made for it.
@@ -75,6 +79,7 @@ class OutputSurface {
     wl_callback* frame_ = nullptr;
     LayerOutputRecord state_;
     LayerBufferRecord buffer_;
+    bool remake_ = false;  // the compositor closed the surface: make it again
 
     wl_egl_window* window_ = nullptr;
     EGLSurface eglSurface_ = EGL_NO_SURFACE;

@@ -1,5 +1,8 @@
 #include "platform/win32/fullscreen_window.h"
 
+#include <cstdint>
+
+#include "behaviour/monitors.h"
 #include "behaviour/window_place.h"
 #include "engine/render.h"
 #include "platform/win32/gl_context.h"
@@ -19,13 +22,20 @@ constexpr UINT kDpiChanged = 0x02E0;      // WM_DPICHANGED, Windows 8.1 on
 constexpr GUID kConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
+// The system's monitors as it lists them, and where the primary one is.
+struct MonitorList {
+    std::vector<PixelRect> monitors;
+    size_t primary = SIZE_MAX;
+};
+
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM list) {
-    auto& monitors = *reinterpret_cast<std::vector<PixelRect>*>(list);
-    const PixelRect r{rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+    auto& found = *reinterpret_cast<MonitorList*>(list);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    const bool primary = GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
-    monitors.insert(primary ? monitors.begin() : monitors.end(), r);
+    if (GetMonitorInfoA(monitor, &info) && (info.dwFlags & MONITORINFOF_PRIMARY))
+        found.primary = found.monitors.size();
+    found.monitors.push_back(
+        {rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top});
     return TRUE;
 }
 
@@ -116,8 +126,8 @@ void FullScreenWindow::OnCreate() {
 void FullScreenWindow::OnPaint() {
     PAINTSTRUCT ps;
     BeginPaint(Handle, &ps);
-    // A paint of the system's own, while unseen: nothing.
-    if (sight_.Seen()) RenderFrame(record_.picture, record_.frame);
+    if (WhatPaintDraws(sight_.Seen()) == PaintDraws::Picture)
+        RenderFrame(record_.picture, record_.frame);
     EndPaint(Handle, &ps);
 }
 
@@ -162,9 +172,10 @@ void FullScreenWindow::OnDisplayChange() {
 
 // Device pixels: the program is aware of every monitor's DPI (manifest).
 std::vector<PixelRect> FullScreenWindow::Monitors() {
-    std::vector<PixelRect> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
+    MonitorList found;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&found));
+    PutPrimaryFirst(found.monitors, found.primary);
+    return found.monitors;
 }
 
 void FullScreenWindow::PlaceWindow(const PixelRect& rect) {

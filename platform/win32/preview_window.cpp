@@ -15,6 +15,16 @@ constexpr const char* kClassName = "ZarvellaPreview";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED;  // 0x58000000
 constexpr DWORD kStandAloneStyle = WS_POPUP | WS_VISIBLE;           // 0x90000000
 
+// Not visible also when a window it lies in is hidden (the dialog's preview
+// area, the dialog itself); minimised is the dialog's state. Asked from
+// either thread.
+SightFacts PreviewSight(HWND window) {
+    SightFacts facts;
+    facts.ancestorsShown = IsWindowVisible(window) != FALSE;
+    facts.minimised = IsIconic(GetAncestor(window, GA_ROOT)) != FALSE;
+    return facts;
+}
+
 // What PreviewThread does to the window, from its own thread.
 class PreviewThreadHost : public PreviewLoopHost {
   public:
@@ -35,14 +45,7 @@ class PreviewThreadHost : public PreviewLoopHost {
     bool WindowGone() override {
         return !IsWindow(window_.Handle) || (window_.Parent && !IsWindow(window_.Parent));
     }
-    // Not visible also when a window it lies in is hidden (the dialog's
-    // preview area, the dialog itself); minimised is the dialog's state.
-    SightFacts Sight() override {
-        SightFacts facts;
-        facts.ancestorsShown = IsWindowVisible(window_.Handle) != FALSE;
-        facts.minimised = IsIconic(GetAncestor(window_.Handle, GA_ROOT)) != FALSE;
-        return facts;
-    }
+    SightFacts Sight() override { return PreviewSight(window_.Handle); }
 
   private:
     const PreviewWindow& window_;
@@ -74,7 +77,7 @@ LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 DWORD WINAPI PreviewThreadProc(LPVOID parameter) {
     PreviewWindow& window = *static_cast<PreviewWindow*>(parameter);
     PreviewThreadHost host(window);
-    PreviewThread(host, window.Picture);
+    PreviewThread(host, window.Preview);
     return 0;
 }
 
@@ -103,7 +106,7 @@ std::string PreviewWindow::Create(int width, int height, HWND parent) {
     }
     std::string failure = AttachGLContext(Handle, GlVariant::Preview);
     if (failure.empty()) frame_.swap = SwapCurrentBuffers;
-    SeedPreviewPicture(Picture);
+    SeedPreviewPicture(Preview.picture);
     return failure;
 }
 
@@ -136,10 +139,12 @@ LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_PAINT: {
             // Validated, so the preview draws one frame per repaint request
             // of PreviewThread (every 40 ms), as on Linux, instead of one
-            // after another as fast as it can.
+            // after another as fast as it can; the system's own paints while
+            // nobody can see it draw nothing.
             PAINTSTRUCT ps;
             BeginPaint(Handle, &ps);
-            PreviewPaint(Picture, frame_);
+            if (WhatPaintDraws(CanBeSeen(PreviewSight(Handle))) == PaintDraws::Picture)
+                PreviewPaint(Preview, frame_);
             EndPaint(Handle, &ps);
             return 0;
         }
@@ -147,7 +152,7 @@ LRESULT PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SYSKEYDOWN: {
             if (!PreviewTakesKey(message == WM_SYSKEYDOWN)) break;
             SaverPasswordSystem system;
-            PreviewKeyDown(VerifySaverPassword(system, ToWindowHandle(Handle)));
+            PreviewKeyDown(Preview, VerifySaverPassword(system, ToWindowHandle(Handle)));
             return 0;
         }
         case WM_MOUSEMOVE:

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "behaviour/preview_window.h"
 #include "engine/render.h"
 #include "platform/win32/win32.h"
 
@@ -14,9 +15,10 @@ namespace zarvella::win32 {
 // second argument holds the parent's handle.
 int RunPreview(std::string_view secondArgument);
 
-// The preview window: its picture, drawn on the main thread, and what its
-// thread needs to reach it. Written before PreviewThread starts; after that
-// the picture is handed over by the core's handshake.
+// The preview window: its record (the picture, drawn on the main thread, and
+// the handshake), and what its thread needs to reach it. Written before
+// PreviewThread starts; after that the picture is handed over by the
+// record's handshake.
 class PreviewWindow {
   public:
     // Empty when the window has its GL context, else why it has none.
@@ -24,7 +26,7 @@ class PreviewWindow {
     HWND Handle = nullptr;
     HWND Parent = nullptr;  // none for the stand-alone window
     DWORD MainThread = 0;
-    PictureRecord Picture;
+    PreviewRecord Preview;
     // Every message of the window once it is made, through PreviewWindowProc.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

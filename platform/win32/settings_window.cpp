@@ -259,8 +259,11 @@ void SettingsWindow::Terminate() {
     DestroyWindow(Handle);
 }
 
+// The timer stops while the window cannot be seen; a tick already on its way
+// then draws nothing either.
 void SettingsWindow::OnTimer() {
-    if (contextFailure_.empty()) RenderFrame(picture_, frame_);
+    if (contextFailure_.empty() && WhatPaintDraws(sight_.Seen()) == PaintDraws::Picture)
+        RenderFrame(picture_, frame_);
 }
 
 void SettingsWindow::StartFrames() {

@@ -14,7 +14,6 @@
 #include "counting_gl.h"
 #include "engine/animation.h"
 #include "settings/settings.h"
-#include "state/process_flags.h"
 
 using namespace zarvella;
 using stress::Gl;
@@ -32,8 +31,9 @@ class RacingHost : public PreviewLoopHost {
     std::atomic<int> destroys{0};
     std::atomic<bool> showedBeforeSettings{false};
 
+    explicit RacingHost(const PreviewRecord& preview) : preview_(preview) {}
     void ShowAndUpdate() override {
-        showedBeforeSettings.store(!PreviewSettingsStored());
+        showedBeforeSettings.store(!PreviewSettingsStored(preview_));
         ++shows;
     }
     void Invalidate() override { ++invalidates; }
@@ -43,19 +43,23 @@ class RacingHost : public PreviewLoopHost {
         std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
     void PostDestroy() override { ++destroys; }
+
+  private:
+    const PreviewRecord& preview_;
 };
 
 class PreviewRace : public ::testing::Test {
   protected:
     void SetUp() override {
-        PreviewSettingsReady.store(false);
-        PreviewCloseRequested.store(false);
+        preview.settingsReady.store(false);
+        preview.closeRequested.store(false);
         picture = {};
         picture.random.state = 1u;
         picture.animation = SeedAnimationState(picture.random);
     }
     void TearDown() override { SetUp(); }
-    PictureRecord picture;
+    PreviewRecord preview;
+    PictureRecord& picture = preview.picture;
     FrameHooks hooks;
 };
 
@@ -65,15 +69,15 @@ class PreviewRace : public ::testing::Test {
 TEST_F(PreviewRace, PaintsOnlyWithTheFixedSettingsAndEndsOnCloseRequest) {
     for (int round = 0; round < 25; ++round) {
         SetUp();
-        RacingHost host;
-        std::thread previewThread([this, &host] { PreviewThread(host, picture); });
+        RacingHost host(preview);
+        std::thread previewThread([this, &host] { PreviewThread(host, preview); });
 
         int paints = 0, drawn = 0, wrongFrames = 0;
         bool closeAsked = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (host.destroys.load() == 0 && std::chrono::steady_clock::now() < deadline) {
             stress::ResetGlCounts();
-            PreviewPaint(picture, hooks);
+            PreviewPaint(preview, hooks);
             ++paints;
             if (Gl.clears == 0) {
                 // Nothing at all before the settings are in place.
@@ -87,9 +91,9 @@ TEST_F(PreviewRace, PaintsOnlyWithTheFixedSettingsAndEndsOnCloseRequest) {
                                       Gl.vertices <= 6u * 9u * 10u * 3u && Gl.depth == 0;
             if (!previewFrame) ++wrongFrames;
             // A refused password check changes nothing; an accepted one closes.
-            if (drawn == 40) PreviewKeyDown(false);
+            if (drawn == 40) PreviewKeyDown(preview, false);
             if (drawn == 80 && !closeAsked) {
-                PreviewKeyDown(true);
+                PreviewKeyDown(preview, true);
                 closeAsked = true;
             }
         }

@@ -2,7 +2,8 @@
 # `zarvella -root` under a headless sway (sway_lib.sh), as a lock screen's
 # host runs it (globals_filter.py), in one case: both outputs show the
 # picture, the scaled one in buffers of its exact size; a layer surface, no
-# toplevel, no seat; a rescaled and an added output show it; SIGTERM ends it.
+# toplevel, no seat; a rescaled and an added output show it, and a closed
+# surface is made again; SIGTERM ends it. Then bad connections, as rows.
 #   run_e2e.sh ZARVELLA
 set -uo pipefail
 here=$(dirname "$0")
@@ -35,6 +36,8 @@ rescaled() {
     grep -q 'create_buffer(.*, 1280, 720,' "$work/since-rescale.log"
 }
 
+made_again() { sed -n '/zwlr_layer_surface_v1@[0-9]*\.closed()/,$p' "$work/saver.log" | grep -q get_layer_surface; }
+
 case_layer_surfaces() {
   start_sway || { check "sway starts" false; return; }
   stop_swaybg
@@ -65,9 +68,47 @@ case_layer_surfaces() {
   expect 20 "an added output shows it" output_shows_picture HEADLESS-3 "$work/added.png"
   check "it keeps running" running
 
+  kill -USR1 "$saver_pid"  # the host closes a surface: no output changes
+  expect 10 "a closed surface is made again at once" made_again
+  for o in "${sway_outputs[@]}" HEADLESS-3; do
+    expect 20 "$o shows the picture after a close" output_shows_picture "$o" "$work/re-$o.png"
+  done
+
   kill -TERM "$saver_pid"
   expect_exit 1 "SIGTERM ends it"
 }
 
+# case_connection HOW [SIGNAL]: a host's socket silent from the start, or after
+# one answer (inside eglInitialize), until SIGNAL ends it quietly with code 0;
+# a pipe or a file in WAYLAND_SOCKET, named in one line, with code 1.
+case_connection() {
+  local how=$1 signal=${2:-} log="$work/$1.log"
+  case $how in
+    silent-after-*)
+      start_sway || { check "sway starts" false; return; }
+      env -u DISPLAY HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" "${as_sway[@]}" /usr/bin/python3 \
+        "$here/globals_filter.py" --silent-after "${how#silent-after-}" "$sway_dir/asked" \
+        "$sway_dir/wayland-1" "$zarvella" -root >"$log" 2>&1 & ;;
+    pipe) : | env -u DISPLAY HOME="$work" WAYLAND_SOCKET=0 "$zarvella" -root >"$log" 2>&1 & ;;
+    file) env -u DISPLAY HOME="$work" WAYLAND_SOCKET=3 "$zarvella" -root >"$log" 2>&1 3<"$0" & ;;
+  esac
+  saver_pid=$!
+  if [ -n "$signal" ]; then
+    expect 10 "it asks the compositor" [ -s "$sway_dir/asked" ]
+    check "it waits for the answer" running
+    kill -"$signal" "$saver_pid"
+    expect_exit 2 "SIG$signal ends it at once"
+    check "quietly (got: $(cat "$log"))" [ ! -s "$log" ]
+  else
+    expect_exit 5 "it ends" 1
+    local said='zarvella: WAYLAND_SOCKET=[03] is not a Wayland connection: descriptor [03] is not a socket'
+    check "one line: no Wayland connection (got: $(cat "$log"))" [ "$(grep -cx "$said" "$log") $(wc -l <"$log")" = "1 1" ]
+  fi
+}
+
 run_case "-root on Wayland: every output's background layer, following outputs" case_layer_surfaces
+run_case "-root on Wayland: a host's socket that never answers, SIGINT" case_connection silent-after-0 INT
+run_case "-root on Wayland: a compositor silent after its first answer, SIGTERM" case_connection silent-after-1 TERM
+run_case "-root on Wayland: a pipe in WAYLAND_SOCKET" case_connection pipe
+run_case "-root on Wayland: a file in WAYLAND_SOCKET" case_connection file
 summary

@@ -11,10 +11,11 @@ chmod 755 "$work"  # the compositor's user works below it
 trap 'stop_case_processes; [ "$failed" -eq 0 ] && rm -rf "$work" || echo "run_e2e: logs in $work"' EXIT
 trap 'exit 130' INT TERM
 
-# fresh ARGS...: a new sway and settings folder, the saver started with ARGS
+# fresh ARGS...: a new sway (with $sway_config's lines) and settings folder,
+# the saver started with ARGS
 fresh() {
   config=$(mktemp -d "$work/config.XXXXXX")
-  start_sway && start_saver_in_sway "$@"
+  start_sway "${sway_config:-}" && start_saver_in_sway "$@"
 }
 
 # /s: a full-screen window on each output, whose 1280x720 pixels are lit on
@@ -33,14 +34,26 @@ case_fullscreen() {
   expect_exit 10 "/s: Escape ends it"
 }
 
-# case_window TITLE PICTURE-HEIGHT ARGS...: its picture (the top rows) drawn
+# case_window TITLE PICTURE-SHARE SWAY-LINE ARGS...: over a magenta desktop
+# (and SWAY-LINE's outputs) its picture (the top PICTURE-SHARE of the window)
+# drawn, not one pixel of the window the desktop's, and the whole window, its
+# title bar too, inside its output.
 case_window() {
-  local title=$1 height=$2 w h x y; shift 2
-  fresh "$@" || { check "sway starts" false; return; }
+  local title=$1 share=$2 w h x y scale; shift 2
+  sway_config="output * bg #ff00ff solid_color
+$1" fresh "${@:2}" || { check "sway starts" false; return; }
   expect 15 "\"$title\" shows" sway_windows_named "$title"
   IFS='x+ ' read -r w h x y _ < <(sway_windows "$title")
+  scale=$(output_scale HEADLESS-1)
+  local whole picture
+  whole=$(to_device "${w}x${h}+$x+$y" "$scale")
+  picture=$(to_device "${w}x$(awk -v h="$h" -v s="$share" 'BEGIN {print int(h * s)}')+$x+$y" "$scale")
   check "$title: its picture is drawn" wait_until 15 output_region_lit HEADLESS-1 \
-    "$work/window.png" "${w}x${height:-$h}+$x+$y" 0.02
+    "$work/${title// /_}.png" "$picture" 0.02
+  local desktop
+  desktop=$(colour_share "$work/${title// /_}.png" "$whole" '#ff00ff')
+  check "$title: opaque ($desktop of it shows the desktop)" below "$desktop" 0.0001
+  check "$title: wholly inside its output ($(sway_windows "$title"))" sway_window_inside "$title"
   stop_saver
 }
 
@@ -52,7 +65,9 @@ case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
 }
 
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
-run_case "/c: the settings window with its picture"            case_window "Zarvella Settings" 290 /c
-run_case "/p: the stand-alone preview with its picture"        case_window MySaver "" /p
+run_case "/c: the settings window, opaque, fits a 640x360 output at scale 2" \
+  case_window "Zarvella Settings" 0.67 "output HEADLESS-1 scale 2" /c
+run_case "/p: the stand-alone preview, opaque"                 case_window MySaver 1 "" /p
+run_case "-window: the hack's window, opaque"                  case_window Zarvella 1 "" -window
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
 summary

@@ -115,3 +115,25 @@ output_shows_picture() {
     above "$(convert "$2" -colorspace gray -threshold 10% -format '%[fx:mean]' info:)" 0.02 &&
     above "$(convert "$2" -colorspace gray -fill white +opaque black -negate -format '%[fx:mean]' info:)" 0.2
 }
+# output_scale OUTPUT: its scale (device pixels per logical pixel)
+output_scale() { swaymsg_ -t get_outputs | jq -r --arg o "$1" '.[] | select(.name == $o) | .scale'; }
+# to_device GEOMETRY SCALE: a logical WxH+X+Y in device pixels
+to_device() {
+  awk -F'[x+]' -v s="$2" '{printf "%dx%d+%d+%d\n", $1 * s, $2 * s, $3 * s, $4 * s}' <<<"$1"
+}
+# colour_share FILE GEOMETRY COLOUR: share of the region's pixels of exactly COLOUR
+colour_share() {
+  convert "$1" -crop "$2" +repage -fuzz 1% -fill black +opaque "$3" -fill white -opaque "$3" \
+    -colorspace gray -format '%[fx:mean]' info:
+}
+# sway_window_inside TITLE: each window titled TITLE, with its title bar and
+# borders, lies wholly inside its output (a tiled one's decoration is inside its rect)
+sway_window_inside() {
+  swaymsg_ -t get_tree 2>/dev/null | jq -e --arg t "$1" '
+    [.. | objects | select(.type == "output") as $o | $o | .. | objects
+      | select((.type == "con" or .type == "floating_con") and .name == $t)
+      | .rect, (select(.type == "floating_con") | .deco_rect) | select(.height > 0)
+      | .x >= $o.rect.x and .y >= $o.rect.y and .x + .width <= $o.rect.x + $o.rect.width
+        and .y + .height <= $o.rect.y + $o.rect.height]
+    | length > 0 and all' >/dev/null
+}
