@@ -89,6 +89,20 @@ bool FullScreenMouseMove(FullScreenHost& host, FullScreenRecord& window) {
     return RunEndingSteps(host, window);
 }
 
+RoleRules RulesFor(PictureRole role) {
+    switch (role) {
+        case PictureRole::Saver:
+            return {true, false, Stacking::KeptOnTop, true, true};
+        case PictureRole::HackOwnWindow:
+            return {false, false, Stacking::Managed, false, true};
+        case PictureRole::HackInWindow:  // its host's input stays with the host
+            return {false, true, Stacking::Managed, false, false};
+        case PictureRole::HackOnRoot:  // never covers a program or takes its input
+            return {true, false, Stacking::KeptAtBottom, false, false};
+    }
+    return {};
+}
+
 bool AdvanceForShownOutputs(FullScreenRecord& window, int shownOutputs) {
     if (shownOutputs <= 0) return false;
     AdvancePicture(window.picture);

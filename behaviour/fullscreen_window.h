@@ -64,6 +64,25 @@ struct FullScreenRecord {
     bool saverNoticeGiven = false;
 };
 
+// The windows the full-screen picture is drawn in on X11, one type each in
+// the shell, and what each one follows.
+enum class PictureRole {
+    Saver,          // the full-screen saver
+    HackOwnWindow,  // the hack in a window of its own (-window)
+    HackInWindow,   // the hack inside another program's window (XScreenSaver, -window-id)
+    HackOnRoot,     // -root by hand: the desktop's background
+};
+enum class Stacking { Managed, KeptOnTop, KeptAtBottom };
+struct RoleRules {
+    bool screens = false;     // covers every monitor, and follows them as they change
+    bool hostWindow = false;  // the window it lies in: takes its size, ends when it goes
+    Stacking stacking = Stacking::Managed;
+    bool inputEnds = false;   // a key, or a move past the threshold, ends it
+    bool takesInput = false;  // otherwise input goes through it, to what lies below
+    bool operator==(const RoleRules&) const = default;
+};
+RoleRules RulesFor(PictureRole role);
+
 // A frame tick where the saver has one window per output (Wayland): the
 // picture advances once if at least one window is shown, and each shown
 // window then draws that same frame. With none shown nothing moves, so a

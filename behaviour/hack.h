@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "behaviour/fullscreen_window.h"
+#include "behaviour/window_handle.h"
 
 namespace zarvella {
 
@@ -23,5 +25,17 @@ int HackFrameIntervalMs(int32_t delayMicroseconds);
 // alone.
 void StartHack(FullScreenHost& host, FullScreenRecord& window, const SaverSettingsRecord& settings,
                bool showFrameRate);
+
+// What the shell found of the window the hack is to draw into (the given
+// one, or the root), before any window is made.
+struct HackTargetFacts {
+    bool ownWindow = false;  // -window: it makes its own, nothing to check
+    unsigned long window = 0;
+    bool exists = false;
+    DrawTarget drawn;  // InputOnly, on another screen
+};
+// The line said on stderr (then exit code 1) when there is nothing to draw
+// into, and nothing would ever end the hack; empty when it can go on.
+std::string HackTargetError(const HackTargetFacts& facts);
 
 }  // namespace zarvella

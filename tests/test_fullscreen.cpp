@@ -213,18 +213,75 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
     EXPECT_FALSE(host.saverRunning);
 }
 
-TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemAndTheWindowManager) {
+TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemOnly) {
     const struct {
         DesktopFacts facts;
-        CoverPlan plan;  // per output, unmanaged, grab, cursor known
+        CoverPlan plan;  // per output, unmanaged, grab, on top, cursor known
     } rows[] = {
-        {{WindowSystem::X11, false}, {false, false, false, true}},  // a bare display
-        {{WindowSystem::X11, true}, {false, true, true, true}},
-        {{WindowSystem::Wayland, false}, {true, false, false, false}},
+        {{WindowSystem::X11, false}, {false, true, true, true, true}},  // a WM may start later
+        {{WindowSystem::X11, true}, {false, true, true, true, true}},
+        {{WindowSystem::Wayland, false}, {true, false, false, false, false}},
     };
     for (const auto& r : rows) EXPECT_EQ(PlanCover(r.facts), r.plan);
-    EXPECT_EQ(GrabRetryDelayMs(kGrabTries - 1), kGrabRetryMs);
-    EXPECT_EQ(GrabRetryDelayMs(kGrabTries), 0);
+}
+
+// The grab is tried until it holds, however long; a lost one is taken again.
+// Raises are at once after a quiet while, then ever further apart.
+TEST_F(FullScreen, TheSaverKeepsItsGrabAndStaysOnTop) {
+    using S = StackChange;
+    fakes::FakeCoverHost cover;
+    CoverRecord r;
+    const CoverPlan x11 = PlanCover({WindowSystem::X11, false});
+    cover.keyboardFree = false;
+    for (int k = 0; k < 25; ++k) CoverGrab(cover, x11, r);
+    EXPECT_EQ(cover.log[2], "grab in 50");
+    EXPECT_EQ(cover.log.back(), "grab in 500");
+    cover.keyboardFree = true;
+    cover.log.clear();
+    CoverGrab(cover, x11, r);
+    CoverGrabLost(cover, x11, r, false, true);
+    CoverGrab(cover, PlanCover({WindowSystem::Wayland, false}), r);
+    EXPECT_EQ(cover.log, (Strings{"keyboard", "pointer"}));
+    const struct {
+        S change;
+        int64_t atMs, dueAtMs;  // then the put-off raise is due (0: none)
+        const char* call;       // "" for none
+    } rows[] = {
+        {S::OtherElsewhere, 0, 0, ""},           {S::OursUnobscured, 0, 0, ""},
+        {S::OtherMapped, 0, 0, "raise"},         {S::OtherAboveOurs, 60, 0, "raise"},
+        {S::OursObscured, 70, 0, "raise in 90"}, {S::OtherMapped, 80, 160, ""},  // one is due
+        {S::OtherMapped, 5000, 0, "raise"},                                      // quiet: at once
+    };
+    for (const auto& row : rows) {
+        cover.log.clear();
+        CoverStackChanged(cover, x11, r, row.change, row.atMs);
+        EXPECT_EQ(cover.log, *row.call ? Strings{row.call} : Strings{}) << row.atMs;
+        if (row.dueAtMs) CoverRaiseDue(cover, r, row.dueAtMs);
+    }
+    for (int k = 0; k < 10; ++k) CoverRaiseDue(cover, r, 6000);
+    EXPECT_EQ(r.raiseSpacingMs, kRaiseSpacingMaxMs);  // two savers: once a second
+}
+
+TEST_F(FullScreen, EachWindowOfThePictureFollowsWhatItsRoleSays) {
+    using P = PictureRole;
+    const std::pair<P, RoleRules> rows[] = {
+        {P::Saver, {true, false, Stacking::KeptOnTop, true, true}},
+        {P::HackOwnWindow, {false, false, Stacking::Managed, false, true}},
+        {P::HackInWindow, {false, true, Stacking::Managed, false, false}},
+        {P::HackOnRoot, {true, false, Stacking::KeptAtBottom, false, false}},
+    };
+    for (const auto& [role, rules] : rows) EXPECT_EQ(RulesFor(role), rules);
+}
+
+TEST_F(FullScreen, AHackWithNothingToDrawIntoSaysWhyInOneLine) {
+    const std::pair<HackTargetFacts, std::string> rows[] = {
+        {{true, 0, false, {}}, ""},
+        {{false, 0x2a00007, false, {}}, "zarvella: the X window 0x2a00007 does not exist"},
+        {{false, 0x2a00007, true, {true, false}},
+         "zarvella: the X window 0x2a00007 is an InputOnly window, which cannot be drawn into"},
+        {{false, 0x2a00007, true, {false, false}}, ""},
+    };
+    for (const auto& [facts, line] : rows) EXPECT_EQ(HackTargetError(facts), line);
 }
 
 // Without a desktop position the first one seen is the start, also anew

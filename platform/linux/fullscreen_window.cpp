@@ -2,17 +2,20 @@
 
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <cmath>
+#include <mutex>
 
-#include "behaviour/hack.h"
 #include "behaviour/window_place.h"
+#include "platform/linux/hack_window.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/window_sight.h"
 #include "platform/linux/x11_window.h"
@@ -20,182 +23,87 @@
 
 namespace zarvella::linux_shell {
 
-namespace {
-
-// -root by hand bypasses the window manager, so nothing keeps it down but
-// itself: whatever raises it (a script, a desktop switch) is undone at once.
-// X tells a window of each restacking with a ConfigureNotify that names a
-// sibling below it unless it is at the bottom.
-class KeepAtBottom : public QAbstractNativeEventFilter {
-  public:
-    explicit KeepAtBottom(QWindow& window) : window_(window) {}
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t") return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) return false;
-        const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
-        if (configure->window == window_.winId() && configure->above_sibling != XCB_NONE)
-            window_.lower();
-        return false;  // Qt sees the event as well
-    }
-
-  private:
-    QWindow& window_;
-};
-
-}  // namespace
-
-FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover)
-    : GlWindow(GlVariant::FullScreen), store_(&store), errors_(&errors), cover_(cover) {
-    Build();
-}
-
-FullScreenWindow::FullScreenWindow(const HackOptions& hack, unsigned long embedInto)
-    : GlWindow(GlVariant::FullScreen),
-      hack_(hack),
-      embedInto_(hack.target == HackTarget::GivenWindow ? embedInto : 0),
-      desktop_(hack.target == HackTarget::RootWindow) {
-    Build();
-}
-
-void FullScreenWindow::Build() {
+PictureWindow::PictureWindow(PictureRole role)
+    : GlWindow(GlVariant::FullScreen), rules_(RulesFor(role)) {
     setTitle(QString::fromUtf8(kApplicationTitle));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    if (desktop_) {
-        // -root without XScreenSaver: the desktop's background, over every
-        // monitor. Unmanaged and kept below every other window, deaf to
-        // keys and the mouse: it never covers a program or takes its input.
-        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint |
-                 Qt::WindowStaysOnBottomHint | Qt::WindowTransparentForInput |
-                 Qt::WindowDoesNotAcceptFocus);
-    } else if (hack_ && !embedInto_) {
-        // A window like any other: framed, resizable, centred.
-        setFlags(Qt::Window);
-        resize(kHackWindowWidth, kHackWindowHeight);
-        setPosition(CentredOrigin(screen.width(), kHackWindowWidth),
-                    CentredOrigin(screen.height(), kHackWindowHeight));
-    } else {
-        // Unmanaged: no window manager frames it, tiles it or keeps a
-        // panel above it.
-        setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                 (cover_.unmanaged ? Qt::BypassWindowManagerHint : Qt::Widget));
-        // The layout size, centred; OnCreate replaces it with the screen's.
-        resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
-        setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
-                    CentredOrigin(screen.height(), kFullScreenLayoutHeight));
-    }
+}
 
-    if (embedInto_) {
-        // A child of XScreenSaver's window, sized to it; input stays with it.
-        // The parent is set before the native window exists, so Qt makes it
-        // as that window's child once and never has to recreate it (a
-        // recreated window would lose its foreign parent).
-        if (QWindow* foreign = QWindow::fromWinId(embedInto_)) setParent(foreign);
-        setFlag(Qt::WindowTransparentForInput, true);
-    }
+Qt::WindowFlags PictureWindow::InputFlags() const {
+    return rules_.takesInput ? Qt::WindowFlags{} : Qt::WindowTransparentForInput;
+}
 
+void PictureWindow::Follow(int frameMs) {
     timer_ = new QTimer(this);
-    timer_->setInterval(hack_ ? HackFrameIntervalMs(hack_->delayMicroseconds) : kFullScreenTimerMs);
-    connect(timer_, &QTimer::timeout, this, &FullScreenWindow::OnTimer);
+    timer_->setInterval(frameMs);
+    connect(timer_, &QTimer::timeout, this, &PictureWindow::OnTimer);
     timer_->start();
-
-    OnCreate();
     sight_ = new SightWatcher(this, timer_, true);
-
-    if (embedInto_) {
+    if (rules_.hostWindow) {
         // XScreenSaver resizes its preview pane, other hosts their window:
         // the picture follows.
-        EndWithWindows(embedInto_, 0, [this](int, int) {
-            QMetaObject::invokeMethod(this, &FullScreenWindow::OnScreensChange,
-                                      Qt::QueuedConnection);
+        EndWithWindows(hostWindow_, 0, [this](int, int) {
+            QMetaObject::invokeMethod(this, &PictureWindow::OnScreensChange, Qt::QueuedConnection);
         });
-    } else if (!hack_ || desktop_) {
-        FollowScreens();
     }
-    if (desktop_) {
-        keepAtBottom_ = std::make_unique<KeepAtBottom>(*this);
-        QCoreApplication::instance()->installNativeEventFilter(keepAtBottom_.get());
-        lower();
-    }
+    // Screens added, removed or changed: it keeps covering them all.
+    if (rules_.screens) FollowScreens(*this, [this] { OnScreensChange(); });
 }
 
-void FullScreenWindow::FollowScreens() {
+void FollowScreens(QObject& owner, std::function<void()> changed) {
     auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
-    const auto follow = [this](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, &FullScreenWindow::OnScreensChange);
+    const auto follow = [&owner, changed](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, &owner, changed);
     };
     for (QScreen* screen : QGuiApplication::screens()) follow(screen);
-    connect(app, &QGuiApplication::screenAdded, this, [this, follow](QScreen* screen) {
-        follow(screen);
-        OnScreensChange();
-    });
+    QObject::connect(app, &QGuiApplication::screenAdded, &owner,
+                     [follow, changed](QScreen* screen) {
+                         follow(screen);
+                         changed();
+                     });
     // Queued: while the signal runs, the screen still counts among them.
-    connect(app, &QGuiApplication::screenRemoved, this, &FullScreenWindow::OnScreensChange,
-            Qt::QueuedConnection);
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &FullScreenWindow::OnScreensChange);
+    QObject::connect(app, &QGuiApplication::screenRemoved, &owner, changed, Qt::QueuedConnection);
+    QObject::connect(app, &QGuiApplication::primaryScreenChanged, &owner, changed);
 }
 
-void FullScreenWindow::OnScreensChange() {
+void PictureWindow::OnScreensChange() {
     if (FullScreenDisplayChange(*this, record_)) update();
 }
 
-void FullScreenWindow::OnCreate() {
-    if (hack_) {
-        StartHack(*this, record_, hack_->settings, hack_->showFrameRate);
-    } else {
-        StartFullScreen(*this, record_, *store_, *errors_);
-    }
-}
-
-void FullScreenWindow::paintGL() {
+void PictureWindow::paintGL() {
     OnPaint();
 }
 
-// A grab needs a window on the screen.
-void FullScreenWindow::exposeEvent(QExposeEvent* event) {
-    GlWindow::exposeEvent(event);
-    if (cover_.grabInput && isExposed() && grabTries_ == 0) GrabInput();
-}
-
-void FullScreenWindow::GrabInput() {
-    if (!keyboardGrabbed_) keyboardGrabbed_ = setKeyboardGrabEnabled(true);
-    if (!pointerGrabbed_) pointerGrabbed_ = setMouseGrabEnabled(true);
-    if (keyboardGrabbed_ && pointerGrabbed_) return;
-    if (const int wait = GrabRetryDelayMs(++grabTries_); wait > 0)
-        QTimer::singleShot(wait, this, &FullScreenWindow::GrabInput);
-}
-
-void FullScreenWindow::OnPaint() {
+void PictureWindow::OnPaint() {
     if (!sight_->Seen()) return;  // a paint of the system's own, while unseen
     RenderFrame(record_.picture, record_.frame);
 }
 
-void FullScreenWindow::OnTimer() {
+void PictureWindow::OnTimer() {
     update();  // the paint is OnPaint
 }
 
-// Input ends the saver only; a hack's window is a picture to look at.
-void FullScreenWindow::keyPressEvent(QKeyEvent*) {
-    if (!hack_) OnKeyDown();
+// Input ends only a role it ends; a hack's window is a picture to look at.
+void PictureWindow::keyPressEvent(QKeyEvent*) {
+    if (rules_.inputEnds) OnKeyDown();
 }
 
-void FullScreenWindow::mouseMoveEvent(QMouseEvent*) {
-    if (!hack_) OnMouseMove();
+void PictureWindow::mouseMoveEvent(QMouseEvent*) {
+    if (rules_.inputEnds) OnMouseMove();
 }
 
-void FullScreenWindow::closeEvent(QCloseEvent* event) {
-    OnClose(event);
-}
-
-void FullScreenWindow::OnKeyDown() {
+void PictureWindow::OnKeyDown() {
     FullScreenKeyDown(*this, record_);
 }
 
-void FullScreenWindow::OnMouseMove() {
+void PictureWindow::OnMouseMove() {
     FullScreenMouseMove(*this, record_);
 }
 
-void FullScreenWindow::OnClose(QCloseEvent* event) {
+void PictureWindow::closeEvent(QCloseEvent* event) {
+    OnClose(event);
+}
+
+void PictureWindow::OnClose(QCloseEvent* event) {
     event->accept();
     FullScreenWindowEnded(*this, record_);
     QCoreApplication::exit(0);
@@ -203,12 +111,12 @@ void FullScreenWindow::OnClose(QCloseEvent* event) {
 
 // Device pixels: Qt gives a screen's place in them but its size in
 // scaled pixels.
-std::vector<PixelRect> FullScreenWindow::Monitors() {
-    if (embedInto_) {
-        const ForeignWindow target = QueryForeignWindow(embedInto_);
-        return {{0, 0, target.width, target.height}};
+std::vector<PixelRect> PictureWindow::Monitors() {
+    if (rules_.hostWindow) {
+        const ForeignWindow host = QueryForeignWindow(hostWindow_);
+        return {{0, 0, host.width, host.height}};
     }
-    if (hack_ && !desktop_) return {};  // its own window keeps its size
+    if (!rules_.screens) return {};  // a window of its own keeps its size
     std::vector<PixelRect> monitors;
     QList<QScreen*> screens = QGuiApplication::screens();
     screens.removeOne(QGuiApplication::primaryScreen());
@@ -222,26 +130,26 @@ std::vector<PixelRect> FullScreenWindow::Monitors() {
     return monitors;
 }
 
-void FullScreenWindow::PlaceWindow(const PixelRect& rect) {
+void PictureWindow::PlaceWindow(const PixelRect& rect) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     const qreal ratio = primary ? primary->devicePixelRatio() : 1.0;
     const auto scaled = [ratio](int extent) { return static_cast<int>(std::ceil(extent / ratio)); };
     setGeometry(rect.x, rect.y, scaled(rect.width), scaled(rect.height));
 }
 
-void FullScreenWindow::AttachContext() {
+void PictureWindow::AttachContext() {
     // The native window, with the visual of the GL format. Qt makes the
     // context current on it and runs SetupGL (initializeGL) before the first
     // frame is drawn.
     create();
 }
 
-ScreenPoint FullScreenWindow::CursorPos() {
+ScreenPoint PictureWindow::CursorPos() {
     const QPoint pos = QCursor::pos();
     return {pos.x(), pos.y()};
 }
 
-void FullScreenWindow::ShowCursor(bool show) {
+void PictureWindow::ShowCursor(bool show) {
     if (show) {
         unsetCursor();
     } else {
@@ -250,19 +158,136 @@ void FullScreenWindow::ShowCursor(bool show) {
 }
 
 // No "a screen saver runs" notice on Linux.
-void FullScreenWindow::SetSaverRunning(bool) {}
+void PictureWindow::SetSaverRunning(bool) {}
 
-bool FullScreenWindow::VerifySaverPassword() {
+bool PictureWindow::VerifySaverPassword() {
     SaverPasswordSystem system;
     return zarvella::VerifySaverPassword(system, 0);
 }
 
-void FullScreenWindow::HideWindow() {
+void PictureWindow::HideWindow() {
     hide();
 }
 
-void FullScreenWindow::Terminate() {
+void PictureWindow::Terminate() {
     QCoreApplication::exit(0);
+}
+
+namespace {
+
+// The server ends a grab of ours on its own (the window unmapped for a
+// moment, another client's doing): the focus or the pointer leaves with
+// the mode "ungrab".
+class GrabLostFilter : public QAbstractNativeEventFilter {
+  public:
+    GrabLostFilter(QWindow& window, std::function<void(bool keyboard, bool pointer)> lost)
+        : window_(window), lost_(std::move(lost)) {}
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        const auto kind = event->response_type & 0x7f;
+        if (kind == XCB_FOCUS_OUT) {
+            const auto* focus = static_cast<const xcb_focus_out_event_t*>(message);
+            if (focus->event == window_.winId() && focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+                lost_(true, false);
+        } else if (kind == XCB_LEAVE_NOTIFY) {
+            const auto* leave = static_cast<const xcb_leave_notify_event_t*>(message);
+            if (leave->event == window_.winId() && leave->mode == XCB_NOTIFY_MODE_UNGRAB)
+                lost_(false, true);
+        }
+        return false;  // Qt sees the event as well
+    }
+
+  private:
+    QWindow& window_;
+    std::function<void(bool, bool)> lost_;
+};
+
+int64_t NowMs() {
+    return QDeadlineTimer::current().deadline();
+}
+
+}  // namespace
+
+FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover)
+    : PictureWindow(PictureRole::Saver), cover_(cover) {
+    // Unmanaged: no window manager, not even one started later, frames it,
+    // tiles it or keeps a panel above it.
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+             (cover_.unmanaged ? Qt::BypassWindowManagerHint : Qt::Widget));
+    // The layout size, centred; OnCreate replaces it with the screens'.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    resize(kFullScreenLayoutWidth, kFullScreenLayoutHeight);
+    setPosition(CentredOrigin(screen.width(), kFullScreenLayoutWidth),
+                CentredOrigin(screen.height(), kFullScreenLayoutHeight));
+    OnCreate(store, errors);
+    Follow(kFullScreenTimerMs);
+    if (cover_.keepOnTop && rules_.stacking == Stacking::KeptOnTop) {
+        // Posted while the window is known to live; Qt drops what is posted
+        // to an object that goes before it runs.
+        stackLink_->window = this;
+        WatchStacking(winId(), [link = stackLink_](StackChange change) {
+            const std::lock_guard<std::mutex> hold(link->lock);
+            if (FullScreenWindow* window = link->window)
+                QMetaObject::invokeMethod(
+                    window, [window, change] { window->OnStackChange(change); },
+                    Qt::QueuedConnection);
+        });
+    }
+    if (cover_.grabInput) {
+        grabLost_ = std::make_unique<GrabLostFilter>(*this, [this](bool keyboard, bool pointer) {
+            CoverGrabLost(*this, cover_, covering_, keyboard, pointer);
+        });
+        QCoreApplication::instance()->installNativeEventFilter(grabLost_.get());
+    }
+}
+
+FullScreenWindow::FullScreenWindow(const HackOptions& hack, unsigned long window)
+    : PictureWindow(PictureRole::Saver), standIn_(MakeHackWindow(hack, window)) {}
+
+FullScreenWindow::~FullScreenWindow() {
+    const std::lock_guard<std::mutex> hold(stackLink_->lock);
+    stackLink_->window = nullptr;
+    if (grabLost_) QCoreApplication::instance()->removeNativeEventFilter(grabLost_.get());
+}
+
+void FullScreenWindow::show() {
+    if (standIn_) return standIn_->show();
+    PictureWindow::show();
+}
+
+void FullScreenWindow::OnCreate(SettingsStore& store, ErrorSink& errors) {
+    StartFullScreen(*this, record_, store, errors);
+}
+
+void FullScreenWindow::OnStackChange(StackChange change) {
+    CoverStackChanged(*this, cover_, covering_, change, NowMs());
+}
+
+// A grab needs a window on the screen.
+void FullScreenWindow::exposeEvent(QExposeEvent* event) {
+    PictureWindow::exposeEvent(event);
+    if (isExposed() && !covering_.grabPending) CoverGrab(*this, cover_, covering_);
+}
+
+bool FullScreenWindow::GrabKeyboard() {
+    return setKeyboardGrabEnabled(true);
+}
+
+bool FullScreenWindow::GrabPointer() {
+    return setMouseGrabEnabled(true);
+}
+
+void FullScreenWindow::Raise() {
+    RaiseWindow(winId());
+}
+
+void FullScreenWindow::GrabAgainIn(int ms) {
+    QTimer::singleShot(ms, this, [this] { CoverGrab(*this, cover_, covering_); });
+}
+
+void FullScreenWindow::RaiseIn(int ms) {
+    QTimer::singleShot(ms, this, [this] { CoverRaiseDue(*this, covering_, NowMs()); });
 }
 
 }  // namespace zarvella::linux_shell

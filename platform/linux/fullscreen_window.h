@@ -1,12 +1,14 @@
-// FullScreenWindow: the full-screen saver window. As an XScreenSaver hack it draws the
-// same picture into the window XScreenSaver hands us, or into a window of its
-// own; then XScreenSaver, or closing that window, ends it.
+// The X11 windows of the full-screen picture: their common GL window
+// (PictureWindow), and the full-screen saver (FullScreenWindow). The hack's
+// windows are hack_window.h's; Wayland's full-screen saver is
+// fullscreen_outputs.h's.
 #pragma once
 
 #include <QAbstractNativeEventFilter>
 #include <QTimer>
+#include <functional>
 #include <memory>
-#include <optional>
+#include <mutex>
 
 #include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
@@ -21,40 +23,30 @@ namespace zarvella::linux_shell {
 
 class SightWatcher;
 
-// The window is its own GL surface: every paint (OnPaint) is RenderFrame,
-// drawn into the window's back buffer. One window covers every monitor; each
-// monitor shows the picture in its own viewport of it.
-class FullScreenWindow : public GlWindow, private FullScreenHost {
+// Calls `changed` whenever a screen is added, removed (once it is gone),
+// moved or resized, or another becomes the primary one, while `owner` lives:
+// what every window covering the screens follows, whatever the platform.
+void FollowScreens(QObject& owner, std::function<void()> changed);
+
+// A window that is its own GL surface: every paint (OnPaint) is
+// RenderFrame, drawn into the window's back buffer; each monitor it covers
+// shows the picture in its own viewport of it. Its role (RulesFor) says
+// what it follows: the screens, or the window it lies in (hostWindow_).
+class PictureWindow : public GlWindow, protected FullScreenHost {
     Q_OBJECT
   public:
-    // The saver: full screen, with the stored settings, covering the
-    // desktop as `cover` says (unmanaged and grabbing input under a window
-    // manager).
-    FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover);
-    // The hack, with the command line's settings: embedInto is the X window
-    // to draw into (XSCREENSAVER_WINDOW, -window-id), followed in its size.
-    // The root (-root by hand) gets a window below every other one, over
-    // every monitor; otherwise a resizable window of its own.
-    FullScreenWindow(const HackOptions& hack, unsigned long embedInto);
+    explicit PictureWindow(PictureRole role);
 
   protected:
+    // Once the role's flags and place are set and OnCreate ran: the frames
+    // every `frameMs`, stopped while unseen, and what the role follows.
+    void Follow(int frameMs);
+    // No input for a role that takes none: it goes to what lies below.
+    Qt::WindowFlags InputFlags() const;
     void paintGL() override;
-    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-
-  private slots:
-    void OnTimer();
-
-  private:
-    void OnCreate();
-    void OnPaint();
-    void OnKeyDown();
-    void OnMouseMove();
-    void OnClose(QCloseEvent* event);
-    // Screens added, removed or changed: keep covering them all.
-    void FollowScreens();
     void OnScreensChange();
 
     // FullScreenHost
@@ -68,22 +60,61 @@ class FullScreenWindow : public GlWindow, private FullScreenHost {
     void HideWindow() override;
     void Terminate() override;
 
-    void Build();
-    // Keyboard and pointer, tried again while another client holds them.
-    void GrabInput();
+    const RoleRules rules_;
+    unsigned long hostWindow_ = 0;  // the window it lies in, for a role that has one
+    FullScreenRecord record_;       // its picture, cursor start, monitors, notice
 
-    FullScreenRecord record_;  // its picture, cursor start, monitors, notice
+  private slots:
+    void OnTimer();
+
+  private:
+    void OnPaint();
+    void OnKeyDown();
+    void OnMouseMove();
+    void OnClose(QCloseEvent* event);
+
     QTimer* timer_ = nullptr;
     SightWatcher* sight_ = nullptr;  // stops timer_ while nobody can see the window
-    SettingsStore* store_ = nullptr;
-    ErrorSink* errors_ = nullptr;
-    std::optional<HackOptions> hack_;
-    unsigned long embedInto_ = 0;
-    bool desktop_ = false;  // -root by hand: below every other window
+};
+
+// The saver: full screen over every monitor, with the stored settings,
+// covering the desktop as `cover` says: unmanaged, kept on top of whatever
+// opens, restarts or starts later, with the keyboard and the pointer.
+class FullScreenWindow : public PictureWindow, private CoverHost {
+    Q_OBJECT
+  public:
+    FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover);
+    // Until main calls RunHack (hack_window.h): the hack's window, made and
+    // shown in this one's stead.
+    FullScreenWindow(const HackOptions& hack, unsigned long window);
+    ~FullScreenWindow() override;
+    void show();
+
+  protected:
+    void exposeEvent(QExposeEvent* event) override;
+
+  private:
+    void OnCreate(SettingsStore& store, ErrorSink& errors);
+    void OnStackChange(StackChange change);
+
+    // CoverHost
+    bool GrabKeyboard() override;
+    bool GrabPointer() override;
+    void Raise() override;
+    void GrabAgainIn(int ms) override;
+    void RaiseIn(int ms) override;
+
     CoverPlan cover_;
-    bool keyboardGrabbed_ = false, pointerGrabbed_ = false;
-    int grabTries_ = 0;
-    std::unique_ptr<QAbstractNativeEventFilter> keepAtBottom_;  // and back below when raised
+    CoverRecord covering_;
+    std::unique_ptr<QAbstractNativeEventFilter> grabLost_;
+    std::unique_ptr<PictureWindow> standIn_;
+    // What the X watching thread reports the stacking through: cleared when
+    // this goes, so a late report finds nobody to tell.
+    struct StackLink {
+        std::mutex lock;
+        FullScreenWindow* window = nullptr;
+    };
+    std::shared_ptr<StackLink> stackLink_ = std::make_shared<StackLink>();
 };
 
 }  // namespace zarvella::linux_shell

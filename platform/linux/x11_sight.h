@@ -9,28 +9,27 @@
 
 namespace zarvella::linux_shell {
 
-// Follows the window on an X connection of its own, on a thread that sleeps
-// in the server's events: the window's own (visibility, structure) and those
-// of every window it lies in (structure: mapped, unmapped, reparented).
-// `changed` gets the state at the start and after each change, on the
-// watching thread. The thread ends with the window or the connection.
+// Follows the window on the program's X connection, whose one watching
+// thread sleeps in the server's events: the window's own (visibility,
+// structure) and those of every window it lies in (structure: mapped,
+// unmapped, reparented). `changed` gets the state at the start (on the
+// caller's thread) and after each change (on the watching thread), until
+// the window goes.
 void FollowX11Sight(unsigned long window, std::function<void(bool viewable, bool covered)> changed);
 
-// The monitors' power, where the server has DPMS.
+// The monitors' power, where the server has DPMS, asked on the program's
+// X connection.
 class DpmsMonitor {
   public:
     DpmsMonitor();
-    ~DpmsMonitor();
-    DpmsMonitor(const DpmsMonitor&) = delete;
-    DpmsMonitor& operator=(const DpmsMonitor&) = delete;
     // False where the server has no DPMS, or cannot power its monitors down:
     // then there is nothing to ask.
-    bool Available() const { return display_ != nullptr; }
+    bool Available() const { return available_; }
     // True while DPMS has put the monitors in standby, suspend or off.
     bool MonitorsOff() const;
 
   private:
-    void* display_ = nullptr;  // an Xlib Display of its own
+    bool available_ = false;
 };
 
 }  // namespace zarvella::linux_shell

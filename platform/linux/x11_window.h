@@ -2,7 +2,12 @@
 // to other programs, so we ask the X server directly whether they still exist.
 #pragma once
 
+#include <xcb/xcb.h>
+
+#include <cstdint>
 #include <functional>
+
+#include "behaviour/desktop_cover.h"
 
 namespace zarvella::linux_shell {
 
@@ -29,8 +34,20 @@ bool WindowManagerRuns();
 // The root window of the display's default screen.
 unsigned long RootWindowId();
 
-// Ends the process (exit code 0) once the window no longer exists, checked
-// every 100 ms on a thread of its own, so it works even while the main
+// The program's own connection (null when the display does not open), for
+// requests of any thread. Its events are the watching thread's.
+xcb_connection_t* OwnConnection();
+
+// Selects `mask` on `window` (besides what was selected on it already) on
+// the program's connection, and hands each structure or visibility event
+// reported for it to `handler`, on the one thread that waits on that
+// connection's events, until the handler returns false. False, and the
+// handler is dropped, when there is no such window.
+using XEventHandler = std::function<bool(const xcb_generic_event_t& event)>;
+bool WatchXEvents(unsigned long window, uint32_t mask, XEventHandler handler);
+
+// Ends the process (exit code 0) once the window no longer exists: its
+// DestroyNotify, on the watching thread, so it works even while the main
 // thread is busy in a frame for a window that has just lost its parent.
 void EndWithForeignWindow(unsigned long id);
 
@@ -39,5 +56,19 @@ void EndWithForeignWindow(unsigned long id);
 // the watching thread.
 void EndWithWindows(unsigned long id, unsigned long own,
                     std::function<void(int width, int height)> resized);
+
+// Tells what comes above or beside our top-level window `own`: the root's
+// substructure (other windows mapped, restacked, brought back to the root)
+// and ours being covered. `changed` runs on the watching thread.
+void WatchStacking(unsigned long own, std::function<void(StackChange change)> changed);
+
+// Puts the window on top of its siblings at once, on the program's
+// connection (Qt's would keep the request until its loop next wakes).
+void RaiseWindow(unsigned long id);
+
+// The monitors' power (DPMS) on the program's connection: whether the server
+// can power them down at all, and whether it has (standby, suspend or off).
+bool DpmsCapable();
+bool DpmsMonitorsOff();
 
 }  // namespace zarvella::linux_shell

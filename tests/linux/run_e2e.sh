@@ -695,10 +695,11 @@ run_case "/s 11 px down ends"  case_fullscreen_ends /s  "mousemove --sync 645 52
 run_case "/s a key ends"       case_fullscreen_ends /s  ""                         "key x"             0
 run_case "/S a lone Shift ends" case_fullscreen_ends /S ""                         "key Shift_L"       -
 run_case "/s on two monitors: one frame on each, primary left or right, monitors changing; every window in device pixels at any scale" case_monitors
-#        name                                                        function            ends on           window manager
-run_case "/s under openbox on two monitors: covered, unmanaged, on top" case_window_manager "mousemove 1900 500" openbox
-run_case "/s under xfwm4 on two monitors: covered, unmanaged, on top"   case_window_manager "key x"              xfwm4 --compositor=off
-run_case "/s under i3 on two monitors: covered, unmanaged, on top"      case_window_manager "mousemove 1900 500" i3 -c "$work/i3.conf"
+#        name                                                                          function            WM started  ends on            window manager
+run_case "/s under openbox on two monitors: covered, unmanaged, on top of what opens" case_window_manager before "mousemove 1900 500" openbox
+run_case "/s under xfwm4 on two monitors: covered, unmanaged, on top of what opens"   case_window_manager before "key x"              xfwm4 --compositor=off
+run_case "/s under i3 on two monitors: covered, unmanaged, on top after a restart"    case_window_manager before "mousemove 1900 500" i3 -c "$work/i3.conf"
+run_case "/s then openbox started: still covered, unmanaged, on top of what opens"    case_window_manager after  "mousemove 1900 500" openbox
 run_case "/p ID: child of the parent's size, no input, ends with the parent, no settings file" case_preview_child
 run_case "/p 0: stand-alone window, a key ends it" case_preview_stand_alone
 run_case "/p ID: destroying its own window ends it; it follows the parent's size" case_preview_own_window

@@ -2,9 +2,10 @@
 // saver is embedded into, destroys them, asks windows to close as a window
 // manager would, and tells whether the pointer's cursor is blank.
 //
-//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB|input-only [PARENT]]
+//   x11_test_window create WIDTHxHEIGHT+X+Y [RRGGBB|input-only|managed [PARENT]]
 //                                                        print the id, live until killed
-//                                                        (a child of PARENT when given)
+//                                                        (a child of PARENT when given;
+//                                                        managed: grey, left to the WM)
 //   x11_test_window destroy ID
 //   x11_test_window resize ID WIDTHxHEIGHT
 //   x11_test_window close ID                             send WM_DELETE_WINDOW
@@ -33,10 +34,12 @@ int Create(Display* display, const char* geometry, const char* colour, Window pa
     unsigned width = 200, height = 150;
     XParseGeometry(geometry, &x, &y, &width, &height);
     const bool inputOnly = colour && !std::strcmp(colour, "input-only");
-    const unsigned long background = colour ? std::strtoul(colour, nullptr, 16) : 0x808080;
+    const bool managed = colour && !std::strcmp(colour, "managed");
+    const unsigned long background =
+        colour && !managed ? std::strtoul(colour, nullptr, 16) : 0x808080;
     XSetWindowAttributes attributes{};
     attributes.background_pixel = background;
-    attributes.override_redirect = True;  // placed where asked, whatever the window manager
+    attributes.override_redirect = !managed;  // placed where asked, whatever the window manager
     const Window window = XCreateWindow(
         display, parent ? parent : DefaultRootWindow(display), x, y, width, height, 0,
         inputOnly ? 0 : CopyFromParent, inputOnly ? InputOnly : InputOutput, CopyFromParent,
