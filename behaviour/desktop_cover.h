@@ -10,10 +10,9 @@ namespace zarvella {
 enum class WindowSystem { None, X11, Wayland };
 
 struct DesktopFacts {
+    // Whether an X11 window manager runs is no fact here: one may start
+    // later, so the saver covers the desktop alike either way.
     WindowSystem system = WindowSystem::X11;
-    // X11: a window manager runs now. One may also start later, so the plan
-    // no longer depends on it.
-    bool windowManager = false;
 };
 
 struct CoverPlan {

@@ -1,7 +1,5 @@
 #include "startup/launch.h"
 
-#include <cstdio>
-
 #include "behaviour/window_handle.h"
 
 #ifndef ZARVELLA_VERSION
@@ -80,12 +78,6 @@ std::string WaylandConnectError(const char* waylandDisplay, const char* waylandS
                waylandSocket;
     return std::string("zarvella: cannot connect to the Wayland display '") +
            (waylandDisplay ? waylandDisplay : "") + "'";
-}
-
-std::string MissingHackWindowError(unsigned long window) {
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", window);
-    return std::string("zarvella: the X window ") + id + " does not exist";
 }
 
 }  // namespace zarvella

@@ -76,8 +76,4 @@ std::string XOnlyForm(const LaunchPlan& plan);
 // takes it, else waylandDisplay.
 std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket);
 
-// The line to print (then exit with code 1) when the hack's window does not
-// exist: there is nothing to draw into, and nothing would end us.
-std::string MissingHackWindowError(unsigned long window);
-
 }  // namespace zarvella

@@ -218,9 +218,8 @@ TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemOnly) {
         DesktopFacts facts;
         CoverPlan plan;  // per output, unmanaged, grab, on top, cursor known
     } rows[] = {
-        {{WindowSystem::X11, false}, {false, true, true, true, true}},  // a WM may start later
-        {{WindowSystem::X11, true}, {false, true, true, true, true}},
-        {{WindowSystem::Wayland, false}, {true, false, false, false, false}},
+        {{WindowSystem::X11}, {false, true, true, true, true}},  // a WM may start later
+        {{WindowSystem::Wayland}, {true, false, false, false, false}},
     };
     for (const auto& r : rows) EXPECT_EQ(PlanCover(r.facts), r.plan);
 }
@@ -231,7 +230,7 @@ TEST_F(FullScreen, TheSaverKeepsItsGrabAndStaysOnTop) {
     using S = StackChange;
     fakes::FakeCoverHost cover;
     CoverRecord r;
-    const CoverPlan x11 = PlanCover({WindowSystem::X11, false});
+    const CoverPlan x11 = PlanCover({WindowSystem::X11});
     cover.keyboardFree = false;
     for (int k = 0; k < 25; ++k) CoverGrab(cover, x11, r);
     EXPECT_EQ(cover.log[2], "grab in 50");
@@ -240,7 +239,7 @@ TEST_F(FullScreen, TheSaverKeepsItsGrabAndStaysOnTop) {
     cover.log.clear();
     CoverGrab(cover, x11, r);
     CoverGrabLost(cover, x11, r, false, true);
-    CoverGrab(cover, PlanCover({WindowSystem::Wayland, false}), r);
+    CoverGrab(cover, PlanCover({WindowSystem::Wayland}), r);
     EXPECT_EQ(cover.log, (Strings{"keyboard", "pointer"}));
     const struct {
         S change;

@@ -265,9 +265,8 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
               "zarvella: XSCREENSAVER_WINDOW" + noX);
 }
 
-TEST(Launch, VersionAndMissingWindowTexts) {
+TEST(Launch, VersionAndConnectionTexts) {
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
-    EXPECT_EQ(MissingHackWindowError(0x2a00007), "zarvella: the X window 0x2a00007 does not exist");
     EXPECT_EQ(WaylandConnectError("nowhere", nullptr),
               "zarvella: cannot connect to the Wayland display 'nowhere'");
     EXPECT_EQ(PlanLaunch({}, "junk", kLinux).error,

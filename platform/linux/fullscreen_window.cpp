@@ -12,8 +12,11 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 
+#include "behaviour/monitors.h"
+#include "behaviour/visibility.h"
 #include "behaviour/window_place.h"
 #include "platform/linux/hack_window.h"
 #include "platform/linux/password_system.h"
@@ -74,7 +77,7 @@ void PictureWindow::paintGL() {
 }
 
 void PictureWindow::OnPaint() {
-    if (!sight_->Seen()) return;  // a paint of the system's own, while unseen
+    if (WhatPaintDraws(sight_->Seen()) != PaintDraws::Picture) return;
     RenderFrame(record_.picture, record_.frame);
 }
 
@@ -118,15 +121,14 @@ std::vector<PixelRect> PictureWindow::Monitors() {
     }
     if (!rules_.screens) return {};  // a window of its own keeps its size
     std::vector<PixelRect> monitors;
-    QList<QScreen*> screens = QGuiApplication::screens();
-    screens.removeOne(QGuiApplication::primaryScreen());
-    screens.prepend(QGuiApplication::primaryScreen());
+    const QList<QScreen*> screens = QGuiApplication::screens();
     for (QScreen* screen : screens) {
-        if (!screen) continue;
         const QRect g = screen->geometry();
         const qreal ratio = screen->devicePixelRatio();
         monitors.push_back({g.x(), g.y(), qRound(g.width() * ratio), qRound(g.height() * ratio)});
     }
+    const qsizetype primary = screens.indexOf(QGuiApplication::primaryScreen());
+    PutPrimaryFirst(monitors, primary < 0 ? SIZE_MAX : static_cast<size_t>(primary));
     return monitors;
 }
 
@@ -242,18 +244,10 @@ FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, cons
     }
 }
 
-FullScreenWindow::FullScreenWindow(const HackOptions& hack, unsigned long window)
-    : PictureWindow(PictureRole::Saver), standIn_(MakeHackWindow(hack, window)) {}
-
 FullScreenWindow::~FullScreenWindow() {
     const std::lock_guard<std::mutex> hold(stackLink_->lock);
     stackLink_->window = nullptr;
     if (grabLost_) QCoreApplication::instance()->removeNativeEventFilter(grabLost_.get());
-}
-
-void FullScreenWindow::show() {
-    if (standIn_) return standIn_->show();
-    PictureWindow::show();
 }
 
 void FullScreenWindow::OnCreate(SettingsStore& store, ErrorSink& errors) {

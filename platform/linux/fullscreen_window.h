@@ -84,11 +84,7 @@ class FullScreenWindow : public PictureWindow, private CoverHost {
     Q_OBJECT
   public:
     FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover);
-    // Until main calls RunHack (hack_window.h): the hack's window, made and
-    // shown in this one's stead.
-    FullScreenWindow(const HackOptions& hack, unsigned long window);
     ~FullScreenWindow() override;
-    void show();
 
   protected:
     void exposeEvent(QExposeEvent* event) override;
@@ -107,7 +103,6 @@ class FullScreenWindow : public PictureWindow, private CoverHost {
     CoverPlan cover_;
     CoverRecord covering_;
     std::unique_ptr<QAbstractNativeEventFilter> grabLost_;
-    std::unique_ptr<PictureWindow> standIn_;
     // What the X watching thread reports the stacking through: cleared when
     // this goes, so a late report finds nobody to tell.
     struct StackLink {

@@ -14,6 +14,7 @@
 #include "platform/linux/fullscreen_outputs.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
+#include "platform/linux/hack_window.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
@@ -48,28 +49,6 @@ HackOptions WithHackSettings(const HackOptions& hack) {
     HackOptions drawn = hack;
     drawn.settings = HackSettings(hack, store, errors);
     return drawn;
-}
-
-// The hack: into the window it was given, the root, or a window of its own.
-int RunHack(const HackOptions& hack) {
-    unsigned long window = 0;
-    if (hack.target == HackTarget::GivenWindow) window = hack.window;
-    if (hack.target == HackTarget::RootWindow) window = RootWindowId();
-    // Nothing to draw into, and nothing would ever end us.
-    const ForeignWindow target = QueryForeignWindow(window);
-    if (hack.target != HackTarget::OwnWindow && !target.exists) {
-        std::fprintf(stderr, "%s\n", MissingHackWindowError(window).c_str());
-        return 1;
-    }
-    const std::string undrawable = UndrawableWindowError(static_cast<uint32_t>(window),
-                                                         {target.inputOnly, target.otherScreen});
-    if (hack.target != HackTarget::OwnWindow && !undrawable.empty()) {
-        std::fprintf(stderr, "%s\n", undrawable.c_str());
-        return 1;
-    }
-    FullScreenWindow hackWindow(WithHackSettings(hack), window);
-    hackWindow.show();
-    return QApplication::exec();
 }
 
 // -install-xscreensaver's files, read and written as the settings file is
@@ -108,7 +87,7 @@ int AddToXScreenSaver() {
 }
 
 int RunFullScreen(WindowSystem system) {
-    const CoverPlan cover = PlanCover({system, system == WindowSystem::X11 && WindowManagerRuns()});
+    const CoverPlan cover = PlanCover({system});
     MessageBoxErrors errors;
     FileSettingsStore store(DefaultSettingsPath(), errors);
     if (cover.windowPerOutput) {
@@ -187,7 +166,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (plan.kind == LaunchKind::Hack) return RunHack(plan.hack);
+    if (plan.kind == LaunchKind::Hack) return RunHack(WithHackSettings(plan.hack));
     switch (plan.mode) {
         case SaverMode::Settings:
             return RunSettings(glProblem);

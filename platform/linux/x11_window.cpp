@@ -79,45 +79,6 @@ bool DisplayOpens() {
     return Own().connection != nullptr;
 }
 
-namespace {
-xcb_atom_t Atom(xcb_connection_t* connection, const std::string& name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.c_str()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
-// The window a property of `window` names, or 0.
-xcb_window_t WindowProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name) {
-    if (name == XCB_ATOM_NONE) return 0;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, name, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    xcb_window_t value = 0;
-    if (reply && xcb_get_property_value_length(reply) == 4)
-        value = *static_cast<xcb_window_t*>(xcb_get_property_value(reply));
-    std::free(reply);
-    return value;
-}
-}  // namespace
-
-bool WindowManagerRuns() {
-    const OwnDisplay& display = Own();
-    xcb_connection_t* connection = display.connection;
-    if (!connection) return false;
-    const xcb_atom_t selection = Atom(connection, "WM_S" + std::to_string(display.defaultScreen));
-    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-        connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    if (owned) return true;
-    // The check window names itself; a stale property names a window that is gone.
-    const xcb_atom_t check = Atom(connection, "_NET_SUPPORTING_WM_CHECK");
-    const xcb_window_t child = WindowProperty(connection, DefaultRoot(display), check);
-    return child != 0 && WindowProperty(connection, child, check) == child;
-}
-
 unsigned long RootWindowId() {
     const OwnDisplay& display = Own();
     return display.connection ? DefaultRoot(display) : 0;

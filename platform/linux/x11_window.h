@@ -27,10 +27,6 @@ ForeignWindow QueryForeignWindow(unsigned long id);
 // True when the display (DISPLAY) can be opened at all.
 bool DisplayOpens();
 
-// A window manager runs on the display's default screen: it owns the
-// screen's WM_Sn selection, or names its window in _NET_SUPPORTING_WM_CHECK.
-bool WindowManagerRuns();
-
 // The root window of the display's default screen.
 unsigned long RootWindowId();
 
