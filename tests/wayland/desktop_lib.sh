@@ -1,0 +1,99 @@
+# Sourced after tests/linux/x_lib.sh, before mutter_lib.sh or kwin_lib.sh:
+# what GNOME's and KDE Plasma's headless compositors share. Each of those
+# libs defines start_desktop (the compositor and its helpers, two 1280x720
+# outputs named in $desktop_outputs), output_shot OUTPUT FILE (a PNG without
+# alpha) and send_key CODE (a tap of a Linux key code); their helpers end
+# with the case (stop_case_processes). Nothing here sleeps for a
+# fixed time.
+
+# desktop_session: a runtime folder (and HOME) of the session's own in
+# $desk_dir. The compositors run as an unprivileged user: as root, nobody.
+desktop_session() {
+  desk_dir=$(mktemp -d "$work/desktop.XXXXXX")
+  chmod 700 "$desk_dir"
+  as_desk=()
+  if [ "$(id -u)" = 0 ]; then
+    as_desk=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chown 65534:65534 "$desk_dir"
+    chmod o+x "$work"
+  fi
+  desk=(env -i PATH="$PATH" HOME="$desk_dir" XDG_RUNTIME_DIR="$desk_dir" WAYLAND_DISPLAY=wayland-zv
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$desk_dir/bus" QT_QPA_PLATFORM=wayland "${as_desk[@]}" env)
+}
+# in_desktop [VAR=VALUE...] COMMAND...: COMMAND as the session's user, in its
+# session (no X display)
+in_desktop() { "${desk[@]}" "$@"; }
+# in_background NAME COMMAND...: the same in the background, logged to
+# $work/NAME.log and ended with the case
+in_background() {
+  local name=$1; shift
+  "${desk[@]}" "$@" >>"$work/$name.log" 2>&1 &
+  helper_pids+=("$!")
+}
+# start_saver_in_desktop ARGS...: the saver with a settings folder of its own
+start_saver_in_desktop() {
+  config=$(mktemp -d "$work/config.XXXXXX")
+  [ ${#as_desk[@]} -gt 0 ] && chown 65534:65534 "$config"
+  "${desk[@]}" XDG_CONFIG_HOME="$config" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+  saver_pid=$!
+}
+# key_code NAME: the Linux key code of KEY_NAME
+key_code() { awk -v k="$1" '$1 == "#define" && $2 == k {print $3}' /usr/include/linux/input-event-codes.h; }
+# solid_background: a window of one bright colour (#ff00ff) over the first
+# output, for seeing what other windows let through
+solid_background() { in_background solid "$solid_window" '#ff00ff'; }
+
+# ---- pixels (of PNGs without alpha) -------------------------------------------------
+
+black_share() { convert "$1" ${2:+-crop "$2"} +repage -fill white +opaque black -negate -format '%[fx:mean]' info:; }
+magenta_share() {  # FILE [GEOMETRY]
+  convert "$1" ${2:+-crop "$2"} +repage -fuzz 10% -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
+    -format '%[fx:mean]' info:
+}
+# not_magenta FILE: WxH+X+Y around what is not the background's colour
+not_magenta() { convert "$1" -fuzz 10% -fill white +opaque '#ff00ff' -fill black -opaque '#ff00ff' -format '%@' info: 2>/dev/null; }
+# picture_on_black FILE [GEOMETRY]: lit in places, pure black in most others
+picture_on_black() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02 && above "$(black_share "$1" "${2:-}")" 0.3; }
+
+# full_screen OUTPUT FILE: a shot of OUTPUT that the picture covers: nothing
+# of the background, and dark along the top (no title bar)
+full_screen() {
+  output_shot "$1" "$2" && picture_on_black "$2" && below "$(magenta_share "$2")" 0.001 &&
+    above "$(black_share "$2" 1280x32+0+0)" 0.5
+}
+# window_shown FILE: a shot of the first output with a window of at least
+# 300x200 on the background; its WxH+X+Y in $window
+window_shown() {
+  output_shot "${desktop_outputs[0]}" "$1" && window=$(not_magenta "$1") &&
+    [ "${window%%x*}" -ge 300 ] && [ "$(cut -dx -f2 <<<"${window%%+*}")" -ge 200 ]
+}
+
+# check_saver_windows: the saver's own windows, each started anew: /s covers
+# every output with the picture alone and a key ends it; /c is opaque (none
+# of the background shows through its 400x430 and its frame) with its
+# picture drawn; /p draws its picture. Records its failures.
+check_saver_windows() {
+  local o share
+  start_saver_in_desktop /s
+  for o in "${desktop_outputs[@]}"; do
+    expect 20 "/s covers $o with the picture, no title bar" full_screen "$o" "$work/s-$o.png"
+  done
+  send_key "$(key_code KEY_ESC)"
+  expect_exit 10 "/s: a key ends it"
+  stop_saver
+
+  start_saver_in_desktop /c
+  expect 20 "/c shows (at least 400x430)" window_shown "$work/c.png"
+  IFS='x+' read -r w h x y <<<"$window"
+  check "/c is at least 400x430 (got $window)" [ "$w" -ge 400 -a "$h" -ge 430 ]
+  share=$(magenta_share "$work/c.png" "$window")
+  echo "/c: $share of its $window shows the background" >>"$work/saver.log"
+  check "/c is opaque ($share of it shows the background)" below "$share" 0.01
+  check "/c draws its picture" lit_above "$work/c.png" "$((w - 8))x250+$((x + 4))+$((y + 40))" 0.02
+  stop_saver
+
+  start_saver_in_desktop /p
+  expect 20 "/p shows its picture" preview_shown "$work/p.png"
+  stop_saver
+}
+preview_shown() { window_shown "$1" && picture_on_black "$1" "$window"; }
