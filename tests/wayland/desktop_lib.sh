@@ -22,6 +22,7 @@ desktop_session() {
 }
 # in_desktop [VAR=VALUE...] COMMAND...: COMMAND as the session's user, in its
 # session (no X display)
+desktop_dbus=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/desktop_dbus.py
 in_desktop() { "${desk[@]}" "$@"; }
 # in_background NAME COMMAND...: the same in the background, logged to
 # $work/NAME.log and ended with the case
@@ -30,11 +31,24 @@ in_background() {
   "${desk[@]}" "$@" >>"$work/$name.log" 2>&1 &
   helper_pids+=("$!")
 }
-# start_saver_in_desktop ARGS...: the saver with a settings folder of its own
+# session_bus: the session's D-Bus daemon, once it listens
+session_bus() {
+  in_background bus dbus-daemon --session --nofork --address="unix:path=$desk_dir/bus"
+  wait_until 10 [ -S "$desk_dir/bus" ]
+}
+# bus_has NAME: a D-Bus name of the session is owned
+bus_has() {
+  in_desktop dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+    "string:$1" 2>/dev/null | grep -q true
+}
+# start_saver_in_desktop [VAR=VALUE...] ARGS...: the saver with a settings
+# folder of its own (and those variables)
 start_saver_in_desktop() {
+  local vars=()
+  while [[ ${1:-} =~ ^[A-Z_][A-Z0-9_]*= ]]; do vars+=("$1"); shift; done
   config=$(mktemp -d "$work/config.XXXXXX")
   [ ${#as_desk[@]} -gt 0 ] && chown 65534:65534 "$config"
-  "${desk[@]}" XDG_CONFIG_HOME="$config" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
+  "${desk[@]}" "${vars[@]}" XDG_CONFIG_HOME="$config" "$zarvella" "$@" >>"$work/saver.log" 2>&1 &
   saver_pid=$!
 }
 # key_code NAME: the Linux key code of KEY_NAME
@@ -59,7 +73,7 @@ picture_on_black() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02 && above "$(black
 # of the background, and dark along the top (no title bar)
 full_screen() {
   output_shot "$1" "$2" && picture_on_black "$2" && below "$(magenta_share "$2")" 0.001 &&
-    above "$(black_share "$2" 1280x32+0+0)" 0.5
+    above "$(black_share "$2" x32+0+0)" 0.5
 }
 # window_shown FILE: a shot of the first output with a window of at least
 # 300x200 on the background; its WxH+X+Y in $window

@@ -2,28 +2,23 @@
 # 1280x720 virtual monitors, its D-Bus session, PipeWire for its screen casts.
 
 desktop_outputs=(Meta-0 Meta-1)
-mutter_dbus=$(dirname "${BASH_SOURCE[0]}")/mutter_dbus.py
 
 # start_desktop: the session bus, PipeWire, mutter, and a keyboard of mutter's
 # remote desktop that send_key types on; false when one did not come
 start_desktop() {
   desktop_session
-  in_background bus dbus-daemon --session --nofork --address="unix:path=$desk_dir/bus"
-  wait_until 10 [ -S "$desk_dir/bus" ] || return 1
+  session_bus || return 1
   in_background pipewire pipewire
   in_background pipewire wireplumber
   in_background mutter mutter --wayland --headless --no-x11 --wayland-display=wayland-zv \
     --virtual-monitor 1280x720 --virtual-monitor 1280x720
   wait_until 20 mutter_ready || { echo "mutter did not start: $(tail -n3 "$work/mutter.log")" >&2; return 1; }
   in_desktop mkfifo "$desk_dir/keys"
-  in_background keyboard /usr/bin/python3 "$mutter_dbus" keyboard "$desk_dir/keys"
+  in_background keyboard /usr/bin/python3 "$desktop_dbus" mutter-keyboard "$desk_dir/keys"
   wait_until 10 grep -qx ready "$work/keyboard.log"
 }
-mutter_ready() {
-  [ -S "$desk_dir/wayland-zv" ] && in_desktop dbus-send --session --print-reply --dest=org.freedesktop.DBus \
-    / org.freedesktop.DBus.NameHasOwner string:org.gnome.Mutter.RemoteDesktop 2>/dev/null | grep -q true
-}
+mutter_ready() { [ -S "$desk_dir/wayland-zv" ] && bus_has org.gnome.Mutter.RemoteDesktop; }
 # output_shot MONITOR FILE: a PNG of MONITOR, the clients' alpha dropped
-output_shot() { in_desktop /usr/bin/python3 "$mutter_dbus" shot "$1" >"$2.rgba" && convert "png:$2.rgba" -alpha off "$2"; }
+output_shot() { in_desktop /usr/bin/python3 "$desktop_dbus" mutter-shot "$1" >"$2.rgba" && convert "png:$2.rgba" -alpha off "$2"; }
 # send_key CODE: a tap of the Linux key code CODE on the seat's keyboard
 send_key() { timeout 5 dd status=none of="$desk_dir/keys" <<<"$1"; }

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
-"""mutter_dbus.py shot MONITOR | keyboard FIFO: through mutter's D-Bus API, a
-PNG of MONITOR on stdout (ScreenCast, one PipeWire buffer), or a keyboard
-that taps each Linux key code read from FIFO (RemoteDesktop, one session)."""
+"""desktop_dbus.py mutter-shot MONITOR | mutter-keyboard FIFO | kwin-shot OUTPUT:
+through the compositor's D-Bus API, a picture of one monitor on stdout
+(mutter: ScreenCast, a PNG of one PipeWire buffer; KWin: ScreenShot2, a PPM
+in device pixels), or a keyboard that taps each Linux key code read from
+FIFO (mutter: RemoteDesktop, one session)."""
 import os, subprocess, sys
 from gi.repository import Gio, GLib
 
@@ -13,7 +15,23 @@ def call(path, iface, method, sig=None, *args):
                          method, GLib.Variant(sig, args) if sig else None, None, 0, 5000, None).unpack()
 
 
-if sys.argv[1] == "keyboard":
+if sys.argv[1] == "kwin-shot":
+    read, write = os.pipe()
+    fds = Gio.UnixFDList.new()
+    fds.append(write)
+    os.close(write)
+    info = bus.call_with_unix_fd_list_sync(
+        "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureScreen",
+        GLib.Variant("(sa{sv}h)", (sys.argv[2], {"native-resolution": GLib.Variant("b", True)}, 0)),
+        None, 0, 5000, fds, None)[0].unpack()[0]
+    del fds  # the last writer: reading ends with the picture
+    data = b"".join(iter(lambda: os.read(read, 1 << 20), b""))
+    width, height = info["width"], info["height"]
+    assert info["stride"] == 4 * width and len(data) == 4 * width * height, info
+    rgb = bytearray(3 * width * height)  # from 32-bit QImage pixels: B, G, R, A in memory
+    rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+    sys.stdout.buffer.write(b"P6 %d %d 255\n" % (width, height) + rgb)
+elif sys.argv[1] == "mutter-keyboard":
     (session,) = call("/org/gnome/Mutter/RemoteDesktop", "RemoteDesktop", "CreateSession")
     call(session, "RemoteDesktop.Session", "Start")
     def tap(code):
@@ -25,7 +43,7 @@ if sys.argv[1] == "keyboard":
     print("ready", flush=True)
     for line in open(os.open(sys.argv[2], os.O_RDWR)):  # a writer of its own: no end
         tap(int(line))
-else:
+else:  # mutter-shot
     (session,) = call("/org/gnome/Mutter/ScreenCast", "ScreenCast", "CreateSession", "(a{sv})", {})
     (stream,) = call(session, "ScreenCast.Session", "RecordMonitor", "(sa{sv})", sys.argv[2], {})
     loop, node = GLib.MainLoop(), []
