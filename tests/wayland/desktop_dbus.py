@@ -52,7 +52,10 @@ else:  # mutter-shot
     GLib.timeout_add_seconds(5, loop.quit)
     call(session, "ScreenCast.Session", "Start")
     loop.run()
-    done = node and subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node[0]}", "num-buffers=1",
-                                    "!", "videoconvert", "!", "pngenc", "!", "fdsink"], timeout=10).returncode == 0
+    try:  # on a busy machine a frame may come late: this shot then fails, and the next is taken
+        done = node and subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={node[0]}", "num-buffers=1",
+                                        "!", "videoconvert", "!", "pngenc", "!", "fdsink"], timeout=5).returncode == 0
+    except subprocess.TimeoutExpired:
+        done = False
     call(session, "ScreenCast.Session", "Stop")
     sys.exit(0 if done else 1)

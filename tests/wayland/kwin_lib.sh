@@ -19,7 +19,9 @@ start_desktop() {
   in_desktop "$kwin_tool" scale Virtual-1 1  # right of Virtual-0's 1280 logical pixels
 }
 kwin_ready() { [ -S "$desk_dir/wayland-zv" ] && bus_has org.kde.KWin; }
-# output_shot OUTPUT FILE: a PNG of OUTPUT in device pixels
-output_shot() { in_desktop /usr/bin/python3 "$desktop_dbus" kwin-shot "$1" >"$2.ppm" && convert "$2.ppm" "$2"; }
+# output_shot OUTPUT FILE: a picture of OUTPUT in device pixels (a PPM, which
+# ImageMagick reads whatever FILE is called: faster than a PNG, whose
+# encoding takes seconds on a busy machine)
+output_shot() { in_desktop /usr/bin/python3 "$desktop_dbus" kwin-shot "$1" >"$2" 2>>"$work/shots.log"; }
 # send_key CODE: a tap of the Linux key code CODE, through KWin's fake input
 send_key() { in_desktop "$kwin_tool" key "$1"; }

@@ -18,7 +18,7 @@ start_desktop() {
   wait_until 10 grep -qx ready "$work/keyboard.log"
 }
 mutter_ready() { [ -S "$desk_dir/wayland-zv" ] && bus_has org.gnome.Mutter.RemoteDesktop; }
-# output_shot MONITOR FILE: a PNG of MONITOR, the clients' alpha dropped
-output_shot() { in_desktop /usr/bin/python3 "$desktop_dbus" mutter-shot "$1" >"$2.rgba" && convert "png:$2.rgba" -alpha off "$2"; }
+# output_shot MONITOR FILE: a picture of MONITOR (a PPM), the clients' alpha dropped
+output_shot() { in_desktop /usr/bin/python3 "$desktop_dbus" mutter-shot "$1" >"$2.rgba" 2>>"$work/shots.log" && convert "png:$2.rgba" -alpha off "ppm:$2"; }
 # send_key CODE: a tap of the Linux key code CODE on the seat's keyboard
 send_key() { timeout 5 dd status=none of="$desk_dir/keys" <<<"$1"; }
