@@ -6,6 +6,8 @@
 # stop_desktop ends them. Clients run with in_desktop, the saver with
 # start_saver_in_desktop. Nothing here sleeps for a fixed time.
 
+desktop_dbus=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/desktop_dbus.py
+
 # desktop_session: a runtime folder (and HOME) of the session's own in
 # $desk_dir. The compositors run as an unprivileged user: as root, nobody.
 desktop_session() {
@@ -24,7 +26,6 @@ desktop_session() {
 stop_desktop() { stop_case_processes; }
 # in_desktop [VAR=VALUE...] COMMAND...: COMMAND as the session's user, in its
 # session (no X display)
-desktop_dbus=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/desktop_dbus.py
 in_desktop() { "${desk[@]}" "$@"; }
 # in_background NAME COMMAND...: the same in the background, logged to
 # $work/NAME.log and ended with the case
@@ -59,7 +60,7 @@ key_code() { awk -v k="$1" '$1 == "#define" && $2 == k {print $3}' /usr/include/
 # output, for seeing what other windows let through
 solid_background() { in_background solid "$solid_window" '#ff00ff'; }
 
-# ---- pixels (of PNGs without alpha) -------------------------------------------------
+# ---- pixels (of pictures without alpha) ---------------------------------------------
 
 black_share() { convert "$1" ${2:+-crop "$2"} +repage -fill white +opaque black -negate -format '%[fx:mean]' info:; }
 magenta_share() {  # FILE [GEOMETRY]
@@ -68,13 +69,13 @@ magenta_share() {  # FILE [GEOMETRY]
 }
 # not_magenta FILE: WxH+X+Y around what is not the background's colour
 not_magenta() { convert "$1" -fuzz 10% -fill white +opaque '#ff00ff' -fill black -opaque '#ff00ff' -format '%@' info: 2>/dev/null; }
-# picture_on_black FILE [GEOMETRY]: lit in places, pure black in most others
-picture_on_black() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02 && above "$(black_share "$1" "${2:-}")" 0.3; }
+# picture_lit FILE [GEOMETRY]: something drawn (a picture's size varies)
+picture_lit() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02; }
 
 # full_screen OUTPUT FILE: a shot of OUTPUT that the picture covers: nothing
-# of the background, and dark along the top (no title bar)
+# of the background, and dark along the top (no title bar, no desktop)
 full_screen() {
-  output_shot "$1" "$2" && picture_on_black "$2" && below "$(magenta_share "$2")" 0.001 &&
+  output_shot "$1" "$2" && picture_lit "$2" && below "$(magenta_share "$2")" 0.001 &&
     above "$(black_share "$2" x32+0+0)" 0.5
 }
 # window_shown FILE WIDTH HEIGHT: a shot of the first output with a window of
@@ -111,4 +112,4 @@ check_saver_windows() {
   expect 20 "/p shows its picture" preview_shown "$work/p.png"
   stop_saver
 }
-preview_shown() { window_shown "$1" 300 200 && picture_on_black "$1" "$window"; }
+preview_shown() { window_shown "$1" 300 200 && picture_lit "$1" "$window"; }

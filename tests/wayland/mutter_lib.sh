@@ -15,7 +15,7 @@ start_desktop() {
   wait_until 20 mutter_ready || { echo "mutter did not start: $(tail -n3 "$work/mutter.log")" >&2; return 1; }
   in_desktop mkfifo "$desk_dir/keys"
   in_background keyboard /usr/bin/python3 "$desktop_dbus" mutter-keyboard "$desk_dir/keys"
-  wait_until 10 grep -qx ready "$work/keyboard.log"
+  wait_until 10 grep -qsx ready "$work/keyboard.log"
 }
 mutter_ready() { [ -S "$desk_dir/wayland-zv" ] && bus_has org.gnome.Mutter.RemoteDesktop; }
 # output_shot MONITOR FILE: a picture of MONITOR (a PPM), the clients' alpha dropped

@@ -38,7 +38,7 @@ case_kwin() {
   solid_background
   check_saver_windows
 }
-output_picture() { output_shot "$1" "$2" && picture_on_black "$2"; }
+output_picture() { output_shot "$1" "$2" && picture_lit "$2"; }
 
 run_case "KWin: -root at scale 1.5 and 1; /s on both outputs, a key ends it; /c opaque; /p" case_kwin
 summary
