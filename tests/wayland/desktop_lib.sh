@@ -56,32 +56,37 @@ start_saver_in_desktop() {
 }
 # key_code NAME: the Linux key code of KEY_NAME
 key_code() { awk -v k="$1" '$1 == "#define" && $2 == k {print $3}' /usr/include/linux/input-event-codes.h; }
-# solid_background: a window of one bright colour (#ff00ff) over the first
-# output, for seeing what other windows let through
-solid_background() { in_background solid "$solid_window" '#ff00ff'; }
+# solid_background: a window of one bright colour over the first output, for
+# seeing what other windows let through. Not a full red, green or blue that
+# the picture's own colours might reach: exactly this shows through.
+background_colour='#c03cd8'
+solid_background() { in_background solid "$solid_window" "$background_colour"; }
 
 # ---- pixels (of pictures without alpha) ---------------------------------------------
 
 black_share() { convert "$1" ${2:+-crop "$2"} +repage -fill white +opaque black -negate -format '%[fx:mean]' info:; }
-magenta_share() {  # FILE [GEOMETRY]
-  convert "$1" ${2:+-crop "$2"} +repage -fuzz 10% -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
-    -format '%[fx:mean]' info:
+background_share() {  # FILE [GEOMETRY]
+  convert "$1" ${2:+-crop "$2"} +repage -fuzz 1% -fill black +opaque "$background_colour" \
+    -fill white -opaque "$background_colour" -format '%[fx:mean]' info:
 }
-# not_magenta FILE: WxH+X+Y around what is not the background's colour
-not_magenta() { convert "$1" -fuzz 10% -fill white +opaque '#ff00ff' -fill black -opaque '#ff00ff' -format '%@' info: 2>/dev/null; }
+# not_background FILE: WxH+X+Y around what is not the background's colour
+not_background() {
+  convert "$1" -fuzz 1% -fill white +opaque "$background_colour" -fill black -opaque "$background_colour" \
+    -format '%@' info: 2>/dev/null
+}
 # picture_lit FILE [GEOMETRY]: something drawn (a picture's size varies)
 picture_lit() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02; }
 
 # full_screen OUTPUT FILE: a shot of OUTPUT that the picture covers: nothing
 # of the background, and dark along the top (no title bar, no desktop)
 full_screen() {
-  output_shot "$1" "$2" && picture_lit "$2" && below "$(magenta_share "$2")" 0.001 &&
+  output_shot "$1" "$2" && picture_lit "$2" && below "$(background_share "$2")" 0.001 &&
     above "$(black_share "$2" x32+0+0)" 0.5
 }
 # window_shown FILE WIDTH HEIGHT: a shot of the first output with a window of
 # at least WIDTHxHEIGHT on the background; its WxH+X+Y in $window
 window_shown() {
-  output_shot "${desktop_outputs[0]}" "$1" && window=$(not_magenta "$1") &&
+  output_shot "${desktop_outputs[0]}" "$1" && window=$(not_background "$1") &&
     [ "${window%%x*}" -ge "$2" ] && [ "$(cut -dx -f2 <<<"${window%%+*}")" -ge "$3" ]
 }
 
@@ -90,7 +95,7 @@ window_shown() {
 # of the background shows through it, its frame included) with its
 # picture drawn; /p (320x240) draws its picture. Records its failures.
 check_saver_windows() {
-  local o share
+  local o share window=0x0+0+0
   start_saver_in_desktop /s
   for o in "${desktop_outputs[@]}"; do
     expect 20 "/s covers $o with the picture, no title bar" full_screen "$o" "$work/s-$o.png"
@@ -102,7 +107,7 @@ check_saver_windows() {
   start_saver_in_desktop /c
   expect 20 "/c shows (at least 300x300, its frame included)" window_shown "$work/c.png" 300 300
   IFS='x+' read -r w h x y <<<"$window"
-  share=$(magenta_share "$work/c.png" "$window")
+  share=$(background_share "$work/c.png" "$window")
   echo "/c: $share of its $window shows the background" >>"$work/saver.log"
   check "/c is opaque ($share of it shows the background)" below "$share" 0.01
   check "/c draws its picture" lit_above "$work/c.png" "$((w - 8))x250+$((x + 4))+$((y + 40))" 0.02

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowFlag(Qt::FramelessWindowHint);
-    window.setStyleSheet(QString("background: %1").arg(argc > 1 ? argv[1] : "#ff00ff"));
+    window.setStyleSheet(QString("background: %1").arg(argc > 1 ? argv[1] : "#c03cd8"));
     window.showMaximized();
     return app.exec();
 }
