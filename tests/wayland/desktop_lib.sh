@@ -74,8 +74,8 @@ not_background() {
   convert "$1" -fuzz 1% -fill white +opaque "$background_colour" -fill black -opaque "$background_colour" \
     -format '%@' info: 2>/dev/null
 }
-# picture_lit FILE [GEOMETRY]: something drawn (a picture's size varies)
-picture_lit() { lit_above "$1" "${2:-100%x100%+0+0}" 0.02; }
+# picture_lit FILE [GEOMETRY]: something drawn (a picture may be small and dim)
+picture_lit() { lit_above "$1" "${2:-100%x100%+0+0}" 0.002; }
 
 # full_screen OUTPUT FILE: a shot of OUTPUT that the picture covers: nothing
 # of the background, and dark along the top (no title bar, no desktop)
@@ -110,7 +110,7 @@ check_saver_windows() {
   share=$(background_share "$work/c.png" "$window")
   echo "/c: $share of its $window shows the background" >>"$work/saver.log"
   check "/c is opaque ($share of it shows the background)" below "$share" 0.01
-  check "/c draws its picture" lit_above "$work/c.png" "$((w - 8))x250+$((x + 4))+$((y + 40))" 0.02
+  check "/c draws its picture" picture_lit "$work/c.png" "$((w - 8))x250+$((x + 4))+$((y + 40))"
   stop_saver
 
   start_saver_in_desktop /p

@@ -27,7 +27,7 @@ case_kwin() {
     expect 20 "-root: $o shows the picture" output_picture "$o" "$work/root-$o.png"
     check "$o's shot is 1920x1080 (got $(identify -format %wx%h "$work/root-$o.png"))" \
       [ "$(identify -format %wx%h "$work/root-$o.png")" = 1920x1080 ]
-    check "-root: $o's picture reaches its right half" lit_above "$work/root-$o.png" 960x1080+960+0 0.01
+    check "-root: $o's picture reaches its right half" picture_lit "$work/root-$o.png" 960x1080+960+0
   done
   check "-root: a layer surface" log_has 'zwlr_layer_shell_v1@[0-9]*\.get_layer_surface'
   check "-root: 1920x1080 buffers shown as 1280x720" log_has 'set_destination(1280, 720)'
