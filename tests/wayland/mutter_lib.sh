@@ -10,9 +10,7 @@ start_desktop() {
   session_bus || return 1
   in_background pipewire pipewire
   in_background pipewire wireplumber
-  # llvmpipe's drawing threads at times left mutter waiting for them for good
-  # (on a busy two-core machine): it draws on its own thread instead.
-  in_background mutter LP_NUM_THREADS=0 mutter --wayland --headless --no-x11 --wayland-display=wayland-zv \
+  in_background mutter mutter --wayland --headless --no-x11 --wayland-display=wayland-zv \
     --virtual-monitor 1280x720 --virtual-monitor 1280x720
   wait_until 20 mutter_ready || { echo "mutter did not start: $(tail -n3 "$work/mutter.log")" >&2; return 1; }
   in_desktop mkfifo "$desk_dir/keys"
