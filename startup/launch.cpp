@@ -24,6 +24,15 @@ bool IsWaylandSession(const char* waylandDisplay, const char* waylandSocket) {
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
                       CommandLines lines, bool waylandSession) {
     LaunchPlan plan;
+    if (const IdleCommandLine idle = ParseIdleCommandLine(args);
+        lines == CommandLines::WindowsAndXScreenSaver && idle.command != IdleCommand::None) {
+        constexpr LaunchKind kinds[] = {LaunchKind::UsageError, LaunchKind::Idle,
+                                        LaunchKind::EnableIdle, LaunchKind::DisableIdle};
+        plan.kind = idle.error.empty() ? kinds[int(idle.command)] : LaunchKind::UsageError;
+        plan.idleSeconds = idle.seconds;
+        plan.error = idle.error;
+        return plan;
+    }
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
         plan.kind = line.help                  ? LaunchKind::Help
@@ -86,7 +95,8 @@ DisplayChoice ChooseDisplay(const LaunchPlan& plan, const DisplayFacts& facts) {
     const bool needsNone =
         plan.kind == LaunchKind::Help || plan.kind == LaunchKind::Version ||
         plan.kind == LaunchKind::InstallXScreenSaver || plan.kind == LaunchKind::UsageError ||
-        plan.kind == LaunchKind::LayerSurfaces ||
+        plan.kind == LaunchKind::LayerSurfaces || plan.kind == LaunchKind::Idle ||
+        plan.kind == LaunchKind::EnableIdle || plan.kind == LaunchKind::DisableIdle ||
         (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::ChangePassword);
     if (needsNone) return {};
     const std::string xOnly = XOnlyForm(plan);

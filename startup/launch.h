@@ -8,6 +8,7 @@
 
 #include "behaviour/desktop_cover.h"
 #include "settings/settings.h"
+#include "startup/idle.h"
 #include "startup/mode.h"
 #include "startup/options.h"
 
@@ -36,6 +37,9 @@ enum class LaunchKind {
     UsageError,           // print `error` and the usage to standard error, exit 1
     InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
     LayerSurfaces,        // -root on Wayland: `hack` on every output's background layer
+    Idle,                 // --idle: /s after `idleSeconds` without input (startup/idle.h)
+    EnableIdle,           // --enable-idle: the autostart entry of --idle `idleSeconds`
+    DisableIdle,          // --disable-idle: that entry removed
 };
 
 struct LaunchPlan {
@@ -47,6 +51,7 @@ struct LaunchPlan {
     // the second argument (the system's dialog passes the former).
     std::string settingsOwner;
     HackOptions hack;
+    int idleSeconds = 0;
     std::string error;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/linux/fullscreen_outputs.h"
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
+#include "platform/linux/idle.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
@@ -159,6 +160,12 @@ int main(int argc, char** argv) {
             break;
         case LaunchKind::LayerSurfaces:  // Wayland: no Qt, no X display
             return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
+        case LaunchKind::Idle:  // no window and no GL: it waits, and starts /s
+            return RunIdle(plan.idleSeconds, argc, argv);
+        case LaunchKind::EnableIdle:
+            return EnableIdle(plan.idleSeconds);
+        case LaunchKind::DisableIdle:
+            return DisableIdle();
         case LaunchKind::Hack:
             break;
     }
