@@ -1,0 +1,226 @@
+// --idle's rules: the time's spelling, the command lines, which source a
+// session has, when the saver starts, the inhibitors held, the autostart entry.
+#include <gtest/gtest.h>
+
+#include "startup/idle.h"
+#include "startup/launch.h"
+
+using namespace zarvella;
+
+TEST(Idle, TimesAreANumberAndOneUnitFromASecondToADay) {
+    const struct {
+        const char* text;
+        int seconds;  // 0: refused
+    } rows[] = {
+        {"90s", 90}, {"10m", 600}, {"1h", 3600},  {"24h", 86400}, {"1440m", 86400},   {"1s", 1},
+        {"0s", 0},   {"25h", 0},   {"86401s", 0}, {"10", 0},      {"m", 0},           {"", 0},
+        {"1.5h", 0}, {"-5s", 0},   {"10M", 0},    {"2s ", 0},     {"99999999999s", 0}};
+    for (const auto& row : rows) {
+        std::string error;
+        EXPECT_EQ(ParseIdleTime(row.text, error), row.seconds) << row.text;
+        EXPECT_EQ(error.empty(), row.seconds != 0) << row.text << ": " << error;
+    }
+    for (const int seconds : {90, 600, 3600, 5400, 86400}) {
+        std::string error;
+        EXPECT_EQ(ParseIdleTime(FormatIdleTime(seconds), error), seconds);
+    }
+    EXPECT_EQ(FormatIdleTime(5400), "90m");
+}
+
+TEST(Idle, CommandLinesBecomeLaunchPlans) {
+    const auto kLinux = CommandLines::WindowsAndXScreenSaver;
+    const struct {
+        std::vector<std::string> args;
+        LaunchKind kind;
+        int seconds;
+        const char* error;
+    } rows[] = {
+        {{"--idle"}, LaunchKind::Idle, 600, ""},
+        {{"--idle", "2s"}, LaunchKind::Idle, 2, ""},
+        {{"--enable-idle", "1h"}, LaunchKind::EnableIdle, 3600, ""},
+        {{"--enable-idle"}, LaunchKind::EnableIdle, 600, ""},
+        {{"--disable-idle"}, LaunchKind::DisableIdle, 600, ""},
+        {{"--disable-idle", "5m"},
+         LaunchKind::UsageError,
+         600,
+         "--disable-idle takes no argument, not \"5m\""},
+        {{"--idle", "2s", "x"},
+         LaunchKind::UsageError,
+         600,
+         "--idle takes one TIME at most, not \"x\""},
+        {{"--idle", "soon"},
+         LaunchKind::UsageError,
+         0,
+         "--idle: the idle time \"soon\" is not written like 90s, 10m or 1h"},
+    };
+    for (const auto& row : rows) {
+        const LaunchPlan plan = PlanLaunch(row.args, nullptr, kLinux);
+        EXPECT_EQ(plan.kind, row.kind) << row.args[0];
+        EXPECT_EQ(plan.idleSeconds, row.seconds) << row.args[0];
+        EXPECT_EQ(plan.error, row.error);
+        EXPECT_EQ(ChooseDisplay(plan, {}).error, "") << "no display needed";
+    }
+    EXPECT_EQ(PlanLaunch({"--idle"}, nullptr, CommandLines::WindowsOnly).kind, LaunchKind::Mode);
+}
+
+TEST(Idle, EachSessionHasItsSourceOrOneLineSaysWhyNot) {
+    const auto wl = [](bool ext, bool kde, bool mutter) {
+        IdleFacts f;
+        f.waylandSession = f.waylandOpens = true;
+        f.extIdleNotifier = ext;
+        f.kdeIdle = kde;
+        f.mutterIdleMonitor = mutter;
+        f.display = "wayland-1";
+        return f;
+    };
+    const auto x = [](bool opens, bool daemon, bool extension, bool mutter) {
+        IdleFacts f;
+        f.mutterIdleMonitor = mutter;
+        f.xDisplayOpens = opens;
+        f.xScreenSaverDaemon = daemon;
+        f.xScreenSaverExtension = extension;
+        f.display = ":5";
+        return f;
+    };
+    IdleFacts closed = wl(true, true, true);
+    closed.waylandOpens = false;
+    const struct {
+        IdleFacts facts;
+        IdleSource source;
+        const char* error;
+    } rows[] = {
+        {wl(true, true, true), IdleSource::ExtIdleNotify, ""},  // the standard protocol first
+        {wl(false, true, true), IdleSource::KdeIdle, ""},
+        {wl(false, false, true), IdleSource::MutterIdleMonitor, ""},
+        {wl(false, false, false), IdleSource::None,
+         "zarvella: the Wayland session 'wayland-1' tells no idle time (neither "
+         "ext_idle_notifier_v1, org_kde_kwin_idle nor org.gnome.Mutter.IdleMonitor): --idle "
+         "cannot run here"},
+        {closed, IdleSource::None, "zarvella: cannot connect to the Wayland display 'wayland-1'"},
+        {x(true, false, true, false), IdleSource::X11ScreenSaver, ""},
+        {x(true, false, true, true), IdleSource::MutterIdleMonitor, ""},  // GNOME on X11
+        {x(true, true, true, true), IdleSource::None,
+         "zarvella: XScreenSaver already starts savers on display ':5': add Zarvella to it with "
+         "`zarvella -install-xscreensaver` instead of --idle"},
+        {x(true, false, false, false), IdleSource::None,
+         "zarvella: the X display ':5' tells no idle time (no MIT-SCREEN-SAVER extension): "
+         "--idle cannot run here"},
+        {x(false, false, false, false), IdleSource::None, "zarvella: cannot open display ':5'"},
+    };
+    for (const auto& row : rows) {
+        const IdleSourceChoice choice = ChooseIdleSource(row.facts);
+        EXPECT_EQ(choice.source, row.source) << row.error;
+        EXPECT_EQ(choice.error, row.error);
+    }
+    EXPECT_EQ(IdleLockPath("/run/user/7", 7, "wayland-1"),
+              "/run/user/7/zarvella-idle.wayland-1.lock");
+    EXPECT_EQ(IdleLockPath(nullptr, 7, "host:0.0/x"), "/tmp/zarvella-idle-7.host_0.0_x.lock");
+    EXPECT_EQ(IdleLockPath("run", 7, ":0"), "/tmp/zarvella-idle-7._0.lock");
+}
+
+// Each row: events (I idle, A active, E saver ended, C inhibition changed),
+// whether an inhibitor holds, and the log of asks (?) and starts (S).
+TEST(Idle, TheSaverStartsWhenIdleUninhibitedAndNotJustEnded) {
+    const struct {
+        const char* events;
+        const char* inhibited;  // the answer per event: 1 held, 0 not
+        const char* log;
+    } rows[] = {
+        {"IAI", "000", "?S"},        // running: idle again starts nothing
+        {"IAEAI", "00000", "?S?S"},  // ended by a key, back after the next idle period
+        {"IEI", "000", "?S"},        // ended while still idle: waits for activity
+        {"IEAI", "0000", "?S?S"},
+        {"ICC", "110",
+         "??"
+         "?S"},               // held off, then released while idle
+        {"IAC", "100", "?"},  // released after activity: nothing to start
+        {"AAE", "000", ""},   // never idle: never asked
+    };
+    for (const auto& row : rows) {
+        IdleMachine machine;
+        std::string log;
+        for (size_t i = 0; row.events[i]; ++i) {
+            const char e = row.events[i];
+            const IdleEvent event = e == 'I'   ? IdleEvent::SessionIdle
+                                    : e == 'A' ? IdleEvent::SessionActive
+                                    : e == 'E' ? IdleEvent::SaverEnded
+                                               : IdleEvent::InhibitionChanged;
+            if (machine.Step(event, [&] { return log += '?', row.inhibited[i] == '1'; }))
+                log += 'S';
+        }
+        EXPECT_EQ(log, row.log) << row.events;
+    }
+    IdleMachine held;
+    held.Step(IdleEvent::SessionIdle, [] { return true; });
+    EXPECT_TRUE(held.WaitsOnInhibitor());
+    held.Step(IdleEvent::SessionActive, [] { return true; });
+    EXPECT_FALSE(held.WaitsOnInhibitor());
+}
+
+TEST(Idle, X11IsAskedWhenIdlenessMayBeginAndEachSecondOnceIdle) {
+    constexpr uint64_t kNever = UINT64_MAX;
+    const struct {
+        uint64_t idle, simulated;
+        bool wasIdle, changed;
+        IdleEvent event;
+        int next;
+    } rows[] = {
+        {0, kNever, false, false, IdleEvent::SessionActive, 10000},
+        {7500, kNever, false, false, IdleEvent::SessionActive, 2500},
+        {9600, kNever, false, false, IdleEvent::SessionActive, 1000},
+        {10000, kNever, false, true, IdleEvent::SessionIdle, 1000},
+        {60000, kNever, true, false, IdleEvent::SessionIdle, 1000},
+        {300, kNever, true, true, IdleEvent::SessionActive, 9700},
+        {60000, 4000, true, true, IdleEvent::SessionActive, 6000},  // SimulateUserActivity
+    };
+    for (const auto& row : rows) {
+        const IdlePoll poll = PollX11Idle(row.idle, row.simulated, 10, row.wasIdle);
+        EXPECT_EQ(poll.changed, row.changed) << row.idle;
+        EXPECT_EQ(poll.event, row.event) << row.idle;
+        EXPECT_EQ(poll.nextMs, row.next) << row.idle;
+    }
+}
+
+TEST(Idle, InhibitorsAreHeldPerCallerUntilReleasedOrTheCallerLeaves) {
+    InhibitorBook book;
+    const uint32_t video = book.Inhibit(":1.5", "player", "video");
+    const uint32_t slides = book.Inhibit(":1.7", "slides", "presenting");
+    const uint32_t second = book.Inhibit(":1.5", "player", "second window");
+    EXPECT_TRUE(video && slides && second && video != slides && slides != second);
+    EXPECT_FALSE(book.UnInhibit(":1.7", video)) << "only its caller releases it";
+    EXPECT_FALSE(book.UnInhibit(":1.5", 999));
+    EXPECT_TRUE(book.UnInhibit(":1.5", video));
+    EXPECT_FALSE(book.UnInhibit(":1.5", video)) << "once";
+    EXPECT_TRUE(book.Holds(":1.5"));
+    EXPECT_EQ(book.CallerLeft(":1.5"), 1u);
+    EXPECT_TRUE(book.Inhibited());
+    EXPECT_EQ(book.CallerLeft(":1.7"), 1u);
+    EXPECT_FALSE(book.Inhibited());
+}
+
+TEST(Idle, TheAutostartEntryRunsThisProgramWithItsTime) {
+    EXPECT_EQ(IdleAutostartPath("/c", "/h"), "/c/autostart/zarvella-idle.desktop");
+    EXPECT_EQ(IdleAutostartPath("rel", "/h"), "/h/.config/autostart/zarvella-idle.desktop");
+    EXPECT_EQ(IdleAutostartPath(nullptr, nullptr), "");
+    EXPECT_EQ(IdleAutostartEntry("/usr/bin/zarvella", 90),
+              "[Desktop Entry]\nType=Application\nName=Zarvella idle saver\n"
+              "Comment=Starts the Zarvella screen saver after 90s without input\n"
+              "Exec=/usr/bin/zarvella --idle 90s\nNoDisplay=true\n"
+              "X-GNOME-Autostart-enabled=true\n");
+    const struct {
+        const char* program;
+        const char* exec;  // "" : no entry
+    } rows[] = {
+        {"/opt/my saver/zarvella", "Exec=\"/opt/my saver/zarvella\" --idle 10m\n"},
+        {"/opt/a\"b$c`d\\e/z", "Exec=\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e/z\" --idle 10m\n"},
+        {"/opt/100%/z", "Exec=/opt/100%%/z --idle 10m\n"},
+        {"/opt/a\nb/z", ""},
+    };
+    for (const auto& row : rows) {
+        const std::string entry = IdleAutostartEntry(row.program, 600);
+        if (*row.exec)
+            EXPECT_NE(entry.find(row.exec), std::string::npos) << entry;
+        else
+            EXPECT_EQ(entry, "");
+    }
+}
