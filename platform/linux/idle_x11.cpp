@@ -5,6 +5,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -81,8 +82,9 @@ class ScreenSaverService : public QObject, protected QDBusContext {
         const uint cookie =
             book_.Inhibit(caller.toStdString(), application.toStdString(), reason.toStdString());
         watcher_.addWatchedService(caller);
-        // It may have left before the watch began.
-        if (!connection().interface()->isServiceRegistered(caller)) {
+        const QDBusReply<bool> there = connection().interface()->isServiceRegistered(caller);
+        // It may have left before the watch began (a call that awaits no reply).
+        if (there.isValid() && !there.value()) {
             book_.CallerLeft(caller.toStdString());
             watcher_.removeWatchedService(caller);
         }

@@ -1,0 +1,159 @@
+# --idle on X11, sourced by run_e2e.sh (it uses that script's helpers and
+# monitors_case.sh's): the saver started by MIT-SCREEN-SAVER's idle time on a
+# display of two monitors, the freedesktop inhibitors on a session bus of the
+# case's own, and the sessions where --idle refuses to run. $saver_pid is the
+# --idle process; the saver is its child.
+
+# saver_child: the pid of --idle's child (the /s it started), printed when there is one
+saver_child() {
+  # Processes come and go while grep reads: its status says nothing here.
+  { grep -ls "^PPid:[[:space:]]*${saver_pid:-x}\$" /proc/[0-9]*/status 2>/dev/null || :; } |
+    awk -F/ 'NR == 1 {print $3; found = 1} END {exit !found}'  # reads all: no SIGPIPE
+}
+saver_started() { saver_child >/dev/null; }
+no_saver_child() { ! saver_started; }
+# no_saver_for SECONDS WHAT: no saver starts meanwhile (it is looked for all along)
+no_saver_for() { check "$2 (a saver started)" never_within "$1" saver_started; }
+never_within() { ! wait_until "$@"; }
+
+# keep_active SECONDS: a key every half second, longer than TIME, and no saver meanwhile
+keep_active() {
+  local end=$(( ${EPOCHREALTIME/./} + $1 * 1000000 ))
+  while [ "${EPOCHREALTIME/./}" -lt "$end" ]; do
+    xdotool key shift
+    no_saver_child || return 1
+    sleep 0.5  # the pace of the user's typing
+  done
+}
+
+# start_bus: a session bus of the case's own (exported), ended with the case
+start_bus() {
+  local out="$work/bus.$RANDOM"
+  dbus-daemon --session --nofork --print-address=1 >"$out" 2>>"$work/bus.log" &
+  helper_pids+=("$!")
+  DBUS_SESSION_BUS_ADDRESS=$(wait_until 10 first_line "$out") || return 1
+  export DBUS_SESSION_BUS_ADDRESS
+}
+screensaver_call() {  # screensaver_call METHOD [ARGS...] on /ScreenSaver
+  gdbus call --session -d org.freedesktop.ScreenSaver -o /ScreenSaver \
+    -m "org.freedesktop.ScreenSaver.$1" "${@:2}" 2>/dev/null
+}
+
+# hold_inhibitor: a bus client that holds an inhibitor (its pid in $holder);
+# a line written to fd 7 releases it by UnInhibit; closing fd 7 ends the
+# client, and it leaves the bus.
+hold_inhibitor() {
+  rm -f "$work/hold" "$work/held"
+  mkfifo "$work/hold"
+  /usr/bin/python3 -c '
+import dbus, sys
+o = dbus.SessionBus().get_object("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver")
+cookie = o.Inhibit("e2e", "a video plays", dbus_interface="org.freedesktop.ScreenSaver")
+print(cookie, flush=True)
+if sys.stdin.readline():  # a line: UnInhibit; the end of input: leave the bus
+    o.UnInhibit(cookie, dbus_interface="org.freedesktop.ScreenSaver")
+    sys.stdin.readline()' <"$work/hold" >"$work/held" 2>>"$work/bus.log" &
+  holder=$!
+  helper_pids+=("$holder")
+  exec 7>"$work/hold"
+  wait_until 10 first_line "$work/held" >/dev/null
+}
+
+# saver_comes SHOT WHAT: the saver starts and covers both monitors
+saver_comes() {
+  expect 10 "$2: the saver starts" saver_started || return 1
+  wait_window Zarvella 10 >/dev/null || { check "$2: its window shows" false; return 1; }
+  expect_output 10 "$2: one window over both monitors" 2560x1024+0+0 saver_placement
+  two_monitors_lit "$1" "$2"
+}
+# key_ends_saver WHAT: a key ends the saver, and --idle goes on
+key_ends_saver() {
+  local child
+  child=$(saver_child)
+  focus "$(window_named Zarvella)"
+  xdotool key a
+  expect 10 "$1: a key ends the saver" ended "$child"
+  check "$1: --idle still runs" running
+}
+
+case_idle_x11() {
+  local saved_display=$DISPLAY saved_xvfb=$xvfb_pid saved_bus=${DBUS_SESSION_BUS_ADDRESS:-}
+  if start_display 2560x1024x24 && start_bus; then
+    helper_pids+=("$xvfb_pid")
+    xvfb_pid=$saved_xvfb
+    xrandr --setmonitor L 1280/339x1024/271+0+0 screen >/dev/null
+    xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
+    idle_on_this_display
+  else
+    xvfb_pid=$saved_xvfb
+    check "a display of two monitors and a session bus start" false
+  fi
+  export DISPLAY=$saved_display DBUS_SESSION_BUS_ADDRESS=$saved_bus
+}
+
+idle_on_this_display() {
+  new_config
+  pointer 1280 512
+  start_saver --idle 2s
+  check "--idle serves the inhibitors (GetActive false)" wait_until 10 output_is "(false,)" screensaver_call GetActive
+  local second
+  second=$(env XDG_CONFIG_HOME="$config" "$zarvella" --idle 2s 2>&1)
+  check "a second --idle exits with code 1" [ $? = 1 ]
+  check "a second --idle says one runs (got '$second')" [ "$second" = "zarvella: --idle already runs in this session" ]
+  check "input for 4 s keeps the saver away" keep_active 4
+  saver_comes "$work/idle1.png" "idle 2 s" || return
+  check "GetActive is true while it runs" output_is "(true,)" screensaver_call GetActive
+  key_ends_saver "first"
+  saver_comes "$work/idle2.png" "the next idle period" || return
+  local child
+  child=$(saver_child)
+  kill -TERM "$saver_pid"
+  expect_exit 10 "SIGTERM ends --idle"
+  expect 5 "SIGTERM ends the saver it started" ended "$child"
+}
+
+# An inhibitor keeps the saver away until it is released, or its caller leaves.
+case_idle_inhibitor() {
+  local saved_bus=${DBUS_SESSION_BUS_ADDRESS:-}
+  new_config
+  start_bus || { check "a session bus starts" false; return; }
+  xdotool key shift  # the display has been idle: the time starts now
+  start_saver --idle 3s
+  wait_until 10 output_is "(false,)" screensaver_call GetActive
+  hold_inhibitor || check "a player holds an inhibitor" false
+  no_saver_for 6 "held: no saver after twice the time"
+  echo >&7  # UnInhibit
+  expect 5 "UnInhibit: the saver starts" saver_started
+  wait_window Zarvella 10 >/dev/null || check "released: its window shows" false
+  key_ends_saver "released"
+  exec 7>&-
+  hold_inhibitor || check "a player holds an inhibitor again" false
+  no_saver_for 6 "held again: no saver"
+  exec 7>&-  # the player quits, its inhibitor with it
+  expect 10 "the holder's leaving: the saver starts" saver_started
+  stop_saver
+  export DBUS_SESSION_BUS_ADDRESS=$saved_bus
+}
+
+# Where --idle must not run: one line, exit code 1; and the autostart entry.
+case_idle_refusals_and_autostart() {
+  new_config
+  local out
+  out=$(env -u DISPLAY XDG_CONFIG_HOME="$config" "$zarvella" --idle 2>&1)
+  check "no display: exit code 1" [ $? = 1 ]
+  check "no display: one line (got '$out')" [ "$out" = "zarvella: --idle needs a session: DISPLAY is not set" ]
+  xscreensaver_home "$zarvella -root"
+  if start_daemon; then
+    out=$(env XDG_CONFIG_HOME="$config" "$zarvella" --idle 2>&1)
+    check "XScreenSaver runs: exit code 1" [ $? = 1 ]
+    check "XScreenSaver runs: one line naming -install-xscreensaver (got '$out')" \
+      [ "$out" = "zarvella: XScreenSaver already starts savers on display '$DISPLAY': add Zarvella to it with \`zarvella -install-xscreensaver\` instead of --idle" ]
+  else
+    check "XScreenSaver starts" false
+  fi
+  local entry="$config/autostart/zarvella-idle.desktop"
+  env XDG_CONFIG_HOME="$config" "$zarvella" --enable-idle 90s >/dev/null
+  check "--enable-idle writes an entry that runs --idle 90s" grep -qxF "Exec=$zarvella --idle 90s" "$entry"
+  env XDG_CONFIG_HOME="$config" "$zarvella" --disable-idle >/dev/null
+  check "--disable-idle removes it" [ ! -e "$entry" ]
+}
