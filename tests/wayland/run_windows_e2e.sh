@@ -4,6 +4,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../linux/x_lib.sh"
 source "$(dirname "$0")/sway_lib.sh"
+source "$(dirname "$0")/../linux/idle_case.sh"  # saver_child and its kin
 [ $# -ge 1 ] || { echo "usage: $0 ZARVELLA" >&2; exit 2; }
 zarvella=$(readlink -f "$1")
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-wayland.XXXXXX")
@@ -51,8 +52,41 @@ case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
   check "one line: $want (got '$got')" [ "$got" = "$want" ]
 }
 
+# --idle by sway 1.7's org_kde_kwin_idle: input keeps the saver away, idleness
+# brings it on both outputs, a key ends it, it comes back, SIGTERM ends both.
+both_outputs_covered() {
+  output_is "$(printf '1280x720+0+0 1 HEADLESS-1\n853x480+1280+0 1 HEADLESS-2')" sway_windows Zarvella
+}
+typing() {  # typing SECONDS: a key every half second, and no saver meanwhile
+  local end=$(( ${EPOCHREALTIME/./} + $1 * 1000000 ))
+  while [ "${EPOCHREALTIME/./}" -lt "$end" ]; do
+    in_sway wtype -k Shift_L
+    no_saver_child || return 1
+    sleep 0.5  # the pace of the user's typing
+  done
+}
+case_idle() {
+  fresh --idle 2s || { check "sway starts" false; return; }
+  check "input for 4 s keeps the saver away" typing 4
+  local second child
+  second=$(in_sway "$zarvella" --idle 2s 2>&1)
+  check "a second --idle says one runs (got '$second')" [ "$second" = "zarvella: --idle already runs in this session" ]
+  expect 10 "idle 2 s: the saver covers both outputs" both_outputs_covered
+  expect_output_lit 15 HEADLESS-2 "$work/idle.png" 0.02
+  child=$(saver_child)
+  in_sway wtype -s 500 -k Escape
+  expect 10 "a key ends the saver" ended "$child"
+  check "--idle still runs" running
+  expect 10 "the next idle period: the saver again" both_outputs_covered
+  child=$(saver_child)
+  kill -TERM "$saver_pid"
+  expect_exit 10 "SIGTERM ends --idle"
+  expect 5 "SIGTERM ends the saver it started" ended "$child"
+}
+
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
 run_case "/c: the settings window with its picture"            case_window "Zarvella Settings" 290 /c
 run_case "/p: the stand-alone preview with its picture"        case_window MySaver "" /p
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
+run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both" case_idle
 summary
