@@ -30,6 +30,9 @@ class IdleWatch : public QObject {
   public:
     // Whether an inhibitor holds the saver off now.
     virtual bool Inhibited() { return false; }
+    // Whether the source reports an inhibitor's end (InhibitionChanged) itself;
+    // otherwise it is asked again each second while it holds the saver off.
+    virtual bool ReportsInhibitorEnd() const { return false; }
 };
 
 // X11: the display's facts, then MIT-SCREEN-SAVER's idle time; on the

@@ -71,7 +71,7 @@ class IdleRunner : public IdleListener {
     void Step(IdleEvent event) {
         if (stopping_) return;
         if (machine_.Step(event, [this] { return watch_ && watch_->Inhibited(); })) saver_.start();
-        if (machine_.WaitsOnInhibitor())
+        if (machine_.WaitsOnInhibitor() && !watch_->ReportsInhibitorEnd())
             recheck_.start();
         else
             recheck_.stop();

@@ -145,6 +145,7 @@ class X11Watch : public IdleWatch {
         XFree(info_);
     }
     bool Inhibited() override { return service_ && service_->Inhibited(); }
+    bool ReportsInhibitorEnd() const override { return true; }
 
   private:
     void Poll() {
