@@ -16,11 +16,12 @@ no_saver_child() { ! saver_started; }
 no_saver_for() { check "$2 (a saver started)" never_within "$1" saver_started; }
 never_within() { ! wait_until "$@"; }
 
-# keep_active SECONDS: a key every half second, longer than TIME, and no saver meanwhile
+# keep_active SECONDS KEY-COMMAND...: a key every half second for SECONDS
+# (longer than TIME), and no saver meanwhile
 keep_active() {
   local end=$(( ${EPOCHREALTIME/./} + $1 * 1000000 ))
   while [ "${EPOCHREALTIME/./}" -lt "$end" ]; do
-    xdotool key shift
+    "${@:2}"
     no_saver_child || return 1
     sleep 0.5  # the pace of the user's typing
   done
@@ -34,8 +35,8 @@ start_bus() {
   DBUS_SESSION_BUS_ADDRESS=$(wait_until 10 first_line "$out") || return 1
   export DBUS_SESSION_BUS_ADDRESS
 }
-screensaver_call() {  # screensaver_call METHOD [ARGS...] on /ScreenSaver
-  gdbus call --session -d org.freedesktop.ScreenSaver -o /ScreenSaver \
+screensaver_call() {  # screensaver_call METHOD [ARGS...] at /org/freedesktop/ScreenSaver
+  gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver \
     -m "org.freedesktop.ScreenSaver.$1" "${@:2}" 2>/dev/null
 }
 
@@ -45,9 +46,8 @@ screensaver_call() {  # screensaver_call METHOD [ARGS...] on /ScreenSaver
 hold_inhibitor() {
   rm -f "$work/hold" "$work/held"
   mkfifo "$work/hold"
-  /usr/bin/python3 -c '
-import dbus, sys
-o = dbus.SessionBus().get_object("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver")
+  /usr/bin/python3 -c 'import dbus, sys
+o = dbus.SessionBus().get_object("org.freedesktop.ScreenSaver", "/ScreenSaver")
 cookie = o.Inhibit("e2e", "a video plays", dbus_interface="org.freedesktop.ScreenSaver")
 print(cookie, flush=True)
 if sys.stdin.readline():  # a line: UnInhibit; the end of input: leave the bus
@@ -100,7 +100,7 @@ idle_on_this_display() {
   second=$(env XDG_CONFIG_HOME="$config" "$zarvella" --idle 2s 2>&1)
   check "a second --idle exits with code 1" [ $? = 1 ]
   check "a second --idle says one runs (got '$second')" [ "$second" = "zarvella: --idle already runs in this session" ]
-  check "input for 4 s keeps the saver away" keep_active 4
+  check "input for 4 s keeps the saver away" keep_active 4 xdotool key shift
   saver_comes "$work/idle1.png" "idle 2 s" || return
   check "GetActive is true while it runs" output_is "(true,)" screensaver_call GetActive
   key_ends_saver "first"

@@ -57,17 +57,9 @@ case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
 both_outputs_covered() {
   output_is "$(printf '1280x720+0+0 1 HEADLESS-1\n853x480+1280+0 1 HEADLESS-2')" sway_windows Zarvella
 }
-typing() {  # typing SECONDS: a key every half second, and no saver meanwhile
-  local end=$(( ${EPOCHREALTIME/./} + $1 * 1000000 ))
-  while [ "${EPOCHREALTIME/./}" -lt "$end" ]; do
-    in_sway wtype -k Shift_L
-    no_saver_child || return 1
-    sleep 0.5  # the pace of the user's typing
-  done
-}
 case_idle() {
   fresh --idle 2s || { check "sway starts" false; return; }
-  check "input for 4 s keeps the saver away" typing 4
+  check "input for 4 s keeps the saver away" keep_active 4 in_sway wtype -k Shift_L
   local second child
   second=$(in_sway "$zarvella" --idle 2s 2>&1)
   check "a second --idle says one runs (got '$second')" [ "$second" = "zarvella: --idle already runs in this session" ]
