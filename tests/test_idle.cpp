@@ -144,11 +144,9 @@ TEST(Idle, X11IsAskedWhenIdlenessMayBeginAndEachSecondOnceIdle) {
         IdleEvent event;
         int next;
     } rows[] = {
-        {0, kNever, false, false, IdleEvent::SessionActive, 10000},
         {7500, kNever, false, false, IdleEvent::SessionActive, 2500},
         {9600, kNever, false, false, IdleEvent::SessionActive, 1000},
         {10000, kNever, false, true, IdleEvent::SessionIdle, 1000},
-        {60000, kNever, true, false, IdleEvent::SessionIdle, 1000},
         {300, kNever, true, true, IdleEvent::SessionActive, 9700},
         {60000, 4000, true, true, IdleEvent::SessionActive, 6000},  // SimulateUserActivity
     };

@@ -96,10 +96,7 @@ idle_on_this_display() {
   pointer 1280 512
   start_saver --idle 2s
   check "--idle serves the inhibitors (GetActive false)" wait_until 10 output_is "(false,)" screensaver_call GetActive
-  local second
-  second=$(env XDG_CONFIG_HOME="$config" "$zarvella" --idle 2s 2>&1)
-  check "a second --idle exits with code 1" [ $? = 1 ]
-  check "a second --idle says one runs (got '$second')" [ "$second" = "zarvella: --idle already runs in this session" ]
+  refusal "a second --idle" "zarvella: --idle already runs in this session"
   check "input for 4 s keeps the saver away" keep_active 4 xdotool key shift
   saver_comes "$work/idle1.png" "idle 2 s" || return
   check "GetActive is true while it runs" output_is "(true,)" screensaver_call GetActive
@@ -135,22 +132,22 @@ case_idle_inhibitor() {
   export DBUS_SESSION_BUS_ADDRESS=$saved_bus
 }
 
-# Where --idle must not run: one line, exit code 1; and the autostart entry.
+# refusal WHAT LINE [ENV-ARGUMENTS...]: --idle (run by env with those) prints
+# LINE alone and exits with code 1
+refusal() {
+  local out rc
+  out=$(env "${@:3}" "$zarvella" --idle 2s 2>&1)
+  rc=$?
+  check "$1: one line, code 1 (got $rc: '$out')" [ "$rc:$out" = "1:$2" ]
+}
+
+# Where --idle must not run; and the autostart entry.
 case_idle_refusals_and_autostart() {
   new_config
-  local out
-  out=$(env -u DISPLAY XDG_CONFIG_HOME="$config" "$zarvella" --idle 2>&1)
-  check "no display: exit code 1" [ $? = 1 ]
-  check "no display: one line (got '$out')" [ "$out" = "zarvella: --idle needs a session: DISPLAY is not set" ]
+  refusal "no display" "zarvella: --idle needs a session: DISPLAY is not set" -u DISPLAY
   xscreensaver_home "$zarvella -root"
-  if start_daemon; then
-    out=$(env XDG_CONFIG_HOME="$config" "$zarvella" --idle 2>&1)
-    check "XScreenSaver runs: exit code 1" [ $? = 1 ]
-    check "XScreenSaver runs: one line naming -install-xscreensaver (got '$out')" \
-      [ "$out" = "zarvella: XScreenSaver already starts savers on display '$DISPLAY': add Zarvella to it with \`zarvella -install-xscreensaver\` instead of --idle" ]
-  else
-    check "XScreenSaver starts" false
-  fi
+  start_daemon || check "XScreenSaver starts" false
+  refusal "XScreenSaver runs" "zarvella: XScreenSaver already starts savers on display '$DISPLAY': add Zarvella to it with \`zarvella -install-xscreensaver\` instead of --idle"
   local entry="$config/autostart/zarvella-idle.desktop"
   env XDG_CONFIG_HOME="$config" "$zarvella" --enable-idle 90s >/dev/null
   check "--enable-idle writes an entry that runs --idle 90s" grep -qxF "Exec=$zarvella --idle 90s" "$entry"
