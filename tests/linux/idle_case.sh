@@ -1,8 +1,6 @@
-# --idle on X11, sourced by run_e2e.sh (it uses that script's helpers and
-# monitors_case.sh's): the saver started by MIT-SCREEN-SAVER's idle time on a
-# display of two monitors, the freedesktop inhibitors on a session bus of the
-# case's own, and the sessions where --idle refuses to run. $saver_pid is the
-# --idle process; the saver is its child.
+# --idle on X11, sourced by run_e2e.sh (it uses its and monitors_case.sh's
+# helpers): two monitors, the inhibitors on a session bus of the case's own,
+# the refusals. $saver_pid is the --idle process; the saver is its child.
 
 # saver_child: the pid of --idle's child (the /s it started), printed when there is one
 saver_child() {
@@ -12,9 +10,7 @@ saver_child() {
 }
 saver_started() { saver_child >/dev/null; }
 no_saver_child() { ! saver_started; }
-# no_saver_for SECONDS WHAT: no saver starts meanwhile (it is looked for all along)
-no_saver_for() { check "$2 (a saver started)" never_within "$1" saver_started; }
-never_within() { ! wait_until "$@"; }
+never_within() { ! wait_until "$@"; }  # a saver is looked for all along
 
 # keep_active SECONDS KEY-COMMAND...: a key every half second for SECONDS
 # (longer than TIME), and no saver meanwhile
@@ -118,14 +114,14 @@ case_idle_inhibitor() {
   start_saver --idle 3s
   wait_until 10 output_is "(false,)" screensaver_call GetActive
   hold_inhibitor || check "a player holds an inhibitor" false
-  no_saver_for 6 "held: no saver after twice the time"
+  check "held: no saver after twice the time" never_within 6 saver_started
   echo >&7  # UnInhibit
   expect 5 "UnInhibit: the saver starts" saver_started
   wait_window Zarvella 10 >/dev/null || check "released: its window shows" false
   key_ends_saver "released"
   exec 7>&-
   hold_inhibitor || check "a player holds an inhibitor again" false
-  no_saver_for 6 "held again: no saver"
+  check "held again: no saver" never_within 6 saver_started
   exec 7>&-  # the player quits, its inhibitor with it
   expect 10 "the holder's leaving: the saver starts" saver_started
   stop_saver
