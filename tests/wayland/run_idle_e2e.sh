@@ -7,7 +7,7 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../linux/x_lib.sh"
-source "$here/../linux/idle_case.sh"  # saver_child, keep_active
+source "$here/../linux/idle_case.sh"  # idle_cycle
 source "$here/desktop_lib.sh"
 [ $# -ge 2 ] || { echo "usage: $0 ZARVELLA KWIN_TOOL" >&2; exit 2; }
 zarvella=$(readlink -f "$1") kwin_tool=$(readlink -f "$2")
@@ -30,18 +30,7 @@ case_idle_desktop() {
   source "$here/$1"
   start_desktop || { check "the compositor starts" false; return; }
   start_saver_in_desktop --idle 3s
-  check "keys for 5 s keep the saver away" keep_active 5 send_key "$(key_code KEY_LEFTSHIFT)"
-  expect 40 "idle 3 s: the saver draws on every output" all_drawn
-  local child
-  child=$(saver_child)
-  send_key "$(key_code KEY_ESC)"
-  expect 10 "a key ends the saver" ended "$child"
-  check "--idle still runs" running
-  expect 20 "the next idle period: the saver again" saver_started  # covering: seen above
-  child=$(saver_child)
-  kill -TERM "$saver_pid"
-  expect_exit 10 "SIGTERM ends --idle"
-  expect 5 "SIGTERM ends the saver it started" ended "$child"
+  idle_cycle "send_key $(key_code KEY_LEFTSHIFT)" all_drawn "send_key $(key_code KEY_ESC)"
 }
 
 run_case "mutter (org.gnome.Mutter.IdleMonitor): keys keep it away, idle brings it on both monitors, a key ends it, it comes back, SIGTERM ends both" \

@@ -58,23 +58,12 @@ both_outputs_covered() {
   output_is "$(printf '1280x720+0+0 1 HEADLESS-1\n853x480+1280+0 1 HEADLESS-2')" sway_windows Zarvella
 }
 case_idle() {
-  fresh --idle 2s || { check "sway starts" false; return; }
-  check "input for 4 s keeps the saver away" keep_active 4 in_sway wtype -k Shift_L
-  local child
+  fresh --idle 3s || { check "sway starts" false; return; }
   refusal "a second --idle" "zarvella: --idle already runs in this session" -u DISPLAY \
     HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 "${as_sway[@]}"
-  expect 10 "idle 2 s: the saver covers both outputs" both_outputs_covered
-  expect_output_lit 15 HEADLESS-2 "$work/idle.png" 0.02
-  child=$(saver_child)
-  in_sway wtype -s 500 -k Escape
-  expect 10 "a key ends the saver" ended "$child"
-  check "--idle still runs" running
-  expect 10 "the next idle period: the saver again" both_outputs_covered
-  child=$(saver_child)
-  kill -TERM "$saver_pid"
-  expect_exit 10 "SIGTERM ends --idle"
-  expect 5 "SIGTERM ends the saver it started" ended "$child"
+  idle_cycle "in_sway wtype -k Shift_L" sway_drawn "in_sway wtype -s 500 -k Escape"
 }
+sway_drawn() { both_outputs_covered && output_lit HEADLESS-2 "$work/idle.png" 0.02; }
 
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
 run_case "/c: the settings window with its picture"            case_window "Zarvella Settings" 290 /c
