@@ -32,9 +32,10 @@ class MutterWatch : public IdleWatch {
                 QDBusServiceWatcher::WatchForUnregistration) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.connect(kMutter, kMonitorPath, kMutter, "WatchFired", this, SLOT(Fired(uint)));
-        connect(&gone_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
-            listener_.OnSourceLost("zarvella: GNOME's idle monitor left the session");
-        });
+        connect(&gone_, &QDBusServiceWatcher::serviceUnregistered, this, [this] { Lost(); });
+        // The bus itself may go first, as the session ends.
+        bus.connect(QString(), "/org/freedesktop/DBus/Local", "org.freedesktop.DBus.Local",
+                    "Disconnected", this, SLOT(Lost()));
         QDBusMessage add = MonitorCall("AddIdleWatch");
         add << qulonglong(seconds) * 1000;
         const QDBusReply<uint> idle = bus.call(add);
@@ -60,6 +61,7 @@ class MutterWatch : public IdleWatch {
     }
 
   private slots:
+    void Lost() { listener_.OnSourceLost("zarvella: GNOME's idle monitor left the session"); }
     void Fired(uint id) {
         if (id == idleWatch_) {
             // One-shot: asked for anew after each idle period.

@@ -58,6 +58,7 @@ class IdleRunner : public IdleListener {
 
     void OnIdleEvent(IdleEvent event) override { Step(event); }
     void OnSourceLost(const std::string& line) override {
+        if (stopping_) return;  // told twice (the monitor, then the bus)
         std::fprintf(stderr, "%s\n", line.c_str());
         Quit(1);
     }
