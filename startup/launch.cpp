@@ -18,6 +18,15 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
                       CommandLines lines) {
     LaunchPlan plan;
+    if (const IdleCommandLine idle = ParseIdleCommandLine(args);
+        lines == CommandLines::WindowsAndXScreenSaver && idle.command != IdleCommand::None) {
+        constexpr LaunchKind kinds[] = {LaunchKind::UsageError, LaunchKind::Idle,
+                                        LaunchKind::EnableIdle, LaunchKind::DisableIdle};
+        plan.kind = idle.error.empty() ? kinds[int(idle.command)] : LaunchKind::UsageError;
+        plan.idleSeconds = idle.seconds;
+        plan.error = idle.error;
+        return plan;
+    }
     if (IsXScreenSaverCommandLine(args, windowVariable, lines)) {
         HackCommandLine line = ParseHackCommandLine(args, windowVariable);
         plan.kind = line.help                  ? LaunchKind::Help

@@ -8,6 +8,7 @@
 
 #include "behaviour/desktop_cover.h"
 #include "settings/settings.h"
+#include "startup/idle.h"
 #include "startup/mode.h"
 #include "startup/options.h"
 
@@ -35,6 +36,9 @@ enum class LaunchKind {
     Version,              // print VersionText() to standard output, exit 0
     UsageError,           // print `error` and the usage to standard error, exit 1
     InstallXScreenSaver,  // AddToProgramsList on ~/.xscreensaver, then exit
+    Idle,                 // --idle: /s after `idleSeconds` without input (startup/idle.h)
+    EnableIdle,           // --enable-idle: the autostart entry of --idle `idleSeconds`
+    DisableIdle,          // --disable-idle: that entry removed
 };
 
 struct LaunchPlan {
@@ -46,6 +50,7 @@ struct LaunchPlan {
     // the second argument (the system's dialog passes the former).
     std::string settingsOwner;
     HackOptions hack;
+    int idleSeconds = 0;
     std::string error;
 };
 

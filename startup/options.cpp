@@ -160,6 +160,12 @@ std::string UsageText() {
     std::string text =
         "Usage: zarvella [/s | /c | /p ID | /a]\n"
         "       zarvella [OPTION]...\n"
+        "       zarvella --idle [TIME] | --enable-idle [TIME] | --disable-idle\n"
+        "\n"
+        "--idle stays in the session and starts the full-screen saver (/s) whenever\n"
+        "there has been no input for TIME (90s, 10m or 1h; 10m unless given), unless a\n"
+        "player or a presentation holds the saver off. --enable-idle [TIME] starts it\n"
+        "with each of your sessions (an XDG autostart entry); --disable-idle undoes it.\n"
         "\n"
         "A first argument that is one of the options below makes the command line\n"
         "XScreenSaver's kind: the stored settings (those of the settings window, /c),\n"

@@ -15,6 +15,7 @@
 #include "platform/linux/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
 #include "platform/linux/hack_window.h"
+#include "platform/linux/idle.h"
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
@@ -136,6 +137,12 @@ int main(int argc, char** argv) {
                 return 0;
             }
             break;
+        case LaunchKind::Idle:  // no window and no GL: it waits, and starts /s
+            return RunIdle(plan.idleSeconds, argc, argv);
+        case LaunchKind::EnableIdle:
+            return EnableIdle(plan.idleSeconds);
+        case LaunchKind::DisableIdle:
+            return DisableIdle();
         case LaunchKind::Hack:
             break;
     }

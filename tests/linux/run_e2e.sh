@@ -672,6 +672,7 @@ case_unseen_host() {
 
 source "$(dirname "$0")/monitors_case.sh"
 source "$(dirname "$0")/wm_case.sh"
+source "$(dirname "$0")/idle_case.sh"
 
 # ---- run -------------------------------------------------------------------------
 
@@ -718,6 +719,9 @@ run_case "-install-xscreensaver on another user's file, a pipe, an unreadable fi
 run_case "every command line XScreenSaver's page can produce draws and runs" case_every_page_option
 run_case "-window: a window of its own that input does not end and closing does" case_own_window
 run_case "-fps draws the frame rate in the lower left corner, and only then" case_frame_rate
+run_case "--idle on X11 (two monitors): input keeps it away, idle starts /s on both, a key ends it, it comes back, one --idle a session, SIGTERM ends both" case_idle_x11
+run_case "--idle on X11: an inhibitor on the bus holds the saver off until UnInhibit, or until its caller leaves" case_idle_inhibitor
+run_case "--idle refuses without a display and beside XScreenSaver; --enable-idle and --disable-idle" case_idle_refusals_and_autostart
 run_case "-window-id ID: no frame while the host's parent is unmapped or the host is covered; frames again after" case_unseen_host
 
 summary

@@ -4,6 +4,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../linux/x_lib.sh"
 source "$(dirname "$0")/sway_lib.sh"
+source "$(dirname "$0")/../linux/idle_case.sh"  # saver_child and its kin
 [ $# -ge 1 ] || { echo "usage: $0 ZARVELLA" >&2; exit 2; }
 zarvella=$(readlink -f "$1")
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-wayland.XXXXXX")
@@ -64,10 +65,24 @@ case_x_only() {  # an X-only form without Xwayland: one line, exit code 1
   check "one line: $want (got '$got')" [ "$got" = "$want" ]
 }
 
+# --idle by sway 1.7's org_kde_kwin_idle: input keeps the saver away, idleness
+# brings it on both outputs, a key ends it, it comes back, SIGTERM ends both.
+both_outputs_covered() {
+  output_is "$(printf '1280x720+0+0 1 HEADLESS-1\n853x480+1280+0 1 HEADLESS-2')" sway_windows Zarvella
+}
+case_idle() {
+  fresh --idle 3s || { check "sway starts" false; return; }
+  refusal "a second --idle" "zarvella: --idle already runs in this session" -u DISPLAY \
+    HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 "${as_sway[@]}"
+  idle_cycle "in_sway wtype -k Shift_L" sway_drawn "in_sway wtype -s 500 -k Escape"
+}
+sway_drawn() { both_outputs_covered && output_lit HEADLESS-2 "$work/idle.png" 0.02; }
+
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
 run_case "/c: the settings window, opaque, fits a 640x360 output at scale 2" \
   case_window "Zarvella Settings" 0.67 "output HEADLESS-1 scale 2" /c
 run_case "/p: the stand-alone preview, opaque"                 case_window MySaver 1 "" /p
 run_case "-window: the hack's window, opaque"                  case_window Zarvella 1 "" -window
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
+run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both" case_idle
 summary

@@ -1,0 +1,194 @@
+#include "startup/idle.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace zarvella {
+
+namespace {
+constexpr const char* kTimeForm = "90s, 10m or 1h";
+}
+
+int ParseIdleTime(std::string_view text, std::string& error) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [rest, ec] = std::from_chars(text.data(), end, value);
+    const int unit = rest + 1 != end ? 0
+                     : *rest == 's'  ? 1
+                     : *rest == 'm'  ? 60
+                     : *rest == 'h'  ? 3600
+                                     : 0;
+    if (ec == std::errc::result_out_of_range && unit)
+        value = kMaxIdleSeconds + 1;
+    else if (ec != std::errc() || rest == text.data() || !unit) {
+        error = "the idle time \"" + std::string(text) + "\" is not written like " + kTimeForm;
+        return 0;
+    }
+    if (value < 1 || value > kMaxIdleSeconds / unit) {
+        error = "the idle time \"" + std::string(text) + "\" is not between 1s and 24h";
+        return 0;
+    }
+    return value * unit;
+}
+
+std::string FormatIdleTime(int seconds) {
+    if (seconds % 3600 == 0) return std::to_string(seconds / 3600) + "h";
+    if (seconds % 60 == 0) return std::to_string(seconds / 60) + "m";
+    return std::to_string(seconds) + "s";
+}
+
+IdleCommandLine ParseIdleCommandLine(const std::vector<std::string>& args) {
+    IdleCommandLine line;
+    if (args.empty()) return line;
+    const std::string& word = args[0];
+    line.command = word == "--idle"           ? IdleCommand::Run
+                   : word == "--enable-idle"  ? IdleCommand::Enable
+                   : word == "--disable-idle" ? IdleCommand::Disable
+                                              : IdleCommand::None;
+    if (line.command == IdleCommand::None) return line;
+    const size_t most = line.command == IdleCommand::Disable ? 1 : 2;
+    if (args.size() > most) {
+        line.error = word + " takes " + (most == 1 ? "no argument" : "one TIME at most") +
+                     ", not \"" + args[most] + "\"";
+        return line;
+    }
+    if (args.size() == 2) {
+        std::string problem;
+        line.seconds = ParseIdleTime(args[1], problem);
+        if (!line.seconds) line.error = word + ": " + problem;
+    }
+    return line;
+}
+
+IdleSourceChoice ChooseIdleSource(const IdleFacts& f) {
+    if (f.waylandSession && !f.waylandOpens)
+        return {IdleSource::None,
+                "zarvella: cannot connect to the Wayland display '" + f.display + "'"};
+    if (f.waylandSession) {
+        if (f.extIdleNotifier) return {IdleSource::ExtIdleNotify, {}};
+        if (f.kdeIdle) return {IdleSource::KdeIdle, {}};
+        if (f.mutterIdleMonitor) return {IdleSource::MutterIdleMonitor, {}};
+        return {IdleSource::None,
+                "zarvella: the Wayland session '" + f.display +
+                    "' tells no idle time (neither ext_idle_notifier_v1, org_kde_kwin_idle nor "
+                    "org.gnome.Mutter.IdleMonitor): --idle cannot run here"};
+    }
+    if (!f.xDisplayOpens)
+        return {IdleSource::None, f.display.empty()
+                                      ? "zarvella: --idle needs a session: DISPLAY is not set"
+                                      : "zarvella: cannot open display '" + f.display + "'"};
+    if (f.xScreenSaverDaemon)
+        return {
+            IdleSource::None,
+            "zarvella: XScreenSaver already starts savers on display '" + f.display +
+                "': add Zarvella to it with `zarvella -install-xscreensaver` instead of --idle"};
+    if (f.mutterIdleMonitor) return {IdleSource::MutterIdleMonitor, {}};
+    if (f.xScreenSaverExtension) return {IdleSource::X11ScreenSaver, {}};
+    return {IdleSource::None, "zarvella: the X display '" + f.display +
+                                  "' tells no idle time (no MIT-SCREEN-SAVER extension): "
+                                  "--idle cannot run here"};
+}
+
+std::string IdleLockPath(const char* runtimeDir, unsigned userId, const std::string& display) {
+    std::string name = display;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
+            c = '_';
+    if (runtimeDir && runtimeDir[0] == '/')
+        return std::string(runtimeDir) + "/zarvella-idle." + name + ".lock";
+    return "/tmp/zarvella-idle-" + std::to_string(userId) + "." + name + ".lock";
+}
+
+void IdleMachine::Note(IdleEvent event) {
+    switch (event) {
+        case IdleEvent::SessionIdle:
+            idle_ = true;
+            break;
+        case IdleEvent::SessionActive:
+            idle_ = false;
+            needActivity_ = false;
+            break;
+        case IdleEvent::SaverEnded:
+            saverRunning_ = false;
+            needActivity_ = idle_;
+            break;
+        case IdleEvent::InhibitionChanged:
+            break;
+    }
+}
+
+IdlePoll PollX11Idle(uint64_t serverIdleMs, uint64_t sinceSimulatedMs, int timeoutSeconds,
+                     bool wasIdle) {
+    const uint64_t idleMs = std::min(serverIdleMs, sinceSimulatedMs);
+    const uint64_t timeoutMs = uint64_t(timeoutSeconds) * 1000;
+    IdlePoll poll;
+    const bool idle = idleMs >= timeoutMs;
+    poll.changed = idle != wasIdle;
+    poll.event = idle ? IdleEvent::SessionIdle : IdleEvent::SessionActive;
+    // Never sooner than 1 s, nor later than the moment idleness may begin.
+    poll.nextMs = idle ? 1000 : int(std::max<uint64_t>(1000, timeoutMs - idleMs));
+    return poll;
+}
+
+uint32_t InhibitorBook::Inhibit(const std::string& caller, const std::string& application,
+                                const std::string& reason) {
+    // Cookies are never 0 (callers take 0 as "none") and never reused while held.
+    while (next_ == 0 || held_.count(next_)) ++next_;
+    held_[next_] = {caller, application, reason};
+    return next_++;
+}
+
+bool InhibitorBook::UnInhibit(const std::string& caller, uint32_t cookie) {
+    const auto found = held_.find(cookie);
+    if (found == held_.end() || found->second.caller != caller) return false;
+    held_.erase(found);
+    return true;
+}
+
+size_t InhibitorBook::CallerLeft(const std::string& caller) {
+    return std::erase_if(held_, [&](const auto& entry) { return entry.second.caller == caller; });
+}
+
+bool InhibitorBook::Holds(const std::string& caller) const {
+    return std::any_of(held_.begin(), held_.end(),
+                       [&](const auto& entry) { return entry.second.caller == caller; });
+}
+
+std::string IdleAutostartPath(const char* configHome, const char* home) {
+    if (configHome && configHome[0] == '/')
+        return std::string(configHome) + "/autostart/zarvella-idle.desktop";
+    if (home && home[0] == '/')
+        return std::string(home) + "/.config/autostart/zarvella-idle.desktop";
+    return "";
+}
+
+std::string IdleAutostartEntry(const std::string& program, int seconds) {
+    // An Exec argument with a reserved character is quoted, `"$\ escaped
+    // inside; a string value then doubles its backslashes, and % is %%.
+    bool quote = program.empty();
+    std::string exec;
+    for (const char c : program) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "";
+        if (std::string_view(" \t\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos)
+            quote = true;
+        if (c == '"' || c == '`' || c == '$') exec += "\\\\";
+        if (c == '\\') exec += "\\\\\\";
+        exec += c == '%' ? "%%" : std::string(1, c);
+    }
+    if (quote) exec = "\"" + exec + "\"";
+    const std::string time = FormatIdleTime(seconds);
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Zarvella idle saver\n"
+           "Comment=Starts the Zarvella screen saver after " +
+           time +
+           " without input\n"
+           "Exec=" +
+           exec + " --idle " + time +
+           "\n"
+           "NoDisplay=true\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+}  // namespace zarvella

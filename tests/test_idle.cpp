@@ -1,0 +1,197 @@
+// --idle's rules: the time's spelling, the command lines, which source a
+// session has, when the saver starts, the inhibitors held, the autostart entry.
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <utility>
+
+#include "startup/idle.h"
+#include "startup/launch.h"
+
+using namespace zarvella;
+
+TEST(Idle, TimesAreANumberAndOneUnitFromASecondToADay) {
+    const struct {
+        const char* text;
+        int seconds;  // 0: refused
+    } rows[] = {
+        {"90s", 90}, {"10m", 600}, {"1h", 3600},  {"24h", 86400}, {"1440m", 86400},   {"1s", 1},
+        {"0s", 0},   {"25h", 0},   {"86401s", 0}, {"10", 0},      {"m", 0},           {"", 0},
+        {"1.5h", 0}, {"-5s", 0},   {"10M", 0},    {"2s ", 0},     {"99999999999s", 0}};
+    for (const auto& row : rows) {
+        std::string error;
+        EXPECT_EQ(ParseIdleTime(row.text, error), row.seconds) << row.text;
+        EXPECT_EQ(error.empty(), row.seconds != 0) << row.text << ": " << error;
+    }
+    EXPECT_EQ(FormatIdleTime(5400), "90m");  // and 3600 "1h", 90 "90s": the entry's test
+}
+
+TEST(Idle, CommandLinesBecomeLaunchPlans) {
+    const struct {
+        std::vector<std::string> args;
+        LaunchKind kind;
+        int seconds;
+    } rows[] = {
+        {{"--idle"}, LaunchKind::Idle, 600},
+        {{"--idle", "2s"}, LaunchKind::Idle, 2},
+        {{"--enable-idle", "1h"}, LaunchKind::EnableIdle, 3600},
+        {{"--disable-idle"}, LaunchKind::DisableIdle, 600},
+        {{"--disable-idle", "5m"}, LaunchKind::UsageError, 600},
+        {{"--idle", "2s", "x"}, LaunchKind::UsageError, 600},
+        {{"--idle", "soon"}, LaunchKind::UsageError, 0},
+    };
+    for (const auto& row : rows) {
+        const LaunchPlan plan = PlanLaunch(row.args, nullptr, CommandLines::WindowsAndXScreenSaver);
+        EXPECT_EQ(plan.kind, row.kind) << row.args[0];
+        EXPECT_EQ(plan.idleSeconds, row.seconds) << row.args[0];
+        EXPECT_EQ(plan.error.empty(), row.kind != LaunchKind::UsageError) << plan.error;
+    }
+    EXPECT_EQ(
+        PlanLaunch({"--idle", "2s", "x"}, nullptr, CommandLines::WindowsAndXScreenSaver).error,
+        "--idle takes one TIME at most, not \"x\"");
+    EXPECT_EQ(PlanLaunch({"--idle"}, nullptr, CommandLines::WindowsOnly).kind, LaunchKind::Mode);
+}
+
+// The facts as letters: W a Wayland session that opens (w: that does not),
+// e ext_idle_notifier_v1, k org_kde_kwin_idle, g GNOME's idle monitor; X an
+// X display that opens, d an XScreenSaver daemon on it, s MIT-SCREEN-SAVER.
+IdleFacts Facts(std::string_view f) {
+    using F = IdleFacts;
+    const std::pair<const char*, bool F::*> flags[] = {
+        {"Ww", &F::waylandSession},    {"W", &F::waylandOpens},
+        {"e", &F::extIdleNotifier},    {"k", &F::kdeIdle},
+        {"g", &F::mutterIdleMonitor},  {"X", &F::xDisplayOpens},
+        {"d", &F::xScreenSaverDaemon}, {"s", &F::xScreenSaverExtension}};
+    IdleFacts facts;
+    for (const auto& [letters, member] : flags) facts.*member = f.find_first_of(letters) != f.npos;
+    facts.display = facts.waylandSession ? "wayland-1" : ":5";
+    return facts;
+}
+
+TEST(Idle, EachSessionHasItsSourceOrOneLineSaysWhyNot) {
+    const struct {
+        const char* facts;
+        IdleSource source;
+        const char* says;  // a part of the one line, for None
+    } rows[] = {
+        {"Wekg", IdleSource::ExtIdleNotify, ""},  // the standard protocol first
+        {"Wkg", IdleSource::KdeIdle, ""},
+        {"Wg", IdleSource::MutterIdleMonitor, ""},
+        {"WXs", IdleSource::None, "session 'wayland-1' tells no idle time"},  // not Xwayland's
+        {"wekg", IdleSource::None, "cannot connect to the Wayland display 'wayland-1'"},
+        {"Xs", IdleSource::X11ScreenSaver, ""},
+        {"Xsg", IdleSource::MutterIdleMonitor, ""},  // GNOME on X11
+        {"Xdsg", IdleSource::None,
+         "display ':5': add Zarvella to it with `zarvella -install-xscreensaver`"},
+        {"X", IdleSource::None, "':5' tells no idle time (no MIT-SCREEN-SAVER extension)"},
+        {"", IdleSource::None, "zarvella: cannot open display ':5'"},
+    };
+    for (const auto& row : rows) {
+        const IdleSourceChoice choice = ChooseIdleSource(Facts(row.facts));
+        EXPECT_EQ(choice.source, row.source) << row.facts;
+        EXPECT_TRUE(*row.says ? choice.error.starts_with("zarvella: ") &&
+                                    choice.error.find(row.says) != choice.error.npos &&
+                                    choice.error.find('\n') == choice.error.npos
+                              : choice.error.empty())
+            << choice.error;
+    }
+    EXPECT_EQ(IdleLockPath("/run/user/7", 7, "wayland-1"),
+              "/run/user/7/zarvella-idle.wayland-1.lock");
+    EXPECT_EQ(IdleLockPath(nullptr, 7, "host:0.0/x"), "/tmp/zarvella-idle-7.host_0.0_x.lock");
+    EXPECT_EQ(IdleLockPath("run", 7, ":0"), "/tmp/zarvella-idle-7._0.lock");
+}
+
+// Each row: events (I idle, A active, E saver ended, C inhibition changed),
+// whether an inhibitor holds, and the log of asks (?) and starts (S).
+TEST(Idle, TheSaverStartsWhenIdleUninhibitedAndNotJustEnded) {
+    const struct {
+        const char* events;
+        const char* inhibited;  // the answer per event: 1 held, 0 not
+        const char* log;
+    } rows[] = {
+        {"IAI", "000", "?S"},        // running: idle again starts nothing
+        {"IAEAI", "00000", "?S?S"},  // ended by a key, back after the next idle period
+        {"IEI", "000", "?S"},        // ended while still idle: waits for activity
+        {"IEAI", "0000", "?S?S"},   {"ICC", "110", "???S"},  // held off, then released while idle
+        {"IAC", "100", "?"},  // released after activity: nothing to start
+        {"AAE", "000", ""},   // never idle: never asked
+    };
+    for (const auto& row : rows) {
+        IdleMachine machine;
+        std::string log;
+        for (size_t i = 0; row.events[i]; ++i) {
+            const char e = row.events[i];
+            const IdleEvent event = e == 'I'   ? IdleEvent::SessionIdle
+                                    : e == 'A' ? IdleEvent::SessionActive
+                                    : e == 'E' ? IdleEvent::SaverEnded
+                                               : IdleEvent::InhibitionChanged;
+            if (machine.Step(event, [&] { return log += '?', row.inhibited[i] == '1'; }))
+                log += 'S';
+        }
+        EXPECT_EQ(log, row.log) << row.events;
+    }
+    IdleMachine held;  // a shell that hears no inhibitor's end asks again
+    held.Step(IdleEvent::SessionIdle, [] { return true; });
+    EXPECT_TRUE(held.WaitsOnInhibitor());
+}
+
+TEST(Idle, X11IsAskedWhenIdlenessMayBeginAndEachSecondOnceIdle) {
+    constexpr uint64_t kNever = UINT64_MAX;
+    const struct {
+        uint64_t idle, simulated;
+        bool wasIdle, changed;
+        IdleEvent event;
+        int next;
+    } rows[] = {
+        {7500, kNever, false, false, IdleEvent::SessionActive, 2500},
+        {9600, kNever, false, false, IdleEvent::SessionActive, 1000},
+        {10000, kNever, false, true, IdleEvent::SessionIdle, 1000},
+        {300, kNever, true, true, IdleEvent::SessionActive, 9700},
+        {60000, 4000, true, true, IdleEvent::SessionActive, 6000},  // SimulateUserActivity
+    };
+    for (const auto& row : rows) {
+        const IdlePoll poll = PollX11Idle(row.idle, row.simulated, 10, row.wasIdle);
+        EXPECT_EQ(std::tuple(poll.changed, poll.event, poll.nextMs),
+                  std::tuple(row.changed, row.event, row.next))
+            << row.idle;
+    }
+}
+
+TEST(Idle, InhibitorsAreHeldPerCallerUntilReleasedOrTheCallerLeaves) {
+    InhibitorBook book;
+    const uint32_t video = book.Inhibit(":1.5", "player", "video");
+    const uint32_t slides = book.Inhibit(":1.7", "slides", "presenting");
+    const uint32_t second = book.Inhibit(":1.5", "player", "second window");
+    EXPECT_TRUE(video && slides && second && video != slides && slides != second);
+    EXPECT_FALSE(book.UnInhibit(":1.7", video)) << "only its caller releases it";
+    EXPECT_TRUE(book.UnInhibit(":1.5", video));
+    EXPECT_FALSE(book.UnInhibit(":1.5", video)) << "once";
+    EXPECT_EQ(book.CallerLeft(":1.5"), 1u);
+    EXPECT_TRUE(book.Inhibited());
+    EXPECT_EQ(book.CallerLeft(":1.7"), 1u);
+    EXPECT_FALSE(book.Inhibited());
+}
+
+TEST(Idle, TheAutostartEntryRunsThisProgramWithItsTime) {
+    EXPECT_EQ(IdleAutostartPath("/c", "/h"), "/c/autostart/zarvella-idle.desktop");
+    EXPECT_EQ(IdleAutostartPath("rel", "/h"), "/h/.config/autostart/zarvella-idle.desktop");
+    EXPECT_EQ(IdleAutostartPath(nullptr, nullptr), "");
+    EXPECT_EQ(IdleAutostartEntry("/usr/bin/zarvella", 90),
+              "[Desktop Entry]\nType=Application\nName=Zarvella idle saver\n"
+              "Comment=Starts the Zarvella screen saver after 90s without input\n"
+              "Exec=/usr/bin/zarvella --idle 90s\nNoDisplay=true\n"
+              "X-GNOME-Autostart-enabled=true\n");
+    const struct {
+        const char* program;
+        const char* exec;  // "" : no entry
+    } rows[] = {
+        {"/opt/my saver/zarvella", "Exec=\"/opt/my saver/zarvella\" --idle 10m\n"},
+        {"/opt/a\"b$c`d\\e/z", "Exec=\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e/z\" --idle 10m\n"},
+        {"/opt/100%/z", "Exec=/opt/100%%/z --idle 10m\n"},
+        {"/opt/a\nb/z", ""},
+    };
+    for (const auto& row : rows) {
+        const std::string entry = IdleAutostartEntry(row.program, 600);
+        EXPECT_TRUE(*row.exec ? entry.find(row.exec) != entry.npos : entry.empty()) << entry;
+    }
+}
