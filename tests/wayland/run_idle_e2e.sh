@@ -16,13 +16,10 @@ chmod 755 "$work"
 trap 'stop_case_processes; [ "$failed" -eq 0 ] && rm -rf "$work" || echo "run_idle_e2e: logs in $work"' EXIT
 trap 'exit 130' INT TERM
 
-# all_drawn: every output shows the picture on black (that /s covers them
-# whole is the compositors' own cases')
+# all_drawn: the saver's picture covers every output (desktop_lib.sh's full_screen)
 all_drawn() {
   local o
-  for o in "${desktop_outputs[@]}"; do
-    output_shot "$o" "$work/idle-$o.png" && picture_on_black "$work/idle-$o.png" || return 1
-  done
+  for o in "${desktop_outputs[@]}"; do full_screen "$o" "$work/idle-$o.ppm" || return 1; done
 }
 
 # case_idle_desktop LIB: under the compositor of LIB (mutter_lib.sh, kwin_lib.sh)
