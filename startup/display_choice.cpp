@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "behaviour/layer_surfaces.h"
+
 namespace zarvella {
 
 namespace {
@@ -44,8 +46,10 @@ WaylandAnswer AskWayland(const SessionEnvironment& env, DisplayProbes& probes) {
             return answer;
         }
         if (kind == Descriptor::Other) {
-            answer.why = "zarvella: WAYLAND_SOCKET=" + text +
-                         " is not a Wayland connection: descriptor " + text + " is not a socket";
+            LayerConnectionFacts facts;  // the line -root itself would print
+            facts.waylandSocket = text.c_str();
+            facts.socket = false;
+            answer.why = LayerConnectionError(facts);
             return answer;
         }
         // Nothing open by that number: a leftover of the process that

@@ -233,7 +233,6 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
          0,
          true},
         {{"/s"}, userX, 1, 1, none, X, "x ", ""},  // the user's choice is kept
-        {{"-root"}, userX, 1, 1, none, X, "x ", ""},
         {{"/s"},
          userWl,
          1,
@@ -242,8 +241,6 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
          N,
          "",
          "zarvella: QT_QPA_PLATFORM is 'wayland', and WAYLAND_DISPLAY is not set"},
-        {{"/a"}, unset, 0, 0, none, N, "", ""},
-        {{"--help"}, unset, 0, 0, none, N, "", ""},
         {{"-root", "-bogus"}, unset, 0, 0, none, N, "", ""},
     };
     for (const auto& r : rows) {
