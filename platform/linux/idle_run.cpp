@@ -92,9 +92,11 @@ class IdleRunner : public IdleListener {
     bool stopping_ = false;
 };
 
-std::string SessionDisplay(bool wayland) {
-    const char* name = std::getenv(wayland ? "WAYLAND_DISPLAY" : "DISPLAY");
-    return name && *name ? name : wayland ? "wayland-0" : "";
+// The session's display as the environment names it (libwayland's default
+// when WAYLAND_DISPLAY is unset).
+std::string SessionDisplay(const SessionEnvironment& env, bool wayland) {
+    if (!wayland) return env.display;
+    return env.wayland.empty() ? "wayland-0" : env.wayland;
 }
 
 std::string ProgramPath() {
@@ -110,7 +112,7 @@ int RunIdle(int seconds, int argc, char** argv) {
     IdleFacts facts;
     const SessionEnvironment env = ReadSessionEnvironment();
     facts.waylandSession = !env.wayland.empty() || !env.waylandSocket.empty();
-    facts.display = SessionDisplay(facts.waylandSession);
+    facts.display = SessionDisplay(env, facts.waylandSession);
     std::optional<WaylandIdle> wayland;
     std::optional<X11Idle> x11;
     if (facts.waylandSession)
