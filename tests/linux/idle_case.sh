@@ -129,10 +129,10 @@ case_idle_inhibitor() {
 }
 
 # refusal WHAT LINE [ENV-ARGUMENTS...]: --idle (run by env with those) prints
-# LINE alone and exits with code 1
+# LINE alone and exits with code 1 (one that runs instead is ended, and fails)
 refusal() {
   local out rc
-  out=$(env "${@:3}" "$zarvella" --idle 2s 2>&1)
+  out=$(timeout 10 env "${@:3}" "$zarvella" --idle 2s 2>&1)
   rc=$?
   check "$1: one line, code 1 (got $rc: '$out')" [ "$rc:$out" = "1:$2" ]
 }

@@ -72,10 +72,12 @@ both_outputs_covered() {
 }
 case_idle() {
   fresh --idle 3s || { check "sway starts" false; return; }
+  expect 10 "--idle holds its lock" lock_held "$sway_dir/zarvella-idle.wayland-1.lock"
   refusal "a second --idle" "zarvella: --idle already runs in this session" -u DISPLAY \
     HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 "${as_sway[@]}"
   idle_cycle "in_sway wtype -k Shift_L" sway_drawn "in_sway wtype -s 500 -k Escape"
 }
+lock_held() { [ -e "$1" ] && ! flock -n "$1" true; }
 sway_drawn() { both_outputs_covered && output_lit HEADLESS-2 "$work/idle.png" 0.02; }
 
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
