@@ -13,6 +13,7 @@
 
 #include "behaviour/monitors.h"
 #include "behaviour/visibility.h"
+#include "platform/linux/follow_screens.h"
 #include "platform/linux/password_system.h"
 #include "startup/mode.h"
 
@@ -61,11 +62,7 @@ FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
     timer_.setInterval(kFullScreenTimerMs);
     connect(&timer_, &QTimer::timeout, this, &FullScreenOutputs::OnTimer);
     StartFullScreen(*this, record_, store, errors);
-    auto* app = static_cast<QGuiApplication*>(QCoreApplication::instance());
-    connect(app, &QGuiApplication::screenAdded, this, &FullScreenOutputs::OnScreensChange);
-    // Queued: while the signal runs, the screen still counts among them.
-    connect(app, &QGuiApplication::screenRemoved, this, &FullScreenOutputs::OnScreensChange,
-            Qt::QueuedConnection);
+    FollowScreens(*this, [this] { OnScreensChange(); });
 }
 
 FullScreenOutputs::~FullScreenOutputs() = default;

@@ -12,6 +12,7 @@
 
 #include "behaviour/desktop_cover.h"
 #include "behaviour/fullscreen_window.h"
+#include "platform/linux/follow_screens.h"
 #include "platform/linux/gl_context.h"
 #include "startup/options.h"
 
@@ -22,11 +23,6 @@ class QMouseEvent;
 namespace zarvella::linux_shell {
 
 class SightWatcher;
-
-// Calls `changed` whenever a screen is added, removed (once it is gone),
-// moved or resized, or another becomes the primary one, while `owner` lives:
-// what every window covering the screens follows, whatever the platform.
-void FollowScreens(QObject& owner, std::function<void()> changed);
 
 // A window that is its own GL surface: every paint (OnPaint) is
 // RenderFrame, drawn into the window's back buffer; each monitor it covers
