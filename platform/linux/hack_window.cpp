@@ -28,7 +28,7 @@ class KeepAtBottom : public QAbstractNativeEventFilter {
         if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) return false;
         const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
         if (configure->window == window_.winId() && configure->above_sibling != XCB_NONE)
-            window_.lower();
+            LowerWindow(window_.winId());
         return false;  // Qt sees the event as well
     }
 

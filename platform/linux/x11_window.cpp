@@ -263,13 +263,22 @@ void WatchStacking(unsigned long ownId, std::function<void(StackChange change)> 
     });
 }
 
-void RaiseWindow(unsigned long id) {
+namespace {
+void Restack(unsigned long id, uint32_t mode) {
     xcb_connection_t* connection = Own().connection;
     if (!connection) return;
-    const uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection, static_cast<xcb_window_t>(id), XCB_CONFIG_WINDOW_STACK_MODE,
-                         &above);
+                         &mode);
     xcb_flush(connection);
+}
+}  // namespace
+
+void RaiseWindow(unsigned long id) {
+    Restack(id, XCB_STACK_MODE_ABOVE);
+}
+
+void LowerWindow(unsigned long id) {
+    Restack(id, XCB_STACK_MODE_BELOW);
 }
 
 // DPMS through the generic request interface: libxcb-dpms's headers are not

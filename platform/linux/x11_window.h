@@ -58,9 +58,10 @@ void EndWithWindows(unsigned long id, unsigned long own,
 // and ours being covered. `changed` runs on the watching thread.
 void WatchStacking(unsigned long own, std::function<void(StackChange change)> changed);
 
-// Puts the window on top of its siblings at once, on the program's
+// Puts the window on top of (below) its siblings at once, on the program's
 // connection (Qt's would keep the request until its loop next wakes).
 void RaiseWindow(unsigned long id);
+void LowerWindow(unsigned long id);
 
 // The monitors' power (DPMS) on the program's connection: whether the server
 // can power them down at all, and whether it has (standby, suspend or off).
