@@ -60,7 +60,7 @@ WaylandAnswer AskWayland(const SessionEnvironment& env, DisplayProbes& probes) {
     if (env.wayland.empty()) return answer;
     // A relative WAYLAND_DISPLAY names a socket in XDG_RUNTIME_DIR.
     const std::string display = "zarvella: cannot connect to the Wayland display '" + env.wayland;
-    if (env.wayland[0] != '/' && !env.runtimeDir) {
+    if (env.wayland[0] != '/' && env.runtimeDir.empty()) {
         answer.why = display + "': XDG_RUNTIME_DIR is not set";
         return answer;
     }

@@ -16,7 +16,7 @@ struct SessionEnvironment {
     std::string display;        // DISPLAY
     std::string wayland;        // WAYLAND_DISPLAY
     std::string waylandSocket;  // WAYLAND_SOCKET: a connection a host handed over
-    bool runtimeDir = false;    // XDG_RUNTIME_DIR set (where WAYLAND_DISPLAY's socket lies)
+    std::string runtimeDir;     // XDG_RUNTIME_DIR: where WAYLAND_DISPLAY's socket lies
     std::string qtPlatform;     // QT_QPA_PLATFORM: the user's own choice of Qt's platform
 };
 

@@ -149,7 +149,7 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
     constexpr auto sock = Descriptor::Socket, none = Descriptor::NotOpen, file = Descriptor::Other;
     const auto env = [](std::string display, std::string wayland, std::string socket = "",
                         bool runtime = true, std::string qt = "") {
-        return SessionEnvironment{display, wayland, socket, runtime, qt};
+        return SessionEnvironment{display, wayland, socket, runtime ? "/run/user/1" : "", qt};
     };
     const SessionEnvironment x = env(":0", ""), wl = env("", "wayland-1"),
                              both = env(":0", "wayland-1"), noRuntime = env("", "wayland-1", "", 0),

@@ -27,7 +27,7 @@ SessionEnvironment ReadSessionEnvironment() {
     env.display = Variable("DISPLAY");
     env.wayland = Variable("WAYLAND_DISPLAY");
     env.waylandSocket = Variable("WAYLAND_SOCKET");
-    env.runtimeDir = !Variable("XDG_RUNTIME_DIR").empty();
+    env.runtimeDir = Variable("XDG_RUNTIME_DIR");
     env.qtPlatform = Variable("QT_QPA_PLATFORM");
     return env;
 }
@@ -38,7 +38,7 @@ bool SystemDisplayProbes::XOpens() {
 
 bool SystemDisplayProbes::WaylandOpens() {
     std::string path = env_.wayland;
-    if (path.front() != '/') path = Variable("XDG_RUNTIME_DIR") + "/" + path;
+    if (path.front() != '/') path = env_.runtimeDir + "/" + path;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) return false;

@@ -130,8 +130,7 @@ int RunIdle(int seconds, int argc, char** argv) {
         return 1;
     }
 
-    const std::string lockPath =
-        IdleLockPath(std::getenv("XDG_RUNTIME_DIR"), getuid(), facts.display);
+    const std::string lockPath = IdleLockPath(env.runtimeDir.c_str(), getuid(), facts.display);
     const int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0) {
         std::fprintf(stderr, "zarvella: cannot open %s: %s\n", lockPath.c_str(),
