@@ -18,12 +18,20 @@ bool IsXScreenSaverCommandLine(const std::vector<std::string>& args, const char*
 LaunchPlan PlanLaunch(const std::vector<std::string>& args, const char* windowVariable,
                       CommandLines lines) {
     LaunchPlan plan;
-    if (const IdleCommandLine idle = ParseIdleCommandLine(args);
+    // The idle words take one dash or two, as the options do: "-idle" is
+    // "--idle", not a mode letter I (full screen). Errors name the word as
+    // the user wrote it.
+    std::vector<std::string> idleArgs = args;
+    const bool oneDash = !args.empty() && args[0].size() > 1 && args[0][1] != '-' &&
+                         ParseIdleCommandLine({"-" + args[0]}).command != IdleCommand::None;
+    if (oneDash) idleArgs[0] = "-" + args[0];
+    if (IdleCommandLine idle = ParseIdleCommandLine(idleArgs);
         lines == CommandLines::WindowsAndXScreenSaver && idle.command != IdleCommand::None) {
         constexpr LaunchKind kinds[] = {LaunchKind::UsageError, LaunchKind::Idle,
                                         LaunchKind::EnableIdle, LaunchKind::DisableIdle};
         plan.kind = idle.error.empty() ? kinds[int(idle.command)] : LaunchKind::UsageError;
         plan.idleSeconds = idle.seconds;
+        if (oneDash && !idle.error.empty()) idle.error.erase(0, 1);
         plan.error = idle.error;
         return plan;
     }

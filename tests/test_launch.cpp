@@ -96,6 +96,29 @@ TEST(Launch, TheFirstArgumentTellsTheTwoKindsApart) {
     }
 }
 
+TEST(Launch, TheIdleWordsTakeOneDashOrTwo) {
+    const struct {
+        Args args;
+        LaunchKind kind;
+        int seconds;
+        const char* error;
+    } rows[] = {
+        {{"-idle", "10m"}, LaunchKind::Idle, 600, ""},
+        {{"-enable-idle", "2s"}, LaunchKind::EnableIdle, 2, ""},
+        {{"-disable-idle"}, LaunchKind::DisableIdle, 600, ""},
+        {{"-idle", "2s", "x"}, LaunchKind::UsageError, 600, "-idle takes one TIME at most"},
+        {{"-disable-idle", "5m"}, LaunchKind::UsageError, 600, "-disable-idle takes no argument"},
+        {{"-idlex"}, kMode, 0, ""},
+    };
+    for (const auto& row : rows) {
+        const LaunchPlan plan = PlanLaunch(row.args, nullptr, kLinux);
+        EXPECT_EQ(plan.kind, row.kind) << row.args[0];
+        EXPECT_EQ(plan.idleSeconds, row.seconds) << row.args[0];
+        EXPECT_TRUE(plan.error.starts_with(row.error)) << plan.error;
+    }
+    EXPECT_EQ(PlanLaunch({"-idle"}, nullptr, kWindows).kind, kMode);
+}
+
 TEST(Launch, NoOptionNameChangesTheModeWhenGivenFirst) {
     // The mode letter is an argument's second character: no option may start
     // with c, p or a, or "-cxyz" would open the settings window on Windows.
