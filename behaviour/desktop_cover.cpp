@@ -12,42 +12,27 @@ CoverPlan PlanCover(const DesktopFacts& facts) {
         return plan;
     }
     // The same on a bare display: a window manager started later must find
-    // the saver unmanaged, on top and holding the input.
+    // the saver unmanaged, on top and with the focus.
     plan.unmanaged = true;
-    plan.grabInput = true;
+    plan.focusInput = true;
     plan.keepOnTop = true;
     return plan;
 }
 
-int GrabRetryDelayMs(int failedTries) {
-    return failedTries < kGrabQuickTries ? kGrabRetryMs : kGrabSlowRetryMs;
+void CoverShown(CoverHost& host, const CoverPlan& plan, const CoverRecord& cover) {
+    if (plan.focusInput && !cover.gaveWay) host.TakeFocus();
 }
 
-void CoverGrab(CoverHost& host, const CoverPlan& plan, CoverRecord& cover) {
-    if (!plan.grabInput) return;
-    cover.grabPending = false;
-    if (!cover.keyboard) cover.keyboard = host.GrabKeyboard();
-    if (!cover.pointer) cover.pointer = host.GrabPointer();
-    if (cover.keyboard && cover.pointer) {
-        cover.failedGrabs = 0;
-        return;
-    }
-    cover.grabPending = true;
-    host.GrabAgainIn(GrabRetryDelayMs(++cover.failedGrabs));
-}
-
-void CoverGrabLost(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, bool keyboard,
-                   bool pointer) {
-    if (keyboard) cover.keyboard = false;
-    if (pointer) cover.pointer = false;
-    if (cover.grabPending) return;  // the retry under way takes it too
-    cover.failedGrabs = 0;
-    CoverGrab(host, plan, cover);
+bool CoverGrabbedByOther(const CoverPlan& plan, CoverRecord& cover) {
+    if (!plan.focusInput || cover.gaveWay) return false;
+    cover.gaveWay = true;
+    return true;
 }
 
 namespace {
-void RaiseNow(CoverHost& host, CoverRecord& cover, int64_t nowMs) {
+void RaiseNow(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs) {
     host.Raise();
+    if (plan.focusInput) host.TakeFocus();
     cover.lastRaiseMs = nowMs;
     cover.raiseSpacingMs =
         std::clamp(cover.raiseSpacingMs * 2, kRaiseSpacingMinMs, kRaiseSpacingMaxMs);
@@ -56,20 +41,20 @@ void RaiseNow(CoverHost& host, CoverRecord& cover, int64_t nowMs) {
 
 void CoverStackChanged(CoverHost& host, const CoverPlan& plan, CoverRecord& cover,
                        StackChange change, int64_t nowMs) {
-    const bool covered = change == StackChange::OtherMapped ||
-                         change == StackChange::OtherAboveOurs ||
-                         change == StackChange::OursObscured;
-    if (!plan.keepOnTop || !covered || cover.raisePending) return;
+    const bool covered =
+        change == StackChange::OtherMapped || change == StackChange::OtherAboveOurs ||
+        change == StackChange::OursObscured || change == StackChange::OursUnfocused;
+    if (!plan.keepOnTop || !covered || cover.raisePending || cover.gaveWay) return;
     const int64_t since = nowMs - cover.lastRaiseMs;
     if (since >= kRaiseQuietMs) cover.raiseSpacingMs = 0;
-    if (since >= cover.raiseSpacingMs) return RaiseNow(host, cover, nowMs);
+    if (since >= cover.raiseSpacingMs) return RaiseNow(host, plan, cover, nowMs);
     cover.raisePending = true;
     host.RaiseIn(static_cast<int>(cover.raiseSpacingMs - since));
 }
 
-void CoverRaiseDue(CoverHost& host, CoverRecord& cover, int64_t nowMs) {
+void CoverRaiseDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs) {
     cover.raisePending = false;
-    RaiseNow(host, cover, nowMs);
+    if (!cover.gaveWay) RaiseNow(host, plan, cover, nowMs);
 }
 
 }  // namespace zarvella

@@ -1,6 +1,7 @@
 // How the full-screen saver covers the desktop, from what the shell finds
 // there: the window system, and on X11 whether a window manager runs. And
-// how it stays on top and keeps the input while it runs.
+// how it stays on top and keeps the input while it runs, and gives way to a
+// screen locker.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +23,12 @@ struct CoverPlan {
     // Out of any window manager's hands, also one started later: no frame,
     // no tiling, above panels and bars, over every monitor.
     bool unmanaged = false;
-    // Keyboard and pointer grabbed: a key or a move anywhere is ours, since
-    // no window manager gives an unmanaged window the focus.
-    bool grabInput = false;
+    // The keyboard's focus kept on the saver, which lies over every monitor
+    // so the pointer is always over it: keys and moves reach it without a
+    // grab, since a grab of ours would keep a screen locker's grab out and
+    // leave the session unlocked. No window manager focuses an unmanaged
+    // window, so the saver takes the focus itself.
+    bool focusInput = false;
     // Raised again whenever another window comes above it (StackChanged).
     bool keepOnTop = false;
     // The system tells where the pointer is on the desktop. Where it does
@@ -36,21 +40,10 @@ struct CoverPlan {
 
 CoverPlan PlanCover(const DesktopFacts& facts);
 
-// The grab fails while another client holds the keyboard or the pointer (a
-// menu open, a key binding running, a window manager starting). After
-// `failedTries` failures in a row: the milliseconds to wait before the next
-// try. It never gives up while the saver runs: quickly at first, then at a
-// slower pace.
-inline constexpr int kGrabRetryMs = 50;
-inline constexpr int kGrabQuickTries = 20;
-inline constexpr int kGrabSlowRetryMs = 500;
-int GrabRetryDelayMs(int failedTries);
-
-// Raising again is spaced out while it keeps being needed: the first raise
-// after a quiet while is at once, each next one waits twice as long as the
-// last (from kRaiseSpacingMinMs up to kRaiseSpacingMaxMs). Two windows that
-// both keep themselves on top (two savers) then trade places about once a
-// second instead of spinning.
+// Raising again (and taking the focus back) is spaced out while it keeps being needed: the first
+// raise after a quiet while is at once, each next one waits twice as long as the last (from
+// kRaiseSpacingMinMs up to kRaiseSpacingMaxMs). Two windows that both keep themselves on top (two
+// savers) then trade places about once a second instead of spinning.
 inline constexpr int kRaiseSpacingMinMs = 50;
 inline constexpr int kRaiseSpacingMaxMs = 1000;
 inline constexpr int kRaiseQuietMs = 2 * kRaiseSpacingMaxMs;
@@ -62,40 +55,41 @@ enum class StackChange {
     OtherElsewhere,  // another top-level window moved or restacked below ours
     OursObscured,    // ours partly or wholly covered
     OursUnobscured,
+    OursUnfocused,  // the focus went to another window (a window manager focusing what opened)
 };
 
-// The shell's part: it grabs and raises when told, and calls back later.
+// The shell's part: it focuses and raises when told, and calls back later.
 class CoverHost {
   public:
     virtual ~CoverHost() = default;
-    virtual bool GrabKeyboard() = 0;  // true when ours now
-    virtual bool GrabPointer() = 0;
+    virtual void TakeFocus() = 0;
     virtual void Raise() = 0;
-    // Calls CoverGrab after `ms`.
-    virtual void GrabAgainIn(int ms) = 0;
     // Calls CoverRaiseDue after `ms`.
     virtual void RaiseIn(int ms) = 0;
 };
 
 struct CoverRecord {
-    bool keyboard = false, pointer = false;  // grabbed
-    int failedGrabs = 0;
-    bool grabPending = false;  // a GrabAgainIn is running
+    // Another client grabbed the keyboard or the pointer: a locker has come
+    // (or a menu, or a key binding: input all the same). From then on the
+    // saver neither raises itself nor takes the focus.
+    bool gaveWay = false;
     int64_t lastRaiseMs = INT64_MIN / 2;
     int raiseSpacingMs = 0;
     bool raisePending = false;  // a RaiseIn is running
 };
 
-// Shown, or a retry's time came: grabs what is not grabbed yet, and asks to
-// try again later while something is missing.
-void CoverGrab(CoverHost& host, const CoverPlan& plan, CoverRecord& cover);
-// A grab was lost (the server ended it): taken again at once.
-void CoverGrabLost(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, bool keyboard,
-                   bool pointer);
-// The stacking changed at `nowMs`: raised now, later, or not at all.
+// Shown: the focus taken.
+void CoverShown(CoverHost& host, const CoverPlan& plan, const CoverRecord& cover);
+// The stacking or the focus changed at `nowMs`: raised and focused now,
+// later, or not at all.
 void CoverStackChanged(CoverHost& host, const CoverPlan& plan, CoverRecord& cover,
                        StackChange change, int64_t nowMs);
 // A raise put off by RaiseIn is due.
-void CoverRaiseDue(CoverHost& host, CoverRecord& cover, int64_t nowMs);
+void CoverRaiseDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs);
+// Another client grabbed the keyboard or the pointer (the focus or the
+// pointer left the saver's window with the mode "grab"). A locker grabs
+// without warning and keeps the input, so the saver gives way for good and
+// ends as if input had come: true the first time, when it is to end.
+bool CoverGrabbedByOther(const CoverPlan& plan, CoverRecord& cover);
 
 }  // namespace zarvella

@@ -224,41 +224,48 @@ TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemOnly) {
     for (const auto& r : rows) EXPECT_EQ(PlanCover(r.facts), r.plan);
 }
 
-// The grab is tried until it holds, however long; a lost one is taken again.
-// Raises are at once after a quiet while, then ever further apart.
-TEST_F(FullScreen, TheSaverKeepsItsGrabAndStaysOnTop) {
+// The focus is taken when shown, and taken back as raises are made: at once
+// after a quiet while, then ever further apart. Another client's grab (a
+// locker) ends the saver once; from then on nothing is raised or focused.
+TEST_F(FullScreen, TheSaverKeepsTheFocusAndTheTopUntilALockerGrabs) {
     using S = StackChange;
     fakes::FakeCoverHost cover;
-    CoverRecord r;
-    const CoverPlan x11 = PlanCover({WindowSystem::X11});
-    cover.keyboardFree = false;
-    for (int k = 0; k < 25; ++k) CoverGrab(cover, x11, r);
-    EXPECT_EQ(cover.log[2], "grab in 50");
-    EXPECT_EQ(cover.log.back(), "grab in 500");
-    cover.keyboardFree = true;
-    cover.log.clear();
-    CoverGrab(cover, x11, r);
-    CoverGrabLost(cover, x11, r, false, true);
-    CoverGrab(cover, PlanCover({WindowSystem::Wayland}), r);
-    EXPECT_EQ(cover.log, (Strings{"keyboard", "pointer"}));
+    CoverRecord r, onWayland;
+    const CoverPlan x11 = PlanCover({WindowSystem::X11}),
+                    wayland = PlanCover({WindowSystem::Wayland});
+    CoverShown(cover, wayland, onWayland);
+    EXPECT_FALSE(CoverGrabbedByOther(wayland, onWayland));
+    CoverShown(cover, x11, r);
+    EXPECT_EQ(cover.log, Strings{"focus"});
     const struct {
         S change;
         int64_t atMs, dueAtMs;  // then the put-off raise is due (0: none)
-        const char* call;       // "" for none
+        Strings calls;
     } rows[] = {
-        {S::OtherElsewhere, 0, 0, ""},           {S::OursUnobscured, 0, 0, ""},
-        {S::OtherMapped, 0, 0, "raise"},         {S::OtherAboveOurs, 60, 0, "raise"},
-        {S::OursObscured, 70, 0, "raise in 90"}, {S::OtherMapped, 80, 160, ""},  // one is due
-        {S::OtherMapped, 5000, 0, "raise"},                                      // quiet: at once
+        {S::OtherElsewhere, 0, 0, {}},
+        {S::OursUnobscured, 0, 0, {}},
+        {S::OtherMapped, 0, 0, {"raise", "focus"}},
+        {S::OtherAboveOurs, 60, 0, {"raise", "focus"}},
+        {S::OursObscured, 70, 0, {"raise in 90"}},
+        {S::OtherMapped, 80, 160, {}},                    // one is due
+        {S::OursUnfocused, 5000, 0, {"raise", "focus"}},  // quiet: at once
     };
     for (const auto& row : rows) {
         cover.log.clear();
         CoverStackChanged(cover, x11, r, row.change, row.atMs);
-        EXPECT_EQ(cover.log, *row.call ? Strings{row.call} : Strings{}) << row.atMs;
-        if (row.dueAtMs) CoverRaiseDue(cover, r, row.dueAtMs);
+        EXPECT_EQ(cover.log, row.calls) << row.atMs;
+        if (row.dueAtMs) CoverRaiseDue(cover, x11, r, row.dueAtMs);
     }
-    for (int k = 0; k < 10; ++k) CoverRaiseDue(cover, r, 6000);
+    for (int k = 0; k < 10; ++k) CoverRaiseDue(cover, x11, r, 6000);
     EXPECT_EQ(r.raiseSpacingMs, kRaiseSpacingMaxMs);  // two savers: once a second
+    cover.log.clear();
+    CoverStackChanged(cover, x11, r, S::OtherMapped, 6010);  // a locker's window maps
+    EXPECT_TRUE(CoverGrabbedByOther(x11, r));                // then it grabs
+    EXPECT_FALSE(CoverGrabbedByOther(x11, r));
+    CoverRaiseDue(cover, x11, r, 7000);
+    CoverStackChanged(cover, x11, r, S::OursUnfocused, 9000);
+    CoverShown(cover, x11, r);
+    EXPECT_EQ(cover.log, Strings{"raise in 990"});
 }
 
 TEST_F(FullScreen, EachWindowOfThePictureFollowsWhatItsRoleSays) {

@@ -1,8 +1,5 @@
 #include "platform/linux/fullscreen_window.h"
 
-#include <xcb/xcb.h>
-
-#include <QAbstractNativeEventFilter>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -161,34 +158,6 @@ void PictureWindow::Terminate() {
 
 namespace {
 
-// The server ends a grab of ours on its own (the window unmapped for a
-// moment, another client's doing): the focus or the pointer leaves with
-// the mode "ungrab".
-class GrabLostFilter : public QAbstractNativeEventFilter {
-  public:
-    GrabLostFilter(QWindow& window, std::function<void(bool keyboard, bool pointer)> lost)
-        : window_(window), lost_(std::move(lost)) {}
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-        if (type != "xcb_generic_event_t") return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        const auto kind = event->response_type & 0x7f;
-        if (kind == XCB_FOCUS_OUT) {
-            const auto* focus = static_cast<const xcb_focus_out_event_t*>(message);
-            if (focus->event == window_.winId() && focus->mode == XCB_NOTIFY_MODE_UNGRAB)
-                lost_(true, false);
-        } else if (kind == XCB_LEAVE_NOTIFY) {
-            const auto* leave = static_cast<const xcb_leave_notify_event_t*>(message);
-            if (leave->event == window_.winId() && leave->mode == XCB_NOTIFY_MODE_UNGRAB)
-                lost_(false, true);
-        }
-        return false;  // Qt sees the event as well
-    }
-
-  private:
-    QWindow& window_;
-    std::function<void(bool, bool)> lost_;
-};
-
 int64_t NowMs() {
     return QDeadlineTimer::current().deadline();
 }
@@ -212,26 +181,28 @@ FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, cons
         // Posted while the window is known to live; Qt drops what is posted
         // to an object that goes before it runs.
         stackLink_->window = this;
-        WatchStacking(winId(), [link = stackLink_](StackChange change) {
+        const auto post = [link = stackLink_](auto call) {
             const std::lock_guard<std::mutex> hold(link->lock);
             if (FullScreenWindow* window = link->window)
                 QMetaObject::invokeMethod(
-                    window, [window, change] { window->OnStackChange(change); },
-                    Qt::QueuedConnection);
+                    window, [window, call] { call(*window); }, Qt::QueuedConnection);
+        };
+        WatchStacking(winId(), [post](StackChange change) {
+            post([change](FullScreenWindow& window) { window.OnStackChange(change); });
         });
-    }
-    if (cover_.grabInput) {
-        grabLost_ = std::make_unique<GrabLostFilter>(*this, [this](bool keyboard, bool pointer) {
-            CoverGrabLost(*this, cover_, covering_, keyboard, pointer);
-        });
-        QCoreApplication::instance()->installNativeEventFilter(grabLost_.get());
+        if (cover_.focusInput)
+            WatchFocus(winId(), [post](bool grabbed) {
+                post([grabbed](FullScreenWindow& window) {
+                    if (grabbed) return window.OnGrabbedByOther();
+                    window.OnStackChange(StackChange::OursUnfocused);
+                });
+            });
     }
 }
 
 FullScreenWindow::~FullScreenWindow() {
     const std::lock_guard<std::mutex> hold(stackLink_->lock);
     stackLink_->window = nullptr;
-    if (grabLost_) QCoreApplication::instance()->removeNativeEventFilter(grabLost_.get());
 }
 
 void FullScreenWindow::OnCreate(SettingsStore& store, ErrorSink& errors) {
@@ -242,30 +213,26 @@ void FullScreenWindow::OnStackChange(StackChange change) {
     CoverStackChanged(*this, cover_, covering_, change, NowMs());
 }
 
-// A grab needs a window on the screen.
+void FullScreenWindow::OnGrabbedByOther() {
+    if (CoverGrabbedByOther(cover_, covering_)) RunEndingSteps(*this, record_);
+}
+
+// The focus needs a window on the screen.
 void FullScreenWindow::exposeEvent(QExposeEvent* event) {
     PictureWindow::exposeEvent(event);
-    if (isExposed() && !covering_.grabPending) CoverGrab(*this, cover_, covering_);
+    if (isExposed()) CoverShown(*this, cover_, covering_);
 }
 
-bool FullScreenWindow::GrabKeyboard() {
-    return setKeyboardGrabEnabled(true);
-}
-
-bool FullScreenWindow::GrabPointer() {
-    return setMouseGrabEnabled(true);
+void FullScreenWindow::TakeFocus() {
+    FocusWindow(winId());
 }
 
 void FullScreenWindow::Raise() {
     RaiseWindow(winId());
 }
 
-void FullScreenWindow::GrabAgainIn(int ms) {
-    QTimer::singleShot(ms, this, [this] { CoverGrab(*this, cover_, covering_); });
-}
-
 void FullScreenWindow::RaiseIn(int ms) {
-    QTimer::singleShot(ms, this, [this] { CoverRaiseDue(*this, covering_, NowMs()); });
+    QTimer::singleShot(ms, this, [this] { CoverRaiseDue(*this, cover_, covering_, NowMs()); });
 }
 
 }  // namespace zarvella::linux_shell

@@ -4,7 +4,6 @@
 // fullscreen_outputs.h's.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -75,7 +74,8 @@ class PictureWindow : public GlWindow, protected FullScreenHost {
 
 // The saver: full screen over every monitor, with the stored settings,
 // covering the desktop as `cover` says: unmanaged, kept on top of whatever
-// opens, restarts or starts later, with the keyboard and the pointer.
+// opens, restarts or starts later, with the keyboard's focus; it ends when
+// another client grabs the input (a screen locker).
 class FullScreenWindow : public PictureWindow, private CoverHost {
     Q_OBJECT
   public:
@@ -88,18 +88,16 @@ class FullScreenWindow : public PictureWindow, private CoverHost {
   private:
     void OnCreate(SettingsStore& store, ErrorSink& errors);
     void OnStackChange(StackChange change);
+    void OnGrabbedByOther();
 
     // CoverHost
-    bool GrabKeyboard() override;
-    bool GrabPointer() override;
+    void TakeFocus() override;
     void Raise() override;
-    void GrabAgainIn(int ms) override;
     void RaiseIn(int ms) override;
 
     CoverPlan cover_;
     CoverRecord covering_;
-    std::unique_ptr<QAbstractNativeEventFilter> grabLost_;
-    // What the X watching thread reports the stacking through: cleared when
+    // What the X watching thread reports the stacking and the focus through: cleared when
     // this goes, so a late report finds nobody to tell.
     struct StackLink {
         std::mutex lock;

@@ -1,5 +1,8 @@
 // Start-up on Linux: the core's launch plan (a Windows-style mode, or
 // XScreenSaver's kind of command line) picks the one thing the process does.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <cerrno>
 #include <cstdio>
@@ -111,9 +114,24 @@ int RunSettings(const std::string& glProblem) {
     return QApplication::exec();
 }
 
+// Descriptor 0, 1 or 2 left closed (`zarvella /s >&- 2>&-`, a daemon's
+// command) would be the next file opened, the X connection among them, and a
+// diagnostic for stderr would go into the X socket: /dev/null takes them first.
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened > fd) {  // only when a lower one could not be opened either
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    OpenClosedStandardDescriptors();
     MaskFloatingPointExceptions();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const LaunchPlan plan =

@@ -109,10 +109,15 @@ Watches& TheWatches() {
     return watches;
 }
 
-// The window a structure or visibility event is reported for (the one whose
-// selection brought it); 0 for any other event.
+// The window a structure, visibility, focus or crossing event is reported
+// for (the one whose selection brought it); 0 for any other event.
 xcb_window_t ReportedFor(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
+        case XCB_ENTER_NOTIFY:
+        case XCB_LEAVE_NOTIFY:
+            return reinterpret_cast<const xcb_leave_notify_event_t&>(event).event;
+        case XCB_FOCUS_IN:
+        case XCB_FOCUS_OUT:
         case XCB_VISIBILITY_NOTIFY:
         case XCB_CREATE_NOTIFY:
         case XCB_DESTROY_NOTIFY:
@@ -261,6 +266,35 @@ void WatchStacking(unsigned long ownId, std::function<void(StackChange change)> 
         }
         return true;
     });
+}
+
+void WatchFocus(unsigned long ownId, std::function<void(bool grabbed)> lost) {
+    const xcb_window_t own = static_cast<xcb_window_t>(ownId);
+    WatchXEvents(
+        own, XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_LEAVE_WINDOW,
+        [lost = std::move(lost)](const xcb_generic_event_t& event) {
+            const auto kind = event.response_type & 0x7f;
+            if (kind == XCB_FOCUS_OUT) {
+                const auto& f = reinterpret_cast<const xcb_focus_out_event_t&>(event);
+                if (f.mode == XCB_NOTIFY_MODE_GRAB) lost(true);
+                if (f.mode == XCB_NOTIFY_MODE_NORMAL && f.detail != XCB_NOTIFY_DETAIL_INFERIOR)
+                    lost(false);
+            } else if (kind == XCB_LEAVE_NOTIFY) {
+                const auto& l = reinterpret_cast<const xcb_leave_notify_event_t&>(event);
+                if (l.mode == XCB_NOTIFY_MODE_GRAB) lost(true);
+            }
+            return true;
+        });
+}
+
+void FocusWindow(unsigned long id) {
+    xcb_connection_t* connection = Own().connection;
+    if (!connection) return;
+    // The current time: a stamp of ours could be older than the window
+    // manager's last focus change, and the server would ignore the request.
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(id),
+                        XCB_CURRENT_TIME);
+    xcb_flush(connection);
 }
 
 namespace {

@@ -58,6 +58,15 @@ void EndWithWindows(unsigned long id, unsigned long own,
 // and ours being covered. `changed` runs on the watching thread.
 void WatchStacking(unsigned long own, std::function<void(StackChange change)> changed);
 
+// Tells when the keyboard's focus leaves our top-level window `own` for
+// another window (grabbed false), and when another client grabs the keyboard
+// or the pointer away from it (grabbed true: the focus or the pointer leaves
+// it with the mode "grab"). `lost` runs on the watching thread.
+void WatchFocus(unsigned long own, std::function<void(bool grabbed)> lost);
+
+// Gives the window the keyboard's focus at once, on the program's connection.
+void FocusWindow(unsigned long id);
+
 // Puts the window on top of (below) its siblings at once, on the program's
 // connection (Qt's would keep the request until its loop next wakes).
 void RaiseWindow(unsigned long id);

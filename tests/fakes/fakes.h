@@ -281,16 +281,12 @@ class MemoryListFiles : public ListFileSystem {
 
 namespace zarvella::fakes {
 
-// Grabs succeed as told; every call logged ("keyboard", "pointer", "raise",
-// "grab in N", "raise in N").
+// Every call logged ("focus", "raise", "raise in N").
 class FakeCoverHost : public CoverHost {
   public:
-    bool keyboardFree = true, pointerFree = true;
     std::vector<std::string> log;
-    bool GrabKeyboard() override { return log.push_back("keyboard"), keyboardFree; }
-    bool GrabPointer() override { return log.push_back("pointer"), pointerFree; }
+    void TakeFocus() override { log.push_back("focus"); }
     void Raise() override { log.push_back("raise"); }
-    void GrabAgainIn(int ms) override { log.push_back("grab in " + std::to_string(ms)); }
     void RaiseIn(int ms) override { log.push_back("raise in " + std::to_string(ms)); }
 };
 

@@ -673,6 +673,7 @@ case_unseen_host() {
 source "$(dirname "$0")/monitors_case.sh"
 source "$(dirname "$0")/wm_case.sh"
 source "$(dirname "$0")/idle_case.sh"
+source "$(dirname "$0")/lock_case.sh"
 
 # ---- run -------------------------------------------------------------------------
 
@@ -730,6 +731,7 @@ run_case "/s then openbox started: still covered, unmanaged, on top of what open
 run_case "--idle on X11 (two monitors): input keeps it away, idle starts /s on both, a key ends it, it comes back, one --idle a session, SIGTERM ends both" case_idle_x11
 run_case "--idle on X11: an inhibitor on the bus holds the saver off until UnInhibit, or until its caller leaves" case_idle_inhibitor
 run_case "--idle refuses without a display and beside XScreenSaver; --enable-idle and --disable-idle" case_idle_refusals_and_autostart
+run_case "i3lock, and xsecurelock after the server's saver turns on, over /s: the saver ends, the lock holds; /s with 0, 1, 2 closed maps" case_lockers
 fi
 
 summary
