@@ -15,6 +15,7 @@
 #include "behaviour/visibility.h"
 #include "platform/linux/follow_screens.h"
 #include "platform/linux/password_system.h"
+#include "platform/linux/shell_overview.h"
 #include "startup/mode.h"
 
 namespace zarvella::linux_shell {
@@ -61,6 +62,7 @@ void OutputWindow::closeEvent(QCloseEvent* event) {
 FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
     timer_.setInterval(kFullScreenTimerMs);
     connect(&timer_, &QTimer::timeout, this, &FullScreenOutputs::OnTimer);
+    CloseShellOverview();
     StartFullScreen(*this, record_, store, errors);
     FollowScreens(*this, [this] { OnScreensChange(); });
 }

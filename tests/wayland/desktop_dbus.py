@@ -1,13 +1,15 @@
 #!/usr/bin/python3
-"""desktop_dbus.py mutter-shot MONITOR | mutter-keyboard FIFO | kwin-shot OUTPUT:
+"""desktop_dbus.py mutter-shot MONITOR | mutter-keyboard FIFO | kwin-shot OUTPUT | display-manager:
 through the compositor's D-Bus API, a picture of one monitor on stdout
 (mutter: ScreenCast, a PNG of one PipeWire buffer; KWin: ScreenShot2, a PPM
 in device pixels), or a keyboard that taps each Linux key code read from
-FIFO (mutter: RemoteDesktop, one session)."""
+FIFO (mutter: RemoteDesktop, one session); or, on the system bus, a display
+manager that answers gnome-shell's one question (its version), so that the
+shell builds its lock screen."""
 import os, subprocess, sys
 from gi.repository import Gio, GLib
 
-bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+bus = Gio.bus_get_sync(Gio.BusType.SYSTEM if sys.argv[1] == "display-manager" else Gio.BusType.SESSION)
 
 
 def call(path, iface, method, sig=None, *args):
@@ -15,7 +17,16 @@ def call(path, iface, method, sig=None, *args):
                          method, GLib.Variant(sig, args) if sig else None, None, 0, 5000, None).unpack()
 
 
-if sys.argv[1] == "kwin-shot":
+if sys.argv[1] == "display-manager":
+    manager = Gio.DBusNodeInfo.new_for_xml("""<node><interface name="org.gnome.DisplayManager.Manager">
+      <property name="Version" type="s" access="read"/></interface></node>""")
+    bus.register_object("/org/gnome/DisplayManager/Manager", manager.interfaces[0], None,
+                        lambda *_: GLib.Variant("s", "43.0"), None)
+    bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                  GLib.Variant("(su)", ("org.gnome.DisplayManager", 0)), None, 0, 5000, None)
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+elif sys.argv[1] == "kwin-shot":
     read, write = os.pipe()
     fds = Gio.UnixFDList.new()
     fds.append(write)

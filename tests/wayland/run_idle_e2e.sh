@@ -22,7 +22,7 @@ all_drawn() {
   for o in "${desktop_outputs[@]}"; do full_screen "$o" "$work/idle-$o.ppm" || return 1; done
 }
 
-# case_idle_desktop LIB: under the compositor of LIB (mutter_lib.sh, kwin_lib.sh)
+# case_idle_desktop LIB: under the compositor of LIB (gnome_lib.sh, kwin_lib.sh)
 case_idle_desktop() {
   source "$here/$1"
   start_desktop || { check "the compositor starts" false; return; }
@@ -31,7 +31,7 @@ case_idle_desktop() {
 }
 
 run_case "mutter (org.gnome.Mutter.IdleMonitor): keys keep it away, idle brings it on both monitors, a key ends it, it comes back, SIGTERM ends both" \
-  case_idle_desktop mutter_lib.sh
+  case_idle_desktop gnome_lib.sh
 run_case "KWin (ext_idle_notifier_v1): keys keep it away, idle brings it on both outputs, a key ends it, it comes back, SIGTERM ends both" \
   case_idle_desktop kwin_lib.sh
 summary

@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
     QWidget window;
     window.setWindowFlag(Qt::FramelessWindowHint);
     window.setStyleSheet(QString("background: %1").arg(argc > 1 ? argv[1] : "#c03cd8"));
-    window.showMaximized();
+    window.showFullScreen();  // over the panels too
     return app.exec();
 }
