@@ -100,22 +100,17 @@ std::string IdleLockPath(const char* runtimeDir, unsigned userId, const std::str
     return "/tmp/zarvella-idle-" + std::to_string(userId) + "." + name + ".lock";
 }
 
-void IdleMachine::Note(IdleEvent event) {
-    switch (event) {
-        case IdleEvent::SessionIdle:
-            idle_ = true;
-            break;
-        case IdleEvent::SessionActive:
-            idle_ = false;
-            needActivity_ = false;
-            break;
-        case IdleEvent::SaverEnded:
-            saverRunning_ = false;
-            needActivity_ = idle_;
-            break;
-        case IdleEvent::InhibitionChanged:
-            break;
-    }
+bool IdleChoiceNeedsMutter(IdleFacts facts) {
+    facts.mutterIdleMonitor = true;
+    return ChooseIdleSource(facts).source == IdleSource::MutterIdleMonitor;
+}
+
+std::optional<IdleEvent> MutterWatches::Fired(uint32_t id) {
+    if (id == 0) return std::nullopt;
+    if (id == idleWatch_) return IdleEvent::SessionIdle;
+    if (id != activeWatch_) return std::nullopt;
+    activeWatch_ = 0;
+    return IdleEvent::SessionActive;
 }
 
 IdlePoll PollX11Idle(uint64_t serverIdleMs, uint64_t sinceSimulatedMs, int timeoutSeconds,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,36 +62,28 @@ IdleSourceChoice ChooseIdleSource(const IdleFacts& facts);
 std::string IdleLockPath(const char* runtimeDir, unsigned userId, const std::string& display);
 inline constexpr const char* kIdleAlreadyRuns = "zarvella: --idle already runs in this session";
 
-// When the saver starts. The shell reports what happens; Step says whether to
-// start the saver now. `inhibited` is asked at each decision (the inhibitor
-// book on X11, the session manager on GNOME). After a saver ended while the
-// session still counts as idle, the next start waits for activity first, so
-// a saver that ends by itself is not started again at once.
+// What the session's idle source reports (SaverEnded: the saver's process
+// ended); startup/idle_supervisor.h decides on them.
 enum class IdleEvent { SessionIdle, SessionActive, SaverEnded, InhibitionChanged };
-class IdleMachine {
+
+// Whether GNOME's idle monitor on the session bus may be the answer to
+// ChooseIdleSource: the shell asks the bus only then.
+bool IdleChoiceNeedsMutter(IdleFacts facts);
+
+// GNOME's idle monitor: an idle watch that fires at each idle period, and a
+// one-shot user-active watch, added anew after each idle.
+class MutterWatches {
   public:
-    // True: start the saver now. `inhibited` is asked only when the answer
-    // decides (it may be a call over the bus).
-    template <typename AskInhibited>
-    bool Step(IdleEvent event, AskInhibited&& inhibited) {
-        Note(event);
-        heldOff_ = Ready() && inhibited();
-        if (!Ready() || heldOff_) return false;
-        saverRunning_ = true;
-        return true;
-    }
-    bool SaverRunning() const { return saverRunning_; }
-    // Idle, no saver, and an inhibitor held it off at the last step: a shell
-    // that cannot hear an inhibitor end asks again (once a second).
-    bool WaitsOnInhibitor() const { return Ready() && heldOff_; }
+    void IdleWatchAdded(uint32_t id) { idleWatch_ = id; }
+    void ActiveWatchAdded(uint32_t id) { activeWatch_ = id; }
+    // What a fired watch means (none: not ours). After SessionIdle the shell
+    // adds a user-active watch; a failed add ends --idle, or no activity
+    // would ever come again.
+    std::optional<IdleEvent> Fired(uint32_t id);
 
   private:
-    void Note(IdleEvent event);
-    bool Ready() const { return idle_ && !saverRunning_ && !needActivity_; }
-    bool idle_ = false;
-    bool saverRunning_ = false;
-    bool needActivity_ = false;
-    bool heldOff_ = false;
+    uint32_t idleWatch_ = 0;
+    uint32_t activeWatch_ = 0;
 };
 
 // MIT-SCREEN-SAVER tells idle time, not transitions: the shell asks it and

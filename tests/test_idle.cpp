@@ -1,12 +1,15 @@
 // --idle's rules: the time's spelling, the command lines, which source a
-// session has, when the saver starts, the inhibitors held, the autostart entry.
+// session has, when the saver starts and ends, the inhibitors held, the
+// autostart entry.
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <utility>
 
 #include "startup/idle.h"
+#include "startup/idle_supervisor.h"
 #include "startup/launch.h"
+#include "tests/fakes/fake_idle_host.h"
 
 using namespace zarvella;
 
@@ -101,38 +104,129 @@ TEST(Idle, EachSessionHasItsSourceOrOneLineSaysWhyNot) {
     EXPECT_EQ(IdleLockPath("run", 7, ":0"), "/tmp/zarvella-idle-7._0.lock");
 }
 
-// Each row: events (I idle, A active, E saver ended, C inhibition changed),
-// whether an inhibitor holds, and the log of asks (?) and starts (S).
-TEST(Idle, TheSaverStartsWhenIdleUninhibitedAndNotJustEnded) {
+// Each row: what happens, as letters, and the host's log (fake_idle_host.h).
+// The source: I idle, A active, C inhibition changed; E the saver ended, t
+// the call back. The host's answers: h inhibited, r released, n answered
+// later, then Y or N; o it reports no inhibitor's end; g another client holds
+// the keyboard, f free again; x the saver cannot start. Locks: L U logind
+// locked / unlocked, M m GNOME's screen saver. Q SIGTERM, X the source lost.
+TEST(Idle, TheSupervisorStartsAndEndsTheSaver) {
     const struct {
         const char* events;
-        const char* inhibited;  // the answer per event: 1 held, 0 not
         const char* log;
     } rows[] = {
-        {"IAI", "000", "?S"},        // running: idle again starts nothing
-        {"IAEAI", "00000", "?S?S"},  // ended by a key, back after the next idle period
-        {"IEI", "000", "?S"},        // ended while still idle: waits for activity
-        {"IEAI", "0000", "?S?S"},   {"ICC", "110", "???S"},  // held off, then released while idle
-        {"IAC", "100", "?"},  // released after activity: nothing to start
-        {"AAE", "000", ""},   // never idle: never asked
+        {"IAEI", "? S T @2000 @- ? S"},          // a key ends it (asked to, with a grace)
+        {"IEI", "? S"},                          // ended at once, still idle: waits for input
+        {"IEAI", "? S ? S"},                     //   and comes back after the next idle period
+        {"IAtE", "? S T @2000 K @1000 @-"},      // hangs: killed after the grace
+        {"IhC", "? S"},                          // inhibited while running: it stays
+        {"hICrC", "? ? ? S"},                    // held off, then released while idle
+        {"hIArC", "?"},                          // released after activity: nothing to start
+        {"ohItrt", "? @1000 ? @1000 ? S"},       // no end reported: asked again each second
+        {"gItft", "k @1000 k @1000 ? S"},        // a keyboard grab elsewhere holds it off too
+        {"nIY", "? @2000 @-"},                   // answered later: held
+        {"nIt", "? @2000 S"},                    // no answer in time: nothing inhibits
+        {"nIAN", "? @2000 @-"},                  // an answer after activity is old news
+        {"xIIAI", "? S ? S"},                    // a failed start counts as an ended saver
+        {"LI", ""},                              // locked: no saver
+        {"LIU", ""},                             // unlocked while idle: input first
+        {"LIUAI", "? S"},                        //
+        {"ILE", "? S T @2000 @-"},               // the lock comes: the saver ends
+        {"LMUAI", ""},                           // locked while any source says so
+        {"LMUmAI", "? S"},                       //
+        {"IQE", "? S T @2000 @- exit:0"},        // SIGTERM: the saver first
+        {"IQtt", "? S T @2000 K @1000 exit:0"},  //   even a hung one
+        {"Q", "exit:0"},                         //
+        {"XX", "say:gone exit:1"},               // the source lost: one line
     };
     for (const auto& row : rows) {
-        IdleMachine machine;
-        std::string log;
-        for (size_t i = 0; row.events[i]; ++i) {
-            const char e = row.events[i];
-            const IdleEvent event = e == 'I'   ? IdleEvent::SessionIdle
-                                    : e == 'A' ? IdleEvent::SessionActive
-                                    : e == 'E' ? IdleEvent::SaverEnded
-                                               : IdleEvent::InhibitionChanged;
-            if (machine.Step(event, [&] { return log += '?', row.inhibited[i] == '1'; }))
-                log += 'S';
+        fakes::FakeIdleHost host;
+        IdleSupervisor supervisor(host);
+        for (const char* e = row.events; *e; ++e) {
+            const auto event = [&](IdleEvent event) { supervisor.OnEvent(event); };
+            const auto lock = [&](LockSource source, bool locked) {
+                supervisor.LockChanged(source, locked);
+            };
+            switch (*e) {
+                case 'I':
+                    event(IdleEvent::SessionIdle);
+                    break;
+                case 'A':
+                    event(IdleEvent::SessionActive);
+                    break;
+                case 'C':
+                    event(IdleEvent::InhibitionChanged);
+                    break;
+                case 'E':
+                    event(IdleEvent::SaverEnded);
+                    break;
+                case 't':
+                    supervisor.Tick();
+                    break;
+                case 'h':
+                    host.inhibited = true;
+                    break;
+                case 'r':
+                    host.inhibited = false;
+                    break;
+                case 'n':
+                    host.inhibited.reset();
+                    break;
+                case 'Y':
+                    supervisor.InhibitedAnswer(true);
+                    break;
+                case 'N':
+                    supervisor.InhibitedAnswer(false);
+                    break;
+                case 'o':
+                    host.reportsInhibitorEnd = false;
+                    break;
+                case 'g':
+                    host.keyboardHeld = true;
+                    break;
+                case 'f':
+                    host.keyboardHeld = false;
+                    break;
+                case 'x':
+                    host.startFails = true;
+                    break;
+                case 'L':
+                    lock(LockSource::Logind, true);
+                    break;
+                case 'U':
+                    lock(LockSource::Logind, false);
+                    break;
+                case 'M':
+                    lock(LockSource::GnomeScreenSaver, true);
+                    break;
+                case 'm':
+                    lock(LockSource::GnomeScreenSaver, false);
+                    break;
+                case 'Q':
+                    supervisor.Quit(0);
+                    break;
+                case 'X':
+                    supervisor.SourceLost("gone");
+                    break;
+            }
         }
-        EXPECT_EQ(log, row.log) << row.events;
+        EXPECT_EQ(host.log, row.log) << row.events;
     }
-    IdleMachine held;  // a shell that hears no inhibitor's end asks again
-    held.Step(IdleEvent::SessionIdle, [] { return true; });
-    EXPECT_TRUE(held.WaitsOnInhibitor());
+    // Input while idle is seen within a second; the saver is gone within 4 s of it.
+    EXPECT_LT(PollX11Idle(60000, UINT64_MAX, 10, true).nextMs + kSaverGraceMs, 4000);
+}
+
+// GNOME's idle watch fires each idle period; its user-active watch, once.
+TEST(Idle, GnomeWatchesMeanIdleThenActiveOnce) {
+    MutterWatches watches;
+    watches.IdleWatchAdded(4);
+    watches.ActiveWatchAdded(9);
+    EXPECT_EQ(watches.Fired(4), IdleEvent::SessionIdle);
+    EXPECT_EQ(watches.Fired(9), IdleEvent::SessionActive);
+    EXPECT_EQ(watches.Fired(9), std::nullopt) << "one-shot";
+    EXPECT_EQ(watches.Fired(0), std::nullopt);
+    EXPECT_TRUE(IdleChoiceNeedsMutter(Facts("Xs")) && IdleChoiceNeedsMutter(Facts("W")));
+    EXPECT_FALSE(IdleChoiceNeedsMutter(Facts("We")) || IdleChoiceNeedsMutter(Facts("Xd")));
 }
 
 TEST(Idle, X11IsAskedWhenIdlenessMayBeginAndEachSecondOnceIdle) {

@@ -7,9 +7,11 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "startup/idle.h"
+#include "startup/idle_supervisor.h"
 
 namespace zarvella::linux_shell {
 
@@ -17,22 +19,15 @@ int RunIdle(int seconds, int argc, char** argv);
 int EnableIdle(int seconds);
 int DisableIdle();
 
-// What a source tells the running --idle.
-class IdleListener {
-  public:
-    virtual ~IdleListener() = default;
-    virtual void OnIdleEvent(IdleEvent event) = 0;  // SessionIdle, SessionActive, InhibitionChanged
-    virtual void OnSourceLost(const std::string& line) = 0;  // one line; --idle ends
-};
-
-// A source at work: it reports to its listener until destroyed.
+// A source at work: it reports to the supervisor until destroyed, and
+// answers what the supervisor asks its host about inhibitors and grabs.
 class IdleWatch : public QObject {
   public:
-    // Whether an inhibitor holds the saver off now.
-    virtual bool Inhibited() { return false; }
-    // Whether the source reports an inhibitor's end (InhibitionChanged) itself;
-    // otherwise it is asked again each second while it holds the saver off.
-    virtual bool ReportsInhibitorEnd() const { return false; }
+    // Whether an inhibitor holds the saver off now; none: the answer goes to
+    // IdleSupervisor::InhibitedAnswer later.
+    virtual std::optional<bool> AskInhibited() { return false; }
+    // Whether the source reports an inhibitor's end (InhibitionChanged) itself.
+    virtual bool ReportsInhibitorEnd() const { return true; }
 };
 
 // X11: the display's facts, then MIT-SCREEN-SAVER's idle time; on the
@@ -42,9 +37,9 @@ class X11Idle {
     X11Idle();
     ~X11Idle();
     void AddFacts(IdleFacts& facts);
-    // saverActive: GetActive's answer.
-    std::unique_ptr<IdleWatch> Watch(int seconds, IdleListener& listener,
-                                     std::function<bool()> saverActive);
+    std::unique_ptr<IdleWatch> Watch(int seconds, IdleSupervisor& supervisor);
+    // Another client holds the keyboard (tried with a grab, released at once).
+    bool KeyboardHeldElsewhere();
 
   private:
     struct Display_;
@@ -57,7 +52,7 @@ class WaylandIdle {
     WaylandIdle();
     ~WaylandIdle();
     void AddFacts(IdleFacts& facts);
-    std::unique_ptr<IdleWatch> Watch(IdleSource source, int seconds, IdleListener& listener);
+    std::unique_ptr<IdleWatch> Watch(IdleSource source, int seconds, IdleSupervisor& supervisor);
 
     struct Connection;  // idle_wayland.cpp's
 
@@ -65,9 +60,13 @@ class WaylandIdle {
     std::unique_ptr<Connection> wl_;
 };
 
+// The session's lock, from every desktop that tells it, reported to the
+// supervisor until destroyed.
+std::unique_ptr<QObject> WatchSessionLocks(IdleSupervisor& supervisor);
+
 // GNOME: org.gnome.Mutter.IdleMonitor, and org.gnome.SessionManager's idle
 // inhibitors.
 bool MutterIdleMonitorRuns();
-std::unique_ptr<IdleWatch> WatchMutter(int seconds, IdleListener& listener);
+std::unique_ptr<IdleWatch> WatchMutter(int seconds, IdleSupervisor& supervisor);
 
 }  // namespace zarvella::linux_shell

@@ -1,10 +1,12 @@
 // --idle on GNOME: mutter's idle monitor on the session bus (an idle watch,
-// then a one-shot user-active watch after each idle), and gnome-session's
-// idle inhibitors, asked before each start.
+// then a one-shot user-active watch after each idle: startup/idle.h's
+// MutterWatches), and gnome-session's idle inhibitors, asked before each
+// start. Every call is asynchronous, with a deadline.
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 
 #include "platform/linux/idle.h"
@@ -26,8 +28,8 @@ class MutterWatch : public IdleWatch {
     Q_OBJECT
 
   public:
-    MutterWatch(int seconds, IdleListener& listener)
-        : listener_(listener),
+    MutterWatch(int seconds, IdleSupervisor& supervisor)
+        : supervisor_(supervisor),
           gone_(kMutter, QDBusConnection::sessionBus(),
                 QDBusServiceWatcher::WatchForUnregistration) {
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -38,48 +40,61 @@ class MutterWatch : public IdleWatch {
                     "Disconnected", this, SLOT(Lost()));
         QDBusMessage add = MonitorCall("AddIdleWatch");
         add << qulonglong(seconds) * 1000;
-        const QDBusReply<uint> idle = bus.call(add);
-        if (!idle.isValid())
-            QMetaObject::invokeMethod(
-                this,
-                [this, why = idle.error().message().toStdString()] {
-                    listener_.OnSourceLost("zarvella: GNOME's idle monitor refused a watch: " +
-                                           why);
-                },
-                Qt::QueuedConnection);
-        idleWatch_ = idle.value();
+        AddWatch(add, [this](uint id) { watches_.IdleWatchAdded(id); });
     }
 
-    bool Inhibited() override {
+    std::optional<bool> AskInhibited() override {
         QDBusMessage ask =
             QDBusMessage::createMethodCall("org.gnome.SessionManager", "/org/gnome/SessionManager",
                                            "org.gnome.SessionManager", "IsInhibited");
         ask << kInhibitIdle;
-        // No session manager (or no answer in time): nothing inhibits.
-        const QDBusReply<bool> reply = QDBusConnection::sessionBus().call(ask, QDBus::Block, 2000);
-        return reply.isValid() && reply.value();
+        // Asked without waiting: a hung session manager must not stall --idle
+        // (the supervisor takes no answer in time as none). No session
+        // manager: nothing inhibits.
+        Call(ask, [this](const QDBusPendingCall& call) {
+            const QDBusPendingReply<bool> reply = call;
+            supervisor_.InhibitedAnswer(!reply.isError() && reply.value());
+        });
+        return std::nullopt;
     }
 
   private slots:
-    void Lost() { listener_.OnSourceLost("zarvella: GNOME's idle monitor left the session"); }
+    void Lost() { supervisor_.SourceLost("zarvella: GNOME's idle monitor left the session"); }
     void Fired(uint id) {
-        if (id == idleWatch_) {
-            // One-shot: asked for anew after each idle period.
-            const QDBusReply<uint> active =
-                QDBusConnection::sessionBus().call(MonitorCall("AddUserActiveWatch"));
-            activeWatch_ = active.isValid() ? active.value() : 0;
-            listener_.OnIdleEvent(IdleEvent::SessionIdle);
-        } else if (id == activeWatch_ && id != 0) {
-            activeWatch_ = 0;
-            listener_.OnIdleEvent(IdleEvent::SessionActive);
-        }
+        const std::optional<IdleEvent> event = watches_.Fired(id);
+        if (!event) return;
+        if (*event == IdleEvent::SessionIdle)
+            AddWatch(MonitorCall("AddUserActiveWatch"),
+                     [this](uint active) { watches_.ActiveWatchAdded(active); });
+        supervisor_.OnEvent(*event);
     }
 
   private:
-    IdleListener& listener_;
+    template <typename Then>
+    void Call(const QDBusMessage& message, Then then) {
+        auto* pending = new QDBusPendingCallWatcher(
+            QDBusConnection::sessionBus().asyncCall(message, kIdleAnswerMs), this);
+        connect(pending, &QDBusPendingCallWatcher::finished, this, [pending, then] {
+            then(*pending);
+            pending->deleteLater();
+        });
+    }
+    // A watch refused (or unanswered) would leave --idle deaf: it ends.
+    template <typename Then>
+    void AddWatch(const QDBusMessage& message, Then then) {
+        Call(message, [this, then](const QDBusPendingCall& call) {
+            const QDBusPendingReply<uint> reply = call;
+            if (reply.isError())
+                supervisor_.SourceLost("zarvella: GNOME's idle monitor refused a watch: " +
+                                       reply.error().message().toStdString());
+            else
+                then(reply.value());
+        });
+    }
+
+    IdleSupervisor& supervisor_;
     QDBusServiceWatcher gone_;
-    uint idleWatch_ = 0;
-    uint activeWatch_ = 0;
+    MutterWatches watches_;
 };
 
 }  // namespace
@@ -89,8 +104,8 @@ bool MutterIdleMonitorRuns() {
     return bus.isConnected() && bus.interface()->isServiceRegistered(kMutter).value();
 }
 
-std::unique_ptr<IdleWatch> WatchMutter(int seconds, IdleListener& listener) {
-    return std::make_unique<MutterWatch>(seconds, listener);
+std::unique_ptr<IdleWatch> WatchMutter(int seconds, IdleSupervisor& supervisor) {
+    return std::make_unique<MutterWatch>(seconds, supervisor);
 }
 
 }  // namespace zarvella::linux_shell

@@ -1,5 +1,6 @@
-// --idle's process: the source's events through the core's IdleMachine, the
-// saver as a child, the signals that end both; and the autostart entry.
+// --idle's process: the host of the core's IdleSupervisor (the saver as a
+// child, one timer), the source's events fed to it, the signals that end
+// both; and the autostart entry.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
@@ -33,7 +34,8 @@ void OnSignal(int signal) {
     [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
 }
 
-class IdleRunner : public IdleListener {
+// The supervisor's host: the saver as a child process, one timer, stderr.
+class IdleRunner : public IdleHost {
   public:
     IdleRunner() {
         saver_.setProgram(QCoreApplication::applicationFilePath());
@@ -41,55 +43,47 @@ class IdleRunner : public IdleListener {
         saver_.setProcessChannelMode(QProcess::ForwardedChannels);
         // The saver goes with us, even when we are killed.
         saver_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        QObject::connect(&saver_, &QProcess::finished, [this] { Step(IdleEvent::SaverEnded); });
-        QObject::connect(&saver_, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
-            if (error != QProcess::FailedToStart) return;
-            std::fprintf(stderr, "zarvella: cannot start the saver: %s\n",
-                         qPrintable(saver_.errorString()));
-            Step(IdleEvent::SaverEnded);
-        });
-        recheck_.setInterval(1000);
-        QObject::connect(&recheck_, &QTimer::timeout,
-                         [this] { Step(IdleEvent::InhibitionChanged); });
+        QObject::connect(&saver_, &QProcess::finished,
+                         [this] { supervisor.OnEvent(IdleEvent::SaverEnded); });
+        callBack_.setSingleShot(true);
+        QObject::connect(&callBack_, &QTimer::timeout, [this] { supervisor.Tick(); });
     }
-    ~IdleRunner() override { StopSaver(); }
+    ~IdleRunner() override {
+        if (saver_.state() == QProcess::NotRunning) return;
+        saver_.kill();
+        saver_.waitForFinished(kSaverKilledMs);
+    }
 
-    void SetWatch(std::unique_ptr<IdleWatch> watch) { watch_ = std::move(watch); }
-    bool SaverActive() const { return machine_.SaverRunning(); }
+    IdleSupervisor supervisor{*this};
+    std::unique_ptr<IdleWatch> watch;
+    X11Idle* x11 = nullptr;
 
-    void OnIdleEvent(IdleEvent event) override { Step(event); }
-    void OnSourceLost(const std::string& line) override {
-        if (stopping_) return;  // told twice (the monitor, then the bus)
-        std::fprintf(stderr, "%s\n", line.c_str());
-        Quit(1);
+    std::optional<bool> AskInhibited() override {
+        return watch ? watch->AskInhibited() : std::optional<bool>(false);
     }
-    void Quit(int code) {
-        stopping_ = true;
-        StopSaver();
-        QCoreApplication::exit(code);
+    bool ReportsInhibitorEnd() const override { return !watch || watch->ReportsInhibitorEnd(); }
+    bool KeyboardHeldElsewhere() override { return x11 && x11->KeyboardHeldElsewhere(); }
+    bool StartSaver() override {
+        saver_.start();
+        if (saver_.waitForStarted()) return true;
+        std::fprintf(stderr, "zarvella: cannot start the saver: %s\n",
+                     qPrintable(saver_.errorString()));
+        return false;
     }
+    void TerminateSaver() override { saver_.terminate(); }
+    void KillSaver() override { saver_.kill(); }
+    void CallBackIn(int ms) override {
+        if (ms < 0)
+            callBack_.stop();
+        else
+            callBack_.start(ms);
+    }
+    void Say(const std::string& line) override { std::fprintf(stderr, "%s\n", line.c_str()); }
+    void Exit(int code) override { QCoreApplication::exit(code); }
 
   private:
-    void Step(IdleEvent event) {
-        if (stopping_) return;
-        if (machine_.Step(event, [this] { return watch_ && watch_->Inhibited(); })) saver_.start();
-        if (machine_.WaitsOnInhibitor() && !watch_->ReportsInhibitorEnd())
-            recheck_.start();
-        else
-            recheck_.stop();
-    }
-    void StopSaver() {
-        if (saver_.state() == QProcess::NotRunning) return;
-        saver_.terminate();
-        if (!saver_.waitForFinished(3000)) saver_.kill();
-        saver_.waitForFinished(1000);
-    }
-
-    IdleMachine machine_;
     QProcess saver_;
-    QTimer recheck_;
-    std::unique_ptr<IdleWatch> watch_;
-    bool stopping_ = false;
+    QTimer callBack_;
 };
 
 // The session's display as the environment names it (libwayland's default
@@ -119,11 +113,7 @@ int RunIdle(int seconds, int argc, char** argv) {
         wayland.emplace().AddFacts(facts);
     else
         x11.emplace().AddFacts(facts);
-    // The bus only where GNOME may be the answer.
-    const bool sessionThere = facts.waylandSession
-                                  ? facts.waylandOpens && !facts.extIdleNotifier && !facts.kdeIdle
-                                  : facts.xDisplayOpens && !facts.xScreenSaverDaemon;
-    if (sessionThere) facts.mutterIdleMonitor = MutterIdleMonitorRuns();
+    if (IdleChoiceNeedsMutter(facts)) facts.mutterIdleMonitor = MutterIdleMonitorRuns();
     const IdleSourceChoice choice = ChooseIdleSource(facts);
     if (choice.source == IdleSource::None) {
         std::fprintf(stderr, "%s\n", choice.error.c_str());
@@ -148,28 +138,30 @@ int RunIdle(int seconds, int argc, char** argv) {
     QObject::connect(&signalled, &QSocketNotifier::activated, [&runner] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = read(signalPipe[0], &byte, 1);
-        runner.Quit(0);
+        runner.supervisor.Quit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 
+    runner.x11 = x11 ? &*x11 : nullptr;
     switch (choice.source) {
         case IdleSource::ExtIdleNotify:
         case IdleSource::KdeIdle:
-            runner.SetWatch(wayland->Watch(choice.source, seconds, runner));
+            runner.watch = wayland->Watch(choice.source, seconds, runner.supervisor);
             break;
         case IdleSource::MutterIdleMonitor:
-            runner.SetWatch(WatchMutter(seconds, runner));
+            wayland.reset();  // its facts are in; GNOME is heard on the bus
+            runner.watch = WatchMutter(seconds, runner.supervisor);
             break;
         case IdleSource::X11ScreenSaver:
-            runner.SetWatch(
-                x11->Watch(seconds, runner, [&runner] { return runner.SaverActive(); }));
+            runner.watch = x11->Watch(seconds, runner.supervisor);
             break;
         case IdleSource::None:
             break;
     }
+    const std::unique_ptr<QObject> locks = WatchSessionLocks(runner.supervisor);
     return QCoreApplication::exec();
 }
 

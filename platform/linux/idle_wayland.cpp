@@ -37,12 +37,12 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
 void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
-// Both protocols' events, idle then resumed, reach the listener alike.
+// Both protocols' events, idle then resumed, reach the supervisor alike.
 void OnIdle(void* data, void*) {
-    static_cast<IdleListener*>(data)->OnIdleEvent(IdleEvent::SessionIdle);
+    static_cast<IdleSupervisor*>(data)->OnEvent(IdleEvent::SessionIdle);
 }
 void OnResumed(void* data, void*) {
-    static_cast<IdleListener*>(data)->OnIdleEvent(IdleEvent::SessionActive);
+    static_cast<IdleSupervisor*>(data)->OnEvent(IdleEvent::SessionActive);
 }
 const ext_idle_notification_v1_listener kExtListener = {
     [](void* d, ext_idle_notification_v1* n) { OnIdle(d, n); },
@@ -53,17 +53,18 @@ const org_kde_kwin_idle_timeout_listener kKdeListener = {
 
 class WaylandWatch : public IdleWatch {
   public:
-    WaylandWatch(WaylandIdle::Connection& c, IdleSource source, int seconds, IdleListener& listener)
+    WaylandWatch(WaylandIdle::Connection& c, IdleSource source, int seconds,
+                 IdleSupervisor& supervisor)
         : c_(c),
-          listener_(listener),
+          supervisor_(supervisor),
           readable_(wl_display_get_fd(c.display), QSocketNotifier::Read) {
         const uint32_t ms = uint32_t(seconds) * 1000;
         if (source == IdleSource::ExtIdleNotify) {
             ext_ = ext_idle_notifier_v1_get_idle_notification(c.notifier, ms, c.seat);
-            ext_idle_notification_v1_add_listener(ext_, &kExtListener, &listener);
+            ext_idle_notification_v1_add_listener(ext_, &kExtListener, &supervisor);
         } else {
             kde_ = org_kde_kwin_idle_get_idle_timeout(c.kdeIdle, c.seat, ms);
-            org_kde_kwin_idle_timeout_add_listener(kde_, &kKdeListener, &listener);
+            org_kde_kwin_idle_timeout_add_listener(kde_, &kKdeListener, &supervisor);
         }
         wl_display_flush(c.display);
         connect(&readable_, &QSocketNotifier::activated, this, [this] { Dispatch(); });
@@ -78,12 +79,12 @@ class WaylandWatch : public IdleWatch {
     void Dispatch() {
         if (wl_display_dispatch(c_.display) < 0 || wl_display_flush(c_.display) < 0) {
             readable_.setEnabled(false);
-            listener_.OnSourceLost("zarvella: the Wayland session ended");
+            supervisor_.SourceLost("zarvella: the Wayland session ended");
         }
     }
 
     WaylandIdle::Connection& c_;
-    IdleListener& listener_;
+    IdleSupervisor& supervisor_;
     QSocketNotifier readable_;
     ext_idle_notification_v1* ext_ = nullptr;
     org_kde_kwin_idle_timeout* kde_ = nullptr;
@@ -113,8 +114,8 @@ void WaylandIdle::AddFacts(IdleFacts& facts) {
 }
 
 std::unique_ptr<IdleWatch> WaylandIdle::Watch(IdleSource source, int seconds,
-                                              IdleListener& listener) {
-    return std::make_unique<WaylandWatch>(*wl_, source, seconds, listener);
+                                              IdleSupervisor& supervisor) {
+    return std::make_unique<WaylandWatch>(*wl_, source, seconds, supervisor);
 }
 
 }  // namespace zarvella::linux_shell

@@ -64,9 +64,8 @@ class ScreenSaverService : public QObject, protected QDBusContext {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 
   public:
-    ScreenSaverService(IdleListener& listener, std::function<bool()> active,
-                       std::function<void()> simulated)
-        : listener_(listener), active_(std::move(active)), simulated_(std::move(simulated)) {
+    ScreenSaverService(IdleSupervisor& supervisor, std::function<void()> simulated)
+        : supervisor_(supervisor), simulated_(std::move(simulated)) {
         watcher_.setConnection(QDBusConnection::sessionBus());
         watcher_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
         connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this,
@@ -98,16 +97,15 @@ class ScreenSaverService : public QObject, protected QDBusContext {
         Changed();
     }
     void SimulateUserActivity() { simulated_(); }
-    bool GetActive() { return active_(); }
+    bool GetActive() { return supervisor_.SaverShows(); }
 
   public:
     bool Inhibited() const { return book_.Inhibited(); }
 
   private:
-    void Changed() { listener_.OnIdleEvent(IdleEvent::InhibitionChanged); }
+    void Changed() { supervisor_.OnEvent(IdleEvent::InhibitionChanged); }
 
-    IdleListener& listener_;
-    std::function<bool()> active_;
+    IdleSupervisor& supervisor_;
     std::function<void()> simulated_;
     QDBusServiceWatcher watcher_;
     InhibitorBook book_;
@@ -117,10 +115,10 @@ namespace {
 
 class X11Watch : public IdleWatch {
   public:
-    X11Watch(::Display* display, int seconds, IdleListener& listener, std::function<bool()> active)
+    X11Watch(::Display* display, int seconds, IdleSupervisor& supervisor)
         : display_(display),
           seconds_(seconds),
-          listener_(listener),
+          supervisor_(supervisor),
           info_(XScreenSaverAllocInfo()) {
         simulated_.start();
         simulatedEver_ = false;
@@ -130,7 +128,7 @@ class X11Watch : public IdleWatch {
         if (!bus.isConnected()) {
             std::fprintf(stderr, "zarvella: no session bus: players cannot hold the saver off\n");
         } else if (bus.registerService(kService)) {
-            service_ = std::make_unique<ScreenSaverService>(listener, std::move(active), [this] {
+            service_ = std::make_unique<ScreenSaverService>(supervisor, [this] {
                 simulated_.restart();
                 simulatedEver_ = true;
                 Poll();
@@ -144,25 +142,24 @@ class X11Watch : public IdleWatch {
         if (service_) QDBusConnection::sessionBus().unregisterService(kService);
         XFree(info_);
     }
-    bool Inhibited() override { return service_ && service_->Inhibited(); }
-    bool ReportsInhibitorEnd() const override { return true; }
+    std::optional<bool> AskInhibited() override { return service_ && service_->Inhibited(); }
 
   private:
     void Poll() {
         if (!XScreenSaverQueryInfo(display_, DefaultRootWindow(display_), info_)) {
-            listener_.OnSourceLost("zarvella: the X display no longer tells its idle time");
+            supervisor_.SourceLost("zarvella: the X display no longer tells its idle time");
             return;
         }
         const uint64_t since = simulatedEver_ ? uint64_t(simulated_.elapsed()) : UINT64_MAX;
         const IdlePoll poll = PollX11Idle(info_->idle, since, seconds_, idle_);
         idle_ = poll.event == IdleEvent::SessionIdle;
         timer_.start(poll.nextMs);
-        if (poll.changed) listener_.OnIdleEvent(poll.event);
+        if (poll.changed) supervisor_.OnEvent(poll.event);
     }
 
     ::Display* display_;
     int seconds_;
-    IdleListener& listener_;
+    IdleSupervisor& supervisor_;
     XScreenSaverInfo* info_;
     QTimer timer_;
     QElapsedTimer simulated_;
@@ -187,9 +184,17 @@ void X11Idle::AddFacts(IdleFacts& facts) {
     facts.xScreenSaverExtension = XScreenSaverQueryExtension(x_->display, &event, &error);
 }
 
-std::unique_ptr<IdleWatch> X11Idle::Watch(int seconds, IdleListener& listener,
-                                          std::function<bool()> saverActive) {
-    return std::make_unique<X11Watch>(x_->display, seconds, listener, std::move(saverActive));
+std::unique_ptr<IdleWatch> X11Idle::Watch(int seconds, IdleSupervisor& supervisor) {
+    return std::make_unique<X11Watch>(x_->display, seconds, supervisor);
+}
+
+bool X11Idle::KeyboardHeldElsewhere() {
+    if (!x_->display) return false;
+    const int grabbed = XGrabKeyboard(x_->display, DefaultRootWindow(x_->display), False,
+                                      GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (grabbed == GrabSuccess) XUngrabKeyboard(x_->display, CurrentTime);
+    XFlush(x_->display);
+    return grabbed == AlreadyGrabbed || grabbed == GrabFrozen;
 }
 
 }  // namespace zarvella::linux_shell
