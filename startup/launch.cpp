@@ -1,5 +1,7 @@
 #include "startup/launch.h"
 
+#include <algorithm>
+
 #include "behaviour/window_handle.h"
 
 #ifndef ZARVELLA_VERSION
@@ -95,6 +97,38 @@ std::string WaylandConnectError(const char* waylandDisplay, const char* waylandS
                waylandSocket;
     return std::string("zarvella: cannot connect to the Wayland display '") +
            (waylandDisplay ? waylandDisplay : "") + "'";
+}
+
+namespace {
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return text;
+}
+}  // namespace
+
+std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available) {
+    if (value.empty()) return "";
+    bool named = false;
+    for (size_t start = 0; start <= value.size();) {
+        const size_t end = std::min(value.find(';', start), value.size());
+        // Qt skips empty parts on both splits: ":xcb" is xcb.
+        const std::string entry = value.substr(start, end - start);
+        const size_t nameStart = entry.find_first_not_of(':');
+        if (nameStart != std::string::npos) {
+            named = true;
+            const std::string name =
+                Lower(entry.substr(nameStart, entry.find(':', nameStart) - nameStart));
+            for (const std::string& plugin : available)
+                if (Lower(plugin) == name) return "";
+        }
+        start = end + 1;
+    }
+    std::string have;
+    for (const std::string& plugin : available) have += (have.empty() ? "" : ", ") + plugin;
+    return "zarvella: QT_QPA_PLATFORM is '" + value + "', " +
+           (named ? "and Qt has no such platform" : "which names no platform") + " (it has " +
+           (have.empty() ? "none" : have) + ")";
 }
 
 }  // namespace zarvella

@@ -81,4 +81,11 @@ std::string XOnlyForm(const LaunchPlan& plan);
 // takes it, else waylandDisplay.
 std::string WaylandConnectError(const char* waylandDisplay, const char* waylandSocket);
 
+// The line to print (then exit with code 1) when QT_QPA_PLATFORM names no
+// platform Qt has, where Qt itself would abort. The value is read as Qt reads
+// it: entries tried in turn, split at ';', each a name before any ':options',
+// the name in any case. Empty when one entry is there, and for an empty value
+// (Qt's own default). `available`: the names of Qt's platform plugins.
+std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available);
+
 }  // namespace zarvella

@@ -119,6 +119,30 @@ TEST(Launch, TheIdleWordsTakeOneDashOrTwo) {
     EXPECT_EQ(PlanLaunch({"-idle"}, nullptr, kWindows).kind, kMode);
 }
 
+TEST(Launch, QtPlatformIsRefusedInOneLineOnlyWhenQtHasNoneOfItsNames) {
+    const std::vector<std::string> qt = {"offscreen", "wayland", "xcb"};
+    const struct {
+        const char* value;
+        const char* error;  // the line's end; "" when Qt has it
+    } rows[] = {
+        {"", ""},  // Qt's default
+        {"xcb", ""},
+        {"XCB", ""},
+        {"wayland:nodecoration", ""},
+        {"garbage;offscreen", ""},
+        {";:xcb", ""},
+        {"garbage", "'garbage', and Qt has no such platform (it has offscreen, wayland, xcb)"},
+        {"wayland-egl;x", "Qt has no such platform (it has offscreen, wayland, xcb)"},
+        {";", "';', which names no platform (it has offscreen, wayland, xcb)"},
+    };
+    for (const auto& row : rows) {
+        const std::string line = QtPlatformError(row.value, qt);
+        EXPECT_EQ(line.empty(), !*row.error) << row.value;
+        EXPECT_TRUE(line.ends_with(row.error)) << line;
+    }
+    EXPECT_TRUE(QtPlatformError("xcb", {}).ends_with("(it has none)"));
+}
+
 TEST(Launch, NoOptionNameChangesTheModeWhenGivenFirst) {
     // The mode letter is an argument's second character: no option may start
     // with c, p or a, or "-cxyz" would open the settings window on Windows.

@@ -22,6 +22,7 @@
 #include "platform/linux/message_box.h"
 #include "platform/linux/password_system.h"
 #include "platform/linux/preview_window.h"
+#include "platform/linux/qt_platforms.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/settings_window.h"
 #include "platform/linux/x11_window.h"
@@ -174,6 +175,13 @@ int main(int argc, char** argv) {
     ApplyDisplayPlan(display);
     if (display.layerSurfaces)  // no Qt, no X display
         return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
+    // The user's own QT_QPA_PLATFORM, kept: a name Qt lacks is one line, not Qt's abort.
+    if (const std::string wrong =
+            display.qtPlatform.empty() ? QtPlatformError(env.qtPlatform, QtPlatformPlugins()) : "";
+        !wrong.empty()) {
+        std::fprintf(stderr, "%s\n", wrong.c_str());
+        return 1;
+    }
     SetDefaultSurfaceFormat();
     // Windows over the monitors or inside another window take device pixels;
     // the settings window and the hack's own window keep the desktop's scale.
