@@ -268,23 +268,23 @@ void WatchStacking(unsigned long ownId, std::function<void(StackChange change)> 
     });
 }
 
-void WatchFocus(unsigned long ownId, std::function<void(bool grabbed)> lost) {
-    const xcb_window_t own = static_cast<xcb_window_t>(ownId);
-    WatchXEvents(
-        own, XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_LEAVE_WINDOW,
-        [lost = std::move(lost)](const xcb_generic_event_t& event) {
-            const auto kind = event.response_type & 0x7f;
-            if (kind == XCB_FOCUS_OUT) {
-                const auto& f = reinterpret_cast<const xcb_focus_out_event_t&>(event);
-                if (f.mode == XCB_NOTIFY_MODE_GRAB) lost(true);
-                if (f.mode == XCB_NOTIFY_MODE_NORMAL && f.detail != XCB_NOTIFY_DETAIL_INFERIOR)
-                    lost(false);
-            } else if (kind == XCB_LEAVE_NOTIFY) {
-                const auto& l = reinterpret_cast<const xcb_leave_notify_event_t&>(event);
-                if (l.mode == XCB_NOTIFY_MODE_GRAB) lost(true);
-            }
-            return true;
-        });
+void WatchFocus(unsigned long own, std::function<void(bool grabbed)> lost) {
+    WatchXEvents(own, XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_LEAVE_WINDOW,
+                 [lost = std::move(lost)](const xcb_generic_event_t& event) {
+                     const auto kind = event.response_type & 0x7f;
+                     const auto& f = reinterpret_cast<const xcb_focus_in_event_t&>(event);
+                     if (kind == XCB_FOCUS_OUT && f.mode == XCB_NOTIFY_MODE_NORMAL &&
+                         f.detail != XCB_NOTIFY_DETAIL_INFERIOR)
+                         lost(false);
+                     else if ((kind == XCB_FOCUS_OUT && f.mode == XCB_NOTIFY_MODE_GRAB) ||
+                              (kind == XCB_FOCUS_IN && f.mode == XCB_NOTIFY_MODE_WHILE_GRABBED))
+                         lost(true);
+                     else if (kind == XCB_LEAVE_NOTIFY &&
+                              reinterpret_cast<const xcb_leave_notify_event_t&>(event).mode ==
+                                  XCB_NOTIFY_MODE_GRAB)
+                         lost(true);
+                     return true;
+                 });
 }
 
 void FocusWindow(unsigned long id) {

@@ -60,8 +60,9 @@ void WatchStacking(unsigned long own, std::function<void(StackChange change)> ch
 
 // Tells when the keyboard's focus leaves our top-level window `own` for
 // another window (grabbed false), and when another client grabs the keyboard
-// or the pointer away from it (grabbed true: the focus or the pointer leaves
-// it with the mode "grab"). `lost` runs on the watching thread.
+// or the pointer away from it, or holds the keyboard as the focus comes to
+// it (grabbed true: the focus or the pointer leaves it with the mode "grab",
+// or the focus comes "while grabbed"). `lost` runs on the watching thread.
 void WatchFocus(unsigned long own, std::function<void(bool grabbed)> lost);
 
 // Gives the window the keyboard's focus at once, on the program's connection.
