@@ -87,7 +87,8 @@ void CoverStackChanged(CoverHost& host, const CoverPlan& plan, CoverRecord& cove
 // A raise put off by RaiseIn is due.
 void CoverRaiseDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs);
 // Another client grabbed the keyboard or the pointer (the focus or the
-// pointer left the saver's window with the mode "grab"). A locker grabs
+// pointer left the saver's window with the mode "grab"), or holds the
+// keyboard as the saver gets the focus (a locker already running). A locker grabs
 // without warning and keeps the input, so the saver gives way for good and
 // ends as if input had come: true the first time, when it is to end.
 bool CoverGrabbedByOther(const CoverPlan& plan, CoverRecord& cover);
