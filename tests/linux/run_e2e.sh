@@ -84,9 +84,15 @@ stored_file() {  # stored_file COLOR-DATA: a hand-written file (LF line ends)
 }
 
 # settings_window: the id of "Zarvella Settings" once it shows, else a failure
+# settings_window: the window's id, once it has its laid-out size (before
+# that, Qt's first 160x160)
 settings_window() {
-  wait_window "Zarvella Settings" || { check "\"Zarvella Settings\" opens" false; return 1; }
+  local wid
+  wid=$(wait_window "Zarvella Settings") || { check "\"Zarvella Settings\" opens" false; return 1; }
+  wait_until 10 laid_out "$wid" || { check "\"Zarvella Settings\" is laid out" false; return 1; }
+  echo "$wid"
 }
+laid_out() { local size; size=$(size_of "$1") && [ -n "$size" ] && [ "$size" != 160x160 ]; }
 close_settings() {  # close_settings WID: Esc ends it with exit code 0
   focus "$1"
   xdotool key Escape
@@ -131,7 +137,7 @@ case_settings_first_run() {
   # Speed has the focus first: one step right, then Tab to "Save Settings".
   focus "$wid"
   xdotool key Right
-  sleep 0.5  # time must pass to show that moving a slider writes nothing
+  expect_change 5 "Right moves the slider" "$work/settings1.png" "$work/settings3.png" "$controls" 10
   check "moving a slider alone does not write the file" is_defaults "$settings"
   xdotool key Tab space
   expect 5 "\"Save Settings\" stores the moved slider (Fast 11)" is_defaults "$settings" 11
@@ -233,7 +239,7 @@ case_settings_damaged_file() {
 # pointer in the middle, once it has the keyboard and its picture shows
 start_fullscreen() {
   pointer 640 512
-  start_saver "$@"
+  counted_saver "$@"
   local wid
   wid=$(wait_window "Zarvella") || { check "the full-screen window opens" false; return 1; }
   expect_output 10 "the window covers the screen" 1280x1024+0+0 placement "$wid"
@@ -247,7 +253,7 @@ keeps_then_ends() {
   if [ -n "$1" ]; then
     # shellcheck disable=SC2086
     xdotool $1
-    sleep 0.8  # time must pass to show that it did not end
+    handled
     check "$1 keeps it running" running
   fi
   # shellcheck disable=SC2086
@@ -320,7 +326,7 @@ case_preview_own_window() {
 
 case_preview_stand_alone() {
   new_config
-  start_saver /p 0
+  counted_saver /p 0
   local wid x y w h
   wid=$(wait_window "MySaver") || { check "the stand-alone window opens" false; return; }
   expect_output 10 "it is 320x240" 320x240 size_of "$wid"
@@ -328,7 +334,7 @@ case_preview_stand_alone() {
   expect_lit 15 "the picture is drawn" "$work/standalone.png" "${w}x${h}+$x+$y" 0.01
   pointer $((x + 100)) $((y + 100))
   pointer $((x + 200)) $((y + 150))
-  sleep 0.5  # time must pass to show that it did not end
+  handled
   check "mouse movement does not end it" running
   focus "$wid"
   xdotool key q
@@ -355,9 +361,9 @@ case_foreign_window() {
   new_config
   make_parent 320x240+50+60 || { check "the test window appears" false; return; }
   if [ "$1" = XSCREENSAVER_WINDOW ]; then
-    start_saver "XSCREENSAVER_WINDOW=0x$(printf %x "$parent")" -root -xscreensaver
+    counted_saver "XSCREENSAVER_WINDOW=0x$(printf %x "$parent")" -root -xscreensaver
   else
-    start_saver -window-id "$parent" -xscreensaver
+    counted_saver -window-id "$parent" -xscreensaver
   fi
   expect_output 15 "a child of the window's size appears" 320x240+0+0 child_geometry "$parent"
   check "the child takes no input" takes_no_input "$(child_id "$parent")"
@@ -366,7 +372,7 @@ case_foreign_window() {
   pointer 10 10
   pointer 600 600
   xdotool key x
-  sleep 0.5  # time must pass to show that input did not end it
+  handled
   check "input does not end it (XScreenSaver does)" running
   if [ "$1" = XSCREENSAVER_WINDOW ]; then
     kill "$saver_pid" 2>/dev/null
@@ -586,7 +592,7 @@ case_every_page_option() {
 
 case_own_window() {
   new_config
-  start_saver -window -kind 4
+  counted_saver -window -kind 4
   local wid x y w h
   wid=$(wait_window "Zarvella") || { check "the window opens" false; return; }
   expect_output 10 "it is 640x480" 640x480 size_of "$wid"
@@ -596,7 +602,7 @@ case_own_window() {
   xdotool key x
   pointer $((x + 10)) $((y + 10))
   pointer $((x + 300)) $((y + 200))
-  sleep 0.5  # time must pass to show that input did not end it
+  handled
   check "a key and mouse movement do not end it" running
   "$tool" close "$wid"
   expect_exit 10 "closing the window ends it"
@@ -607,17 +613,19 @@ case_frame_rate() {
   new_config
   make_parent 320x240+50+60 || { check "the test window appears" false; return; }
   # One grid row draws no triangle, so only the frame rate can light pixels.
-  local fps corner rest
+  local fps corner rest shown_by=0
   for fps in -fps ""; do
-    start_saver -window-id "$parent" -detail 1 $fps
+    counted_saver -window-id "$parent" -detail 1 $fps
     # The first frame covers the window's grey (above the corner, whose
     # smoothed letters hold greys).
     wait_shot 15 "$work/fps.png" grey_below "$work/fps.png" 320x200+50+60 0.001 ||
       check "a frame is drawn with -detail 1 $fps" false
     if [ -n "$fps" ]; then
       expect_lit 15 "-fps draws the rate in the lower left corner" "$work/fps.png" 110x30+50+270 0.05
+      shown_by=$(frames)
     else
-      sleep 2  # time must pass: with -fps the rate shows by now
+      # Twice the frames after which -fps showed the rate
+      expect 30 "without -fps, frames go on" frames_beyond $((2 * shown_by))
       shot "$work/fps.png"
       corner=$(lit "$work/fps.png" 110x30+50+270)  # the lower left corner of the window
       check "without -fps the corner stays black (lit $corner)" below "$corner" 0.0001
@@ -643,6 +651,15 @@ swap_counter=${ZARVELLA_SWAP_COUNTER:-$(dirname "$zarvella")/tests/linux/swap_co
 frames() { local n=0; read -r n _ 2>/dev/null <"$work/swaps"; echo "${n:-0}"; }
 frames_beyond() { (($(frames) > $1)); }
 # no_frame_for SECONDS: no frame for that long (an absence is watched for a while)
+# counted_saver ARGS...: start_saver with its frames counted
+counted_saver() {
+  rm -f "$work/swaps"
+  start_saver LD_PRELOAD="$swap_counter" SWAP_COUNT_FILE="$work/swaps" "$@"
+}
+# handled: the saver has gone round its loop since what the test just sent
+# (two more frames drawn: Qt reads the X events that came before it paints
+# again), so that an absence checked next is one of its answer
+handled() { local n; n=$(frames); expect 15 "the saver draws on after the input" frames_beyond $((n + 1)); }
 no_frame_for() { local n; n=$(frames); sleep "$1"; [ "$(frames)" = "$n" ]; }
 
 # A hack in a host window (-window-id) whose parent is unmapped and mapped
