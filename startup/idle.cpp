@@ -1,7 +1,6 @@
 #include "startup/idle.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 namespace zarvella {
@@ -88,16 +87,6 @@ IdleSourceChoice ChooseIdleSource(const IdleFacts& f) {
     return {IdleSource::None, "zarvella: the X display '" + f.display +
                                   "' tells no idle time (no MIT-SCREEN-SAVER extension): "
                                   "--idle cannot run here"};
-}
-
-std::string IdleLockPath(const char* runtimeDir, unsigned userId, const std::string& display) {
-    std::string name = display;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
-            c = '_';
-    if (runtimeDir && runtimeDir[0] == '/')
-        return std::string(runtimeDir) + "/zarvella-idle." + name + ".lock";
-    return "/tmp/zarvella-idle-" + std::to_string(userId) + "." + name + ".lock";
 }
 
 bool IdleChoiceNeedsMutter(IdleFacts facts) {

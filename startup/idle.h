@@ -55,13 +55,6 @@ struct IdleSourceChoice {
 };
 IdleSourceChoice ChooseIdleSource(const IdleFacts& facts);
 
-// The lock that keeps one --idle per session: a file named after the
-// session's display in the user's runtime folder (or /tmp, with the user's
-// id, without one). Characters other than letters, digits, '-', '_' and '.'
-// in the display's name become '_'.
-std::string IdleLockPath(const char* runtimeDir, unsigned userId, const std::string& display);
-inline constexpr const char* kIdleAlreadyRuns = "zarvella: --idle already runs in this session";
-
 // What the session's idle source reports (SaverEnded: the saver's process
 // ended); startup/idle_supervisor.h decides on them.
 enum class IdleEvent { SessionIdle, SessionActive, SaverEnded, InhibitionChanged };

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "startup/idle.h"
+#include "startup/idle_session_lock.h"
 #include "startup/idle_supervisor.h"
 #include "startup/launch.h"
 #include "tests/fakes/fake_idle_host.h"
@@ -98,10 +99,67 @@ TEST(Idle, EachSessionHasItsSourceOrOneLineSaysWhyNot) {
                               : choice.error.empty())
             << choice.error;
     }
-    EXPECT_EQ(IdleLockPath("/run/user/7", 7, "wayland-1"),
-              "/run/user/7/zarvella-idle.wayland-1.lock");
-    EXPECT_EQ(IdleLockPath(nullptr, 7, "host:0.0/x"), "/tmp/zarvella-idle-7.host_0.0_x.lock");
-    EXPECT_EQ(IdleLockPath("run", 7, ":0"), "/tmp/zarvella-idle-7._0.lock");
+}
+
+// One lock per session, whatever the display's spelling, in a folder that is
+// the user's alone.
+TEST(Idle, TheLockIsKeyedOnTheSessionInAFolderOfTheUsersOwn) {
+    const struct {
+        const char* display;
+        bool wayland;
+        const char* file;  // in /run/user/7
+    } rows[] = {
+        {":0", false, "_0"},
+        {":0.0", false, "_0"},
+        {"unix:0", false, "_0"},
+        {"unix:0.1", false, "_0"},
+        {":10", false, "_10"},
+        {"host:0.0/x", false, "host_0.0_x"},  // not a local spelling: as it is
+        {":0.", false, "_0."},
+        {"wayland-1", true, "wayland-1"},
+        {"/run/user/7/wayland-1", true, "wayland-1"},
+        {"/tmp/wayland-1", true, "_tmp_wayland-1"},
+        {"/run/user/7/x/wayland-1", true, "_run_user_7_x_wayland-1"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IdleLockPath("/run/user/7", row.display, row.wayland),
+                  std::string("/run/user/7/zarvella-idle.") + row.file + ".lock")
+            << row.display;
+
+    const FolderFacts mine{true, true, 7, 0700}, open{true, true, 7, 0755},
+        theirs{true, true, 8, 0700}, link{true, false, 7, 0777}, none{};
+    const struct {
+        const char* runtimeDir;
+        FolderFacts runUser;
+        const char* folder;
+        bool shared;
+    } folders[] = {
+        {"/run/user/7/", none, "/run/user/7", false},  // the variable, as given
+        {"", mine, "/run/user/7", false},              // the same without it
+        {"", open, "/tmp/zarvella-7", true},
+        {"run", none, "/tmp/zarvella-7", true},
+    };
+    for (const auto& row : folders) {
+        const IdleLockFolderChoice choice = IdleLockFolder(row.runtimeDir, 7, row.runUser);
+        EXPECT_EQ(std::pair(choice.path, choice.shared),
+                  std::pair(std::string(row.folder), row.shared))
+            << row.runtimeDir;
+    }
+    EXPECT_EQ(IdlePrivateFolderProblem("/tmp/zarvella-7", mine, 7), "");
+    EXPECT_EQ(
+        IdlePrivateFolderProblem("/tmp/zarvella-7", theirs, 7),
+        "zarvella: /tmp/zarvella-7 belongs to another user: --idle keeps its lock nowhere else");
+    for (const FolderFacts& bad : {open, link, none})
+        EXPECT_NE(IdlePrivateFolderProblem("/tmp/zarvella-7", bad, 7), "");
+
+    for (const auto& [text, pid] : {std::pair{"4242\n", 4242},
+                                    {"4242", 0},
+                                    {"42x\n", 0},
+                                    {"1\n", 0},
+                                    {"", 0},
+                                    {"4242\n\n", 0},
+                                    {"-5\n", 0}})
+        EXPECT_EQ(ParseIdlePid(text), pid) << text;
 }
 
 // Each row: what happens, as letters, and the host's log (fake_idle_host.h).

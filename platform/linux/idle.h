@@ -17,7 +17,10 @@ namespace zarvella::linux_shell {
 
 int RunIdle(int seconds, int argc, char** argv);
 int EnableIdle(int seconds);
-int DisableIdle();
+int DisableIdle();  // also ends this session's running --idle
+// Asks this session's running --idle to end (SIGTERM to the pid in its
+// lock); its pid, or 0 when none runs.
+int EndSessionIdle();
 
 // A source at work: it reports to the supervisor until destroyed, and
 // answers what the supervisor asks its host about inhibitors and grabs.
@@ -38,6 +41,8 @@ class X11Idle {
     ~X11Idle();
     void AddFacts(IdleFacts& facts);
     std::unique_ptr<IdleWatch> Watch(int seconds, IdleSupervisor& supervisor);
+    // While --idle waits: the display's end is seen at once (one line, code 1).
+    void WatchConnection();
     // Another client holds the keyboard (tried with a grab, released at once).
     bool KeyboardHeldElsewhere();
 

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include "platform/linux/display_probes.h"
 #include "platform/linux/idle.h"
 #include "platform/linux/settings_store.h"
+#include "startup/idle_session_lock.h"
 #include "startup/launch.h"
 
 namespace zarvella::linux_shell {
@@ -93,6 +95,28 @@ std::string SessionDisplay(const SessionEnvironment& env, bool wayland) {
     return env.wayland.empty() ? "wayland-0" : env.wayland;
 }
 
+FolderFacts Look(const std::string& path) {
+    struct stat status {};
+    FolderFacts facts;
+    if (lstat(path.c_str(), &status) != 0) return facts;
+    return {true, S_ISDIR(status.st_mode), status.st_uid, unsigned(status.st_mode) & 07777};
+}
+
+// The session's lock file; empty, with the line why, when its folder is not
+// the user's alone. `make`: a missing folder in /tmp is made.
+std::string SessionLockPath(const SessionEnvironment& env, bool make, std::string& problem) {
+    const unsigned user = getuid();
+    const IdleLockFolderChoice folder =
+        IdleLockFolder(env.runtimeDir, user, Look(IdleRunUserFolder(user)));
+    if (folder.shared) {
+        if (make) mkdir(folder.path.c_str(), 0700);
+        problem = IdlePrivateFolderProblem(folder.path, Look(folder.path), user);
+        if (!problem.empty()) return {};
+    }
+    const bool wayland = !env.wayland.empty() || !env.waylandSocket.empty();
+    return IdleLockPath(folder.path, SessionDisplay(env, wayland), wayland);
+}
+
 std::string ProgramPath() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -120,7 +144,12 @@ int RunIdle(int seconds, int argc, char** argv) {
         return 1;
     }
 
-    const std::string lockPath = IdleLockPath(env.runtimeDir.c_str(), getuid(), facts.display);
+    std::string problem;
+    const std::string lockPath = SessionLockPath(env, true, problem);
+    if (lockPath.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 1;
+    }
     const int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0) {
         std::fprintf(stderr, "zarvella: cannot open %s: %s\n", lockPath.c_str(),
@@ -131,6 +160,11 @@ int RunIdle(int seconds, int argc, char** argv) {
         std::fprintf(stderr, "%s\n", kIdleAlreadyRuns);
         return 1;
     }
+    // Who holds it, for EndSessionIdle.
+    const std::string pid = std::to_string(getpid()) + "\n";
+    if (ftruncate(lock, 0) != 0 || pwrite(lock, pid.data(), pid.size(), 0) != ssize_t(pid.size()))
+        std::fprintf(stderr, "zarvella: cannot write %s: %s\n", lockPath.c_str(),
+                     std::strerror(errno));
 
     IdleRunner runner;
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return 1;
@@ -145,6 +179,7 @@ int RunIdle(int seconds, int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 
+    if (x11) x11->WatchConnection();
     runner.x11 = x11 ? &*x11 : nullptr;
     switch (choice.source) {
         case IdleSource::ExtIdleNotify:
@@ -163,6 +198,23 @@ int RunIdle(int seconds, int argc, char** argv) {
     }
     const std::unique_ptr<QObject> locks = WatchSessionLocks(runner.supervisor);
     return QCoreApplication::exec();
+}
+
+int EndSessionIdle() {
+    std::string problem;
+    const std::string path = SessionLockPath(ReadSessionEnvironment(), false, problem);
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return 0;
+    int pid = 0;
+    // Held: an --idle runs, and the pid is its own.
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        char text[24];
+        const ssize_t got = pread(fd, text, sizeof text, 0);
+        pid = got > 0 ? ParseIdlePid({text, size_t(got)}) : 0;
+        if (pid && kill(pid, SIGTERM) != 0) pid = 0;
+    }
+    close(fd);
+    return pid;
 }
 
 int EnableIdle(int seconds) {
@@ -199,6 +251,8 @@ int DisableIdle() {
     }
     std::printf("zarvella: --idle no longer starts with your sessions (%s is gone)\n",
                 path.c_str());
+    if (const int pid = EndSessionIdle())
+        std::printf("zarvella: this session's --idle (pid %d) ends\n", pid);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 // --idle on X11: MIT-SCREEN-SAVER's idle time, asked when idleness may have
 // begun and then each second; and org.freedesktop.ScreenSaver's inhibitors,
 // served on the session bus when no one else serves them.
+#include <unistd.h>
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -8,6 +10,7 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 
@@ -25,11 +28,19 @@ namespace zarvella::linux_shell {
 
 struct X11Idle::Display_ {
     ::Display* display = nullptr;
+    std::unique_ptr<QSocketNotifier> readable;
 };
 
 namespace {
 
 constexpr const char* kService = "org.freedesktop.ScreenSaver";
+
+// Xlib ends the process when this returns: say the one line and go at once
+// (the saver gets SIGTERM through PR_SET_PDEATHSIG, the kernel drops the lock).
+int ConnectionLost(::Display*) {
+    std::fputs("zarvella: the X display went away\n", stderr);
+    _exit(1);
+}
 
 // An XScreenSaver daemon marks its window, a child of the root, with
 // _SCREENSAVER_VERSION; xscreensaver-command finds it the same way.
@@ -172,6 +183,7 @@ class X11Watch : public IdleWatch {
 
 X11Idle::X11Idle() : x_(std::make_unique<Display_>()) {}
 X11Idle::~X11Idle() {
+    x_->readable.reset();
     if (x_->display) XCloseDisplay(x_->display);
 }
 
@@ -186,6 +198,20 @@ void X11Idle::AddFacts(IdleFacts& facts) {
 
 std::unique_ptr<IdleWatch> X11Idle::Watch(int seconds, IdleSupervisor& supervisor) {
     return std::make_unique<X11Watch>(x_->display, seconds, supervisor);
+}
+
+void X11Idle::WatchConnection() {
+    XSetIOErrorHandler(ConnectionLost);
+    x_->readable =
+        std::make_unique<QSocketNotifier>(ConnectionNumber(x_->display), QSocketNotifier::Read);
+    // Reading is what notices the end: XPending on a closed connection calls
+    // ConnectionLost.
+    QObject::connect(x_->readable.get(), &QSocketNotifier::activated, [display = x_->display] {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+        }
+    });
 }
 
 bool X11Idle::KeyboardHeldElsewhere() {

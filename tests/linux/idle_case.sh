@@ -105,7 +105,8 @@ idle_on_this_display() {
   idle_cycle "xdotool key shift" x_drawn key_on_saver
 }
 
-# An inhibitor keeps the saver away until it is released, or its caller leaves.
+# An inhibitor keeps the saver away until it is released, or its caller leaves;
+# a key ends the saver that then starts, though it hangs.
 case_idle_inhibitor() {
   local saved_bus=${DBUS_SESSION_BUS_ADDRESS:-}
   new_config
@@ -124,6 +125,9 @@ case_idle_inhibitor() {
   check "held again: no saver" never_within 6 saver_started
   exec 7>&-  # the player quits, its inhibitor with it
   expect 10 "the holder's leaving: the saver starts" saver_started
+  local child
+  child=$(saver_child) && kill -STOP "$child" && xdotool key shift
+  expect 4 "a key ends even a SIGSTOPped saver, within 4 s" ended "$child"
   stop_saver
   export DBUS_SESSION_BUS_ADDRESS=$saved_bus
 }
