@@ -50,8 +50,39 @@ void PutSettingsIntoControls(SettingsWindowHost& host, SaverSettingsRecord& sett
 // The picture above a 100-pixel strip, 130 pixels less than the window
 // (docs/compatibility.md).
 GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi) {
-    const int strip = ScaleForDpi(kControlStripHeight, dpi);
-    return {0, strip, outerWidth, outerHeight - strip - ScaleForDpi(kSettingsFrameExtra, dpi)};
+    const PixelSize outer{outerWidth, outerHeight};
+    const int strip = SettingsPlaced({0, 0, 0, kControlStripHeight}, outer, dpi).height;
+    const int frame = SettingsPlaced({0, 0, 0, kSettingsFrameExtra}, outer, dpi).height;
+    return {0, strip, outerWidth, outerHeight - strip - frame};
+}
+
+namespace {
+PixelSize LayoutAtDpi(int dpi) {
+    return {ScaleForDpi(kSettingsWindowWidth, dpi), ScaleForDpi(kSettingsWindowHeight, dpi)};
+}
+// The start that keeps [start, start + extent) inside [areaStart, areaEnd),
+// or the area's start when it is too small.
+int32_t KeepInside(int32_t start, int32_t extent, int32_t areaStart, int32_t areaEnd) {
+    return std::max(areaStart, std::min(start, areaEnd - extent));
+}
+}  // namespace
+
+PixelSize SettingsOuterSize(PixelSize workArea, int dpi) {
+    return FitWithin(LayoutAtDpi(dpi), workArea);
+}
+
+ControlRect SettingsPlaced(const ControlRect& layout, PixelSize outer, int dpi) {
+    // A window of about its full size (the frame or a DPI change may round it)
+    // keeps the DPI's own rounding, as it always had.
+    const PixelSize full = LayoutAtDpi(dpi);
+    if (outer.width >= full.width - 1 || outer.height >= full.height - 1)
+        return ScaleForDpi(layout, dpi);
+    return ScaleToSize(layout, {kSettingsWindowWidth, kSettingsWindowHeight}, outer);
+}
+
+ScreenPoint SettingsOrigin(ScreenPoint centred, PixelSize outer, const PixelRect& work) {
+    return {KeepInside(centred.x, outer.width, work.x, work.x + work.width),
+            KeepInside(centred.y, outer.height, work.y, work.y + work.height)};
 }
 
 PixelSize SettingsClientSize(PixelSize available, PixelSize frame) {

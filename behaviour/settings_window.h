@@ -90,7 +90,8 @@ inline constexpr int kSettingsFrameExtra = 30;
 
 // The picture's viewport, which its context gets at set-up (SetupGL):
 // (0, 100, outer width, outer height - 130) at 96 DPI; the strip and the
-// frame grow with the window's DPI (the outer size is in device pixels).
+// frame grow with the window's DPI (the outer size is in device pixels), and
+// shrink with a window scaled down to fit its screen (SettingsPlaced).
 GlViewport SettingsPictureViewport(int outerWidth, int outerHeight, int dpi = 96);
 
 // Room kept for a frame the window system does not tell of (a Wayland
@@ -106,6 +107,19 @@ inline constexpr PixelSize kUntoldFrame{16, 2 * kSettingsFrameExtra};
 // layout's 400x430, scaled down as a whole, keeping its proportions, so that
 // the window and its frame fit; on a screen with room, the layout's size.
 PixelSize SettingsClientSize(PixelSize available, PixelSize frame);
+
+// ---- the Windows window on a small screen
+// There the layout's 400x430 is the outer size, frame inside, grown with the
+// monitor's DPI. Where the monitor's work area (without the taskbar) is
+// smaller, the window is scaled down as a whole by the Linux window's rule
+// (FitWithin), so that every control can be reached.
+PixelSize SettingsOuterSize(PixelSize workArea, int dpi);
+// A rectangle of the layout in a window of that outer size at `dpi`:
+// ScaleForDpi while the window has its full size, else scaled with it.
+ControlRect SettingsPlaced(const ControlRect& layout, PixelSize outer, int dpi);
+// Where the window goes: `centred`, where it always opened, unless that
+// leaves part of it outside the work area; then moved just inside.
+ScreenPoint SettingsOrigin(ScreenPoint centred, PixelSize outer, const PixelRect& work);
 
 // The settings window moved to another DPI and took this outer size: its
 // picture's viewport follows.

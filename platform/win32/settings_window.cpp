@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "behaviour/monitors.h"
 #include "behaviour/settings_window.h"
 #include "behaviour/window_place.h"
@@ -62,11 +64,33 @@ SIZE SettingsWindow::OuterSize(int clientWidth, int clientHeight) const {
     return {r.right - r.left, r.bottom - r.top};
 }
 
+PixelSize SettingsWindow::FittedOuter(HMONITOR monitor) const {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info))
+        return SettingsOuterSize({}, dpi_);  // nothing known to fit: the full layout
+    const RECT& work = info.rcWork;
+    return SettingsOuterSize({work.right - work.left, work.bottom - work.top}, dpi_);
+}
+
+ControlRect SettingsWindow::Placed(const ControlRect& layout) const {
+    return SettingsPlaced(layout, outer_, dpi_);
+}
+
+void SettingsWindow::PlaceControls() {
+    for (const PlacedControl& c : controls_) {
+        const ControlRect r = Placed(c.rect);
+        SetWindowPos(c.handle, nullptr, r.left, r.top, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CreateLabelFont();
+}
+
 void SettingsWindow::CreateLabelFont() {
     HFONT old = labelFont_;
-    labelFont_ = CreateFontA(-ScaleForDpi(13, dpi_), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                             ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, "Arial");
+    labelFont_ = CreateFontA(-std::max(1, Placed({0, 0, 0, 13}).height), 0, 0, 0, FW_BOLD, FALSE,
+                             FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     for (const PlacedControl& c : controls_) {
         SendMessageA(c.handle, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), TRUE);
     }
@@ -74,20 +98,15 @@ void SettingsWindow::CreateLabelFont() {
 }
 
 // Moved to a monitor of another DPI: the system suggests the place; the
-// layout, the font and the picture's viewport scale to the new DPI.
+// size is the layout at the new DPI, fitted to that monitor's work area, and
+// the controls, the font and the picture's viewport follow.
 void SettingsWindow::DpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    for (const PlacedControl& c : controls_) {
-        const ControlRect r = ScaleForDpi(c.rect, dpi_);
-        SetWindowPos(c.handle, nullptr, r.left, r.top, r.width, r.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    CreateLabelFont();
-    if (contextFailure_.empty())
-        SettingsDpiChanged(suggested.right - suggested.left, suggested.bottom - suggested.top,
-                           dpi_);
+    outer_ = FittedOuter(MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST));
+    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, outer_.width, outer_.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceControls();
+    if (contextFailure_.empty()) SettingsDpiChanged(outer_.width, outer_.height, dpi_);
     InvalidateRect(Handle, nullptr, TRUE);
 }
 
@@ -107,13 +126,15 @@ void SettingsWindow::Create(HINSTANCE instance, HWND owner) {
 
     // Layout size, centred; OnCreate gives it its final size and place.
     dpi_ = WindowDpi(nullptr);
-    const SIZE layout = OuterSize(ScaleForDpi(kSettingsWindowWidth, dpi_),
-                                  ScaleForDpi(kSettingsWindowHeight, dpi_));
+    const POINT origin{0, 0};
+    outer_ = FittedOuter(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY));
+    const SIZE layout = OuterSize(outer_.width, outer_.height);
     CreateWindowExA(0, kClassName, kSettingsTitle, kStyle,
                     CentredOrigin(GetSystemMetrics(SM_CXSCREEN), layout.cx),
                     CentredOrigin(GetSystemMetrics(SM_CYSCREEN), layout.cy), layout.cx, layout.cy,
                     owner, nullptr, instance, this);
     dpi_ = WindowDpi(Handle);  // the monitor it opened on
+    outer_ = FittedOuter(MonitorFromWindow(Handle, MONITOR_DEFAULTTONEAREST));
     CreateLabelFont();
     CreateControls(instance);
     OnCreate();
@@ -126,7 +147,7 @@ void SettingsWindow::Create(HINSTANCE instance, HWND owner) {
 
 HWND SettingsWindow::CreateControl(HINSTANCE instance, const char* className, const char* caption,
                                    DWORD style, const ControlRect& rect, int id) {
-    const ControlRect r = ScaleForDpi(rect, dpi_);
+    const ControlRect r = Placed(rect);
     HWND control = CreateWindowExA(
         0, className, caption, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width, r.height,
         Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
@@ -311,19 +332,34 @@ void SettingsWindow::SetCheckBox(int row, bool checked) {
                  checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// Client size first, then the outer size, then centred by the client size.
+// Client size first, then the outer size, then centred by the client size,
+// each at the layout's size fitted to the monitor's work area, and kept
+// inside that area.
 void SettingsWindow::SizeAndCentre() {
-    const int width = ScaleForDpi(kSettingsWindowWidth, dpi_);
-    const int height = ScaleForDpi(kSettingsWindowHeight, dpi_);
-    const SIZE outer = OuterSize(width, height);
+    HMONITOR monitor = MonitorFromWindow(Handle, MONITOR_DEFAULTTONEAREST);
+    const PixelSize fitted = FittedOuter(monitor);
+    if (!(fitted == outer_)) {
+        outer_ = fitted;
+        PlaceControls();
+    }
+    const SIZE outer = OuterSize(outer_.width, outer_.height);
     SetWindowPos(Handle, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(Handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle, nullptr, 0, 0, outer_.width, outer_.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     GetClientRect(Handle, &client);
-    SetWindowPos(Handle, nullptr, CentredOrigin(GetSystemMetrics(SM_CXSCREEN), client.right),
-                 CentredOrigin(GetSystemMetrics(SM_CYSCREEN), client.bottom), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    PixelRect work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoA(monitor, &info))
+        work = {info.rcWork.left, info.rcWork.top, info.rcWork.right - info.rcWork.left,
+                info.rcWork.bottom - info.rcWork.top};
+    const ScreenPoint at =
+        SettingsOrigin({CentredOrigin(GetSystemMetrics(SM_CXSCREEN), client.right),
+                        CentredOrigin(GetSystemMetrics(SM_CYSCREEN), client.bottom)},
+                       outer_, work);
+    SetWindowPos(Handle, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SettingsWindow::AttachContext() {

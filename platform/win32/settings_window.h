@@ -42,7 +42,12 @@ class SettingsWindow : public SettingsWindowHost, private FrameClock {
                        const ControlRect& rect, int id);
     // The layout at the window's DPI: outer size, font, controls.
     SIZE OuterSize(int clientWidth, int clientHeight) const;
+    // The outer size at the window's DPI that fits the work area of the
+    // monitor (SettingsOuterSize), and a layout rectangle in it.
+    PixelSize FittedOuter(HMONITOR monitor) const;
+    ControlRect Placed(const ControlRect& layout) const;
     void CreateLabelFont();
+    void PlaceControls();
     void DpiChanged(int dpi, const RECT& suggested);
 
     void OnCreate();
@@ -63,7 +68,8 @@ class SettingsWindow : public SettingsWindowHost, private FrameClock {
     std::array<HWND, kSettingsTable.size()> rowControls_{};  // by row: the sliders, the check box
     std::array<int, kSliderCount> sliderPositions_{};        // what the sliders last reported
     HFONT labelFont_ = nullptr;
-    int dpi_ = 96;  // the window's; the layout's numbers are for 96
+    int dpi_ = 96;     // the window's; the layout's numbers are for 96
+    PixelSize outer_;  // the window's outer size, the layout scaled to fit
     struct PlacedControl {
         HWND handle;
         ControlRect rect;  // at 96 DPI

@@ -159,7 +159,9 @@ case_display_monitor_change() {
 
 # At 144 and 192 DPI the settings window grows with its layout, fonts and
 # picture, every control inside it and legible; the full-screen picture
-# covers the monitor at its own pixels.
+# covers the monitor at its own pixels. On a 1024x600 screen at 144 DPI, too
+# small for its 600x645, the settings window is scaled down to the screen's
+# height and lies on it whole, its bottom row legible.
 case_display_high_dpi() {
   local dpi client cx cy
   for dpi in 144 192; do
@@ -182,6 +184,23 @@ case_display_high_dpi() {
   saver_at 0,0,1280x1024
   press a
   expect_exit 6
+
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null  # the next programs take the new display
+  start_server Xvfb -screen 0 1024x600x24 -extension Composite
+  reg_import '[HKEY_CURRENT_USER\Control Panel\Desktop]' '"LogPixels"=dword:00000090'
+  pointer_to 512 300
+  start_saver "$SCR64" /c
+  expect_window dprobe window "Zarvella Settings" -- dpi=144 children=15 outside=0
+  local rect
+  rect=$(field rect "$WINDOW")
+  [[ $rect =~ ^([0-9]+),0,558x600$ ]] && ((BASH_REMATCH[1] + 558 <= 1024)) || fail "1024x600: $WINDOW"
+  client=$(field client "$WINDOW")
+  expect_picture "$CASE_DIR/settings-small.png" "400x300+${client%%,*}+$(cut -d, -f2 <<<"$client")" "1024x600 picture"
+  expect_controls "$CASE_DIR/settings-small.png" "${client%%,*}" "$(cut -d, -f2 <<<"$client")" 600/430
+  keep_shot "$CASE_DIR/settings-small.png" windows-settings-1024x600-144dpi.png "$(cut -d, -f3 <<<"$client")+${client%%,*}+$(cut -d, -f2 <<<"$client")"
+  press Escape
+  expect_exit 5
 }
 
 # A display without OpenGL (no GLX): the full-screen saver and the preview

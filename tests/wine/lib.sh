@@ -204,12 +204,14 @@ white_share() {
   convert "$1" -crop "$2" +repage -fx 'r > 0.85 && g > 0.85 && b > 0.85 ? 1 : 0' -format '%[fx:mean]' info:
 }
 
-# expect_controls FILE CLIENT_X CLIENT_Y [DPI]: the settings window's labels,
-# check box and "Save Settings" drawn where the layout puts them (scaled to
-# DPI), not painted over by the picture.
+# expect_controls FILE CLIENT_X CLIENT_Y [DPI | HEIGHT/430]: the settings
+# window's labels, check box and "Save Settings" drawn where the layout puts
+# them (scaled to DPI, or to a window fitted to its screen), not painted over
+# by the picture.
 expect_controls() {
-  local shot=$1 cx=$2 cy=$3 dpi=${4:-96} row min
-  s() { echo $((($1 * dpi + 48) / 96)); }  # the layout's rounding
+  local shot=$1 cx=$2 cy=$3 dpi=${4:-96} row min per=96
+  [[ $dpi == */* ]] && per=${dpi#*/} && dpi=${dpi%/*}
+  s() { echo $((($1 * dpi + per / 2) / per)); }  # the layout's rounding
   for row in "10 309 45 20 Speed" "10 342 70 20 Brightness" "143 309 32 20 Size" "143 342 61 20 Segment" \
     "277 309 57 20 Detailed" "277 342 55 20 Pictures" "10 290 120 17 Random" "11 380 105 17 Save"; do
     set -- $row
