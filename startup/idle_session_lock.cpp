@@ -24,8 +24,10 @@ std::string LocalXDisplay(std::string_view display) {
         result = std::from_chars(screenStart, end, screen);
         if (result.ec != std::errc() || result.ptr == screenStart) return {};
     }
-    const char* rest = result.ptr;
-    return rest == end ? ":" + std::to_string(number) : std::string();
+    if (result.ptr != end) return {};
+    std::string local = std::to_string(number);  // appended: "+" trips GCC 12's -Wrestrict
+    local.insert(local.begin(), ':');
+    return local;
 }
 
 }  // namespace
