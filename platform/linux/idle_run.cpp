@@ -51,6 +51,7 @@ class IdleRunner : public IdleHost {
         QObject::connect(&callBack_, &QTimer::timeout, [this] { supervisor.Tick(); });
     }
     ~IdleRunner() override {
+        saver_.disconnect();  // its end is no event once we go
         if (saver_.state() == QProcess::NotRunning) return;
         saver_.kill();
         saver_.waitForFinished(kSaverKilledMs);
