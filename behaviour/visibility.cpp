@@ -61,4 +61,32 @@ void WindowSight::Decide() {
     }
 }
 
+void NoteFrameFate(PresentationSightRecord& sight, FrameFate fate) {
+    sight.discardedInARow = fate == FrameFate::Presented ? 0 : sight.discardedInARow + 1;
+}
+
+void NoteFrameDrawn(PresentationSightRecord& sight, int64_t nowUs) {
+    sight.lastDrawnUs = nowUs;
+}
+
+bool Probing(const PresentationSightRecord& sight) {
+    return sight.discardedInARow >= kDiscardedBeforeProbing;
+}
+
+bool PresentationAllowsFrame(const PresentationSightRecord& sight, int64_t nowUs) {
+    return !Probing(sight) || nowUs - sight.lastDrawnUs >= kProbeIntervalUs;
+}
+
+int ProbeWaitMs(const PresentationSightRecord& sight, int64_t nowUs) {
+    if (!Probing(sight)) return -1;
+    const int64_t left = sight.lastDrawnUs + kProbeIntervalUs - nowUs;
+    return left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+}
+
+int SoonerWaitMs(int a, int b) {
+    if (a < 0) return b;
+    if (b < 0) return a;
+    return a < b ? a : b;
+}
+
 }  // namespace zarvella

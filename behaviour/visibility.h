@@ -73,4 +73,32 @@ class WindowSight {
     bool running_ = true;
 };
 
+// ---- what the compositor says of each frame ---------------------------------
+
+// Some Wayland compositors go on sending frame callbacks to a surface nobody
+// sees (mutter under its lock shield, a background wholly covered), so the
+// callbacks alone would keep it drawing all night. Where the compositor tells
+// each frame's fate (wp_presentation feedback), a run of frames it discarded,
+// never shown, means nobody sees the surface: it then draws only one probe
+// frame now and then, until a frame is presented again.
+enum class FrameFate { Presented, Discarded };
+inline constexpr int kDiscardedBeforeProbing = 3;
+inline constexpr int64_t kProbeIntervalUs = 2'000'000;
+
+struct PresentationSightRecord {
+    int discardedInARow = 0;
+    int64_t lastDrawnUs = 0;
+};
+
+void NoteFrameFate(PresentationSightRecord& sight, FrameFate fate);
+void NoteFrameDrawn(PresentationSightRecord& sight, int64_t nowUs);
+// Only probe frames: the compositor has discarded enough frames in a row.
+bool Probing(const PresentationSightRecord& sight);
+// A frame may be drawn now: not probing, or the next probe is due.
+bool PresentationAllowsFrame(const PresentationSightRecord& sight, int64_t nowUs);
+// How long a loop may wait before the next probe: -1 when not probing.
+int ProbeWaitMs(const PresentationSightRecord& sight, int64_t nowUs);
+// The sooner of two waits in milliseconds, -1 being none.
+int SoonerWaitMs(int a, int b);
+
 }  // namespace zarvella

@@ -88,3 +88,37 @@ TEST(PreviewSight, NoRepaintWhileTheParentIsHidden) {
 }
 
 }  // namespace
+
+// Each frame's fate as the compositor tells it (p presented, d discarded)
+// and draws asked for at a time in ms (tN); the log: the frames drawn.
+TEST(PresentationSight, DiscardedFramesLeaveOnlyAProbeUntilOneIsPresented) {
+    const char* const rows[][2] = {
+        {"t0 d t40 d t80 p t120", "0 40 80 120"},  // one lost frame changes nothing
+        {"t0 d t40 d t80 d t120 t1000 t2079 t2080", "0 40 80 2080"},  // then one probe in 2 s
+        {"t0 d d d t40 t2000 p t2040 t2080", "0 2000 2040 2080"},     // shown again: full pace
+        {"d d d t100 t2000 d p d d t2100", "2000 2100"},  // a run counts only while unbroken
+    };
+    for (const auto& row : rows) {
+        PresentationSightRecord sight;
+        std::istringstream steps(row[0]);
+        std::string drawn, step;
+        while (steps >> step) {
+            if (step == "p" || step == "d") {
+                NoteFrameFate(sight, step == "p" ? FrameFate::Presented : FrameFate::Discarded);
+                continue;
+            }
+            const int64_t now = std::stoll(step.substr(1)) * 1000;
+            if (!PresentationAllowsFrame(sight, now)) continue;
+            NoteFrameDrawn(sight, now);
+            drawn += (drawn.empty() ? "" : " ") + step.substr(1);
+        }
+        EXPECT_EQ(drawn, row[1]) << row[0];
+    }
+    PresentationSightRecord probing{kDiscardedBeforeProbing, 1'000'000};
+    EXPECT_EQ(ProbeWaitMs(probing, 1'500'000), 1500);
+    EXPECT_EQ(ProbeWaitMs(probing, 4'000'000), 0);
+    EXPECT_EQ(ProbeWaitMs({}, 0), -1);
+    EXPECT_EQ(SoonerWaitMs(-1, 40), 40);
+    EXPECT_EQ(SoonerWaitMs(1500, 40), 40);
+    EXPECT_EQ(SoonerWaitMs(-1, -1), -1);
+}

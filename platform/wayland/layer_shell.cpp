@@ -71,6 +71,9 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
     } else if (is == wp_fractional_scale_manager_v1_interface.name) {
         g.fractionalScales = Bind<wp_fractional_scale_manager_v1>(
             registry, name, wp_fractional_scale_manager_v1_interface, version, 1);
+    } else if (is == wp_presentation_interface.name) {
+        g.presentation =
+            Bind<wp_presentation>(registry, name, wp_presentation_interface, version, 1);
     } else if (is == wp_viewporter_interface.name) {
         g.viewporter = Bind<wp_viewporter>(registry, name, wp_viewporter_interface, version, 1);
     } else if (is == wl_output_interface.name && version >= 2) {
@@ -143,26 +146,34 @@ bool StartEgl(Globals& g, wl_display* display) {
 // animation steps when it is due and an output can show it; every output
 // ready for this frame draws it.
 bool DrawReady(LayerShell& shell) {
+    const int64_t now = NowUs();
     bool anyReady = false;
     for (const auto& output : shell.outputs) {
         output->RemakeClosedSurface();
-        anyReady = anyReady || OutputReady(output->State());
+        anyReady = anyReady || output->Ready(now);
     }
-    if (anyReady && TakeStep(shell.pace, NowUs(), shell.intervalUs)) {
+    if (anyReady && TakeStep(shell.pace, now, shell.intervalUs)) {
         AdvancePicture(shell.picture);
-        if (shell.showFrameRate) CountFrame(shell.frameRate, NowUs() / 1e6);
+        if (shell.showFrameRate) CountFrame(shell.frameRate, now / 1e6);
     }
     for (const auto& output : shell.outputs)
         if (!output->Draw(shell.picture, shell.pace.frame,
-                          shell.showFrameRate ? &shell.frameRate : nullptr))
+                          shell.showFrameRate ? &shell.frameRate : nullptr, now))
             return false;
     return true;
 }
 
-bool AnOutputWaits(const LayerShell& shell) {
-    for (const auto& output : shell.outputs)
-        if (OutputReady(output->State())) return true;
-    return false;
+// The wait for the display: until the next step when an output can show it,
+// else until the next probe of an output nobody sees, else until an event.
+int PollTimeoutMs(const LayerShell& shell) {
+    const int64_t now = NowUs();
+    bool waits = false;
+    int probe = -1;
+    for (const auto& output : shell.outputs) {
+        waits = waits || output->Ready(now);
+        probe = SoonerWaitMs(probe, output->ProbeWaitMs(now));
+    }
+    return SoonerWaitMs(LayerPollTimeoutMs(shell.pace, now, shell.intervalUs, waits), probe);
 }
 
 // SIGTERM, SIGINT and SIGHUP end the program at any moment, with code 0,
@@ -229,9 +240,7 @@ int RunLoop(LayerShell& shell) {
         // EAGAIN: the rest goes when the socket is writable again.
         pollfd fd = {wl_display_get_fd(d), static_cast<short>(flushed ? POLLIN : POLLIN | POLLOUT),
                      0};
-        const int timeout = flushed ? LayerPollTimeoutMs(shell.pace, NowUs(), shell.intervalUs,
-                                                         AnOutputWaits(shell))
-                                    : -1;
+        const int timeout = flushed ? PollTimeoutMs(shell) : -1;
         const bool polled = poll(&fd, 1, timeout) >= 0;
         const int pollError = errno;
         if (polled && (fd.revents & POLLIN)) {
@@ -305,6 +314,7 @@ int RunLayerSurfaces(const HackOptions& hack) {
     if (g.xdgOutputs) zxdg_output_manager_v1_destroy(g.xdgOutputs);
     if (g.fractionalScales) wp_fractional_scale_manager_v1_destroy(g.fractionalScales);
     if (g.viewporter) wp_viewporter_destroy(g.viewporter);
+    if (g.presentation) wp_presentation_destroy(g.presentation);
     if (g.compositor) wl_compositor_destroy(g.compositor);
     if (shell->registry) wl_registry_destroy(shell->registry);
     gConnection = -1;  // a signal from now on finds no connection to shut

@@ -94,6 +94,33 @@ const wl_callback_listener OutputSurface::kFrameEvents = {
         },
 };
 
+// What became of a frame: shown, or never shown (nobody sees the surface,
+// or a later frame replaced it first).
+const wp_presentation_feedback_listener OutputSurface::kFeedbackEvents = {
+    .sync_output = [](void*, struct wp_presentation_feedback*, wl_output*) {},
+    .presented = [](void* data, struct wp_presentation_feedback* feedback, uint32_t, uint32_t,
+                    uint32_t, uint32_t, uint32_t, uint32_t,
+                    uint32_t) { Self(data)->FrameFate(feedback, FrameFate::Presented); },
+    .discarded =
+        [](void* data, struct wp_presentation_feedback* feedback) {
+            Self(data)->FrameFate(feedback, FrameFate::Discarded);
+        },
+};
+
+void OutputSurface::FrameFate(struct wp_presentation_feedback* feedback, zarvella::FrameFate fate) {
+    std::erase(feedbacks_, feedback);
+    wp_presentation_feedback_destroy(feedback);
+    NoteFrameFate(sight_, fate);
+}
+
+bool OutputSurface::Ready(int64_t nowUs) const {
+    return OutputReady(state_) && PresentationAllowsFrame(sight_, nowUs);
+}
+
+int OutputSurface::ProbeWaitMs(int64_t nowUs) const {
+    return OutputReady(state_) ? zarvella::ProbeWaitMs(sight_, nowUs) : -1;
+}
+
 OutputSurface::OutputSurface(const Globals& globals, wl_output* output, uint32_t name)
     : globals_(globals), output_(output), name_(name) {
     scale_.viewporter = globals.viewporter != nullptr;
@@ -152,6 +179,10 @@ void OutputSurface::DestroySurface() {
     if (eglSurface_ != EGL_NO_SURFACE) eglDestroySurface(globals_.egl, eglSurface_);
     if (window_) wl_egl_window_destroy(window_);
     if (frame_) wl_callback_destroy(frame_);
+    for (struct wp_presentation_feedback* feedback : feedbacks_)
+        wp_presentation_feedback_destroy(feedback);
+    feedbacks_.clear();
+    sight_ = {};
     if (layer_) zwlr_layer_surface_v1_destroy(layer_);
     if (viewport_) wp_viewport_destroy(viewport_);
     if (fractional_) wp_fractional_scale_v1_destroy(fractional_);
@@ -207,8 +238,8 @@ bool OutputSurface::MakeContext() {
 }
 
 bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame,
-                         const FrameRateRecord* frameRate) {
-    if (!OutputDrawsNow(state_, frame)) return true;
+                         const FrameRateRecord* frameRate, int64_t nowUs) {
+    if (!OutputDrawsNow(state_, frame) || !PresentationAllowsFrame(sight_, nowUs)) return true;
     if (context_ == EGL_NO_CONTEXT) {
         if (!MakeContext()) return false;
     } else {
@@ -223,6 +254,11 @@ bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame,
     state_.framePending = true;
     state_.drawn = true;
     state_.shownFrame = frame;
+    if (globals_.presentation) {  // for the commit the swap makes
+        feedbacks_.push_back(wp_presentation_feedback(globals_.presentation, surface_));
+        wp_presentation_feedback_add_listener(feedbacks_.back(), &kFeedbackEvents, this);
+    }
+    NoteFrameDrawn(sight_, nowUs);
     eglSwapBuffers(globals_.egl, eglSurface_);
     return true;
 }

@@ -9,9 +9,12 @@
 #include <wayland-egl.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "behaviour/layer_surfaces.h"
+#include "behaviour/visibility.h"
 #include "protocol/fractional-scale-v1.h"
+#include "protocol/presentation-time.h"
 #include "protocol/viewporter.h"
 #include "protocol/wlr-layer-shell-unstable-v1.h"
 #include "protocol/xdg-output-unstable-v1.h"
@@ -27,6 +30,7 @@ struct Globals {
     zxdg_output_manager_v1* xdgOutputs = nullptr;
     wp_fractional_scale_manager_v1* fractionalScales = nullptr;
     wp_viewporter* viewporter = nullptr;
+    wp_presentation* presentation = nullptr;  // each frame's fate
     EGLDisplay egl = EGL_NO_DISPLAY;
     EGLConfig eglConfig = nullptr;
 };
@@ -40,6 +44,11 @@ class OutputSurface {
 
     uint32_t Name() const { return name_; }
     const LayerOutputRecord& State() const { return state_; }
+    // It can show the next frame (OutputReady), and the compositor has not
+    // been discarding its frames, or a probe frame is due.
+    bool Ready(int64_t nowUs) const;
+    // How long the loop may wait for its next probe frame; -1: none.
+    int ProbeWaitMs(int64_t nowUs) const;
     // The xdg-output manager came after this output.
     void WatchLogicalSize();
     // A surface the compositor closed, made again when the core says so
@@ -49,7 +58,8 @@ class OutputSurface {
     // glClear, the picture in the whole buffer, the frame rate when given
     // (-fps); asks for the next frame callback and swaps (which commits).
     // False when no GL context could be made for it.
-    bool Draw(const PictureRecord& picture, uint64_t frame, const FrameRateRecord* frameRate);
+    bool Draw(const PictureRecord& picture, uint64_t frame, const FrameRateRecord* frameRate,
+              int64_t nowUs);
 
   private:
     static const wl_output_listener kOutputEvents;
@@ -57,6 +67,8 @@ class OutputSurface {
     static const zwlr_layer_surface_v1_listener kLayerEvents;
     static const wp_fractional_scale_v1_listener kFractionalEvents;
     static const wl_callback_listener kFrameEvents;
+    static const wp_presentation_feedback_listener kFeedbackEvents;
+    void FrameFate(struct wp_presentation_feedback* feedback, zarvella::FrameFate fate);
 
     void CreateSurface();
     void DestroySurface();
@@ -78,6 +90,8 @@ class OutputSurface {
     wp_viewport* viewport_ = nullptr;
     wl_callback* frame_ = nullptr;
     LayerOutputRecord state_;
+    PresentationSightRecord sight_;
+    std::vector<struct wp_presentation_feedback*> feedbacks_;  // frames whose fate is still to come
     LayerBufferRecord buffer_;
     bool remake_ = false;  // the compositor closed the surface: make it again
 
