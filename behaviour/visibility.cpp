@@ -77,6 +77,10 @@ bool PresentationAllowsFrame(const PresentationSightRecord& sight, int64_t nowUs
     return !Probing(sight) || nowUs - sight.lastDrawnUs >= kProbeIntervalUs;
 }
 
+bool AskFrameFate(int awaited) {
+    return awaited < kMostFatesAwaited;
+}
+
 int ProbeWaitMs(const PresentationSightRecord& sight, int64_t nowUs) {
     if (!Probing(sight)) return -1;
     const int64_t left = sight.lastDrawnUs + kProbeIntervalUs - nowUs;

@@ -96,6 +96,11 @@ void NoteFrameDrawn(PresentationSightRecord& sight, int64_t nowUs);
 bool Probing(const PresentationSightRecord& sight);
 // A frame may be drawn now: not probing, or the next probe is due.
 bool PresentationAllowsFrame(const PresentationSightRecord& sight, int64_t nowUs);
+// Ask the fate of the next frame only while fewer than kMostFatesAwaited
+// are awaited: a compositor that never answers (sway) then keeps no more
+// than that many of them.
+inline constexpr int kMostFatesAwaited = 4;
+bool AskFrameFate(int awaited);
 // How long a loop may wait before the next probe: -1 when not probing.
 int ProbeWaitMs(const PresentationSightRecord& sight, int64_t nowUs);
 // The sooner of two waits in milliseconds, -1 being none.

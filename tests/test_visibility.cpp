@@ -121,4 +121,6 @@ TEST(PresentationSight, DiscardedFramesLeaveOnlyAProbeUntilOneIsPresented) {
     EXPECT_EQ(SoonerWaitMs(-1, 40), 40);
     EXPECT_EQ(SoonerWaitMs(1500, 40), 40);
     EXPECT_EQ(SoonerWaitMs(-1, -1), -1);
+    EXPECT_TRUE(AskFrameFate(kMostFatesAwaited - 1));
+    EXPECT_FALSE(AskFrameFate(kMostFatesAwaited));
 }

@@ -254,7 +254,8 @@ bool OutputSurface::Draw(const PictureRecord& picture, uint64_t frame,
     state_.framePending = true;
     state_.drawn = true;
     state_.shownFrame = frame;
-    if (globals_.presentation) {  // for the commit the swap makes
+    if (globals_.presentation && AskFrameFate(static_cast<int>(feedbacks_.size()))) {
+        // for the commit the swap makes
         feedbacks_.push_back(wp_presentation_feedback(globals_.presentation, surface_));
         wp_presentation_feedback_add_listener(feedbacks_.back(), &kFeedbackEvents, this);
     }
