@@ -94,7 +94,7 @@ monitors_on_this_display() {
 
   # Side by side: one window over both, the same frame on each, the threshold.
   pointer 640 512
-  start_saver /s
+  counted_saver /s
   wait_window Zarvella >/dev/null || { check "/s opens its window" false; return; }
   expect_output 10 "/s: one window over both monitors" 2560x1024+0+0 saver_placement
   two_monitors_lit "$work/two.png" "side by side"

@@ -46,7 +46,7 @@ case_window_manager() {
     xrandr --setmonitor R 1280/339x1024/271+1280+0 none >/dev/null
   new_config
   if { [ "$when" = after ] || start_wm "$@"; } && make_parent 400x300+100+100 &&
-    pointer 640 512 && start_saver /s && wid=$(wait_window Zarvella) &&
+    pointer 640 512 && counted_saver /s && wid=$(wait_window Zarvella) &&
     { [ "$when" = before ] || start_wm "$@"; }; then
     expect_output 10 "$1: one window over both monitors" 2560x1024+0+0 placement "$wid"
     check "$1: no frame, the window manager leaves it alone" unmanaged "$wid"
