@@ -23,6 +23,7 @@ constexpr const char* kLogin = "org.freedesktop.login1";
 constexpr const char* kLoginSession = "org.freedesktop.login1.Session";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
 constexpr const char* kGnome = "org.gnome.ScreenSaver";
+constexpr const char* kGnomeShield = "org.gnome.Shell.ScreenShield";
 constexpr const char* kFreedesktop = "org.freedesktop.ScreenSaver";
 
 class SessionLocks : public QObject {
@@ -32,10 +33,13 @@ class SessionLocks : public QObject {
     explicit SessionLocks(IdleSupervisor& supervisor) : supervisor_(supervisor) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (bus.isConnected()) {
-            bus.connect(kGnome, "/org/gnome/ScreenSaver", kGnome, "ActiveChanged", this,
+            // gnome-shell serves it as org.gnome.Shell.ScreenShield; the name
+            // org.gnome.ScreenSaver is a helper started on demand, which we do not start.
+            bus.connect(QString(), "/org/gnome/ScreenSaver", kGnome, "ActiveChanged", this,
                         SLOT(GnomeActive(bool)));
-            Ask<bool>(bus, Call(kGnome, "/org/gnome/ScreenSaver", kGnome, "GetActive"),
-                      [this](bool on) { GnomeActive(on); });
+            for (const char* name : {kGnomeShield, kGnome})
+                Ask<bool>(bus, Call(name, "/org/gnome/ScreenSaver", kGnome, "GetActive"),
+                          [this](bool on) { GnomeActive(on); });
             // Ours on X11 when nobody else serves it: then it is no lock.
             bus.connect(kFreedesktop, QString(), kFreedesktop, "ActiveChanged", this,
                         SLOT(FreedesktopActive(bool)));

@@ -7,6 +7,7 @@
 set -uo pipefail
 here=$(dirname "$0")
 source "$here/../linux/x_lib.sh"
+source "$here/../linux/idle_case.sh"  # saver_child
 source "$here/desktop_lib.sh"
 source "$here/gnome_lib.sh"
 [ $# -ge 2 ] || { echo "usage: $0 ZARVELLA SOLID_WINDOW" >&2; exit 2; }
@@ -27,7 +28,30 @@ case_gnome() {
   local got want="zarvella: this Wayland compositor offers no layer shell (wlr-layer-shell-unstable-v1), so -root has no background to draw on"
   got=$(tail -n1 "$work/saver.log")
   check "-root: one line: $want (got '$got')" [ "$got" = "$want" ]
+  lock_under_idle
   [ ${#case_failures[@]} -eq 0 ] || gnome_answers || gnome_stalled=1
+}
+
+# --idle 3s shows its saver; the shell's lock ends it, and while the shield
+# is up, no saver starts though the session stays idle
+lock_under_idle() {
+  start_saver_in_desktop --idle 3s
+  expect 30 "--idle: its saver on both monitors" all_drawn
+  local child
+  child=$(saver_child)
+  lock_session
+  expect 10 "the lock ends the saver" ended "$child"
+  check "locked: no saver while the session is idle twice the time" held_under_lock
+  check "--idle runs on under the lock" running
+  stop_saver
+}
+all_drawn() { local o; for o in "${desktop_outputs[@]}"; do full_screen "$o" "$work/idle-$o.ppm" || return 1; done; }
+held_under_lock() { session_locked && wait_until 30 idle_for 6000 && ! saver_started; }
+idle_for() {  # idle_for MS: the session's idle time (mutter's monitor) is at least MS
+  local ms
+  ms=$(in_desktop gdbus call --session -d org.gnome.Mutter.IdleMonitor -o /org/gnome/Mutter/IdleMonitor/Core \
+    -m org.gnome.Mutter.IdleMonitor.GetIdletime 2>/dev/null | tr -dc 0-9)
+  ((${ms:-0} >= $1))
 }
 
 # mutter on llvmpipe now and then stops answering for good while a client maps
@@ -40,7 +64,7 @@ gnome_answers() {
     /org/gnome/Mutter/DisplayConfig org.gnome.Mutter.DisplayConfig.GetCurrentState >/dev/null 2>&1
 }
 
-name="gnome-shell: /s over the login's overview on both monitors, a key ends it; /c opaque; /p; -root refused"
+name="gnome-shell: /s over the login's overview on both monitors, a key ends it; /c opaque; /p; -root refused; its lock ends --idle's saver and holds it off"
 gnome_stalled=0
 run_case "$name" case_gnome
 if [ "$gnome_stalled" = 1 ]; then
