@@ -5,22 +5,18 @@
 
 i3lock_took_key() { grep -q 'current password = x' "$work/locker.log"; }
 xsecurelock_took_key() { descendant "$locker" /usr/libexec/xsecurelock/auth_x11 >/dev/null; }
+typed() { xdotool key x && "$@"; }  # a key, again at each poll: the grab may come a moment late
 
 # lock_over_saver NAME TOOK-KEY TRIGGER COMMAND...: TRIGGER (split at spaces),
 # then the locker COMMAND, while /s shows; TOOK-KEY tells the locker had a key.
 lock_over_saver() {
-  local name=$1 took=$2 trigger=$3
-  shift 3
-  new_config
+  local name=$1 took=$2 trigger=$3 && shift 3 && new_config
   start_saver /s && wait_window Zarvella >/dev/null || { check "$name: /s shows" false; return; }
   $trigger
-  : >"$work/locker.log"
-  "$@" >>"$work/locker.log" 2>&1 &
-  locker=$!
-  helper_pids+=("$locker")
+  "$@" >"$work/locker.log" 2>&1 &
+  locker=$! && helper_pids+=("$locker")
   expect_exit 10 "$name: the saver ends as the locker grabs"
-  xdotool key x
-  expect 10 "$name: a key goes to the locker" "$took"
+  expect 10 "$name: a key goes to the locker" typed "$took"
   check "$name: the locker holds (log: $(tr '\n' '|' <"$work/locker.log"))" alive "$locker"
   stop_pid "$locker"
 }
@@ -30,11 +26,10 @@ case_lockers() {
   # The server's own saver turning on is what xss-lock and xautolock start lockers on.
   lock_over_saver xsecurelock xsecurelock_took_key "xset s activate" \
     env XSECURELOCK_NO_COMPOSITE=1 xsecurelock
-  xset s reset
-  new_config
+  stop_case_processes && xset s reset && new_config
   env XDG_CONFIG_HOME="$config" ZARVELLA_TEST_MESSAGE_LOG="$messages" "$zarvella" /s <&- >&- 2>&- &
   saver_pid=$!
-  check "/s with descriptors 0, 1 and 2 closed maps its window" wait_until 10 window_named Zarvella "$saver_pid" >/dev/null
+  check "/s with 0, 1 and 2 closed maps its window" wait_until 10 window_named Zarvella "$saver_pid" >/dev/null
   xdotool key x
   expect_exit 10 "a key then ends it"
 }
