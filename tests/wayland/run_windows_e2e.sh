@@ -78,6 +78,24 @@ case_idle() {
   idle_cycle "in_sway wtype -k Shift_L" sway_drawn "in_sway wtype -s 500 -k Escape"
 }
 lock_held() { [ -e "$1" ] && ! flock -n "$1" true; }
+# --idle's saver under swaylock: what the user types into the lock is input,
+# so the saver ends, and the lock holds
+case_idle_swaylock() {
+  fresh --idle 3s || { check "sway starts" false; return; }
+  expect 30 "idle: the saver on both outputs" sway_drawn
+  local child locker
+  child=$(saver_child)
+  in_sway swaylock -c 224466 >>"$work/swaylock.log" 2>&1 &
+  locker=$!
+  helper_pids+=("$locker")
+  expect 10 "swaylock locks the session" output_is "srgb(34,68,102)" lock_colour
+  in_sway wtype -k a
+  expect 6 "a key typed into swaylock ends the saver" ended "$child"
+  check "swaylock still holds the session" alive "$locker"
+  check "--idle runs on" running
+  stop_saver
+}
+lock_colour() { output_shot HEADLESS-1 "$work/lock.png" && convert "$work/lock.png" -format '%[pixel:p{10,10}]' info:; }
 sway_drawn() { both_outputs_covered && output_lit HEADLESS-2 "$work/idle.png" 0.02; }
 
 run_case "/s: every output covered full screen, a key ends it" case_fullscreen
@@ -87,4 +105,5 @@ run_case "/p: the stand-alone preview, opaque"                 case_window MySav
 run_case "-window: the hack's window, opaque"                  case_window Zarvella 1 "" -window
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
 run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both" case_idle
+run_case "--idle under swaylock: a key typed into the lock ends the saver, the lock holds" case_idle_swaylock
 summary
