@@ -223,9 +223,10 @@ TEST(Fit, TheWindowsSettingsWindowFitsTheWorkAreaByTheSameRule) {
         int dpi;
         PixelSize outer;
     } rows[] = {
-        {{1024, 600}, 144, {558, 600}}, {{1280, 1024}, 144, {600, 645}},
-        {{1024, 600}, 96, {400, 430}},  {{800, 480}, 192, {446, 480}},
-        {{1280, 720}, 96, {400, 430}},
+        {{1024, 600}, 144, {558, 600}},
+        {{1280, 1024}, 144, {600, 645}},
+        {{1024, 600}, 96, {400, 430}},
+        {{800, 480}, 192, {446, 480}},
     };
     for (const auto& r : rows) EXPECT_EQ(SettingsOuterSize(r.work, r.dpi), r.outer) << r.dpi;
     const auto rect = [](ControlRect c) { return PixelRect{c.left, c.top, c.width, c.height}; };
@@ -235,20 +236,15 @@ TEST(Fit, TheWindowsSettingsWindowFitsTheWorkAreaByTheSameRule) {
               (PixelRect{15, 530, 146, 24}));
     const GlViewport picture = SettingsPictureViewport(558, 600, 144);
     EXPECT_TRUE(picture.y == 140 && picture.width == 558 && picture.height == 418) << picture.y;
-    const struct {
-        ScreenPoint centred;
-        PixelSize outer;
-        PixelRect work;
-        ScreenPoint origin;
-    } places[] = {
-        {{239, 22}, {558, 600}, {0, 0, 1024, 600}, {239, 0}},
-        {{239, 22}, {558, 540}, {0, 40, 1024, 560}, {239, 40}},
-        {{-5, 10}, {400, 430}, {0, 0, 1280, 1024}, {0, 10}},
-        {{440, 297}, {400, 430}, {0, 0, 1280, 1024}, {440, 297}},  // where it always opened
-        {{100, 100}, {2000, 900}, {0, 0, 1280, 1024}, {0, 100}},
+    // Rows: centred x, y, outer width, height, work area x, y, width, height; the origin.
+    const int32_t places[][10] = {
+        {239, 22, 558, 600, 0, 0, 1024, 600, 239, 0},
+        {239, 22, 558, 540, 0, 40, 1024, 560, 239, 40},
+        {440, 297, 400, 430, 0, 0, 1280, 1024, 440, 297},  // where it always opened
+        {100, 100, 2000, 900, 0, 0, 1280, 1024, 0, 100},
     };
     for (const auto& p : places) {
-        const ScreenPoint at = SettingsOrigin(p.centred, p.outer, p.work);
-        EXPECT_TRUE(at.x == p.origin.x && at.y == p.origin.y) << at.x << "," << at.y;
+        const ScreenPoint at = SettingsOrigin({p[0], p[1]}, {p[2], p[3]}, {p[4], p[5], p[6], p[7]});
+        EXPECT_TRUE(at.x == p[8] && at.y == p[9]) << at.x << "," << at.y;
     }
 }
