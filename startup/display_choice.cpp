@@ -81,6 +81,8 @@ DisplayPlan PlanDisplay(const LaunchPlan& plan, const SessionEnvironment& env,
                         DisplayProbes& probes) {
     DisplayPlan out;
     if (NeedsNoDisplay(plan)) return out;
+    const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
+    out.glProblemEnds = !settingsWindow;
     const std::string xOnly = XOnlyForm(plan);
     const std::string userPlatform = FirstQtPlatform(env.qtPlatform);
     const bool userWayland = userPlatform.starts_with("wayland");
@@ -111,6 +113,8 @@ DisplayPlan PlanDisplay(const LaunchPlan& plan, const SessionEnvironment& env,
     if (!env.display.empty() && probes.XOpens()) {
         out.system = WindowSystem::X11;
         out.qtPlatform = env.qtPlatform.empty() ? "xcb" : "";
+        out.devicePixels = !settingsWindow && !(plan.kind == LaunchKind::Hack &&
+                                                plan.hack.target == HackTarget::OwnWindow);
         return out;
     }
     if (env.display.empty() && wayland.set && !xOnly.empty())

@@ -42,6 +42,14 @@ struct DisplayPlan {
     bool dropWaylandSocket = false;
     // The value for QT_QPA_PLATFORM, or empty to keep the user's.
     std::string qtPlatform;
+    // Windows over X11's monitors or inside another X window are placed in
+    // device pixels (the toolkit's scaling off); the settings window and the
+    // hack's own window keep the desktop's scale, and on Wayland the
+    // compositor scales every window.
+    bool devicePixels = false;
+    // No GL context ends the process with a line; the settings window
+    // shows its controls and says why in a message instead.
+    bool glProblemEnds = true;
     std::string error;  // the line to print, then exit with code 1
 };
 

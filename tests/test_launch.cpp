@@ -309,6 +309,26 @@ TEST(Launch, TheDisplayIsTheOneThatWorksAskedOnlyWhenItMayBeUsed) {
               "zarvella: XSCREENSAVER_WINDOW" + noX);
 }
 
+TEST(Launch, DevicePixelsAndAFatalGlProblemFollowTheWindow) {
+    const SessionEnvironment x{":0", "", "", "/run/user/1", ""},
+        wl{"", "wayland-1", "", "/run/user/1", ""};
+    const struct {
+        Args args;
+        bool wayland, devicePixels, glProblemEnds;
+    } rows[] = {
+        {{"/s"}, 0, 1, 1}, {{"/p", "12"}, 0, 1, 1}, {{"-root"}, 0, 1, 1}, {{"-window"}, 0, 0, 1},
+        {{"/c"}, 0, 0, 0}, {{"/s"}, 1, 0, 1},       {{"/c"}, 1, 0, 0},
+    };
+    for (const auto& r : rows) {
+        FakeProbes probes;
+        probes.x = !r.wayland, probes.wayland = r.wayland;
+        const DisplayPlan plan =
+            PlanDisplay(PlanLaunch(r.args, nullptr, kLinux), r.wayland ? wl : x, probes);
+        EXPECT_EQ(plan.devicePixels, r.devicePixels) << r.args[0] << r.wayland;
+        EXPECT_EQ(plan.glProblemEnds, r.glProblemEnds) << r.args[0] << r.wayland;
+    }
+}
+
 TEST(Launch, VersionAndConnectionTexts) {
     EXPECT_EQ(VersionText(), std::string("zarvella ") + ZARVELLA_VERSION + "\n");
     EXPECT_EQ(WaylandConnectError("nowhere", nullptr),

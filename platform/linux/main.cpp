@@ -183,18 +183,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     SetDefaultSurfaceFormat();
-    // Windows over the monitors or inside another window take device pixels;
-    // the settings window and the hack's own window keep the desktop's scale.
-    const bool settingsWindow = plan.kind == LaunchKind::Mode && plan.mode == SaverMode::Settings;
-    // On Wayland the compositor places every window and tells its scale;
-    // the windows draw into their whole buffers.
-    if (!settingsWindow && display.system == WindowSystem::X11 &&
-        !(plan.kind == LaunchKind::Hack && plan.hack.target == HackTarget::OwnWindow))
-        UseDevicePixels();
+    if (display.devicePixels) UseDevicePixels();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     const std::string glProblem = OpenGlProblem();
-    if (!glProblem.empty() && !settingsWindow) {
+    if (!glProblem.empty() && display.glProblemEnds) {
         std::fprintf(stderr, "zarvella: %s\n", GlStartError(glProblem).c_str());
         return 1;
     }
