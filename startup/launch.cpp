@@ -107,7 +107,16 @@ std::string Lower(std::string text) {
 }
 }  // namespace
 
-std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available) {
+QtPlatformSetting QtPlatformValue(const std::vector<std::string>& args,
+                                  const std::string& variable) {
+    QtPlatformSetting setting{variable};
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "-platform" || args[i] == "--platform") setting = {args[++i], "-platform"};
+    return setting;
+}
+
+std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available,
+                            const char* from) {
     if (value.empty()) return "";
     bool named = false;
     for (size_t start = 0; start <= value.size();) {
@@ -126,7 +135,7 @@ std::string QtPlatformError(const std::string& value, const std::vector<std::str
     }
     std::string have;
     for (const std::string& plugin : available) have += (have.empty() ? "" : ", ") + plugin;
-    return "zarvella: QT_QPA_PLATFORM is '" + value + "', " +
+    return std::string("zarvella: ") + from + " is '" + value + "', " +
            (named ? "and Qt has no such platform" : "which names no platform") + " (it has " +
            (have.empty() ? "none" : have) + ")";
 }

@@ -85,7 +85,18 @@ std::string WaylandConnectError(const char* waylandDisplay, const char* waylandS
 // platform Qt has, where Qt itself would abort. The value is read as Qt reads
 // it: entries tried in turn, split at ';', each a name before any ':options',
 // the name in any case. Empty when one entry is there, and for an empty value
-// (Qt's own default). `available`: the names of Qt's platform plugins.
-std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available);
+// (Qt's own default). `available`: the names of Qt's platform plugins;
+// `from`: where the value was given.
+std::string QtPlatformError(const std::string& value, const std::vector<std::string>& available,
+                            const char* from = "QT_QPA_PLATFORM");
+// The platform Qt will try, as it reads it: the last `-platform NAME` (or
+// `--platform`) among the program's arguments, which Qt takes from any
+// command line it is given, else `variable` (QT_QPA_PLATFORM).
+struct QtPlatformSetting {
+    std::string value;
+    const char* from = "QT_QPA_PLATFORM";
+};
+QtPlatformSetting QtPlatformValue(const std::vector<std::string>& args,
+                                  const std::string& variable);
 
 }  // namespace zarvella

@@ -141,6 +141,9 @@ TEST(Launch, QtPlatformIsRefusedInOneLineOnlyWhenQtHasNoneOfItsNames) {
         EXPECT_TRUE(line.ends_with(row.error)) << line;
     }
     EXPECT_TRUE(QtPlatformError("xcb", {}).ends_with("(it has none)"));
+    EXPECT_EQ(QtPlatformValue({"/s", "-platform", "a", "--platform", "b"}, "xcb").value, "b");
+    EXPECT_EQ(QtPlatformValue({"/s", "-platform"}, "xcb").value, "xcb");
+    EXPECT_EQ(QtPlatformError("x", qt, "-platform").rfind("zarvella: -platform is 'x',", 0), 0u);
 }
 
 TEST(Launch, NoOptionNameChangesTheModeWhenGivenFirst) {

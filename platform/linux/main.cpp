@@ -175,9 +175,14 @@ int main(int argc, char** argv) {
     ApplyDisplayPlan(display);
     if (display.layerSurfaces)  // no Qt, no X display
         return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
-    // The user's own QT_QPA_PLATFORM, kept: a name Qt lacks is one line, not Qt's abort.
+    // The user's own platform (QT_QPA_PLATFORM kept, or -platform, which Qt
+    // reads from argv): a name Qt lacks is one line, not Qt's abort.
+    const QtPlatformSetting platform =
+        QtPlatformValue(args, display.qtPlatform.empty() ? env.qtPlatform : display.qtPlatform);
     if (const std::string wrong =
-            display.qtPlatform.empty() ? QtPlatformError(env.qtPlatform, QtPlatformPlugins()) : "";
+            platform.value == display.qtPlatform
+                ? ""
+                : QtPlatformError(platform.value, QtPlatformPlugins(), platform.from);
         !wrong.empty()) {
         std::fprintf(stderr, "%s\n", wrong.c_str());
         return 1;
