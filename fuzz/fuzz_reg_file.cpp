@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckReparse(rendered, values, "rendered afresh, the values do not parse back the same");
 
     // The store, reading this text as its file, answers what the registry would.
-    const char* key = linux_shell::kSettingsKey;
+    const char* key = kSettingsKey;
     if (HasKey(doc, key)) {
         static const std::string path =
             "/dev/shm/zarvella-fuzz-" + std::to_string(getpid()) + ".reg";

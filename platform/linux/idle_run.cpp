@@ -20,9 +20,9 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/linux/atomic_file.h"
 #include "platform/linux/display_probes.h"
 #include "platform/linux/idle.h"
-#include "platform/linux/settings_store.h"
 #include "startup/idle_session_lock.h"
 #include "startup/launch.h"
 
