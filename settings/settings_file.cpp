@@ -23,7 +23,8 @@ std::string FileInPlaceOfFolder(SettingsFiles& files, const std::string& path) {
 
 std::string MoveAside(SettingsFiles& files, const std::string& path) {
     for (int n = 1; n <= 100; ++n) {
-        const std::string name = path + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        std::string name = path + ".damaged";
+        if (n > 1) name += '-' + std::to_string(n);
         if (files.Taken(name)) continue;
         return files.Rename(path, name) ? name : "";
     }
