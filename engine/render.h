@@ -9,6 +9,14 @@ namespace zarvella {
 
 enum class GlVariant { Settings, FullScreen, Preview };
 
+// The surface every window's context asks for, on every platform: 8 bits of
+// red, green and blue; no alpha, so that the picture's translucency never
+// lets the desktop through; a 16-bit depth buffer; no stencil; double-buffered.
+struct GlSurfaceFormat {
+    int colourBits, alphaBits, depthBits, stencilBits;
+};
+inline constexpr GlSurfaceFormat kPictureSurface{8, 0, 16, 0};
+
 struct GlViewport {
     int x, y, width, height;
 };

@@ -22,14 +22,12 @@ void SetDefaultSurfaceFormat() {
     format.setVersion(2, 1);
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setRedBufferSize(8);
-    format.setGreenBufferSize(8);
-    format.setBlueBufferSize(8);
-    // No alpha in the window: the picture is composited over black and its
-    // translucency must never let the desktop through.
-    format.setAlphaBufferSize(0);
-    format.setDepthBufferSize(16);
-    format.setStencilBufferSize(0);
+    format.setRedBufferSize(kPictureSurface.colourBits);
+    format.setGreenBufferSize(kPictureSurface.colourBits);
+    format.setBlueBufferSize(kPictureSurface.colourBits);
+    format.setAlphaBufferSize(kPictureSurface.alphaBits);
+    format.setDepthBufferSize(kPictureSurface.depthBits);
+    format.setStencilBufferSize(kPictureSurface.stencilBits);
     QSurfaceFormat::setDefaultFormat(format);
 }
 

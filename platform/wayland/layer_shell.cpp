@@ -122,21 +122,22 @@ bool StartEgl(Globals& g, wl_display* display) {
     if (g.egl == EGL_NO_DISPLAY || !eglInitialize(g.egl, nullptr, nullptr) ||
         !eglBindAPI(EGL_OPENGL_API))
         return false;
-    // Opaque (no alpha), so the translucent triangles never show the desktop.
     const EGLint attributes[] = {EGL_SURFACE_TYPE,
                                  EGL_WINDOW_BIT,
                                  EGL_RENDERABLE_TYPE,
                                  EGL_OPENGL_BIT,
                                  EGL_RED_SIZE,
-                                 8,
+                                 kPictureSurface.colourBits,
                                  EGL_GREEN_SIZE,
-                                 8,
+                                 kPictureSurface.colourBits,
                                  EGL_BLUE_SIZE,
-                                 8,
+                                 kPictureSurface.colourBits,
                                  EGL_ALPHA_SIZE,
-                                 0,
+                                 kPictureSurface.alphaBits,
                                  EGL_DEPTH_SIZE,
-                                 16,
+                                 kPictureSurface.depthBits,
+                                 EGL_STENCIL_SIZE,
+                                 kPictureSurface.stencilBits,
                                  EGL_NONE};
     EGLint count = 0;
     return eglChooseConfig(g.egl, attributes, &g.eglConfig, 1, &count) && count == 1;

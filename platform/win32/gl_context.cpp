@@ -14,8 +14,10 @@ PIXELFORMATDESCRIPTOR PixelFormatRequest() {
     pfd.nVersion = 1;
     pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;  // 0x25
     pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    pfd.cDepthBits = 16;
+    pfd.cColorBits = 3 * kPictureSurface.colourBits;  // 24
+    pfd.cAlphaBits = kPictureSurface.alphaBits;
+    pfd.cDepthBits = kPictureSurface.depthBits;
+    pfd.cStencilBits = kPictureSurface.stencilBits;
     return pfd;
 }
 
