@@ -19,8 +19,8 @@ int RunIdle(int seconds, int argc, char** argv);
 int EnableIdle(int seconds);
 int DisableIdle();  // also ends this session's running --idle
 // Asks this session's running --idle to end (SIGTERM to the pid in its
-// lock); its pid, or 0 when none runs.
-int EndSessionIdle();
+// lock); its pid, or 0 when none runs; -1 when it still runs `waitMs` later.
+int EndSessionIdle(int waitMs = 0);
 
 // A source at work: it reports to the supervisor until destroyed, and
 // answers what the supervisor asks its host about inhibitors and grabs.

@@ -23,6 +23,7 @@
 #include "platform/linux/atomic_file.h"
 #include "platform/linux/display_probes.h"
 #include "platform/linux/idle.h"
+#include "platform/linux/idle_control.h"
 #include "startup/idle_session_lock.h"
 #include "startup/launch.h"
 
@@ -118,12 +119,6 @@ std::string SessionLockPath(const SessionEnvironment& env, bool make, std::strin
     return IdleLockPath(folder.path, SessionDisplay(env, wayland), wayland);
 }
 
-std::string ProgramPath() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, size_t(length)) : std::string();
-}
-
 }  // namespace
 
 int RunIdle(int seconds, int argc, char** argv) {
@@ -201,7 +196,7 @@ int RunIdle(int seconds, int argc, char** argv) {
     return QCoreApplication::exec();
 }
 
-int EndSessionIdle() {
+int EndSessionIdle(int waitMs) {
     std::string problem;
     const std::string path = SessionLockPath(ReadSessionEnvironment(), false, problem);
     const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -213,25 +208,23 @@ int EndSessionIdle() {
         const ssize_t got = pread(fd, text, sizeof text, 0);
         pid = got > 0 ? ParseIdlePid({text, size_t(got)}) : 0;
         if (pid && kill(pid, SIGTERM) != 0) pid = 0;
+        // It has ended when its lock is free (a zombie nobody reaps holds none).
+        for (int waited = 0; pid && flock(fd, LOCK_SH | LOCK_NB) != 0; waited += 20) {
+            if (waited >= waitMs) {
+                pid = -1;
+                break;
+            }
+            usleep(20 * 1000);
+        }
     }
     close(fd);
     return pid;
 }
 
 int EnableIdle(int seconds) {
-    const std::string path = IdleAutostartPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (path.empty()) {
-        std::fprintf(stderr, "zarvella: neither XDG_CONFIG_HOME nor HOME names a folder\n");
-        return 1;
-    }
-    const std::string program = ProgramPath();
-    const std::string entry = IdleAutostartEntry(program, seconds);
-    if (program.empty() || entry.empty()) {
-        std::fprintf(stderr, "zarvella: this program's path cannot go in an autostart entry\n");
-        return 1;
-    }
-    if (!WriteFileAtomically(path, entry)) {
-        std::fprintf(stderr, "zarvella: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    std::string path;
+    if (const std::string fault = WriteIdleEntry(seconds, path); !fault.empty()) {
+        std::fprintf(stderr, "%s\n", fault.c_str());
         return 1;
     }
     std::printf("zarvella: --idle %s starts with your next session (%s)\n",
@@ -240,14 +233,9 @@ int EnableIdle(int seconds) {
 }
 
 int DisableIdle() {
-    const std::string path = IdleAutostartPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (path.empty()) {
-        std::fprintf(stderr, "zarvella: neither XDG_CONFIG_HOME nor HOME names a folder\n");
-        return 1;
-    }
-    if (unlink(path.c_str()) != 0 && errno != ENOENT) {
-        std::fprintf(stderr, "zarvella: cannot remove %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+    std::string path;
+    if (const std::string fault = RemoveIdleEntry(path); !fault.empty()) {
+        std::fprintf(stderr, "%s\n", fault.c_str());
         return 1;
     }
     std::printf("zarvella: --idle no longer starts with your sessions (%s is gone)\n",

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "behaviour/window_place.h"
+#include "platform/linux/idle_control.h"
 #include "platform/linux/window_sight.h"
 
 namespace zarvella::linux_shell {
@@ -62,8 +63,6 @@ class StripSlider : public QSlider {
     ControlRect layout_;
 };
 
-constexpr PixelSize kLayoutSize{kSettingsWindowWidth, kSettingsWindowHeight};
-
 }  // namespace
 
 SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::string glProblem)
@@ -77,7 +76,10 @@ SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::str
     // The whole window within the screen's area for windows; the frame is
     // not known before the window is shown.
     const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
-    size_ = SettingsClientSize({available.width(), available.height()}, {});
+    idleFacts_ = GatherIdleRowFacts();
+    const bool idleRow = DecideIdleRow(idleFacts_).shown;
+    layout_ = SettingsLayoutWithIdleRow(idleRow);
+    size_ = SettingsClientSizeWithIdleRow({available.width(), available.height()}, {}, idleRow);
     setFixedSize(size_.width, size_.height);
     setAutoFillBackground(true);
     QPalette colours = palette();
@@ -85,6 +87,7 @@ SettingsWindow::SettingsWindow(SettingsStore& store, ErrorSink& errors, std::str
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
     CreateControls();
+    if (idleRow) CreateIdleRow();
     // Keyboard preview: the window sees keys before the focused control.
     qApp->installEventFilter(this);
 
@@ -163,8 +166,66 @@ void SettingsWindow::CreateControls() {
     Control(kTabOrder[0])->setFocus();
 }
 
+// After the seven settings' controls in keyboard order.
+void SettingsWindow::CreateIdleRow() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(std::max(1, Placed({0, 0, 0, 12}).height()));
+    idleCheck_ = new QCheckBox(QString::fromUtf8(kIdleCheckCaption), this);
+    idleCheck_->setGeometry(Placed(kIdleCheckRect));
+    idleMinutes_ = new QSpinBox(this);
+    idleMinutes_->setGeometry(Placed(kIdleMinutesRect));
+    idleMinutes_->setRange(kIdleRowMinMinutes, kIdleRowMaxMinutes);
+    idleMinutes_->setAccelerated(true);
+    idleCaption_ = new QLabel(QString::fromUtf8(kIdleMinutesCaption), this);
+    idleCaption_->setGeometry(Placed(kIdleCaptionRect));
+    idleLine_ = new QLabel(this);
+    idleLine_->setGeometry(Placed(kIdleLineRect));
+    idleLine_->setTextFormat(Qt::PlainText);
+    idleLine_->setWordWrap(true);
+    idleLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    for (QWidget* widget : {static_cast<QWidget*>(idleCheck_), static_cast<QWidget*>(idleMinutes_),
+                            static_cast<QWidget*>(idleCaption_)})
+        widget->setFont(font);
+    font.setPixelSize(std::max(1, Placed({0, 0, 0, 11}).height()));
+    idleLine_->setFont(font);
+    idleCheck_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(Control(kTabOrder.back()), idleCheck_);
+    setTabOrder(idleCheck_, idleMinutes_);
+    ShowIdleRow("", true);
+    connect(idleCheck_, &QCheckBox::toggled, this, &SettingsWindow::OnIdleToggled);
+    connect(idleMinutes_, &QSpinBox::editingFinished, this, &SettingsWindow::OnIdleMinutesEdited);
+}
+
+void SettingsWindow::ShowIdleRow(const std::string& fault, bool minutesFromEntry) {
+    idleFacts_.fault = fault;
+    const IdleRowState row = DecideIdleRow(idleFacts_);
+    const QSignalBlocker quiet(idleCheck_);
+    idleCheck_->setChecked(row.checked);
+    if (minutesFromEntry || row.checked) idleMinutes_->setValue(row.minutes);
+    idleMinutesOn_ = row.checked ? idleMinutes_->value() : 0;
+    for (QWidget* widget : {static_cast<QWidget*>(idleCheck_), static_cast<QWidget*>(idleMinutes_),
+                            static_cast<QWidget*>(idleCaption_)})
+        widget->setEnabled(row.enabled);
+    idleLine_->setText(QString::fromStdString(row.line));
+}
+
+void SettingsWindow::OnIdleToggled(bool on) {
+    const std::string fault = on ? TurnIdleOn(idleMinutes_->value() * 60) : TurnIdleOff();
+    ReadIdleEntryFacts(idleFacts_);
+    ShowIdleRow(fault, false);
+}
+
+void SettingsWindow::OnIdleMinutesEdited() {
+    // Only a new time of a row that is on is written: leaving the field
+    // after nothing changed also ends its editing.
+    if (!idleCheck_->isChecked() || idleMinutes_->value() == idleMinutesOn_) return;
+    const std::string fault = TurnIdleOn(idleMinutes_->value() * 60);
+    ReadIdleEntryFacts(idleFacts_);
+    ShowIdleRow(fault, false);
+}
+
 QRect SettingsWindow::Placed(const ControlRect& layout) const {
-    return ToQRect(ScaleToSize(layout, kLayoutSize, size_));
+    return ToQRect(ScaleToSize(layout, layout_, size_));
 }
 
 QWidget* SettingsWindow::Control(ControlId id) const {

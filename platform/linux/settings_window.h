@@ -1,11 +1,13 @@
 // SettingsWindow: "Zarvella Settings", the live picture above six
-// sliders, a check box and two buttons.
+// sliders, a check box and two buttons; below them Linux's own row that
+// turns --idle on (startup/idle_row.h).
 #pragma once
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -13,6 +15,7 @@
 
 #include "behaviour/settings_window.h"
 #include "platform/linux/gl_context.h"
+#include "startup/idle_row.h"
 
 namespace zarvella::linux_shell {
 
@@ -37,14 +40,22 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     void OnCheckBoxClick(int row);
     void OnSaveClick();
     void OnSiteClick();
+    // The --idle row: each change takes effect at once; Save Settings keeps
+    // to the seven settings.
+    void OnIdleToggled(bool on);
+    void OnIdleMinutesEdited();
 
   private:
     void OnCreate();
     void OnKeyDown(int key);
     void OnClose();
     void CreateControls();
+    void CreateIdleRow();
+    // The row as the core decides it from the facts, `fault` the last change's.
+    void ShowIdleRow(const std::string& fault, bool minutesFromEntry);
     QWidget* Control(ControlId id) const;
-    // A rectangle of the 400x430 layout, at the window's size.
+    // A rectangle of the layout (400x430, and the --idle row below when
+    // shown), at the window's size.
     QRect Placed(const ControlRect& layout) const;
 
     // SettingsWindowHost
@@ -68,6 +79,13 @@ class SettingsWindow : public QWidget, private SettingsWindowHost {
     QPushButton* siteButton_ = nullptr;
     QTimer* timer_ = nullptr;
     SightWatcher* sight_ = nullptr;
+    IdleRowFacts idleFacts_;
+    QCheckBox* idleCheck_ = nullptr;
+    QSpinBox* idleMinutes_ = nullptr;
+    QLabel* idleCaption_ = nullptr;
+    QLabel* idleLine_ = nullptr;
+    int idleMinutesOn_ = 0;  // the minutes the entry was last written with
+    PixelSize layout_{kSettingsWindowWidth, kSettingsWindowHeight};
     PixelSize size_{kSettingsWindowWidth, kSettingsWindowHeight};  // the client area's
 };
 
