@@ -58,8 +58,8 @@ std::map<std::string, std::string> Shown(const FakeSettingsFiles& files) {
 
 }  // namespace
 
-// Steps on one store: L load, S a save, U the user's "Save Settings" (both
-// with Fast 42), F a load by a fresh store. Each step shows as a load's
+// Steps on one store: C a create, L load, S a save, U the user's "Save
+// Settings" (both with Fast 42), F a load by a fresh store. Each step shows as a load's
 // Fast ("!" when a value could not be read) or a save's +/-.
 TEST(SettingsFile, LoadsSavesAndKeepsWhatItCannotRead) {
     const Entry folder{PathKind::Folder, "", ""}, other{PathKind::Other, "", ""};
@@ -79,6 +79,24 @@ TEST(SettingsFile, LoadsSavesAndKeepsWhatItCannotRead) {
          {},
          {kWrite, kWrite},
          {{kPath, Fresh(10)}}},
+        {"a create writes the key at once",
+         {},
+         "C",
+         "C+",
+         {},
+         {kWrite},
+         {{kPath, "REGEDIT4\r\n\r\n" + kKey + "\r\n\r\n"}}},
+        {"another key only: the first run adds ours, theirs kept",
+         {{kPath, {PathKind::File, "REGEDIT4\n[A]\n\"Fast\"=dword:00000001\n", ""}}},
+         "L",
+         "L10",
+         {},
+         {kWrite, kWrite},
+         {{kPath,
+           "REGEDIT4\n[A]\n\"Fast\"=dword:00000001\n\n" + kKey +
+               "\n\"Fast\"=dword:0000000a\n\"Bright\"=dword:00000009\n\"Size\"=dword:00000007\n"
+               "\"Satiation\"=dword:00000005\n\"Color\"=dword:0000000a\n"
+               "\"Alpha\"=dword:00000001\n\"Rands\"=dword:00000000\n\n"}}},
         {"an empty file holds no key",
          {{kPath, {}}},
          "L",
@@ -214,7 +232,10 @@ TEST(SettingsFile, LoadsSavesAndKeepsWhatItCannotRead) {
             if (*step == ' ') continue;
             if (!outcome.empty()) outcome += ' ';
             outcome += *step;
-            if (*step == 'L' || *step == 'F') {
+            if (*step == 'C') {
+                outcome += store.OpenKey(true) ? "+" : "-";
+                store.CloseKey();
+            } else if (*step == 'L' || *step == 'F') {
                 SettingsFile fresh(kPath, files, errors);
                 const LoadedSettings loaded = LoadSettings(*step == 'L' ? store : fresh, errors);
                 outcome += std::to_string(loaded.settings.Speed) + (loaded.Complete() ? "" : "!");
