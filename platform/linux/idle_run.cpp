@@ -24,6 +24,8 @@
 #include "platform/linux/display_probes.h"
 #include "platform/linux/idle.h"
 #include "platform/linux/idle_control.h"
+#include "platform/linux/idle_inhibitors.h"
+#include "platform/posix/ending_signals.h"
 #include "startup/idle_session_lock.h"
 #include "startup/launch.h"
 
@@ -31,10 +33,17 @@ namespace zarvella::linux_shell {
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
-void OnSignal(int signal) {
-    const char byte = static_cast<char>(signal);
-    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+// A full-screen saver of ours shows on this display. Its lock is a POSIX one, asked about without
+// taking it.
+bool SaverShows(const std::string& path) {
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool held = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    close(fd);
+    return held;
 }
 
 // The supervisor's host: the saver as a child process, one timer, stderr.
@@ -60,13 +69,25 @@ class IdleRunner : public IdleHost {
 
     IdleSupervisor supervisor{*this};
     std::unique_ptr<IdleWatch> watch;
+    std::unique_ptr<IdleInhibitors> inhibitors;
     X11Idle* x11 = nullptr;
+    std::string saverLock;  // held while a full-screen saver of ours shows
 
     std::optional<bool> AskInhibited() override {
-        return watch ? watch->AskInhibited() : std::optional<bool>(false);
+        return inhibitors ? inhibitors->AskInhibited() : std::optional<bool>(false);
     }
-    bool ReportsInhibitorEnd() const override { return !watch || watch->ReportsInhibitorEnd(); }
-    bool KeyboardHeldElsewhere() override { return x11 && x11->KeyboardHeldElsewhere(); }
+    bool ReportsInhibitorEnd() const override {
+        return !inhibitors || inhibitors->ReportsInhibitorEnd();
+    }
+    IdleHoldFacts HoldFacts() override {
+        IdleHoldFacts facts = x11 ? x11->HoldFacts() : IdleHoldFacts{};
+        facts.saverShows = SaverShows(saverLock);
+        return facts;
+    }
+    // SimulateUserActivity counts as input.
+    void Simulated() {
+        if (!watch || !watch->SimulateActivity()) supervisor.OnEvent(IdleEvent::SessionActive);
+    }
     bool StartSaver() override {
         saver_.start();
         if (saver_.waitForStarted()) return true;
@@ -104,9 +125,11 @@ FolderFacts Look(const std::string& path) {
     return {true, S_ISDIR(status.st_mode), status.st_uid, unsigned(status.st_mode) & 07777};
 }
 
-// The session's lock file; empty, with the line why, when its folder is not
-// the user's alone. `make`: a missing folder in /tmp is made.
-std::string SessionLockPath(const SessionEnvironment& env, bool make, std::string& problem) {
+// The session's lock file (`kind` "saver": the one /s holds while it shows);
+// empty, with the line why, when its folder is not the user's alone. `make`:
+// a missing folder in /tmp is made.
+std::string SessionLockPath(const SessionEnvironment& env, bool make, std::string& problem,
+                            std::string_view kind = "idle") {
     const unsigned user = getuid();
     const IdleLockFolderChoice folder =
         IdleLockFolder(env.runtimeDir, user, Look(IdleRunUserFolder(user)));
@@ -116,10 +139,25 @@ std::string SessionLockPath(const SessionEnvironment& env, bool make, std::strin
         if (!problem.empty()) return {};
     }
     const bool wayland = !env.wayland.empty() || !env.waylandSocket.empty();
-    return IdleLockPath(folder.path, SessionDisplay(env, wayland), wayland);
+    return IdleLockPath(folder.path, SessionDisplay(env, wayland), wayland, kind);
 }
 
 }  // namespace
+
+bool ClaimSaverShowing() {
+    std::string problem;
+    const std::string path = SessionLockPath(ReadSessionEnvironment(), true, problem, "saver");
+    const int fd =
+        path.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return true;  // nowhere to tell others: show anyway
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_SETLK, &lock) == 0) return true;  // held until the process ends
+    const bool taken = errno == EACCES || errno == EAGAIN;
+    close(fd);
+    return !taken;
+}
 
 int RunIdle(int seconds, int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -163,17 +201,16 @@ int RunIdle(int seconds, int argc, char** argv) {
                      std::strerror(errno));
 
     IdleRunner runner;
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return 1;
-    QSocketNotifier signalled(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalled, &QSocketNotifier::activated, [&runner] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = read(signalPipe[0], &byte, 1);
+    // A signal shuts our end of the pair down: the other end reads its end.
+    int signalPair[2] = {-1, -1};
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPair) != 0) return 1;
+    QSocketNotifier signalled(signalPair[0], QSocketNotifier::Read);
+    QObject::connect(&signalled, &QSocketNotifier::activated, [&runner, &signalled] {
+        signalled.setEnabled(false);
         runner.supervisor.Quit(0);
     });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+    posix::WakeOnEndingSignal(signalPair[1]);
+    posix::CatchEndingSignals();
 
     if (x11) x11->WatchConnection();
     runner.x11 = x11 ? &*x11 : nullptr;
@@ -187,11 +224,15 @@ int RunIdle(int seconds, int argc, char** argv) {
             runner.watch = WatchMutter(seconds, runner.supervisor);
             break;
         case IdleSource::X11ScreenSaver:
-            runner.watch = x11->Watch(seconds, runner.supervisor);
+            runner.watch = x11->Watch(seconds, facts, runner.supervisor);
             break;
         case IdleSource::None:
             break;
     }
+    runner.saverLock = SessionLockPath(env, false, problem, "saver");
+    runner.inhibitors = ServeInhibitors(
+        runner.supervisor, lockPath.substr(0, lockPath.rfind('/')), lockPath, facts.waylandSession,
+        choice.source == IdleSource::MutterIdleMonitor, [&runner] { runner.Simulated(); });
     const std::unique_ptr<QObject> locks = WatchSessionLocks(runner.supervisor);
     return QCoreApplication::exec();
 }

@@ -6,10 +6,8 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +18,7 @@
 
 #include "engine/frame_rate.h"
 #include "engine/render.h"
+#include "platform/posix/ending_signals.h"
 #include "platform/wayland/output_surface.h"
 #include "startup/launch.h"
 
@@ -177,42 +176,8 @@ int PollTimeoutMs(const LayerShell& shell) {
     return SoonerWaitMs(LayerPollTimeoutMs(shell.pace, now, shell.intervalUs, waits), probe);
 }
 
-// SIGTERM, SIGINT and SIGHUP end the program at any moment, with code 0,
-// even while it waits for a compositor that does not answer: the handler
-// notes the signal and shuts the connection down, which wakes whatever
-// waits on it (the loop's poll, or a roundtrip inside libwayland or EGL,
-// both of which retry on EINTR) with an error; each step then sees Ending()
-// and leaves without a message. The handler may run on any thread.
-std::atomic<bool> gEnding{false};
-std::atomic<int> gConnection{-1};  // the display's descriptor, once there is one
-static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
-
-extern "C" void OnEndingSignal(int) {
-    const int saved = errno;
-    gEnding = true;
-    const int fd = gConnection;
-    if (fd >= 0) shutdown(fd, SHUT_RDWR);
-    errno = saved;
-}
-
 bool Ending() {
-    return gEnding;
-}
-
-// Handlers in place of what the process was started with (even ignored or
-// blocked signals end it). No SA_RESTART: a connect() that blocks on a full
-// listening socket gives up.
-void CatchEndingSignals() {
-    struct sigaction action = {};
-    action.sa_handler = OnEndingSignal;
-    sigemptyset(&action.sa_mask);
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaction(s, &action, nullptr);
-        sigaddset(&ending, s);
-    }
-    sigprocmask(SIG_UNBLOCK, &ending, nullptr);
+    return posix::EndingSignalled();
 }
 
 // The connection ended: by a signal, or the compositor, or the lock
@@ -259,7 +224,7 @@ int RunLoop(LayerShell& shell) {
 }  // namespace
 
 int RunLayerSurfaces(const HackOptions& hack) {
-    CatchEndingSignals();
+    posix::CatchEndingSignals();
     // libwayland unsets WAYLAND_SOCKET once it takes the descriptor.
     const char* socketVariable = std::getenv("WAYLAND_SOCKET");
     const std::string handed = socketVariable ? socketVariable : "";
@@ -275,9 +240,10 @@ int RunLayerSurfaces(const HackOptions& hack) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    gConnection = wl_display_get_fd(shell->display);
+    const int connectionFd = wl_display_get_fd(shell->display);
+    posix::WakeOnEndingSignal(connectionFd);
     struct stat connection = {};
-    facts.socket = fstat(gConnection, &connection) == 0 && S_ISSOCK(connection.st_mode);
+    facts.socket = fstat(connectionFd, &connection) == 0 && S_ISSOCK(connection.st_mode);
     if (facts.socket && !Ending()) {
         shell->registry = wl_display_get_registry(shell->display);
         wl_registry_add_listener(shell->registry, &kRegistryEvents, shell.get());
@@ -318,7 +284,7 @@ int RunLayerSurfaces(const HackOptions& hack) {
     if (g.presentation) wp_presentation_destroy(g.presentation);
     if (g.compositor) wl_compositor_destroy(g.compositor);
     if (shell->registry) wl_registry_destroy(shell->registry);
-    gConnection = -1;  // a signal from now on finds no connection to shut
+    posix::WakeOnEndingSignal(-1);  // a signal from now on finds no connection to shut
     wl_display_disconnect(shell->display);
     return code;
 }
