@@ -31,7 +31,7 @@ bool CoverGrabbedByOther(const CoverPlan& plan, CoverRecord& cover) {
 
 namespace {
 void RaiseNow(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs) {
-    host.Raise();
+    host.Restack();
     if (plan.focusInput) host.TakeFocus();
     cover.lastRaiseMs = nowMs;
     cover.raiseSpacingMs =
@@ -41,18 +41,21 @@ void RaiseNow(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_
 
 void CoverStackChanged(CoverHost& host, const CoverPlan& plan, CoverRecord& cover,
                        StackChange change, int64_t nowMs) {
-    const bool covered =
-        change == StackChange::OtherMapped || change == StackChange::OtherAboveOurs ||
-        change == StackChange::OursObscured || change == StackChange::OursUnfocused;
-    if (!plan.keepOnTop || !covered || cover.raisePending || cover.gaveWay) return;
+    const bool displaced =
+        plan.keepAtBottom
+            ? change == StackChange::OursRaised
+            : plan.keepOnTop &&
+                  (change == StackChange::OtherMapped || change == StackChange::OtherAboveOurs ||
+                   change == StackChange::OursObscured || change == StackChange::OursUnfocused);
+    if (!displaced || cover.raisePending || cover.gaveWay) return;
     const int64_t since = nowMs - cover.lastRaiseMs;
     if (since >= kRaiseQuietMs) cover.raiseSpacingMs = 0;
     if (since >= cover.raiseSpacingMs) return RaiseNow(host, plan, cover, nowMs);
     cover.raisePending = true;
-    host.RaiseIn(static_cast<int>(cover.raiseSpacingMs - since));
+    host.RestackIn(static_cast<int>(cover.raiseSpacingMs - since));
 }
 
-void CoverRaiseDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs) {
+void CoverRestackDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs) {
     cover.raisePending = false;
     if (!cover.gaveWay) RaiseNow(host, plan, cover, nowMs);
 }

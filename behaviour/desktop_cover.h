@@ -31,6 +31,9 @@ struct CoverPlan {
     bool focusInput = false;
     // Raised again whenever another window comes above it (StackChanged).
     bool keepOnTop = false;
+    // Lowered again whenever something raises it (-root, which bypasses the
+    // window manager, so nothing keeps it down but itself).
+    bool keepAtBottom = false;
     // The system tells where the pointer is on the desktop. Where it does
     // not (Wayland), the threshold counts from the first position a window
     // of the saver sees.
@@ -39,11 +42,13 @@ struct CoverPlan {
 };
 
 CoverPlan PlanCover(const DesktopFacts& facts);
+// -root's window on X11: kept at the bottom by the same rule as the saver on top.
+inline constexpr CoverPlan kBottomPlan{.keepAtBottom = true};
 
-// Raising again (and taking the focus back) is spaced out while it keeps being needed: the first
-// raise after a quiet while is at once, each next one waits twice as long as the last (from
-// kRaiseSpacingMinMs up to kRaiseSpacingMaxMs). Two windows that both keep themselves on top (two
-// savers) then trade places about once a second instead of spinning.
+// Raising again (and taking the focus back), or lowering -root again, is spaced out while it keeps
+// being needed: the first raise after a quiet while is at once, each next one waits twice as long
+// as the last (from kRaiseSpacingMinMs up to kRaiseSpacingMaxMs). Two windows that both keep
+// themselves on top (two savers) then trade places about once a second instead of spinning.
 inline constexpr int kRaiseSpacingMinMs = 50;
 inline constexpr int kRaiseSpacingMaxMs = 1000;
 inline constexpr int kRaiseQuietMs = 2 * kRaiseSpacingMaxMs;
@@ -56,16 +61,18 @@ enum class StackChange {
     OursObscured,    // ours partly or wholly covered
     OursUnobscured,
     OursUnfocused,  // the focus went to another window (a window manager focusing what opened)
+    OursRaised,     // ours put above another window (whatever raised -root)
 };
 
-// The shell's part: it focuses and raises when told, and calls back later.
+// The shell's part: it focuses, and puts its window back in its place (on
+// top, or at the bottom) when told, and calls back later.
 class CoverHost {
   public:
     virtual ~CoverHost() = default;
     virtual void TakeFocus() = 0;
-    virtual void Raise() = 0;
-    // Calls CoverRaiseDue after `ms`.
-    virtual void RaiseIn(int ms) = 0;
+    virtual void Restack() = 0;
+    // Calls CoverRestackDue after `ms`.
+    virtual void RestackIn(int ms) = 0;
 };
 
 struct CoverRecord {
@@ -75,7 +82,7 @@ struct CoverRecord {
     bool gaveWay = false;
     int64_t lastRaiseMs = INT64_MIN / 2;
     int raiseSpacingMs = 0;
-    bool raisePending = false;  // a RaiseIn is running
+    bool raisePending = false;  // a RestackIn is running
 };
 
 // Shown: the focus taken.
@@ -84,8 +91,8 @@ void CoverShown(CoverHost& host, const CoverPlan& plan, const CoverRecord& cover
 // later, or not at all.
 void CoverStackChanged(CoverHost& host, const CoverPlan& plan, CoverRecord& cover,
                        StackChange change, int64_t nowMs);
-// A raise put off by RaiseIn is due.
-void CoverRaiseDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs);
+// A raise put off by RestackIn is due.
+void CoverRestackDue(CoverHost& host, const CoverPlan& plan, CoverRecord& cover, int64_t nowMs);
 // Another client grabbed the keyboard or the pointer (the focus or the
 // pointer left the saver's window with the mode "grab"), or holds the
 // keyboard as the saver gets the focus (a locker already running). A locker grabs

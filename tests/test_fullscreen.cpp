@@ -216,10 +216,14 @@ TEST_F(FullScreen, EveryWayTheWindowGoesWithdrawsTheNoticeOnce) {
 TEST_F(FullScreen, TheWayToCoverFollowsTheWindowSystemOnly) {
     const struct {
         DesktopFacts facts;
-        CoverPlan plan;  // per output, unmanaged, grab, on top, cursor known
+        CoverPlan plan;
     } rows[] = {
-        {{WindowSystem::X11}, {false, true, true, true, true}},  // a WM may start later
-        {{WindowSystem::Wayland}, {true, false, false, false, false}},
+        // One window over every monitor, out of a window manager's hands (one may start
+        // later), with the focus, kept on top; the pointer is known.
+        {{WindowSystem::X11},
+         {.unmanaged = true, .focusInput = true, .keepOnTop = true, .cursorKnown = true}},
+        // A window on each output, which the compositor keeps; the pointer only as seen.
+        {{WindowSystem::Wayland}, {.windowPerOutput = true, .cursorKnown = false}},
     };
     for (const auto& r : rows) EXPECT_EQ(PlanCover(r.facts), r.plan);
 }
@@ -244,28 +248,35 @@ TEST_F(FullScreen, TheSaverKeepsTheFocusAndTheTopUntilALockerGrabs) {
     } rows[] = {
         {S::OtherElsewhere, 0, 0, {}},
         {S::OursUnobscured, 0, 0, {}},
-        {S::OtherMapped, 0, 0, {"raise", "focus"}},
-        {S::OtherAboveOurs, 60, 0, {"raise", "focus"}},
-        {S::OursObscured, 70, 0, {"raise in 90"}},
-        {S::OtherMapped, 80, 160, {}},                    // one is due
-        {S::OursUnfocused, 5000, 0, {"raise", "focus"}},  // quiet: at once
+        {S::OtherMapped, 0, 0, {"restack", "focus"}},
+        {S::OtherAboveOurs, 60, 0, {"restack", "focus"}},
+        {S::OursObscured, 70, 0, {"restack in 90"}},
+        {S::OtherMapped, 80, 160, {}},                      // one is due
+        {S::OursUnfocused, 5000, 0, {"restack", "focus"}},  // quiet: at once
     };
     for (const auto& row : rows) {
         cover.log.clear();
         CoverStackChanged(cover, x11, r, row.change, row.atMs);
         EXPECT_EQ(cover.log, row.calls) << row.atMs;
-        if (row.dueAtMs) CoverRaiseDue(cover, x11, r, row.dueAtMs);
+        if (row.dueAtMs) CoverRestackDue(cover, x11, r, row.dueAtMs);
     }
-    for (int k = 0; k < 10; ++k) CoverRaiseDue(cover, x11, r, 6000);
+    for (int k = 0; k < 10; ++k) CoverRestackDue(cover, x11, r, 6000);
     EXPECT_EQ(r.raiseSpacingMs, kRaiseSpacingMaxMs);  // two savers: once a second
     cover.log.clear();
     CoverStackChanged(cover, x11, r, S::OtherMapped, 6010);  // a locker's window maps
     EXPECT_TRUE(CoverGrabbedByOther(x11, r));                // then it grabs
     EXPECT_FALSE(CoverGrabbedByOther(x11, r));
-    CoverRaiseDue(cover, x11, r, 7000);
+    CoverRestackDue(cover, x11, r, 7000);
     CoverStackChanged(cover, x11, r, S::OursUnfocused, 9000);
     CoverShown(cover, x11, r);
-    EXPECT_EQ(cover.log, Strings{"raise in 990"});
+    EXPECT_EQ(cover.log, Strings{"restack in 990"});
+
+    // -root at the bottom, by the same spacing: only its own raise counts.
+    CoverRecord root;
+    cover.log.clear();
+    for (const S change : {S::OtherMapped, S::OursObscured, S::OursRaised, S::OursRaised})
+        CoverStackChanged(cover, kBottomPlan, root, change, 100);
+    EXPECT_EQ(cover.log, (Strings{"restack", "restack in 50"}));
 }
 
 TEST_F(FullScreen, EachWindowOfThePictureFollowsWhatItsRoleSays) {

@@ -3,9 +3,12 @@
 #include <xcb/xcb.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
+#include <functional>
 
 #include "behaviour/hack.h"
 #include "behaviour/window_place.h"
@@ -15,26 +18,29 @@ namespace zarvella::linux_shell {
 
 namespace {
 
-// -root by hand bypasses the window manager, so nothing keeps it down but
-// itself: whatever raises it (a script, a desktop switch) is undone at once.
 // X tells a window of each restacking with a ConfigureNotify that names a
 // sibling below it unless it is at the bottom.
-class KeepAtBottom : public QAbstractNativeEventFilter {
+class RaisedFilter : public QAbstractNativeEventFilter {
   public:
-    explicit KeepAtBottom(QWindow& window) : window_(window) {}
+    RaisedFilter(QWindow& window, std::function<void()> raised)
+        : window_(window), raised_(std::move(raised)) {}
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
         if (type != "xcb_generic_event_t") return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) return false;
         const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
-        if (configure->window == window_.winId() && configure->above_sibling != XCB_NONE)
-            LowerWindow(window_.winId());
+        if (configure->window == window_.winId() && configure->above_sibling != XCB_NONE) raised_();
         return false;  // Qt sees the event as well
     }
 
   private:
     QWindow& window_;
+    std::function<void()> raised_;
 };
+
+int64_t NowMs() {
+    return QDeadlineTimer::current().deadline();
+}
 
 }  // namespace
 
@@ -65,13 +71,25 @@ HackOnRoot::HackOnRoot(const HackOptions& hack) : PictureWindow(PictureRole::Hac
              Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus | InputFlags());
     StartHack(*this, record_, hack.settings, hack.showFrameRate);
     Follow(HackFrameIntervalMs(hack.delayMicroseconds));
-    keepAtBottom_ = std::make_unique<KeepAtBottom>(*this);
-    QCoreApplication::instance()->installNativeEventFilter(keepAtBottom_.get());
+    raised_ = std::make_unique<RaisedFilter>(*this, [this] {
+        CoverStackChanged(*this, kBottomPlan, bottom_, StackChange::OursRaised, NowMs());
+    });
+    QCoreApplication::instance()->installNativeEventFilter(raised_.get());
     lower();
 }
 
 HackOnRoot::~HackOnRoot() {
-    QCoreApplication::instance()->removeNativeEventFilter(keepAtBottom_.get());
+    QCoreApplication::instance()->removeNativeEventFilter(raised_.get());
+}
+
+// -root by hand bypasses the window manager, so nothing keeps it down but
+// itself: whatever raises it (a script, a desktop switch) is undone.
+void HackOnRoot::Restack() {
+    LowerWindow(winId());
+}
+
+void HackOnRoot::RestackIn(int ms) {
+    QTimer::singleShot(ms, this, [this] { CoverRestackDue(*this, kBottomPlan, bottom_, NowMs()); });
 }
 
 std::unique_ptr<PictureWindow> MakeHackWindow(const HackOptions& hack, unsigned long window) {

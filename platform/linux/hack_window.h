@@ -6,7 +6,8 @@
 #include <QAbstractNativeEventFilter>
 #include <memory>
 
-#include "platform/linux/fullscreen_window.h"
+#include "behaviour/desktop_cover.h"
+#include "platform/linux/picture_window.h"
 #include "startup/options.h"
 
 namespace zarvella::linux_shell {
@@ -28,14 +29,20 @@ class HackInWindow : public PictureWindow {
 
 // -root without XScreenSaver: the desktop's background over every monitor,
 // unmanaged and kept below every other window, deaf to keys and the mouse.
-class HackOnRoot : public PictureWindow {
+class HackOnRoot : public PictureWindow, private CoverHost {
     Q_OBJECT
   public:
     explicit HackOnRoot(const HackOptions& hack);
     ~HackOnRoot() override;
 
   private:
-    std::unique_ptr<QAbstractNativeEventFilter> keepAtBottom_;  // and back below when raised
+    // CoverHost: back below when raised (kBottomPlan), nothing to focus
+    void TakeFocus() override {}
+    void Restack() override;
+    void RestackIn(int ms) override;
+
+    CoverRecord bottom_;
+    std::unique_ptr<QAbstractNativeEventFilter> raised_;  // tells when it was raised
 };
 
 // The hack's window for its target; `window` is the given window's id or the root's.

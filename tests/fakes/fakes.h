@@ -286,8 +286,8 @@ class FakeCoverHost : public CoverHost {
   public:
     std::vector<std::string> log;
     void TakeFocus() override { log.push_back("focus"); }
-    void Raise() override { log.push_back("raise"); }
-    void RaiseIn(int ms) override { log.push_back("raise in " + std::to_string(ms)); }
+    void Restack() override { log.push_back("restack"); }
+    void RestackIn(int ms) override { log.push_back("restack in " + std::to_string(ms)); }
 };
 
 }  // namespace zarvella::fakes
