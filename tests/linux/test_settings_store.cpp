@@ -69,16 +69,8 @@ class FileStoreTest : public ::testing::Test {
         WriteFile(path_, text);
     }
 
-    // LoadSettings into settings_; false when a value could not be read.
-    bool Load(SettingsStore& store) {
-        const LoadedSettings loaded = LoadSettings(store, errors_);
-        settings_ = loaded.settings;
-        return loaded.Complete();
-    }
-
     std::string root_, folder_, path_;
     RecordedErrors errors_;
-    SaverSettingsRecord settings_;
 };
 
 }  // namespace
@@ -88,7 +80,7 @@ class FileStoreTest : public ::testing::Test {
 TEST_F(FileStoreTest, FirstRunWritesTheDefaultsAsTheUmaskSays) {
     const mode_t saved = umask(027);
     FileSettingsStore store(path_, errors_);
-    EXPECT_TRUE(Load(store));
+    EXPECT_TRUE(LoadSettings(store, errors_).Complete());
     umask(saved);
     EXPECT_EQ(ReadFile(path_), kDefaults);
     EXPECT_TRUE(errors_.texts.empty());
