@@ -115,11 +115,24 @@ IdlePoll PollX11Idle(uint64_t serverIdleMs, uint64_t sinceSimulatedMs, int timeo
     return poll;
 }
 
-uint32_t InhibitorBook::Inhibit(const std::string& caller, const std::string& application,
-                                const std::string& reason) {
+namespace {
+// At most `bytes`, not cut inside a UTF-8 sequence.
+std::string Bounded(std::string_view text, size_t bytes) {
+    if (text.size() <= bytes) return std::string(text);
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xc0) == 0x80) --bytes;
+    return std::string(text.substr(0, bytes));
+}
+}  // namespace
+
+uint32_t InhibitorBook::Inhibit(const std::string& caller, std::string_view application,
+                                std::string_view reason, const std::string& display) {
+    const auto mine = [&](const auto& entry) { return entry.second.caller == caller; };
+    if (size_t(std::count_if(held_.begin(), held_.end(), mine)) >= kMaxInhibitorsPerCaller)
+        return 0;
     // Cookies are never 0 (callers take 0 as "none") and never reused while held.
     while (next_ == 0 || held_.count(next_)) ++next_;
-    held_[next_] = {caller, application, reason};
+    held_[next_] = {caller, Bounded(application, kMaxInhibitorNameBytes),
+                    Bounded(reason, kMaxInhibitorNameBytes), display};
     return next_++;
 }
 
@@ -134,9 +147,31 @@ size_t InhibitorBook::CallerLeft(const std::string& caller) {
     return std::erase_if(held_, [&](const auto& entry) { return entry.second.caller == caller; });
 }
 
+bool InhibitorBook::Inhibited(const std::string& display) const {
+    return std::any_of(held_.begin(), held_.end(), [&](const auto& entry) {
+        return entry.second.display.empty() || entry.second.display == display;
+    });
+}
+
 bool InhibitorBook::Holds(const std::string& caller) const {
     return std::any_of(held_.begin(), held_.end(),
                        [&](const auto& entry) { return entry.second.caller == caller; });
+}
+
+std::string InhibitorBook::Application(uint32_t cookie) const {
+    const auto found = held_.find(cookie);
+    return found == held_.end() ? std::string() : found->second.application;
+}
+
+std::optional<bool> InhibitionQuestion::Answer(std::optional<bool> inhibited) {
+    if (decided_ || left_ <= 0) return std::nullopt;
+    --left_;
+    told_ = told_ || inhibited.has_value();
+    if (inhibited.value_or(false) || left_ == 0) {
+        decided_ = true;
+        return inhibited.value_or(false);
+    }
+    return std::nullopt;
 }
 
 std::string IdleAutostartPath(const char* configHome, const char* home) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zarvella {
@@ -91,27 +92,62 @@ struct IdlePoll {
 IdlePoll PollX11Idle(uint64_t serverIdleMs, uint64_t sinceSimulatedMs, int timeoutSeconds,
                      bool wasIdle);
 
-// The freedesktop inhibitors (org.freedesktop.ScreenSaver) we serve on X11:
-// a cookie per Inhibit, removed by UnInhibit from the same caller or when
-// its caller leaves the bus.
+// The freedesktop inhibitors (org.freedesktop.ScreenSaver) we serve when
+// nobody else does: a cookie per Inhibit, removed by UnInhibit from the same
+// caller or when its caller leaves the bus. Each is held for the caller's
+// display (a key, IdleLockPath's for it) when its environment tells it, else
+// for every display. What a caller can make us keep is bounded.
+inline constexpr size_t kMaxInhibitorsPerCaller = 64;
+inline constexpr size_t kMaxInhibitorNameBytes = 256;  // the application's and the reason's
 class InhibitorBook {
   public:
-    uint32_t Inhibit(const std::string& caller, const std::string& application,
-                     const std::string& reason);
+    // The cookie, or 0 when the caller holds kMaxInhibitorsPerCaller already.
+    uint32_t Inhibit(const std::string& caller, std::string_view application,
+                     std::string_view reason, const std::string& display = {});
     // false: no such cookie of this caller
     bool UnInhibit(const std::string& caller, uint32_t cookie);
     // The caller left the bus: all its inhibitors go. Returns how many.
     size_t CallerLeft(const std::string& caller);
-    bool Inhibited() const { return !held_.empty(); }
+    // The bus went away: every inhibitor goes. Returns how many.
+    size_t Clear() { return std::exchange(held_, {}).size(); }
+    // Held for `display`: by one of its own or one whose display is unknown.
+    bool Inhibited(const std::string& display) const;
     bool Holds(const std::string& caller) const;
+    // What the caller named it, as kept (for the tests).
+    std::string Application(uint32_t cookie) const;
 
   private:
     struct Held {
-        std::string caller, application, reason;
+        std::string caller, application, reason, display;
     };
     std::map<uint32_t, Held> held_;
     uint32_t next_ = 1;
 };
+
+// Where another program serves org.freedesktop.ScreenSaver, the desktop's
+// own books are asked at once (another --idle's, org.freedesktop.
+// PowerManagement.Inhibit, GNOME's and MATE's session managers): inhibited as
+// soon as one says so, not once all have answered otherwise; an error (a book
+// absent) is no answer.
+class InhibitionQuestion {
+  public:
+    explicit InhibitionQuestion(int books) : left_(books) {}
+    // The decision, once (none: not yet, or already given).
+    std::optional<bool> Answer(std::optional<bool> inhibited);
+    // Every book answered with an error: nothing here can tell.
+    bool NobodyTells() const { return left_ == 0 && !told_; }
+
+  private:
+    int left_;
+    bool told_ = false, decided_ = false;
+};
+inline constexpr const char* kNoInhibitorBook =
+    "zarvella: another program serves org.freedesktop.ScreenSaver and no desktop book of "
+    "inhibitors answers: players cannot hold the saver off";
+inline constexpr const char* kNoSessionBus =
+    "zarvella: no session bus: players cannot hold the saver off";
+inline constexpr const char* kSessionBusGone =
+    "zarvella: the session bus went away: players can no longer hold the saver off";
 
 // $XDG_CONFIG_HOME/autostart/zarvella-idle.desktop (~/.config when the
 // variable is unset, empty or relative); empty when neither is known.

@@ -1,5 +1,6 @@
 #include "startup/idle_session_lock.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -54,7 +55,8 @@ std::string IdlePrivateFolderProblem(const std::string& folder, const FolderFact
     return "zarvella: " + folder + " " + why + ": --idle keeps its lock nowhere else";
 }
 
-std::string IdleLockPath(const std::string& folder, const std::string& display, bool wayland) {
+std::string IdleLockPath(const std::string& folder, const std::string& display, bool wayland,
+                         std::string_view kind) {
     std::string name = display;
     if (wayland && name.size() > folder.size() + 1 && name.starts_with(folder) &&
         name[folder.size()] == '/' && name.find('/', folder.size() + 1) == name.npos)
@@ -64,7 +66,20 @@ std::string IdleLockPath(const std::string& folder, const std::string& display, 
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.')
             c = '_';
-    return folder + "/zarvella-idle." + name + ".lock";
+    std::string path = folder + "/zarvella-";
+    path.append(kind).append(".").append(name).append(".lock");
+    return path;
+}
+
+std::string EnvironmentDisplay(std::string_view environ, bool wayland) {
+    const std::string_view wanted = wayland ? "WAYLAND_DISPLAY=" : "DISPLAY=";
+    while (!environ.empty()) {
+        const size_t end = std::min(environ.find('\0'), environ.size());
+        const std::string_view entry = environ.substr(0, end);
+        if (entry.starts_with(wanted)) return std::string(entry.substr(wanted.size()));
+        environ.remove_prefix(std::min(end + 1, environ.size()));
+    }
+    return {};
 }
 
 int ParseIdlePid(std::string_view text) {

@@ -36,7 +36,14 @@ std::string IdlePrivateFolderProblem(const std::string& folder, const FolderFact
 // itself whatever its spelling: ":0", ":0.0" and "unix:0" are one X display;
 // a Wayland socket's absolute path in `folder` is its name there.
 // Characters other than letters, digits, '-', '_' and '.' become '_'.
-std::string IdleLockPath(const std::string& folder, const std::string& display, bool wayland);
+// `kind` "saver": the lock a full-screen saver (/s) holds while it shows, so
+// that a second one (xautolock's and --idle's) does not start over it.
+std::string IdleLockPath(const std::string& folder, const std::string& display, bool wayland,
+                         std::string_view kind = "idle");
+// A process's display from its environment (/proc/PID/environ: NUL-separated
+// NAME=VALUE): WAYLAND_DISPLAY in a Wayland session, else DISPLAY; empty
+// when it has none.
+std::string EnvironmentDisplay(std::string_view environ, bool wayland);
 
 inline constexpr const char* kIdleAlreadyRuns = "zarvella: --idle already runs in this session";
 

@@ -2,6 +2,11 @@
 
 namespace zarvella {
 
+bool HeldOff(const IdleHoldFacts& f) {
+    return f.keyboardHeldElsewhere || (f.serverSaverOff && !f.serverSaverOffAtStart) ||
+           f.saverShows;
+}
+
 void IdleSupervisor::OnEvent(IdleEvent event) {
     if (exited_) return;
     switch (event) {
@@ -95,7 +100,7 @@ void IdleSupervisor::Decide() {
         heldOff_ = false;
         return;
     }
-    if (host_.KeyboardHeldElsewhere()) return HoldOff(true);
+    if (HeldOff(host_.HoldFacts())) return HoldOff(true);
     phase_ = Phase::Asking;
     const std::optional<bool> answer = host_.AskInhibited();
     if (answer)

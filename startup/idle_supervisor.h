@@ -25,6 +25,21 @@ inline constexpr int kSaverKilledMs = 1000;
 // Who says the session is locked; it counts as locked while any of them does.
 enum class LockSource { Logind, GnomeScreenSaver, FreedesktopScreenSaver };
 
+// What holds a start off without reporting its end (asked again each
+// second while the session is idle).
+struct IdleHoldFacts {
+    bool keyboardHeldElsewhere = false;  // X11: a locker, an open menu
+    // X11: the server's own saver is off (its timeout 0: `xset s off`, as
+    // xdg-screensaver suspend runs it), and whether it was so when --idle
+    // started: then it is the user's setting (an .xinitrc's), not a player's.
+    bool serverSaverOff = false;
+    bool serverSaverOffAtStart = false;
+    // A Zarvella saver (/s) already covers this display (xautolock's): a
+    // second one would take the input that ends the first.
+    bool saverShows = false;
+};
+bool HeldOff(const IdleHoldFacts& facts);
+
 // What --idle asks of its host.
 class IdleHost {
   public:
@@ -34,8 +49,7 @@ class IdleHost {
     virtual std::optional<bool> AskInhibited() = 0;
     // Whether the host reports an inhibitor's end itself (InhibitionChanged).
     virtual bool ReportsInhibitorEnd() const = 0;
-    // Another client holds the keyboard (a locker, an open menu): X11 only.
-    virtual bool KeyboardHeldElsewhere() = 0;
+    virtual IdleHoldFacts HoldFacts() = 0;
     virtual bool StartSaver() = 0;  // false: it could not start
     virtual void TerminateSaver() = 0;
     virtual void KillSaver() = 0;

@@ -166,7 +166,8 @@ TEST(Idle, TheLockIsKeyedOnTheSessionInAFolderOfTheUsersOwn) {
 // The source: I idle, A active, C inhibition changed; E the saver ended, t
 // the call back. The host's answers: h inhibited, r released, n answered
 // later, then Y or N; o it reports no inhibitor's end; g another client holds
-// the keyboard, f free again; x the saver cannot start. Locks: L U logind
+// the keyboard, f free again, z the server's saver turned off (Z: off since
+// --idle started), v another saver of ours shows; x the saver cannot start. Locks: L U logind
 // locked / unlocked, M m GNOME's screen saver. Q SIGTERM, X the source lost.
 TEST(Idle, TheSupervisorStartsAndEndsTheSaver) {
     const struct {
@@ -182,6 +183,9 @@ TEST(Idle, TheSupervisorStartsAndEndsTheSaver) {
         {"hIArC", "?"},                          // released after activity: nothing to start
         {"ohItrt", "? @1000 ? @1000 ? S"},       // no end reported: asked again each second
         {"gItft", "k @1000 k @1000 ? S"},        // a keyboard grab elsewhere holds it off too
+        {"zItft", "k @1000 k @1000 ? S"},        // `xset s off` by a player, until `s on`
+        {"ZI", "k ? S"},                         //   not the user's own, set before --idle
+        {"vItft", "k @1000 k @1000 ? S"},        // xautolock's /s shows: no second saver
         {"nIY", "? @2000 @-"},                   // answered later: held
         {"nIt", "? @2000 S"},                    // no answer in time: nothing inhibits
         {"nIAN", "? @2000 @-"},                  // an answer after activity is old news
@@ -240,10 +244,19 @@ TEST(Idle, TheSupervisorStartsAndEndsTheSaver) {
                     host.reportsInhibitorEnd = false;
                     break;
                 case 'g':
-                    host.keyboardHeld = true;
+                    host.hold.keyboardHeldElsewhere = true;
                     break;
                 case 'f':
-                    host.keyboardHeld = false;
+                    host.hold = {};
+                    break;
+                case 'Z':
+                    host.hold.serverSaverOffAtStart = true;
+                    [[fallthrough]];
+                case 'z':
+                    host.hold.serverSaverOff = true;
+                    break;
+                case 'v':
+                    host.hold.saverShows = true;
                     break;
                 case 'x':
                     host.startFails = true;
@@ -319,9 +332,53 @@ TEST(Idle, InhibitorsAreHeldPerCallerUntilReleasedOrTheCallerLeaves) {
     EXPECT_TRUE(book.UnInhibit(":1.5", video));
     EXPECT_FALSE(book.UnInhibit(":1.5", video)) << "once";
     EXPECT_EQ(book.CallerLeft(":1.5"), 1u);
-    EXPECT_TRUE(book.Inhibited());
+    EXPECT_TRUE(book.Inhibited("A"));
     EXPECT_EQ(book.CallerLeft(":1.7"), 1u);
-    EXPECT_FALSE(book.Inhibited());
+    EXPECT_FALSE(book.Inhibited("A"));
+
+    // Held for the caller's own display, or every display when it is unknown.
+    book.Inhibit(":1.8", "player", "on B", "B");
+    EXPECT_EQ(std::pair(book.Inhibited("A"), book.Inhibited("B")), std::pair(false, true));
+    book.Inhibit(":1.9", "player", "anywhere");
+    EXPECT_TRUE(book.Inhibited("A"));
+    EXPECT_EQ(book.Clear(), 2u) << "the bus went away";
+
+    // Bounded per caller: names cut (not inside a character), the 65th refused.
+    const std::string huge(50000, 'a');
+    EXPECT_EQ(book.Application(book.Inhibit(":2.1", huge, huge)), huge.substr(0, 256));
+    EXPECT_EQ(book.Application(book.Inhibit(":2.1", std::string(255, 'a') + "\u00e9", "")),
+              std::string(255, 'a'));
+    for (int i = 2; i < 64; ++i) EXPECT_NE(book.Inhibit(":2.1", "a", "b"), 0u);
+    EXPECT_EQ(book.Inhibit(":2.1", "a", "b"), 0u);
+    EXPECT_NE(book.Inhibit(":2.2", "a", "b"), 0u) << "another caller";
+
+    using namespace std::string_view_literals;
+    EXPECT_EQ(EnvironmentDisplay("A=1\0DISPLAY=:3\0WAYLAND_DISPLAY=w-2\0"sv, false), ":3");
+    EXPECT_EQ(EnvironmentDisplay("DISPLAY=:3\0"sv, true), "");
+}
+
+// The desktop's books asked at once: the first yes decides, else all answers.
+TEST(Idle, AskedBooksInhibitOnTheFirstYes) {
+    const struct {
+        std::vector<std::optional<bool>> answers;  // none: an error
+        std::optional<bool> decided;
+        bool nobodyTells;
+    } rows[] = {
+        {{false, true}, true, false},
+        {{std::nullopt, false, std::nullopt}, false, false},
+        {{std::nullopt, std::nullopt, std::nullopt}, false, true},
+        {{true, true}, true, false},  // decided once
+    };
+    for (const auto& row : rows) {
+        InhibitionQuestion question(3);
+        std::optional<bool> decided;
+        int decisions = 0;
+        for (const auto& answer : row.answers)
+            if (const auto d = question.Answer(answer)) decided = d, ++decisions;
+        EXPECT_EQ(std::tuple(decided, decisions, question.NobodyTells()),
+                  std::tuple(row.decided, 1, row.nobodyTells));
+    }
+    EXPECT_EQ(IdleLockPath("/r", ":1.0", false, "saver"), "/r/zarvella-saver._1.lock");
 }
 
 TEST(Idle, TheAutostartEntryRunsThisProgramWithItsTime) {

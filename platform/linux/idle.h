@@ -22,33 +22,38 @@ int DisableIdle();  // also ends this session's running --idle
 // lock); its pid, or 0 when none runs; -1 when it still runs `waitMs` later.
 int EndSessionIdle(int waitMs = 0);
 
-// A source at work: it reports to the supervisor until destroyed, and
-// answers what the supervisor asks its host about inhibitors and grabs.
+// /s: takes the display's "a saver shows" lock for the process's life;
+// false when another full-screen saver of ours holds it (xautolock's /s and
+// --idle's): this one does not start, so that one key ends what covers the screen.
+bool ClaimSaverShowing();
+
+// A source at work: it reports to the supervisor until destroyed.
 class IdleWatch : public QObject {
   public:
-    // Whether an inhibitor holds the saver off now; none: the answer goes to
-    // IdleSupervisor::InhibitedAnswer later.
-    virtual std::optional<bool> AskInhibited() { return false; }
-    // Whether the source reports an inhibitor's end (InhibitionChanged) itself.
-    virtual bool ReportsInhibitorEnd() const { return true; }
+    // SimulateUserActivity: false when the source has no way of its own to
+    // count it as input (then it is the supervisor's SessionActive).
+    virtual bool SimulateActivity() { return false; }
 };
 
-// X11: the display's facts, then MIT-SCREEN-SAVER's idle time; on the
-// session bus, org.freedesktop.ScreenSaver's inhibitors when nobody serves them.
+// X11: the display's facts, then MIT-SCREEN-SAVER's idle time (and an
+// XScreenSaver daemon appearing ends --idle with the refusal's line).
 class X11Idle {
   public:
     X11Idle();
     ~X11Idle();
     void AddFacts(IdleFacts& facts);
-    std::unique_ptr<IdleWatch> Watch(int seconds, IdleSupervisor& supervisor);
+    std::unique_ptr<IdleWatch> Watch(int seconds, const IdleFacts& facts,
+                                     IdleSupervisor& supervisor);
     // While --idle waits: the display's end is seen at once (one line, code 1).
     void WatchConnection();
-    // Another client holds the keyboard (tried with a grab, released at once).
-    bool KeyboardHeldElsewhere();
+    // Another client holds the keyboard (tried with a grab, released at
+    // once); the server's own saver off.
+    IdleHoldFacts HoldFacts();
 
   private:
     struct Display_;
     std::unique_ptr<Display_> x_;
+    bool serverSaverOffAtStart_ = false;
 };
 
 // Wayland: ext_idle_notifier_v1 or org_kde_kwin_idle on the first seat.

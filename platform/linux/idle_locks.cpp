@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "platform/linux/idle.h"
+#include "platform/linux/idle_inhibitors.h"
 
 namespace zarvella::linux_shell {
 
@@ -31,7 +32,8 @@ class SessionLocks : public QObject {
 
   public:
     explicit SessionLocks(IdleSupervisor& supervisor) : supervisor_(supervisor) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
+        QDBusConnection bus =
+            SessionBusNamed() ? QDBusConnection::sessionBus() : QDBusConnection(QString());
         if (bus.isConnected()) {
             // gnome-shell serves it as org.gnome.Shell.ScreenShield; the name
             // org.gnome.ScreenSaver is a helper started on demand, which we do not start.
@@ -40,7 +42,7 @@ class SessionLocks : public QObject {
             for (const char* name : {kGnomeShield, kGnome})
                 Ask<bool>(bus, Call(name, "/org/gnome/ScreenSaver", kGnome, "GetActive"),
                           [this](bool on) { GnomeActive(on); });
-            // Ours on X11 when nobody else serves it: then it is no lock.
+            // Ours when nobody else serves it: then it is no lock.
             bus.connect(kFreedesktop, QString(), kFreedesktop, "ActiveChanged", this,
                         SLOT(FreedesktopActive(bool)));
             if (bus.interface()->serviceOwner(kFreedesktop).value() != bus.baseService())

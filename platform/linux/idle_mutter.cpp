@@ -1,7 +1,8 @@
 // --idle on GNOME: mutter's idle monitor on the session bus (an idle watch,
 // then a one-shot user-active watch after each idle: startup/idle.h's
-// MutterWatches), and gnome-session's idle inhibitors, asked before each
-// start. Every call is asynchronous, with a deadline.
+// MutterWatches). gnome-session's idle inhibitors are asked before each start
+// with the other desktops' books (idle_inhibitors.cpp). Every call is
+// asynchronous, with a deadline.
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -10,6 +11,7 @@
 #include <QDBusServiceWatcher>
 
 #include "platform/linux/idle.h"
+#include "platform/linux/idle_inhibitors.h"
 
 namespace zarvella::linux_shell {
 
@@ -17,8 +19,6 @@ namespace {
 
 constexpr const char* kMutter = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kMonitorPath = "/org/gnome/Mutter/IdleMonitor/Core";
-// gnome-session's inhibitor flag for "do not count the session idle".
-constexpr uint kInhibitIdle = 8;
 
 QDBusMessage MonitorCall(const char* method) {
     return QDBusMessage::createMethodCall(kMutter, kMonitorPath, kMutter, method);
@@ -41,21 +41,6 @@ class MutterWatch : public IdleWatch {
         QDBusMessage add = MonitorCall("AddIdleWatch");
         add << qulonglong(seconds) * 1000;
         AddWatch(add, [this](uint id) { watches_.IdleWatchAdded(id); });
-    }
-
-    std::optional<bool> AskInhibited() override {
-        QDBusMessage ask =
-            QDBusMessage::createMethodCall("org.gnome.SessionManager", "/org/gnome/SessionManager",
-                                           "org.gnome.SessionManager", "IsInhibited");
-        ask << kInhibitIdle;
-        // Asked without waiting: a hung session manager must not stall --idle
-        // (the supervisor takes no answer in time as none). No session
-        // manager: nothing inhibits.
-        Call(ask, [this](const QDBusPendingCall& call) {
-            const QDBusPendingReply<bool> reply = call;
-            supervisor_.InhibitedAnswer(!reply.isError() && reply.value());
-        });
-        return std::nullopt;
     }
 
   private slots:
@@ -100,6 +85,7 @@ class MutterWatch : public IdleWatch {
 }  // namespace
 
 bool MutterIdleMonitorRuns() {
+    if (!SessionBusNamed()) return false;
     const QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface()->isServiceRegistered(kMutter).value();
 }

@@ -1,14 +1,10 @@
 // --idle on X11: MIT-SCREEN-SAVER's idle time, asked when idleness may have
-// begun and then each second; and org.freedesktop.ScreenSaver's inhibitors,
-// served on the session bus when no one else serves them.
+// begun and then each second; the server's own saver switched off and other
+// clients' keyboard grabs, as facts for the supervisor; an XScreenSaver
+// daemon that starts meanwhile. (The inhibitors on the session bus are
+// idle_inhibitors.cpp's, for every session.)
 #include <unistd.h>
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDBusServiceWatcher>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -32,8 +28,6 @@ struct X11Idle::Display_ {
 };
 
 namespace {
-
-constexpr const char* kService = "org.freedesktop.ScreenSaver";
 
 // Xlib ends the process when this returns: say the one line and go at once
 // (the saver gets SIGTERM through PR_SET_PDEATHSIG, the kernel drops the lock).
@@ -68,92 +62,28 @@ bool XScreenSaverDaemonRuns(::Display* display) {
 
 }  // namespace
 
-// The freedesktop idle-inhibition interface at /org/freedesktop/ScreenSaver
-// and /ScreenSaver; the book is the core's.
-class ScreenSaverService : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-
-  public:
-    ScreenSaverService(IdleSupervisor& supervisor, std::function<void()> simulated)
-        : supervisor_(supervisor), simulated_(std::move(simulated)) {
-        watcher_.setConnection(QDBusConnection::sessionBus());
-        watcher_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-        connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this,
-                [this](const QString& caller) {
-                    watcher_.removeWatchedService(caller);
-                    if (book_.CallerLeft(caller.toStdString())) Changed();
-                });
-    }
-
-  public slots:
-    uint Inhibit(const QString& application, const QString& reason) {
-        const QString caller = message().service();
-        const uint cookie =
-            book_.Inhibit(caller.toStdString(), application.toStdString(), reason.toStdString());
-        watcher_.addWatchedService(caller);
-        const QDBusReply<bool> there = connection().interface()->isServiceRegistered(caller);
-        // It may have left before the watch began (a call that awaits no reply).
-        if (there.isValid() && !there.value()) {
-            book_.CallerLeft(caller.toStdString());
-            watcher_.removeWatchedService(caller);
-        }
-        Changed();
-        return cookie;
-    }
-    void UnInhibit(uint cookie) {
-        const std::string caller = message().service().toStdString();
-        if (!book_.UnInhibit(caller, cookie)) return;
-        if (!book_.Holds(caller)) watcher_.removeWatchedService(message().service());
-        Changed();
-    }
-    void SimulateUserActivity() { simulated_(); }
-    bool GetActive() { return supervisor_.SaverShows(); }
-
-  public:
-    bool Inhibited() const { return book_.Inhibited(); }
-
-  private:
-    void Changed() { supervisor_.OnEvent(IdleEvent::InhibitionChanged); }
-
-    IdleSupervisor& supervisor_;
-    std::function<void()> simulated_;
-    QDBusServiceWatcher watcher_;
-    InhibitorBook book_;
-};
-
 namespace {
 
 class X11Watch : public IdleWatch {
   public:
-    X11Watch(::Display* display, int seconds, IdleSupervisor& supervisor)
+    X11Watch(::Display* display, int seconds, const IdleFacts& facts, IdleSupervisor& supervisor)
         : display_(display),
           seconds_(seconds),
+          facts_(facts),
           supervisor_(supervisor),
           info_(XScreenSaverAllocInfo()) {
         simulated_.start();
-        simulatedEver_ = false;
         timer_.setSingleShot(true);
         connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected()) {
-            std::fprintf(stderr, "zarvella: no session bus: players cannot hold the saver off\n");
-        } else if (bus.registerService(kService)) {
-            service_ = std::make_unique<ScreenSaverService>(supervisor, [this] {
-                simulated_.restart();
-                simulatedEver_ = true;
-                Poll();
-            });
-            for (const char* path : {"/org/freedesktop/ScreenSaver", "/ScreenSaver"})
-                bus.registerObject(path, service_.get(), QDBusConnection::ExportAllSlots);
-        }
         Poll();
     }
-    ~X11Watch() override {
-        if (service_) QDBusConnection::sessionBus().unregisterService(kService);
-        XFree(info_);
+    ~X11Watch() override { XFree(info_); }
+    bool SimulateActivity() override {
+        simulated_.restart();
+        simulatedEver_ = true;
+        Poll();
+        return true;
     }
-    std::optional<bool> AskInhibited() override { return service_ && service_->Inhibited(); }
 
   private:
     void Poll() {
@@ -161,6 +91,12 @@ class X11Watch : public IdleWatch {
             supervisor_.SourceLost("zarvella: the X display no longer tells its idle time");
             return;
         }
+        // An XScreenSaver daemon started since: two saver hosts would fight
+        // over the screen, so --idle goes with the words of its refusal.
+        facts_.xScreenSaverDaemon = XScreenSaverDaemonRuns(display_);
+        if (const IdleSourceChoice choice = ChooseIdleSource(facts_);
+            choice.source == IdleSource::None)
+            return supervisor_.SourceLost(choice.error);
         const uint64_t since = simulatedEver_ ? uint64_t(simulated_.elapsed()) : UINT64_MAX;
         const IdlePoll poll = PollX11Idle(info_->idle, since, seconds_, idle_);
         idle_ = poll.event == IdleEvent::SessionIdle;
@@ -170,13 +106,13 @@ class X11Watch : public IdleWatch {
 
     ::Display* display_;
     int seconds_;
+    IdleFacts facts_;
     IdleSupervisor& supervisor_;
     XScreenSaverInfo* info_;
     QTimer timer_;
     QElapsedTimer simulated_;
     bool simulatedEver_ = false;
     bool idle_ = false;
-    std::unique_ptr<ScreenSaverService> service_;
 };
 
 }  // namespace
@@ -194,10 +130,12 @@ void X11Idle::AddFacts(IdleFacts& facts) {
     facts.xScreenSaverDaemon = XScreenSaverDaemonRuns(x_->display);
     int event = 0, error = 0;
     facts.xScreenSaverExtension = XScreenSaverQueryExtension(x_->display, &event, &error);
+    serverSaverOffAtStart_ = HoldFacts().serverSaverOff;
 }
 
-std::unique_ptr<IdleWatch> X11Idle::Watch(int seconds, IdleSupervisor& supervisor) {
-    return std::make_unique<X11Watch>(x_->display, seconds, supervisor);
+std::unique_ptr<IdleWatch> X11Idle::Watch(int seconds, const IdleFacts& facts,
+                                          IdleSupervisor& supervisor) {
+    return std::make_unique<X11Watch>(x_->display, seconds, facts, supervisor);
 }
 
 void X11Idle::WatchConnection() {
@@ -214,15 +152,23 @@ void X11Idle::WatchConnection() {
     });
 }
 
-bool X11Idle::KeyboardHeldElsewhere() {
-    if (!x_->display) return false;
+IdleHoldFacts X11Idle::HoldFacts() {
+    IdleHoldFacts facts;
+    if (!x_->display) return facts;
     const int grabbed = XGrabKeyboard(x_->display, DefaultRootWindow(x_->display), False,
                                       GrabModeAsync, GrabModeAsync, CurrentTime);
     if (grabbed == GrabSuccess) XUngrabKeyboard(x_->display, CurrentTime);
     XFlush(x_->display);
-    return grabbed == AlreadyGrabbed || grabbed == GrabFrozen;
+    facts.keyboardHeldElsewhere = grabbed == AlreadyGrabbed || grabbed == GrabFrozen;
+    // XScreenSaverSuspend cannot be read back: the server tells neither its
+    // count nor another state, and its idle time goes on counting (Xvfb 21).
+    // Players that suspend it also reset it (SDL every 30 s) or hold an
+    // inhibitor on the bus. `xset s off` can: the timeout is 0.
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(x_->display, &timeout, &interval, &blanking, &exposures);
+    facts.serverSaverOff = timeout == 0;
+    facts.serverSaverOffAtStart = serverSaverOffAtStart_;
+    return facts;
 }
 
 }  // namespace zarvella::linux_shell
-
-#include "idle_x11.moc"

@@ -165,6 +165,12 @@ int main(int argc, char** argv) {
         case LaunchKind::Hack:
             break;
     }
+    // One full-screen saver per display (xautolock's /s and --idle's): one key ends it.
+    if (plan.kind == LaunchKind::Mode && plan.mode == SaverMode::FullScreen &&
+        !ClaimSaverShowing()) {
+        std::fprintf(stderr, "zarvella: a Zarvella saver already shows on this display\n");
+        return 0;
+    }
     const SessionEnvironment env = ReadSessionEnvironment();
     SystemDisplayProbes probes(env);
     const DisplayPlan display = PlanDisplay(plan, env, probes);

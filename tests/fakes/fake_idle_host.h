@@ -9,22 +9,21 @@
 
 namespace zarvella::fakes {
 
-// The log: "?" inhibited asked, "k" keyboard held elsewhere (asked and
-// found), "S" start, "T" terminate, "K" kill, "@MS" call back in MS ("@-"
-// none), "say:LINE", "exit:CODE"; words apart by spaces.
+// The log: "?" inhibited asked, "k" a hold fact (asked and found), "S" start, "T" terminate, "K"
+// kill, "@MS" call back in MS ("@-" none), "say:LINE", "exit:CODE"; words apart by spaces.
 class FakeIdleHost : public IdleHost {
   public:
     std::optional<bool> inhibited = false;  // none: answered later
     bool reportsInhibitorEnd = true;
-    bool keyboardHeld = false;
+    IdleHoldFacts hold;
     bool startFails = false;
     std::string log;
 
     std::optional<bool> AskInhibited() override { return Note("?"), inhibited; }
     bool ReportsInhibitorEnd() const override { return reportsInhibitorEnd; }
-    bool KeyboardHeldElsewhere() override {
-        if (keyboardHeld) Note("k");
-        return keyboardHeld;
+    IdleHoldFacts HoldFacts() override {
+        if (hold.keyboardHeldElsewhere || hold.serverSaverOff || hold.saverShows) Note("k");
+        return hold;
     }
     bool StartSaver() override { return Note("S"), !startFails; }
     void TerminateSaver() override { Note("T"); }
