@@ -29,16 +29,18 @@ keep_active() {
   done
 }
 
+# as_user COMMAND...: as the compositor's user where there is one (sway_lib.sh's as_sway)
+as_user() { ${as_sway[@]+"${as_sway[@]}"} "$@"; }
 # start_bus: a session bus of the case's own (exported), ended with the case
 start_bus() {
   local out="$work/bus.$RANDOM"
-  dbus-daemon --session --nofork --print-address=1 >"$out" 2>>"$work/bus.log" &
+  as_user dbus-daemon --session --nofork --print-address=1 >"$out" 2>>"$work/bus.log" &
   helper_pids+=("$!")
   DBUS_SESSION_BUS_ADDRESS=$(wait_until 10 first_line "$out") || return 1
   export DBUS_SESSION_BUS_ADDRESS
 }
 screensaver_call() {  # screensaver_call METHOD [ARGS...] at /org/freedesktop/ScreenSaver
-  gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver \
+  as_user gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver \
     -m "org.freedesktop.ScreenSaver.$1" "${@:2}" 2>/dev/null
 }
 
@@ -48,7 +50,7 @@ screensaver_call() {  # screensaver_call METHOD [ARGS...] at /org/freedesktop/Sc
 hold_inhibitor() {
   rm -f "$work/hold" "$work/held"
   mkfifo "$work/hold"
-  /usr/bin/python3 -c 'import dbus, sys
+  as_user /usr/bin/python3 -c 'import dbus, sys
 o = dbus.SessionBus().get_object("org.freedesktop.ScreenSaver", "/ScreenSaver")
 cookie = o.Inhibit("e2e", "a video plays", dbus_interface="org.freedesktop.ScreenSaver")
 print(cookie, flush=True)
@@ -134,6 +136,12 @@ case_idle_inhibitor() {
   local child
   child=$(saver_child) && kill -STOP "$child" && xdotool key shift
   expect 4 "a key ends even a SIGSTOPped saver, within 4 s" ended "$child"
+  xset s off && xdotool key shift  # a player's `xset s off`, as xdg-screensaver runs it
+  check "xset s off: no saver after twice the time" held_off 6000
+  xset s default
+  expect 10 "xset s default: the saver starts" saver_started
+  child=$(saver_child) && screensaver_call SimulateUserActivity >/dev/null
+  expect 5 "SimulateUserActivity ends the saver" ended "$child"
   stop_saver
   export DBUS_SESSION_BUS_ADDRESS=$saved_bus
 }
@@ -147,13 +155,20 @@ refusal() {
   check "$1: one line, code 1 (got $rc: '$out')" [ "$rc:$out" = "1:$2" ]
 }
 
+lock_open() { ls -l "/proc/$saver_pid/fd" 2>/dev/null | grep -q 'zarvella-idle\.'; }
+
 # Where --idle must not run; and the autostart entry.
 case_idle_refusals_and_autostart() {
   new_config
   refusal "no display" "zarvella: --idle needs a session: DISPLAY is not set" -u DISPLAY
   xscreensaver_home "$zarvella -root"
+  start_saver --idle 2s  # before the daemon: it goes once the daemon comes, in the same words
+  expect 10 "--idle holds its lock (it has looked at the display)" lock_open
   start_daemon || check "XScreenSaver starts" false
-  refusal "XScreenSaver runs" "zarvella: XScreenSaver already starts savers on display '$DISPLAY': add Zarvella to it with \`zarvella -install-xscreensaver\` instead of --idle"
+  local line="zarvella: XScreenSaver already starts savers on display '$DISPLAY': add Zarvella to it with \`zarvella -install-xscreensaver\` instead of --idle"
+  expect_exit 10 "an XScreenSaver daemon started later ends --idle" 1
+  check "its one line (got '$(tail -n1 "$work/saver.log")')" [ "$(tail -n1 "$work/saver.log")" = "$line" ]
+  refusal "XScreenSaver runs" "$line"
   local entry="$config/autostart/zarvella-idle.desktop"
   env XDG_CONFIG_HOME="$config" "$zarvella" --enable-idle 90s >/dev/null
   check "--enable-idle writes an entry that runs --idle 90s" grep -qxF "Exec=$zarvella --idle 90s" "$entry"

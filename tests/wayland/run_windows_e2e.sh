@@ -76,7 +76,26 @@ case_idle() {
   refusal "a second --idle" "zarvella: --idle already runs in this session" -u DISPLAY \
     HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir" WAYLAND_DISPLAY=wayland-1 "${as_sway[@]}"
   idle_cycle "in_sway wtype -k Shift_L" sway_drawn "in_sway wtype -s 500 -k Escape"
+  # A player's Inhibit on the session bus holds it off here too: --idle serves the name.
+  local saved_bus=${DBUS_SESSION_BUS_ADDRESS:-}
+  start_bus && start_saver_in_sway --idle 3s || check "a session bus and --idle start" false
+  check "--idle serves the inhibitors on sway" wait_until 10 output_is "(false,)" screensaver_call GetActive
+  hold_inhibitor || check "a player holds an inhibitor" false
+  in_sway wtype -k Shift_L
+  check "held: no saver after twice the time" sway_held_off "${EPOCHREALTIME/./}" 6000
+  exec 7>&-  # the player quits
+  expect 10 "the player's leaving: the saver starts" saver_started
+  stop_saver
+  export DBUS_SESSION_BUS_ADDRESS=$saved_bus
 }
+# sway_held_off SINCE MS: MS have passed since the last input (SINCE, in
+# microseconds: nobody else types here), and --idle, answering after that,
+# has started no saver
+sway_held_off() {
+  wait_until 30 past "$1" "$2" && wait_until 5 output_is "(false,)" screensaver_call GetActive &&
+    ! saver_started
+}
+past() { (( ${EPOCHREALTIME/./} - $1 >= $2 * 1000 )); }
 lock_held() { [ -e "$1" ] && ! flock -n "$1" true; }
 # --idle's saver under swaylock: what the user types into the lock is input,
 # so the saver ends, and the lock holds
@@ -104,6 +123,6 @@ run_case "/c: the settings window, opaque, fits a 640x360 output at scale 2" \
 run_case "/p: the stand-alone preview, opaque"                 case_window MySaver 1 "" /p
 run_case "-window: the hack's window, opaque"                  case_window Zarvella 1 "" -window
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
-run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both" case_idle
+run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both; a player's inhibitor holds it off" case_idle
 run_case "--idle under swaylock: a key typed into the lock ends the saver, the lock holds" case_idle_swaylock
 summary
