@@ -131,7 +131,7 @@ IdleRowState DecideIdleRow(const IdleRowFacts& facts) {
     else if (!row.enabled)
         row.line = facts.choice.error;
     else if (!facts.sessionBus)
-        row.line = kIdleNoSessionBus;
+        row.line = kNoSessionBus;
     else if (row.checked)
         row.line = "On: --idle " + FormatIdleTime(seconds) + " runs now and at each login. " +
                    WhatItDoesHere(facts.choice.source);

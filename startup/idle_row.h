@@ -14,8 +14,6 @@ namespace zarvella {
 
 inline constexpr int kIdleRowMinMinutes = 1;
 inline constexpr int kIdleRowMaxMinutes = kMaxIdleSeconds / 60;
-inline constexpr const char* kIdleNoSessionBus =
-    "zarvella: no session bus: players cannot hold the saver off";
 
 // What an autostart entry at IdleAutostartPath runs.
 struct IdleEntryRun {

@@ -119,7 +119,7 @@ case_settings_first_run() {
   start_saver /c
   local wid x y w h
   wid=$(settings_window) || return
-  expect_output 10 "the window is 400x430" 400x430 size_of "$wid"
+  expect_output 10 "the window is 400x460 (the --idle row below)" 400x460 size_of "$wid"
   read -r x y w h < <(geometry_of "$wid")
   expect 10 "the settings file holds the seven defaults" is_defaults "$settings"
   check "no message was shown" [ ! -s "$messages" ]
@@ -690,6 +690,7 @@ case_unseen_host() {
 source "$(dirname "$0")/monitors_case.sh"
 source "$(dirname "$0")/wm_case.sh"
 source "$(dirname "$0")/idle_case.sh"
+source "$(dirname "$0")/idle_row_case.sh"
 source "$(dirname "$0")/lock_case.sh"
 
 # ---- run -------------------------------------------------------------------------
@@ -748,6 +749,7 @@ run_case "/s then openbox started: still covered, unmanaged, on top of what open
 run_case "--idle on X11 (two monitors): input keeps it away, idle starts /s on both, a key ends it, it comes back, one --idle a session, SIGTERM ends both" case_idle_x11
 run_case "--idle on X11: an inhibitor on the bus holds the saver off until UnInhibit, or until its caller leaves" case_idle_inhibitor
 run_case "--idle refuses without a display and beside XScreenSaver; --enable-idle and --disable-idle" case_idle_refusals_and_autostart
+run_case "/c's --idle row: ticked, the entry runs --idle 1m and it runs; unticked, both gone; the settings file untouched" case_settings_idle_row
 run_case "i3lock, and xsecurelock after the server's saver turns on, over /s: the saver ends, the lock holds; /s with 0, 1, 2 closed maps" case_lockers
 fi
 
