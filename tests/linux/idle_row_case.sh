@@ -44,3 +44,23 @@ case_settings_idle_row() {
   close_settings "$wid"
   export DBUS_SESSION_BUS_ADDRESS=$saved_bus
 }
+
+# The same on sway (run_windows_e2e.sh, org_kde_kwin_idle): the keys typed by wtype.
+sway_focused() {
+  swaymsg_ -t get_tree 2>/dev/null |
+    jq -e --arg t "$1" '[.. | objects | select(.focused == true and .name == $t)] | length > 0' >/dev/null
+}
+case_settings_idle_row_sway() {
+  fresh /c || { check "sway starts" false; return; }
+  local entry="$config/autostart/zarvella-idle.desktop" pid
+  expect 15 "\"Zarvella Settings\" has the focus" sway_focused "Zarvella Settings"
+  in_sway wtype -M shift -k Tab -m shift -M ctrl a -m ctrl 1 -M shift -k Tab -m shift -s 200 -k space
+  expect 10 "ticked: the entry runs --idle 1m" grep -qsxF "Exec=$zarvella --idle 1m" "$entry"
+  expect 10 "ticked: --idle 1m runs in the session" row_idle_runs
+  pid=$(row_idle) && helper_pids+=("$pid")
+  expect 10 "--idle holds the session's lock" lock_held "$sway_dir/zarvella-idle.wayland-1.lock"
+  in_sway wtype -s 200 -k space  # a new virtual keyboard's first moment goes unheard
+  expect 10 "unticked: the entry is gone" [ ! -e "$entry" ]
+  expect 10 "unticked: --idle has ended" no_row_idle
+  stop_saver
+}

@@ -5,6 +5,7 @@ set -uo pipefail
 source "$(dirname "$0")/../linux/x_lib.sh"
 source "$(dirname "$0")/sway_lib.sh"
 source "$(dirname "$0")/../linux/idle_case.sh"  # saver_child and its kin
+source "$(dirname "$0")/../linux/idle_row_case.sh"
 [ $# -ge 1 ] || { echo "usage: $0 ZARVELLA" >&2; exit 2; }
 zarvella=$(readlink -f "$1")
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvella-wayland.XXXXXX")
@@ -124,5 +125,6 @@ run_case "/p: the stand-alone preview, opaque"                 case_window MySav
 run_case "-window: the hack's window, opaque"                  case_window Zarvella 1 "" -window
 run_case "/p ID without Xwayland: one line, exit code 1"       case_x_only
 run_case "--idle (org_kde_kwin_idle): input keeps it away, idle covers both outputs, a key ends it, it comes back, SIGTERM ends both; a player's inhibitor holds it off" case_idle
+run_case "/c's --idle row: ticked, the entry runs --idle 1m and it runs; unticked, both gone" case_settings_idle_row_sway
 run_case "--idle under swaylock: a key typed into the lock ends the saver, the lock holds" case_idle_swaylock
 summary
