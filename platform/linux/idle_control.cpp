@@ -12,6 +12,7 @@
 
 #include "platform/linux/display_probes.h"
 #include "platform/linux/idle.h"
+#include "platform/linux/idle_inhibitors.h"
 #include "platform/linux/running_program.h"
 #include "platform/linux/settings_store.h"
 #include "startup/idle_autostart.h"
@@ -44,8 +45,10 @@ IdleRowFacts GatherIdleRowFacts() {
         WaylandIdle().AddFacts(idle);
     else
         X11Idle().AddFacts(idle);
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    row.sessionBus = bus.isConnected();
+    // Asked only when named: libdbus would autolaunch a bus otherwise.
+    const bool named = SessionBusNamed();
+    const QDBusConnection bus = named ? QDBusConnection::sessionBus() : QDBusConnection("");
+    row.sessionBus = named && bus.isConnected();
     if (IdleChoiceNeedsMutter(idle)) idle.mutterIdleMonitor = MutterIdleMonitorRuns();
     row.choice = ChooseIdleSource(idle);
     if (idle.xScreenSaverDaemon)
