@@ -21,6 +21,8 @@ int DisableIdle();  // also ends this session's running --idle
 // Asks this session's running --idle to end (SIGTERM to the pid in its
 // lock); its pid, or 0 when none runs; -1 when it still runs `waitMs` later.
 int EndSessionIdle(int waitMs = 0);
+// The pid this session's --idle wrote into its lock (it may have ended since); 0: none.
+int SessionIdlePid();
 
 // /s: takes the display's "a saver shows" lock for the process's life;
 // false when another full-screen saver of ours holds it (xautolock's /s and

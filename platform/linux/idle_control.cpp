@@ -27,6 +27,19 @@ constexpr const char* kMateScreenSaver = "org.mate.ScreenSaver";
 // The time a running --idle has to end (its saver too) before another starts.
 constexpr int kIdleEndsMs = 5000;
 
+// The time --idle takes to hold the session's lock.
+constexpr int kIdleStartsMs = 3000;
+
+// Gone, or a zombie nobody has reaped yet.
+bool Ended(qint64 pid) {
+    std::string stat, problem;
+    if (ReadRegularFile("/proc/" + std::to_string(pid) + "/stat", stat, problem) !=
+        ReadOutcome::Read)
+        return true;
+    const size_t name = stat.rfind(')');
+    return name == std::string::npos || stat.compare(name, 3, ") Z") == 0;
+}
+
 std::string EntryPath() {
     return IdleAutostartPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
@@ -104,8 +117,18 @@ std::string TurnIdleOn(int seconds) {
     // One --idle a session: the one running (an older time) goes first.
     if (EndSessionIdle(kIdleEndsMs) < 0) return "zarvella: this session's --idle does not end";
     const QString time = QString::fromStdString(FormatIdleTime(seconds));
-    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {"--idle", time}))
+    qint64 pid = 0;
+    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {"--idle", time}, {},
+                                 &pid))
         return "zarvella: cannot start --idle " + time.toStdString();
+    // Started once the session's lock names it; failed once it is gone (its
+    // line went to our standard error, which the user may not see).
+    for (int waited = 0; waited < kIdleStartsMs && SessionIdlePid() != pid; waited += 20) {
+        if (Ended(pid))
+            return "zarvella: --idle " + time.toStdString() +
+                   " ended at once: run it in a terminal to see why";
+        usleep(20 * 1000);
+    }
     return "";
 }
 

@@ -262,6 +262,19 @@ int EndSessionIdle(int waitMs) {
     return pid;
 }
 
+int SessionIdlePid() {
+    std::string problem;
+    const std::string path = SessionLockPath(ReadSessionEnvironment(), false, problem);
+    // Read without taking the lock: even a moment's shared lock could make a
+    // starting --idle refuse.
+    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return 0;
+    char text[24];
+    const ssize_t got = pread(fd, text, sizeof text, 0);
+    close(fd);
+    return got > 0 ? ParseIdlePid({text, size_t(got)}) : 0;
+}
+
 int EnableIdle(int seconds) {
     std::string path;
     if (const std::string fault = WriteIdleEntry(seconds, path); !fault.empty()) {
