@@ -214,6 +214,11 @@ int RunIdle(int seconds, int argc, char** argv) {
 
     if (x11) x11->WatchConnection();
     runner.x11 = x11 ? &*x11 : nullptr;
+    // Before the source, whose first report may already be idleness.
+    runner.saverLock = SessionLockPath(env, false, problem, "saver");
+    runner.inhibitors = ServeInhibitors(
+        runner.supervisor, lockPath.substr(0, lockPath.rfind('/')), lockPath, facts.waylandSession,
+        choice.source == IdleSource::MutterIdleMonitor, [&runner] { runner.Simulated(); });
     switch (choice.source) {
         case IdleSource::ExtIdleNotify:
         case IdleSource::KdeIdle:
@@ -229,10 +234,6 @@ int RunIdle(int seconds, int argc, char** argv) {
         case IdleSource::None:
             break;
     }
-    runner.saverLock = SessionLockPath(env, false, problem, "saver");
-    runner.inhibitors = ServeInhibitors(
-        runner.supervisor, lockPath.substr(0, lockPath.rfind('/')), lockPath, facts.waylandSession,
-        choice.source == IdleSource::MutterIdleMonitor, [&runner] { runner.Simulated(); });
     const std::unique_ptr<QObject> locks = WatchSessionLocks(runner.supervisor);
     return QCoreApplication::exec();
 }
