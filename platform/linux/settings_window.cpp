@@ -275,7 +275,7 @@ bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void SettingsWindow::OnKeyDown(int key) {
     if (SettingsKeyEndsWindow(key == Qt::Key_Escape ? SaverKey::Escape : SaverKey::Other)) {
-        QCoreApplication::exit(0);
+        OnClose();
     }
 }
 
@@ -285,6 +285,9 @@ void SettingsWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SettingsWindow::OnClose() {
+    // Minutes set with the field's arrows and not yet written take effect as
+    // leaving the field would have made them.
+    if (idleMinutes_) OnIdleMinutesEdited();
     QCoreApplication::exit(0);
 }
 
