@@ -182,32 +182,4 @@ std::string IdleAutostartPath(const char* configHome, const char* home) {
     return "";
 }
 
-std::string IdleAutostartEntry(const std::string& program, int seconds) {
-    // An Exec argument with a reserved character is quoted, `"$\ escaped
-    // inside; a string value then doubles its backslashes, and % is %%.
-    bool quote = program.empty();
-    std::string exec;
-    for (const char c : program) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return "";
-        if (std::string_view(" \t\"'\\><~|&;$*?#()`").find(c) != std::string_view::npos)
-            quote = true;
-        if (c == '"' || c == '`' || c == '$') exec += "\\\\";
-        if (c == '\\') exec += "\\\\\\";
-        exec += c == '%' ? "%%" : std::string(1, c);
-    }
-    if (quote) exec = "\"" + exec + "\"";
-    const std::string time = FormatIdleTime(seconds);
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Zarvella idle saver\n"
-           "Comment=Starts the Zarvella screen saver after " +
-           time +
-           " without input\n"
-           "Exec=" +
-           exec + " --idle " + time +
-           "\n"
-           "NoDisplay=true\n"
-           "X-GNOME-Autostart-enabled=true\n";
-}
-
 }  // namespace zarvella

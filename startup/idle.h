@@ -152,8 +152,6 @@ inline constexpr const char* kSessionBusGone =
 // $XDG_CONFIG_HOME/autostart/zarvella-idle.desktop (~/.config when the
 // variable is unset, empty or relative); empty when neither is known.
 std::string IdleAutostartPath(const char* configHome, const char* home);
-// The XDG autostart entry that runs `program --idle TIME`; empty when the
-// program's path cannot be written in one (a line break or a control character).
-std::string IdleAutostartEntry(const std::string& program, int seconds);
+// The entry itself: IdleAutostartFor (startup/idle_autostart.h).
 
 }  // namespace zarvella
