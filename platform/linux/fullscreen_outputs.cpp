@@ -63,6 +63,7 @@ FullScreenOutputs::FullScreenOutputs(SettingsStore& store, ErrorSink& errors) {
     timer_.setInterval(kFullScreenTimerMs);
     connect(&timer_, &QTimer::timeout, this, &FullScreenOutputs::OnTimer);
     CloseShellOverview();
+    OnShellShield(*this, [this] { OnClose(); });
     StartFullScreen(*this, record_, store, errors);
     FollowScreens(*this, [this] { OnScreensChange(); });
 }

@@ -5,13 +5,37 @@
 #include <QDBusMessage>
 #include <QVariant>
 #include <cstdlib>
+#include <utility>
 
 namespace zarvella::linux_shell {
 
-void CloseShellOverview() {
-    // Without an address Qt would start a bus of its own for nothing.
+namespace {
+
+// Without an address Qt would start a bus of its own for nothing.
+bool SessionBusNamed() {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (!address || !*address) return;
+    return address && *address;
+}
+
+class ShieldWatch : public QObject {
+    Q_OBJECT
+  public:
+    ShieldWatch(QObject& owner, std::function<void()> shielded)
+        : QObject(&owner), shielded_(std::move(shielded)) {}
+
+  public slots:
+    void ActiveChanged(bool active) {
+        if (active) shielded_();
+    }
+
+  private:
+    std::function<void()> shielded_;
+};
+
+}  // namespace
+
+void CloseShellOverview() {
+    if (!SessionBusNamed()) return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered("org.gnome.Shell")) return;
     QDBusMessage set = QDBusMessage::createMethodCall("org.gnome.Shell", "/org/gnome/Shell",
@@ -22,4 +46,21 @@ void CloseShellOverview() {
     bus.call(set, QDBus::Block, 1000);
 }
 
+void OnShellShield(QObject& owner, std::function<void()> shielded) {
+    if (!SessionBusNamed()) return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) return;
+    auto* watch = new ShieldWatch(owner, std::move(shielded));
+    bus.connect(QString(), "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "ActiveChanged",
+                watch, SLOT(ActiveChanged(bool)));
+    // Already up: the shell itself answers (its helper is not started for this).
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall("org.gnome.Shell.ScreenShield", "/org/gnome/ScreenSaver",
+                                       "org.gnome.ScreenSaver", "GetActive");
+    ask.setAutoStartService(false);
+    bus.callWithCallback(ask, watch, SLOT(ActiveChanged(bool)));
+}
+
 }  // namespace zarvella::linux_shell
+
+#include "shell_overview.moc"

@@ -33,7 +33,8 @@ case_gnome() {
 }
 
 # --idle 3s shows its saver; the shell's lock ends it, and while the shield
-# is up, no saver starts though the session stays idle
+# is up, no saver starts though the session stays idle, and a /s started
+# by hand ends at once: nothing draws under the shield
 lock_under_idle() {
   start_saver_in_desktop --idle 3s
   expect 30 "--idle: its saver on both monitors" all_drawn
@@ -44,6 +45,8 @@ lock_under_idle() {
   check "locked: no saver while the session is idle twice the time" held_under_lock
   check "--idle runs on under the lock" running
   stop_saver
+  start_saver_in_desktop /s
+  expect_exit 10 "/s started under the shield ends at once"
 }
 all_drawn() { local o; for o in "${desktop_outputs[@]}"; do full_screen "$o" "$work/idle-$o.ppm" || return 1; done; }
 held_under_lock() { session_locked && wait_until 30 idle_for 6000 && ! saver_started; }
