@@ -115,4 +115,9 @@ void StartLayerPicture(PictureRecord& picture, const SaverSettingsRecord& settin
     StartPicture(picture);
 }
 
+int SaverCheckWaitMs(const SaverCoverRecord& cover, int64_t nowUs) {
+    const int64_t left = cover.nextCheckUs - nowUs;
+    return left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+}
+
 }  // namespace zarvella

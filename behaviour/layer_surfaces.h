@@ -118,6 +118,27 @@ bool RemakeClosedSurface(const LayerOutputRecord& closed);
 int LayerPollTimeoutMs(const FramePaceRecord& pace, int64_t nowUs, int64_t intervalUs,
                        bool anOutputWaits);
 
+// A full-screen saver of ours on the same display covers every output, and
+// some compositors (KWin 5.27) go on asking a covered background for frames
+// without telling any frame's fate: while the saver shows, nothing is drawn.
+// The shell asks once a second whether it shows.
+inline constexpr int64_t kSaverCheckUs = 1'000'000;
+struct SaverCoverRecord {
+    bool covered = false;
+    int64_t nextCheckUs = 0;
+};
+// Asks `saverShows` when a check is due; true while the saver covers us.
+template <typename SaverShows>
+bool CoveredBySaver(SaverCoverRecord& cover, int64_t nowUs, SaverShows&& saverShows) {
+    if (nowUs >= cover.nextCheckUs) {
+        cover.covered = saverShows();
+        cover.nextCheckUs = nowUs + kSaverCheckUs;
+    }
+    return cover.covered;
+}
+// How long the loop may wait before the next check.
+int SaverCheckWaitMs(const SaverCoverRecord& cover, int64_t nowUs);
+
 // ---- start ------------------------------------------------------------------
 
 // What the shell learnt while connecting, before EGL starts.

@@ -91,3 +91,28 @@ TEST(LayerSurfaces, AConnectionThatCannotCarryTheSurfacesSaysWhy) {
     };
     for (const auto& r : rows) EXPECT_EQ(LayerConnectionError(r.facts), r.error);
 }
+
+// A saver of ours over -root: asked once a second, nothing drawn while it shows.
+TEST(LayerSurfaces, NothingIsDrawnUnderASaverOfOursAskedOnceASecond) {
+    SaverCoverRecord cover;
+    int asked = 0;
+    const struct {
+        int64_t atUs;
+        bool shows, covered;
+        int asked, waitMs;
+    } rows[] = {
+        {0, true, true, 1, 1000},           {500'000, false, true, 1, 500},
+        {1'000'000, false, false, 2, 1000}, {1'999'999, true, false, 2, 1},
+        {2'000'000, true, true, 3, 1000},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(CoveredBySaver(cover, r.atUs,
+                                 [&] {
+                                     ++asked;
+                                     return r.shows;
+                                 }),
+                  r.covered);
+        EXPECT_EQ(asked, r.asked) << r.atUs;
+        EXPECT_EQ(SaverCheckWaitMs(cover, r.atUs), r.waitMs) << r.atUs;
+    }
+}

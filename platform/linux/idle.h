@@ -28,6 +28,8 @@ int SessionIdlePid();
 // false when another full-screen saver of ours holds it (xautolock's /s and
 // --idle's): this one does not start, so that one key ends what covers the screen.
 bool ClaimSaverShowing();
+// Whether a full-screen saver of ours holds that lock now (asked, not taken).
+bool OurSaverShows();
 
 // A source at work: it reports to the supervisor until destroyed.
 class IdleWatch : public QObject {

@@ -159,6 +159,11 @@ bool ClaimSaverShowing() {
     return !taken;
 }
 
+bool OurSaverShows() {
+    std::string problem;
+    return SaverShows(SessionLockPath(ReadSessionEnvironment(), false, problem, "saver"));
+}
+
 int RunIdle(int seconds, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     IdleFacts facts;

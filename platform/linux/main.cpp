@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
     }
     ApplyDisplayPlan(display);
     if (display.layerSurfaces)  // no Qt, no X display
-        return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack));
+        return wayland_shell::RunLayerSurfaces(WithHackSettings(plan.hack), OurSaverShows);
     // The user's own platform (QT_QPA_PLATFORM kept, or -platform, which Qt
     // reads from argv): a name Qt lacks is one line, not Qt's abort.
     const QtPlatformSetting platform =

@@ -44,6 +44,8 @@ struct LayerShell {
     int64_t intervalUs = 0;
     bool showFrameRate = false;
     FrameRateRecord frameRate;  // -fps: steps counted, the rate on every output
+    std::function<bool()> saverShows;
+    SaverCoverRecord saverCover;
 };
 
 template <typename T>
@@ -147,6 +149,7 @@ bool StartEgl(Globals& g, wl_display* display) {
 // ready for this frame draws it.
 bool DrawReady(LayerShell& shell) {
     const int64_t now = NowUs();
+    if (shell.saverShows && CoveredBySaver(shell.saverCover, now, shell.saverShows)) return true;
     bool anyReady = false;
     for (const auto& output : shell.outputs) {
         output->RemakeClosedSurface();
@@ -173,7 +176,11 @@ int PollTimeoutMs(const LayerShell& shell) {
         waits = waits || output->Ready(now);
         probe = SoonerWaitMs(probe, output->ProbeWaitMs(now));
     }
-    return SoonerWaitMs(LayerPollTimeoutMs(shell.pace, now, shell.intervalUs, waits), probe);
+    const int wait =
+        SoonerWaitMs(LayerPollTimeoutMs(shell.pace, now, shell.intervalUs, waits), probe);
+    if (!shell.saverShows) return wait;
+    const int check = SaverCheckWaitMs(shell.saverCover, now);
+    return shell.saverCover.covered ? check : SoonerWaitMs(wait, check);
 }
 
 bool Ending() {
@@ -223,7 +230,7 @@ int RunLoop(LayerShell& shell) {
 
 }  // namespace
 
-int RunLayerSurfaces(const HackOptions& hack) {
+int RunLayerSurfaces(const HackOptions& hack, std::function<bool()> saverShows) {
     posix::CatchEndingSignals();
     // libwayland unsets WAYLAND_SOCKET once it takes the descriptor.
     const char* socketVariable = std::getenv("WAYLAND_SOCKET");
@@ -231,7 +238,8 @@ int RunLayerSurfaces(const HackOptions& hack) {
     LayerConnectionFacts facts;
     facts.waylandSocket = socketVariable ? handed.c_str() : nullptr;
 
-    auto shell = std::make_unique<LayerShell>();   // the picture's grid is large
+    auto shell = std::make_unique<LayerShell>();  // the picture's grid is large
+    shell->saverShows = std::move(saverShows);
     shell->display = wl_display_connect(nullptr);  // WAYLAND_SOCKET, else WAYLAND_DISPLAY
     if (!shell->display) {
         if (Ending()) return 0;

@@ -6,6 +6,8 @@
 // the animation keeps the hack's pace.
 #pragma once
 
+#include <functional>
+
 #include "startup/options.h"
 
 namespace zarvella::wayland_shell {
@@ -16,6 +18,8 @@ namespace zarvella::wayland_shell {
 // descriptor in WAYLAND_SOCKET is no socket, or there is no layer shell or
 // no OpenGL. hack.settings are the ones to draw (HackSettings,
 // startup/launch.h).
-int RunLayerSurfaces(const HackOptions& hack);
+// `saverShows`: whether a full-screen saver of ours shows on this display
+// (then nothing is drawn under it); none: never asked.
+int RunLayerSurfaces(const HackOptions& hack, std::function<bool()> saverShows = {});
 
 }  // namespace zarvella::wayland_shell

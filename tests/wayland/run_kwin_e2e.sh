@@ -33,13 +33,29 @@ case_kwin() {
   check "-root: 1920x1080 buffers shown as 1280x720" log_has 'set_destination(1280, 720)'
   check "-root: at scale 1.5, buffers of 1920x1080 alone" \
     [ -z "$(sed -n '/preferred_scale(180)/,$p' "$work/saver.log" | grep 'create_buffer(' | grep -v ', 1920, 1080,')" ]
+  # /s over -root: KWin goes on asking the covered background for frames, and
+  # -root draws none while a saver of ours shows, then draws again
+  local root_pid=$saver_pid
+  start_saver_in_desktop /s
+  expect 20 "/s covers Virtual-0 over -root" full_screen Virtual-0 "$work/over-root.ppm"
+  expect 10 "-root draws nothing under /s" root_still 1.5
+  stop_saver
+  saver_pid=$root_pid
+  local n
+  n=$(root_commits)
+  expect 10 "-root draws again once /s ended" root_commits_beyond "$n"
   kill -TERM "$saver_pid"
   expect_exit 5 "-root: SIGTERM ends it"
   solid_background
   check_saver_windows
 }
+# -root's surface commits (its WAYLAND_DEBUG lines; /s logs none)
+root_commits() { grep -c 'wl_surface@[0-9]*\.commit()' "$work/saver.log"; }
+root_commits_beyond() { (($(root_commits) > $1)); }
+# root_still SECONDS: no commit for that long (watched for a while)
+root_still() { local n; n=$(root_commits); sleep "$1"; [ "$(root_commits)" = "$n" ]; }
 output_picture() { output_shot "$1" "$2" && picture_lit "$2"; }
 scaled() { sed -n '/preferred_scale(180)/,$p' "$work/saver.log" | grep -q 'create_buffer(.*, 1920, 1080,'; }
 
-run_case "KWin: -root at scale 1.5 and 1; /s on both outputs, a key ends it; /c opaque; /p" case_kwin
+run_case "KWin: -root at scale 1.5 and 1, drawing nothing under /s; /s on both outputs, a key ends it; /c opaque; /p" case_kwin
 summary
