@@ -14,7 +14,6 @@
 #include "behaviour/monitors.h"
 #include "behaviour/visibility.h"
 #include "platform/linux/follow_screens.h"
-#include "platform/linux/password_system.h"
 #include "platform/linux/shell_overview.h"
 #include "startup/mode.h"
 
@@ -174,17 +173,8 @@ void FullScreenOutputs::ShowCursor(bool show) {
     }
 }
 
-bool FullScreenOutputs::VerifySaverPassword() {
-    SaverPasswordSystem system;
-    return zarvella::VerifySaverPassword(system, 0);
-}
-
 void FullScreenOutputs::HideWindow() {
     for (const auto& window : windows_) window->hide();
-}
-
-void FullScreenOutputs::Terminate() {
-    QCoreApplication::exit(0);
 }
 
 }  // namespace zarvella::linux_shell

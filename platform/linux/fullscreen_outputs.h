@@ -14,6 +14,7 @@
 
 #include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
+#include "platform/linux/linux_fullscreen_host.h"
 
 namespace zarvella::linux_shell {
 
@@ -41,7 +42,7 @@ class OutputWindow : public GlWindow {
     QPointer<QScreen> output_;
 };
 
-class FullScreenOutputs : public QObject, private FullScreenHost {
+class FullScreenOutputs : public QObject, private LinuxFullScreenHost {
     Q_OBJECT
   public:
     FullScreenOutputs(SettingsStore& store, ErrorSink& errors);
@@ -67,10 +68,7 @@ class FullScreenOutputs : public QObject, private FullScreenHost {
     ScreenPoint CursorPos() override { return lastSeen_; }
     bool KnowsCursor() override { return false; }
     void ShowCursor(bool show) override;
-    void SetSaverRunning(bool) override {}
-    bool VerifySaverPassword() override;
     void HideWindow() override;
-    void Terminate() override;
 
     FullScreenRecord record_;  // the one picture every window draws
     std::vector<std::unique_ptr<OutputWindow>> windows_;

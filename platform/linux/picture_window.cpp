@@ -13,7 +13,6 @@
 #include "behaviour/monitors.h"
 #include "behaviour/visibility.h"
 #include "platform/linux/follow_screens.h"
-#include "platform/linux/password_system.h"
 #include "platform/linux/window_sight.h"
 #include "platform/linux/x11_window.h"
 #include "startup/mode.h"
@@ -137,20 +136,8 @@ void PictureWindow::ShowCursor(bool show) {
     }
 }
 
-// No "a screen saver runs" notice on Linux.
-void PictureWindow::SetSaverRunning(bool) {}
-
-bool PictureWindow::VerifySaverPassword() {
-    SaverPasswordSystem system;
-    return zarvella::VerifySaverPassword(system, 0);
-}
-
 void PictureWindow::HideWindow() {
     hide();
-}
-
-void PictureWindow::Terminate() {
-    QCoreApplication::exit(0);
 }
 
 }  // namespace zarvella::linux_shell

@@ -6,6 +6,7 @@
 
 #include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
+#include "platform/linux/linux_fullscreen_host.h"
 
 class QCloseEvent;
 class QKeyEvent;
@@ -19,7 +20,7 @@ class SightWatcher;
 // RenderFrame, drawn into the window's back buffer; each monitor it covers
 // shows the picture in its own viewport of it. Its role (RulesFor) says
 // what it follows: the screens, or the window it lies in (hostWindow_).
-class PictureWindow : public GlWindow, protected FullScreenHost {
+class PictureWindow : public GlWindow, protected LinuxFullScreenHost {
     Q_OBJECT
   public:
     explicit PictureWindow(PictureRole role);
@@ -42,10 +43,7 @@ class PictureWindow : public GlWindow, protected FullScreenHost {
     void AttachContext() override;
     ScreenPoint CursorPos() override;
     void ShowCursor(bool show) override;
-    void SetSaverRunning(bool running) override;
-    bool VerifySaverPassword() override;
     void HideWindow() override;
-    void Terminate() override;
 
     const RoleRules rules_;
     unsigned long hostWindow_ = 0;  // the window it lies in, for a role that has one
