@@ -279,15 +279,28 @@ TEST_F(FullScreen, TheSaverKeepsTheFocusAndTheTopUntilALockerGrabs) {
     EXPECT_EQ(cover.log, (Strings{"restack", "restack in 50"}));
 }
 
-TEST_F(FullScreen, EachWindowOfThePictureFollowsWhatItsRoleSays) {
-    using P = PictureRole;
-    const std::pair<P, RoleRules> rows[] = {
-        {P::Saver, {true, false, Stacking::KeptOnTop, true, true}},
-        {P::HackOwnWindow, {false, false, Stacking::Managed, false, true}},
-        {P::HackInWindow, {false, true, Stacking::Managed, false, false}},
-        {P::HackOnRoot, {true, false, Stacking::KeptAtBottom, false, false}},
+// What a user sees of each window of the picture, a statement a row.
+TEST_F(FullScreen, EachWindowOfThePictureBehavesAsItsUserSeesIt) {
+    const RoleRules saver = RulesFor(PictureRole::Saver),
+                    own = RulesFor(PictureRole::HackOwnWindow),
+                    in = RulesFor(PictureRole::HackInWindow),
+                    root = RulesFor(PictureRole::HackOnRoot);
+    const struct {
+        const char* what;
+        bool holds;
+    } rows[] = {
+        {"the saver covers every monitor, stays on top, and input ends it",
+         saver.screens && saver.stacking == Stacking::KeptOnTop && saver.inputEnds},
+        {"no hack ends on input: XScreenSaver ends it, or its window's close box",
+         !own.inputEnds && !in.inputEnds && !root.inputEnds},
+        {"-window is a window like any other: its own size, managed, it takes input",
+         !own.screens && !own.hostWindow && own.stacking == Stacking::Managed && own.takesInput},
+        {"a hack in another window takes that window's size and lets input through to it",
+         in.hostWindow && !in.screens && !in.takesInput},
+        {"-root lies below every window over every monitor, input going to the desktop",
+         root.screens && root.stacking == Stacking::KeptAtBottom && !root.takesInput},
     };
-    for (const auto& [role, rules] : rows) EXPECT_EQ(RulesFor(role), rules);
+    for (const auto& r : rows) EXPECT_TRUE(r.holds) << r.what;
 }
 
 TEST_F(FullScreen, AHackWithNothingToDrawIntoSaysWhyInOneLine) {
