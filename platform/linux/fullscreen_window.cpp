@@ -11,14 +11,6 @@
 
 namespace zarvella::linux_shell {
 
-namespace {
-
-int64_t NowMs() {
-    return QDeadlineTimer::current().deadline();
-}
-
-}  // namespace
-
 FullScreenWindow::FullScreenWindow(SettingsStore& store, ErrorSink& errors, const CoverPlan& cover)
     : PictureWindow(PictureRole::Saver), cover_(cover) {
     // Unmanaged: no window manager, not even one started later, frames it,
@@ -65,7 +57,7 @@ void FullScreenWindow::OnCreate(SettingsStore& store, ErrorSink& errors) {
 }
 
 void FullScreenWindow::OnStackChange(StackChange change) {
-    CoverStackChanged(*this, cover_, covering_, change, NowMs());
+    CoverStackChanged(*this, cover_, covering_, change, StackClockMs());
 }
 
 void FullScreenWindow::OnGrabbedByOther() {
@@ -87,7 +79,8 @@ void FullScreenWindow::Restack() {
 }
 
 void FullScreenWindow::RestackIn(int ms) {
-    QTimer::singleShot(ms, this, [this] { CoverRestackDue(*this, cover_, covering_, NowMs()); });
+    QTimer::singleShot(ms, this,
+                       [this] { CoverRestackDue(*this, cover_, covering_, StackClockMs()); });
 }
 
 }  // namespace zarvella::linux_shell

@@ -38,10 +38,6 @@ class RaisedFilter : public QAbstractNativeEventFilter {
     std::function<void()> raised_;
 };
 
-int64_t NowMs() {
-    return QDeadlineTimer::current().deadline();
-}
-
 }  // namespace
 
 HackOwnWindow::HackOwnWindow(const HackOptions& hack) : PictureWindow(PictureRole::HackOwnWindow) {
@@ -72,7 +68,7 @@ HackOnRoot::HackOnRoot(const HackOptions& hack) : PictureWindow(PictureRole::Hac
     StartHack(*this, record_, hack.settings, hack.showFrameRate);
     Follow(HackFrameIntervalMs(hack.delayMicroseconds));
     raised_ = std::make_unique<RaisedFilter>(*this, [this] {
-        CoverStackChanged(*this, kBottomPlan, bottom_, StackChange::OursRaised, NowMs());
+        CoverStackChanged(*this, kBottomPlan, bottom_, StackChange::OursRaised, StackClockMs());
     });
     QCoreApplication::instance()->installNativeEventFilter(raised_.get());
     lower();
@@ -89,7 +85,8 @@ void HackOnRoot::Restack() {
 }
 
 void HackOnRoot::RestackIn(int ms) {
-    QTimer::singleShot(ms, this, [this] { CoverRestackDue(*this, kBottomPlan, bottom_, NowMs()); });
+    QTimer::singleShot(ms, this,
+                       [this] { CoverRestackDue(*this, kBottomPlan, bottom_, StackClockMs()); });
 }
 
 std::unique_ptr<PictureWindow> MakeHackWindow(const HackOptions& hack, unsigned long window) {

@@ -261,11 +261,6 @@ bool PeerService::InhibitedOn(const QString& display) {
 
 }  // namespace
 
-bool SessionBusNamed() {
-    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    return address && *address;
-}
-
 std::unique_ptr<IdleInhibitors> ServeInhibitors(IdleSupervisor& supervisor,
                                                 const std::string& folder,
                                                 const std::string& display, bool wayland,

@@ -10,13 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/linux/session_bus.h"
 #include "startup/idle_supervisor.h"
 
 namespace zarvella::linux_shell {
-
-// DBUS_SESSION_BUS_ADDRESS names a bus. Without it Qt's libdbus would
-// autolaunch a dbus-daemon that outlives us: the session bus is not asked.
-bool SessionBusNamed();
 
 class IdleInhibitors {
   public:

@@ -2,7 +2,9 @@
 // saver's (fullscreen_window.h) and the hack's (hack_window.h).
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QTimer>
+#include <cstdint>
 
 #include "behaviour/fullscreen_window.h"
 #include "platform/linux/gl_context.h"
@@ -13,6 +15,11 @@ class QKeyEvent;
 class QMouseEvent;
 
 namespace zarvella::linux_shell {
+
+// The clock the stacking rules' spacing counts on (behaviour/desktop_cover).
+inline int64_t StackClockMs() {
+    return QDeadlineTimer::current().deadline();
+}
 
 class SightWatcher;
 

@@ -4,18 +4,13 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QVariant>
-#include <cstdlib>
 #include <utility>
+
+#include "platform/linux/session_bus.h"
 
 namespace zarvella::linux_shell {
 
 namespace {
-
-// Without an address Qt would start a bus of its own for nothing.
-bool SessionBusNamed() {
-    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    return address && *address;
-}
 
 class ShieldWatch : public QObject {
     Q_OBJECT
