@@ -60,7 +60,15 @@ key_code() { awk -v k="$1" '$1 == "#define" && $2 == k {print $3}' /usr/include/
 # seeing what other windows let through. Not a full red, green or blue that
 # the picture's own colours might reach: exactly this shows through.
 background_colour='#c03cd8'
-solid_background() { in_background solid "$solid_window" "$background_colour"; }
+# Waited for until it shows (as a thumbnail too, in GNOME's overview): one
+# mapped after the saver's windows would lie over them.
+solid_background() {
+  in_background solid "$solid_window" "$background_colour"
+  wait_until 30 solid_shown || echo "the solid window did not show" >&2
+}
+solid_shown() {
+  output_shot "${desktop_outputs[0]}" "$work/solid.ppm" && above "$(background_share "$work/solid.ppm")" 0.01
+}
 
 # ---- pixels (of pictures without alpha) ---------------------------------------------
 
